@@ -1,0 +1,160 @@
+#include "app/mainForm.h"
+
+#include "app/Folders.h"
+#include "app/FunctionPanels.h"
+#include "app/MenuLayout.h"
+#include "app/WorkArea.h"
+#include "data/DateText.h"
+#include "kit/Prompt.h"
+#include "kit/StatusPanels.h"
+#include "kit/Today.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct ToolButton {
+    const char* name;
+    const char* caption;
+    const char* tooltip;
+    QStyle::StandardPixmap icon;
+};
+
+const ToolButton kToolButtons[] = {
+    {"SpeedButton24", "备份数据", "", QStyle::SP_DialogSaveButton},
+    {"SpeedButton15", "权限管理", "", QStyle::SP_FileDialogDetailedView},
+    {"SpeedButton19", "刷新帐务", "", QStyle::SP_BrowserReload},
+    {"SpeedButton18", "提醒事件", "", QStyle::SP_MessageBoxInformation},
+    {"SpeedButton14", "挂起系统", "系统挂起,预防误操作", QStyle::SP_MediaPause},
+    {"SpeedButton9", "注销用户", "注销当前用户", QStyle::SP_DialogResetButton},
+    {"SpeedButton1", "退出系统", "关闭系统", QStyle::SP_DialogCloseButton},
+};
+
+const char* const kPermissionItems[] = {"备份数据库", "恢复数据库", "用户权限管理", "收入管理",
+                                        "支出管理",   "存款",       "取款"};
+
+}  // namespace
+
+TForm1::TForm1(const QString& homeFolder, QWidget* parent)
+    : QMainWindow(parent), homeFolder_(homeFolder), settings_(IniPath(homeFolder)), homeSafe_(database_) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tamberlo"));
+    resize(800, 576);
+    setMinimumSize(800, 576);
+
+    BuildMainMenu(menuBar());
+    buildToolBar();
+    buildWorkArea();
+    buildPermissionList();
+    buildStatusBar();
+
+    connect(findChild<QAction*>(QStringLiteral("N9")), &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildToolBar() {
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->toggleViewAction()->setEnabled(false);
+    toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    // Money green.
+    toolBar->setStyleSheet(QStringLiteral("QToolBar#ToolBar1 { background: #cfe9c9; border: none; }"));
+    for (const ToolButton& b : kToolButtons) {
+        auto* button = new QToolButton(toolBar);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setText(QString::fromUtf8(b.caption));
+        button->setToolTip(QString::fromUtf8(b.tooltip));
+        button->setIcon(style()->standardIcon(b.icon));
+        button->setIconSize(QSize(24, 24));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAutoRaise(true);
+        button->setFixedSize(105, 47);
+        toolBar->addWidget(button);
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar);
+    connect(findChild<QToolButton*>(QStringLiteral("SpeedButton1")), &QToolButton::clicked, this,
+            &TForm1::SpeedButton1Click);
+}
+
+void TForm1::buildWorkArea() {
+    workArea_ = new WorkArea(this);
+    for (QWidget* panel : CreateFunctionPanels())
+        workArea_->addPanel(panel);
+    setCentralWidget(workArea_);
+}
+
+void TForm1::buildPermissionList() {
+    permissions_ = new QListWidget(this);
+    permissions_->setObjectName(QStringLiteral("CheckListBox1"));
+    for (const char* text : kPermissionItems) {
+        auto* item = new QListWidgetItem(QString::fromUtf8(text), permissions_);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    permissions_->hide();
+}
+
+void TForm1::buildStatusBar() {
+    statusBar_ = new StatusPanels({{QStringLiteral("祝您开心每一天！"), Qt::AlignHCenter, 120},
+                                   {QStringLiteral("登录者："), Qt::AlignRight, 80},
+                                   {QString(), Qt::AlignLeft, 120},
+                                   {QString(), Qt::AlignLeft, 0}},
+                                  this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(statusBar_);
+}
+
+void TForm1::markStyle(int n) {
+    const QList<QAction*> items = StyleItems(this);
+    for (int i = 0; i < items.size(); ++i)
+        items[i]->setChecked(i == n);
+}
+
+void TForm1::FormCreate() {
+    styleNumber_ =
+        settings_.readInteger(Settings::kStyleSection, Settings::kStyleKey, Settings::kDefaultStyle);
+    markStyle(styleNumber_);
+
+    if (Status opened = database_.open(DatabasePath(homeFolder_)); !opened) {
+        // The window still comes up; every database action then reports its own error.
+        ReportError(opened.error());
+        return;
+    }
+    if (Status read = homeSafe_.ReadHomeSafeBalance(); !read)
+        ReportError(read.error());
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // The first-showing steps run once the window is on screen, as the login is a modal window over it.
+    QTimer::singleShot(0, this, &TForm1::FormShow);
+}
+
+void TForm1::FormShow() {
+    showMaximized();
+    statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
+    Q_EMIT firstShowingDone();
+}
+
+void TForm1::SpeedButton1Click() {
+    Q_EMIT terminateRequested();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Every change was written when it was made: the close is always granted.
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,126 @@
+#include "data/Database.h"
+
+#include "data/Schema.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+Result<int> readPragma(QSqlDatabase& db, const char* pragma) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA %1").arg(QString::fromLatin1(pragma)))) {
+        return Result<int>::failure(query.lastError().text());
+    }
+    if (!query.next())
+        return Result<int>::failure(QStringLiteral("PRAGMA %1 gave no value").arg(pragma));
+    return query.value(0).toInt();
+}
+
+// Creates an empty file readable and writable by its owner only, so that the database never starts
+// out readable by others.
+Status createPrivateFile(const QString& path) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return Status::failure(QStringLiteral("无法创建文件夹 %1").arg(QFileInfo(path).absolutePath()));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return Status::failure(QStringLiteral("无法创建数据库文件 %1：%2").arg(path, file.errorString()));
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return Status::ok();
+}
+
+}  // namespace
+
+Database::Database()
+    : connectionName_(QStringLiteral("tamberlo-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
+
+Database::~Database() {
+    close();
+}
+
+QSqlDatabase Database::connection() const {
+    return QSqlDatabase::database(connectionName_, false);
+}
+
+bool Database::isOpen() const {
+    return QSqlDatabase::contains(connectionName_) && connection().isOpen();
+}
+
+void Database::close() {
+    if (!QSqlDatabase::contains(connectionName_))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+Status Database::open(const QString& path) {
+    close();
+    path_ = path;
+    const QFileInfo info(path);
+    // An empty file holds nothing to lose: it is treated like a missing one.
+    const bool isNew = !info.exists() || (info.isFile() && info.size() == 0);
+    if (isNew) {
+        if (Status s = createPrivateFile(path); !s)
+            return s;
+    }
+    const Status opened = connect(isNew);
+    if (!opened) {
+        close();
+        // Only a file this call created is removed, so that the next start tries again from nothing.
+        if (isNew)
+            QFile::remove(path);
+    }
+    return opened;
+}
+
+Status Database::connect(bool isNew) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    db.setDatabaseName(path_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return Status::failure(db.lastError().text());
+
+    if (!isNew) {
+        const Result<int> id = readPragma(db, "application_id");
+        if (!id)
+            return id.status();
+        if (id.value() != kTamberloApplicationId) {
+            return Status::failure(
+                QStringLiteral("文件 %1 不是 Tamberlo 的数据库，未打开，也未作任何改动。").arg(path_));
+        }
+    }
+    // A committed save must survive a power cut.
+    for (const char* pragma :
+         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA foreign_keys = ON"}) {
+        if (Status s = Exec(db, QString::fromLatin1(pragma)); !s)
+            return s;
+    }
+    if (isNew)
+        return transaction([&db] { return CreateSchema(db); });
+    return Status::ok();
+}
+
+Status Database::transaction(const std::function<Status()>& work) {
+    QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return Status::failure(QStringLiteral("数据库未打开"));
+    if (!db.transaction())
+        return Status::failure(db.lastError().text());
+    Status result = work();
+    if (result && !db.commit())
+        result = Status::failure(db.lastError().text());
+    if (!result)
+        db.rollback();
+    return result;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Result.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+
+// The one connection to the household's database file. Opening a missing file creates it with the
+// schema and the rows a first start needs; a file that exists but is not this program's database is
+// reported and left untouched.
+class Database {
+  public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    Status open(const QString& path);
+    void close();
+    bool isOpen() const;
+    const QString& path() const { return path_; }
+
+    // The connection every query of every window uses.
+    QSqlDatabase connection() const;
+
+    // Runs the work in one transaction: commits when it succeeds, rolls back when it fails or when the
+    // commit fails. The failure's message is returned.
+    Status transaction(const std::function<Status()>& work);
+
+  private:
+    Status connect(bool isNew);
+
+    QString connectionName_;
+    QString path_;
+};
+
+// The identity a Tamberlo database carries in its header.
+inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"
+inline constexpr int kSchemaVersion = 1;

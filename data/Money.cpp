@@ -1,0 +1,147 @@
+#include "data/Money.h"
+
+#include <limits>
+
+namespace {
+
+constexpr int kDecimals = 4;
+// Exponents beyond this cannot describe an amount that fits; they are clamped while reading.
+constexpr int kExponentCap = 1000000;
+
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Magnitude and sign as text: "12.3456" from 123456.
+QString magnitudeText(quint64 magnitude, int decimals) {
+    quint64 scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const QString whole = QString::number(magnitude / scale);
+    if (decimals == 0)
+        return whole;
+    QString fraction = QString::number(magnitude % scale).rightJustified(decimals, QLatin1Char('0'));
+    return whole + QLatin1Char('.') + fraction;
+}
+
+quint64 magnitudeOf(qint64 units) {
+    return units < 0 ? quint64(0) - static_cast<quint64>(units) : static_cast<quint64>(units);
+}
+
+}  // namespace
+
+QString NotAFloatMessage(const QString& text) {
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
+Result<Money> Money::parse(const QString& text) {
+    const QString s = text.trimmed();
+    const auto fail = [&text] { return Result<Money>::failure(NotAFloatMessage(text)); };
+
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    bool negative = false;
+    if (i < n && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-'))) {
+        negative = s[i] == QLatin1Char('-');
+        ++i;
+    }
+
+    // Mantissa digits and where the decimal point stands among them.
+    QString digits;
+    qsizetype integerDigits = 0;
+    bool seenPoint = false;
+    for (; i < n; ++i) {
+        const QChar c = s[i];
+        if (isDigit(c)) {
+            digits += c;
+            if (!seenPoint)
+                ++integerDigits;
+        } else if (c == QLatin1Char('.') && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (digits.isEmpty())
+        return fail();
+
+    qint64 exponent = 0;
+    if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
+        ++i;
+        bool expNegative = false;
+        if (i < n && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-'))) {
+            expNegative = s[i] == QLatin1Char('-');
+            ++i;
+        }
+        if (i >= n || !isDigit(s[i]))
+            return fail();
+        for (; i < n && isDigit(s[i]); ++i) {
+            if (exponent < kExponentCap)
+                exponent = exponent * 10 + s[i].digitValue();
+        }
+        if (expNegative)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return fail();
+
+    // Digit k stands for 10^(integerDigits - 1 - k + exponent) yuan, that is
+    // 10^(integerDigits - 1 - k + exponent + kDecimals) ten-thousandths.
+    qint64 units = 0;
+    const qint64 firstPower = qint64(integerDigits) - 1 + exponent + kDecimals;
+    bool roundUp = false;
+    for (qsizetype k = 0; k < digits.size(); ++k) {
+        const qint64 power = firstPower - k;
+        const int d = digits[k].digitValue();
+        if (power < 0) {
+            roundUp = power == -1 && d >= 5;
+            break;
+        }
+        if (__builtin_mul_overflow(units, qint64(10), &units) ||
+            __builtin_add_overflow(units, qint64(d), &units)) {
+            return fail();
+        }
+        // The last digit still stands for a power of ten above one ten-thousandth.
+        for (qint64 p = 0; k == digits.size() - 1 && units != 0 && p < power; ++p) {
+            if (__builtin_mul_overflow(units, qint64(10), &units))
+                return fail();
+        }
+    }
+    if (roundUp && __builtin_add_overflow(units, qint64(1), &units))
+        return fail();
+    return Money(negative ? -units : units);
+}
+
+QString Money::format() const {
+    const quint64 magnitude = magnitudeOf(units_);
+    quint64 cents = magnitude / 100;
+    if (magnitude % 100 >= 50)
+        ++cents;
+    const QString body = QStringLiteral("￥") + magnitudeText(cents, 2);
+    return units_ < 0 && cents != 0 ? QLatin1Char('-') + body : body;
+}
+
+QString Money::toPlainText() const {
+    QString text = magnitudeText(magnitudeOf(units_), kDecimals);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return units_ < 0 ? QLatin1Char('-') + text : text;
+}
+
+Result<Money> Money::plus(Money other) const {
+    qint64 sum = 0;
+    if (__builtin_add_overflow(units_, other.units_, &sum)) {
+        return Result<Money>::failure(QStringLiteral("金额超出范围"));
+    }
+    return Money(sum);
+}
+
+Result<Money> Money::minus(Money other) const {
+    qint64 difference = 0;
+    if (__builtin_sub_overflow(units_, other.units_, &difference)) {
+        return Result<Money>::failure(QStringLiteral("金额超出范围"));
+    }
+    return Money(difference);
+}

@@ -1,0 +1,66 @@
+#include "data/Schema.h"
+
+#include "data/Database.h"
+#include "data/Statements.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+
+// Money columns hold ten-thousandths of a yuan as integers, dates the text yyyy-MM-dd.
+const char* const kTables[] = {
+    "CREATE TABLE shouzhibiao (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi TEXT, feiyong INTEGER, "
+    "shururiqi TEXT, dengjiren TEXT, beizhu TEXT)",
+    "CREATE INDEX shouzhibiao_leixing_riqi ON shouzhibiao (leixing, shururiqi)",
+    "CREATE INDEX shouzhibiao_riqi ON shouzhibiao (shururiqi)",
+    "CREATE TABLE zhangwubiao (id INTEGER PRIMARY KEY, mingcheng TEXT NOT NULL UNIQUE, yonghuming TEXT, "
+    "zhanghao TEXT, mima TEXT, jine INTEGER DEFAULT 0)",
+    "CREATE TABLE yinghanbiao (id INTEGER PRIMARY KEY, mingcheng TEXT, jine INTEGER, leixing TEXT, riqi "
+    "TEXT, "
+    "caozuoren TEXT)",
+    "CREATE TABLE tixing (id INTEGER PRIMARY KEY, riqi TEXT, fanwei TEXT, neirong TEXT)",
+    "CREATE TABLE quanxiangbiao (id INTEGER PRIMARY KEY, yonghuID TEXT COLLATE NOCASE, xingming TEXT, "
+    "mima TEXT COLLATE NOCASE, quangxian TEXT)",
+    "CREATE INDEX quanxiangbiao_yonghuID ON quanxiangbiao (yonghuID)",
+    "CREATE TABLE yzbh (id INTEGER PRIMARY KEY, 省份 TEXT, 地区 TEXT, 区号 TEXT, 邮编 TEXT)",
+    "CREATE INDEX yzbh_shengfen_diqu ON yzbh (省份, 地区)",
+};
+
+}  // namespace
+
+Status Exec(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        return Status::failure(query.lastError().text());
+    return Status::ok();
+}
+
+Status CreateSchema(QSqlDatabase& db) {
+    for (const char* statement : kTables) {
+        if (Status s = Exec(db, QString::fromUtf8(statement)); !s)
+            return s;
+    }
+
+    QSqlQuery safe(db);
+    safe.prepare(QStringLiteral("INSERT INTO zhangwubiao (mingcheng, jine) VALUES (:name, 0)"));
+    safe.bindValue(QStringLiteral(":name"), QString::fromUtf8(Codes::kHomeSafe));
+    if (!safe.exec())
+        return Status::failure(safe.lastError().text());
+
+    QSqlQuery user(db);
+    user.prepare(QStringLiteral(
+        "INSERT INTO quanxiangbiao (yonghuID, xingming, mima, quangxian) VALUES (:id, :name, :pw, "
+        ":rights)"));
+    user.bindValue(QStringLiteral(":id"), QString::fromUtf8(InitialUser::kId));
+    user.bindValue(QStringLiteral(":name"), QString::fromUtf8(InitialUser::kName));
+    user.bindValue(QStringLiteral(":pw"), QString::fromUtf8(InitialUser::kPassword));
+    user.bindValue(QStringLiteral(":rights"), QString::fromUtf8(InitialUser::kRights));
+    if (!user.exec())
+        return Status::failure(user.lastError().text());
+
+    if (Status s = Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
+        return s;
+    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "data/Result.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The initial account of a new household.
+namespace InitialUser {
+inline constexpr char kId[] = "001";
+inline constexpr char kPassword[] = "123";
+inline constexpr char kName[] = "管理员";
+inline constexpr char kRights[] = "1111111";
+}  // namespace InitialUser
+
+// Creates the six tables, their indexes and the rows a first start needs (the home safe at 0 and the
+// initial user) on an empty database. Runs inside the caller's transaction.
+Status CreateSchema(QSqlDatabase& db);
+
+// Runs one statement without parameters; the failure carries the engine's text.
+Status Exec(QSqlDatabase& db, const QString& statement);

@@ -1,0 +1,60 @@
+#pragma once
+
+// The fixed statements of the program, one named constant each. Parameters are bound by name; no
+// statement is ever built by joining user text.
+namespace Sql {
+
+// Distinct details recorded for an entry type (:mxlx).
+inline constexpr char kDistinctDetails[] = "select DISTINCT mingxi from shouzhibiao WHERE leixing=:mxlx";
+// Today's income entries (:mxlx "shouru", :srriqi today's date as text).
+inline constexpr char kTodayIncome[] =
+    "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:srriqi)";
+// Today's expense entries (:mxlx "zhichu", :zcriqi today's date as text).
+inline constexpr char kTodayExpenses[] =
+    "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:zcriqi)";
+// Every entry of a type (:mxlx).
+inline constexpr char kAllOfType[] = "SELECT * from shouzhibiao WHERE leixing=:mxlx";
+// Income and expense totals over a period, both ends included (:qishi, :jishu).
+inline constexpr char kPeriodTotals[] =
+    "SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN :qishi AND :jishu "
+    "GROUP BY leixing";
+// Totals per detail of one type over a period (:qishi, :jishu, :mxlx).
+inline constexpr char kDetailTotals[] =
+    "SELECT mingxi,SUM(feiyong) AS mxzonge from shouzhibiao WHERE (shururiqi BETWEEN :qishi AND :jishu) and "
+    "(leixing=:mxlx) GROUP BY mingxi";
+// The home safe's balance (:jtbxg "家庭保险柜").
+inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingcheng=:jtbxg";
+// A place's new balance by name (:jingestr the balance in ten-thousandths, :jtbxg the name).
+inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
+// Every money place.
+inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// The login (:yonghumingID and :mima as typed; both compare without letter case).
+inline constexpr char kLogin[] =
+    "select xingming,mima,quangxian from quanxiangbiao where yonghuID=:yonghumingID and mima=:mima";
+// A user's new password by name (:mmia the password, :yhmm the name).
+inline constexpr char kChangePassword[] = "update quanxiangbiao set mima=:mmia where xingming=:yhmm";
+// The postal and area-code rows. The hidden key column is left out so that "distinct" means what it says.
+inline constexpr char kAllPostal[] = "select distinct 省份,地区,区号,邮编 from yzbh";
+inline constexpr char kProvinces[] = "select distinct 省份 from yzbh";
+inline constexpr char kRegionsOfProvince[] = "select distinct 地区 from yzbh where 省份=:dq";
+inline constexpr char kPostalOfRegion[] =
+    "select distinct 省份,地区,区号,邮编 from yzbh where 省份=:dq1 and 地区=:dq2";
+// The search of one column for a text: "%1" is replaced by a column name from kPostalColumns only, and the
+// pattern "%text%" is bound to :pattern.
+inline constexpr char kPostalSearch[] =
+    "select distinct 省份,地区,区号,邮编 from yzbh where %1 like :pattern";
+inline constexpr const char* kPostalColumns[] = {"省份", "地区", "区号", "邮编"};
+
+}  // namespace Sql
+
+// Coded values stored in the tables.
+namespace Codes {
+inline constexpr char kIncome[] = "shouru";
+inline constexpr char kExpense[] = "zhichu";
+inline constexpr char kDeposit[] = "cunkuan";
+inline constexpr char kWithdrawal[] = "qukuan";
+inline constexpr char kHomeSafe[] = "家庭保险柜";
+inline constexpr char kOnce[] = "当天";
+inline constexpr char kDaily[] = "每天";
+inline constexpr char kMonthly[] = "每月";
+}  // namespace Codes

@@ -1,0 +1,32 @@
+#include "kit/Prompt.h"
+
+namespace {
+
+// In force until a real prompt is installed: shows nothing and takes the first button.
+class SilentPrompt final : public Prompt {
+  public:
+    Answer show(const QString&, const QString&, Buttons buttons, Icon) override {
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+};
+
+SilentPrompt silent;
+Prompt* installed = &silent;
+
+}  // namespace
+
+Prompt& Prompt::current() {
+    return *installed;
+}
+
+void Prompt::install(Prompt* prompt) {
+    installed = prompt ? prompt : &silent;
+}
+
+void ReportError(const QString& text) {
+    Prompt::current().show(Captions::kApplication, text, Prompt::Buttons::Ok, Prompt::Icon::Critical);
+}
+
+void Notify(const QString& text) {
+    Prompt::current().show(Captions::kApplication, text, Prompt::Buttons::Ok, Prompt::Icon::None);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// Message boxes. Every box the program shows goes through the installed Prompt: the real one shows a
+// dialog, a test installs one that records each box and answers from a script.
+class Prompt {
+  public:
+    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Icon { None, Information, Warning, Critical, Question };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    virtual ~Prompt() = default;
+    virtual Answer show(const QString& caption, const QString& text, Buttons buttons, Icon icon) = 0;
+
+    // The installed prompt. The caller keeps ownership; installing nullptr restores the one in force at
+    // start (which answers Ok, Yes or Cancel without showing anything until a real one is installed).
+    static Prompt& current();
+    static void install(Prompt* prompt);
+};
+
+// Captions of the program's own boxes.
+namespace Captions {
+inline const QString kNotice = QStringLiteral("Quorvane提示");
+inline const QString kApplication = QStringLiteral("Tamberlo");
+}  // namespace Captions
+
+// The standard error report: a box with the error's text, caption "Tamberlo", OK. The action that
+// failed ends there and the program goes on.
+void ReportError(const QString& text);
+
+// A plain notice with the application's caption and an OK button.
+void Notify(const QString& text);

@@ -1,0 +1,98 @@
+#include "data/Database.h"
+#include "data/HomeSafe.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+namespace {
+
+class HomeSafeTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(db.open(home.databasePath()).isOk()); }
+    void exec(const QString& sql) {
+        QSqlQuery q(db.connection());
+        ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+    }
+    qint64 stored(const QString& name = QStringLiteral("家庭保险柜")) {
+        return ReadStoredBalance(db.connection(), name).value().units();
+    }
+
+    TempHome home;
+    Database db;
+    HomeSafe safe{db};
+};
+
+TEST_F(HomeSafeTest, NewHouseholdStartsAtZero) {
+    ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("￥0.00"));
+}
+
+TEST_F(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
+    exec(QStringLiteral("update zhangwubiao set jine=5000000"));
+    ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
+    ASSERT_TRUE(safe.move(safe.balance().plus(Money::fromYuan(120)).value()).isOk());
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("￥620.00"));
+    EXPECT_EQ(stored(), 6200000);
+    ASSERT_TRUE(safe.move(safe.balance().minus(Money::fromYuan(30)).value()).isOk());
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("￥590.00"));
+    EXPECT_EQ(stored(), 5900000);
+}
+
+TEST_F(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
+    ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
+    const Status failed = safe.move(Money::fromYuan(100), [this]() -> Status {
+        QSqlQuery q(db.connection());
+        if (!q.exec(QStringLiteral("insert into no_such_table values (1)")))
+            return Status::failure(QStringLiteral("x"));
+        return Status::ok();
+    });
+    EXPECT_FALSE(failed.isOk());
+    EXPECT_EQ(safe.balance(), Money());
+    EXPECT_EQ(stored(), 0);
+}
+
+TEST_F(HomeSafeTest, RowAndBalanceCommitTogether) {
+    ASSERT_TRUE(
+        safe.move(Money::fromYuan(-10),
+                  [this]() -> Status {
+                      QSqlQuery q(db.connection());
+                      return q.exec(QStringLiteral(
+                                 "insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
+                                 "('zhichu', '菜', 100000, '2007-01-15')"))
+                                 ? Status::ok()
+                                 : Status::failure(QStringLiteral("insert"));
+                  })
+            .isOk());
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("-￥10.00"));
+    EXPECT_EQ(stored(), -100000);
+}
+
+TEST_F(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
+    exec(QStringLiteral("update zhangwubiao set jine=NULL"));
+    Status read = safe.ReadHomeSafeBalance();
+    EXPECT_FALSE(read.isOk());
+    EXPECT_EQ(read.error(), QStringLiteral("'' is not a valid floating point value"));
+    EXPECT_EQ(safe.balance(), Money());
+
+    exec(QStringLiteral("delete from zhangwubiao"));
+    read = safe.ReadHomeSafeBalance();
+    EXPECT_FALSE(read.isOk());
+    EXPECT_EQ(safe.balance(), Money());
+    // With the row missing, a write changes nothing and is no error.
+    EXPECT_TRUE(WriteBalance(db.connection(), QStringLiteral("家庭保险柜"), Money::fromYuan(5)).isOk());
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("select count(*) from zhangwubiao")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+}
+
+TEST_F(HomeSafeTest, WriteBalanceChangesOnlyTheNamedPlace) {
+    exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('建设银行', 10000)"));
+    ASSERT_TRUE(WriteBalance(db.connection(), QStringLiteral("建设银行"), Money::fromUnits(-5)).isOk());
+    EXPECT_EQ(stored(QStringLiteral("建设银行")), -5);
+    EXPECT_EQ(stored(), 0);
+}
+
+}  // namespace

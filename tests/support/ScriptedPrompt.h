@@ -1,0 +1,38 @@
+#pragma once
+
+#include "kit/Prompt.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// A prompt for tests: records every box and answers from a queue. With the queue empty it gives the
+// safe answer: OK, No, or Cancel. Installed for its lifetime.
+class ScriptedPrompt final : public Prompt {
+  public:
+    struct Box {
+        QString caption;
+        QString text;
+        Buttons buttons;
+        Icon icon;
+    };
+
+    ScriptedPrompt();
+    ~ScriptedPrompt() override;
+
+    Answer show(const QString& caption, const QString& text, Buttons buttons, Icon icon) override;
+
+    void answerNext(Answer answer) { answers_.append(answer); }
+    // Runs while a box is up, before it is answered (to look at the windows behind it).
+    void onShow(std::function<void(const Box&)> hook) { hook_ = std::move(hook); }
+
+    const QList<Box>& boxes() const { return boxes_; }
+    QStringList texts() const;
+    void clear() { boxes_.clear(); }
+
+  private:
+    QList<Box> boxes_;
+    QList<Answer> answers_;
+    std::function<void(const Box&)> hook_;
+};

@@ -1,0 +1,41 @@
+#include "support/TempHome.h"
+
+#include "app/Folders.h"
+#include "kit/Today.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+}  // namespace
+
+TempHome::TempHome() {
+    PinToday(QDate(2007, 1, 15));
+}
+
+TempHome::~TempHome() {
+    UnpinToday();
+}
+
+QString TempHome::databasePath() const {
+    return DatabasePath(path());
+}
+
+QString TempHome::iniPath() const {
+    return IniPath(path());
+}
+
+void TempHome::writeIni(const QByteArray& content) const {
+    writeFile(iniPath(), content);
+}
+
+void TempHome::writeDatabaseFile(const QByteArray& content) const {
+    writeFile(databasePath(), content);
+}
