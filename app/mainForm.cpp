@@ -1,7 +1,7 @@
 #include "app/mainForm.h"
 
 #include "app/Folders.h"
-#include "app/FunctionPanels.h"
+#include "app/FunctionPanel.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "data/DateText.h"
@@ -43,7 +43,17 @@ const char* const kPermissionItems[] = {"备份数据库", "恢复数据库", "�
 }  // namespace
 
 TForm1::TForm1(const QString& homeFolder, QWidget* parent)
-    : QMainWindow(parent), homeFolder_(homeFolder), settings_(IniPath(homeFolder)), homeSafe_(database_) {
+    : QMainWindow(parent),
+      homeFolder_(homeFolder),
+      settings_(IniPath(homeFolder)),
+      homeSafe_(database_),
+      household_{database_,
+                 homeSafe_,
+                 settings_,
+                 user_,
+                 [this](const QString& text) { return PermissionGate(text); },
+                 this,
+                 ProgramFolder()} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tamberlo"));
     resize(800, 576);
@@ -54,8 +64,7 @@ TForm1::TForm1(const QString& homeFolder, QWidget* parent)
     buildWorkArea();
     buildPermissionList();
     buildStatusBar();
-
-    connect(findChild<QAction*>(QStringLiteral("N9")), &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    bindNavigation();
     FormCreate();
 }
 
@@ -83,14 +92,15 @@ void TForm1::buildToolBar() {
         toolBar->addWidget(button);
     }
     addToolBar(Qt::TopToolBarArea, toolBar);
-    connect(findChild<QToolButton*>(QStringLiteral("SpeedButton1")), &QToolButton::clicked, this,
-            &TForm1::SpeedButton1Click);
 }
 
 void TForm1::buildWorkArea() {
     workArea_ = new WorkArea(this);
-    for (QWidget* panel : CreateFunctionPanels())
+    panels_ = CreateFunctionPanels(household_);
+    for (FunctionPanel* panel :
+         {panels_.summary, panels_.income, panels_.expense, panels_.bank, panels_.reminder}) {
         workArea_->addPanel(panel);
+    }
     setCentralWidget(workArea_);
 }
 
@@ -145,16 +155,23 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
+    // 1. The login; its exit button ends the program and none of the steps below is taken.
+    if (!runLogin()) {
+        Q_EMIT terminateRequested();
+        Q_EMIT firstShowingDone();
+        return;
+    }
+    // 3. Maximise; 4. today's date in the status bar, written once.
     showMaximized();
     statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
     Q_EMIT firstShowingDone();
 }
 
-void TForm1::SpeedButton1Click() {
-    Q_EMIT terminateRequested();
-}
-
 void TForm1::closeEvent(QCloseEvent* event) {
     // Every change was written when it was made: the close is always granted.
     QMainWindow::closeEvent(event);
+}
+
+bool TForm1::runLogin() {
+    return true;
 }

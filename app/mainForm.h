@@ -1,19 +1,23 @@
 #pragma once
 
+#include "access/CurrentUser.h"
+#include "app/FunctionPanels.h"
+#include "app/Household.h"
 #include "app/IniFile.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 
 #include <QMainWindow>
 
+class QAbstractButton;
 class QListWidget;
 class QToolButton;
 class StatusPanels;
 class WorkArea;
 
 // The main window: menu, toolbar, work area with the side buttons and the five function panels, the
-// hidden permission list and the status bar. It owns the one database connection, the settings file
-// and the home safe's balance for the whole run.
+// hidden permission list and the status bar. It owns the one database connection, the settings file,
+// the current user and the home safe's balance for the whole run.
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -25,11 +29,18 @@ class TForm1 : public QMainWindow {
     Database& database() { return database_; }
     IniFile& settings() { return settings_; }
     HomeSafe& homeSafe() { return homeSafe_; }
+    CurrentUser& currentUser() { return user_; }
+    Household& household() { return household_; }
+    const FunctionPanels& panels() const { return panels_; }
     const QString& homeFolder() const { return homeFolder_; }
 
     WorkArea* workArea() const { return workArea_; }
     StatusPanels* statusPanels() const { return statusBar_; }
     QListWidget* permissionList() const { return permissions_; }  // CheckListBox1
+
+    // PermissionGate: looks the function up in the hidden permission list; refuses (with its message)
+    // at the first unticked item whose text equals it exactly. A text that matches no item passes.
+    bool PermissionGate(const QString& text);
 
     // The style number read at start ("ysxuanze"/"yangshi").
     int styleNumber() const { return styleNumber_; }
@@ -37,9 +48,9 @@ class TForm1 : public QMainWindow {
     void markStyle(int n);
 
   Q_SIGNALS:
-    // The program is told to end ("退出系统").
+    // The program is told to end ("退出系统", or the login's exit button).
     void terminateRequested();
-    // The first-showing steps have run.
+    // The first-showing steps have run (or were cut short by the login's exit button).
     void firstShowingDone();
 
   protected:
@@ -49,17 +60,50 @@ class TForm1 : public QMainWindow {
   private:
     void FormCreate();
     void FormShow();
-    void SpeedButton1Click();  // 退出系统
+
+    // Navigation: each menu item, toolbar button and side button runs one of these.
+    void showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText);
+    void SpeedButton2Click();         // 帐务信息
+    void SpeedButton3Click();         // 收入管理 (gated)
+    void SpeedButton4Click();         // 支出管理 (gated)
+    void SpeedButton5Click();         // 银行帐务, 银行存款, 银行支取
+    void SpeedButton6Click();         // 提醒操作, 提醒事件管理
+    void SpeedButton19Click();        // 刷新帐务
+    void N41Click();                  // 刷新提醒事件, 提醒事件
+    void N37Click();                  // 存取记录
+    void N43Click();                  // 银行信息
+    void N52Click();                  // 计算器
+    void N53Click();                  // 记事本
+    void N55Click();                  // 邮政编码
+    void N16Click();                  // 备份数据库 (gated)
+    void N17Click();                  // 恢复数据库 (gated)
+    void N19Click();                  // 用户权限管理 (gated)
+    void N20Click();                  // 修改用户密码
+    void StyleItemClick(int number);  // 样式一 … 样式八
+    void N10Click();                  // 帮助文档
+    void N12Click();                  // 技术支持
+    void N13Click();                  // Quorvane
+    void N15Click();                  // 关于
+    void N6Click();                   // 系统挂起
+    void N8Click();                   // 更换用户, 注销用户
+    void SpeedButton1Click();         // 退出系统
+
+    // Runs the login window modally; false when the user left it by its exit button.
+    bool runLogin();
 
     void buildToolBar();
     void buildWorkArea();
     void buildPermissionList();
     void buildStatusBar();
+    void bindNavigation();
 
     QString homeFolder_;
     IniFile settings_;
     Database database_;
     HomeSafe homeSafe_;
+    CurrentUser user_;
+    Household household_;
+    FunctionPanels panels_{};
     int styleNumber_ = Settings::kDefaultStyle;
     bool shown_ = false;
 

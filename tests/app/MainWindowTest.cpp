@@ -119,6 +119,7 @@ TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
         EXPECT_GT(b->y(), lastY);
         lastY = b->y();
     }
+    EXPECT_EQ(form.workArea()->frontPanel(), child<QWidget>(&form, "Panel2"));
     // One exclusive group: pressing one releases the others.
     QTest::mouseClick(child<QToolButton>(&form, "SpeedButton5"), Qt::LeftButton);
     EXPECT_TRUE(child<QToolButton>(&form, "SpeedButton5")->isChecked());
@@ -133,7 +134,7 @@ TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
         EXPECT_EQ(panel->geometry(), place) << name;
         EXPECT_EQ(panel->property("tag").toInt(), 99);
     }
-    EXPECT_EQ(form.workArea()->frontPanel(), child<QWidget>(&form, "Panel2"));
+    EXPECT_EQ(form.workArea()->frontPanel(), child<QWidget>(&form, "Panel5"));
     EXPECT_EQ(child<QLabel>(&form, "Panel3Heading")->text(), QStringLiteral("恭喜！又有钱入帐"));
     EXPECT_NE(child<QWidget>(&form, "Shape1"), nullptr);
 

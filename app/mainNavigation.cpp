@@ -1,0 +1,162 @@
+// The main window's navigation: what each menu item, toolbar button and side button does, and the
+// permission gate in front of the seven guarded functions.
+#include "app/FunctionPanel.h"
+#include "app/MenuLayout.h"
+#include "app/WorkArea.h"
+#include "app/mainForm.h"
+#include "kit/Prompt.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QToolButton>
+
+namespace {
+
+const QString kRefusal = QStringLiteral("您没有操作该项目的权限，请与管理员联系！谢谢！");
+
+}  // namespace
+
+void TForm1::bindNavigation() {
+    const auto onAction = [this](const char* name, void (TForm1::*handler)()) {
+        connect(findChild<QAction*>(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    };
+    const auto onButton = [this](const char* name, void (TForm1::*handler)()) {
+        connect(findChild<QToolButton*>(QString::fromLatin1(name)), &QToolButton::clicked, this, handler);
+    };
+
+    onButton("SpeedButton2", &TForm1::SpeedButton2Click);
+    onButton("SpeedButton3", &TForm1::SpeedButton3Click);
+    onButton("SpeedButton4", &TForm1::SpeedButton4Click);
+    onButton("SpeedButton5", &TForm1::SpeedButton5Click);
+    onButton("SpeedButton6", &TForm1::SpeedButton6Click);
+
+    onAction("N26", &TForm1::SpeedButton3Click);
+    onAction("N28", &TForm1::SpeedButton4Click);
+    onAction("N30", &TForm1::SpeedButton2Click);
+    onAction("N31", &TForm1::SpeedButton5Click);
+    onAction("N33", &TForm1::SpeedButton5Click);
+    onAction("N37", &TForm1::N37Click);
+    onAction("N43", &TForm1::N43Click);
+    onAction("N38", &TForm1::SpeedButton6Click);
+    onAction("N41", &TForm1::N41Click);
+    onAction("N52", &TForm1::N52Click);
+    onAction("N53", &TForm1::N53Click);
+    onAction("N55", &TForm1::N55Click);
+    onAction("N16", &TForm1::N16Click);
+    onAction("N17", &TForm1::N17Click);
+    onAction("N19", &TForm1::N19Click);
+    onAction("N20", &TForm1::N20Click);
+    onAction("N10", &TForm1::N10Click);
+    onAction("N12", &TForm1::N12Click);
+    onAction("N13", &TForm1::N13Click);
+    onAction("N15", &TForm1::N15Click);
+    onAction("N6", &TForm1::N6Click);
+    onAction("N8", &TForm1::N8Click);
+    onAction("N9", &TForm1::SpeedButton1Click);
+
+    onButton("SpeedButton24", &TForm1::N16Click);
+    onButton("SpeedButton15", &TForm1::N19Click);
+    onButton("SpeedButton19", &TForm1::SpeedButton19Click);
+    onButton("SpeedButton18", &TForm1::N41Click);
+    onButton("SpeedButton14", &TForm1::N6Click);
+    onButton("SpeedButton9", &TForm1::N8Click);
+    onButton("SpeedButton1", &TForm1::SpeedButton1Click);
+
+    const QList<QAction*> styles = StyleItems(this);
+    for (int i = 0; i < styles.size(); ++i) {
+        connect(styles[i], &QAction::triggered, this, [this, i] { StyleItemClick(i); });
+    }
+}
+
+bool TForm1::PermissionGate(const QString& text) {
+    for (int i = 0; i < permissions_->count(); ++i) {
+        const QListWidgetItem* item = permissions_->item(i);
+        if (item->checkState() != Qt::Checked && item->text() == text) {
+            Prompt::current().show(Captions::kNotice, kRefusal, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText) {
+    if (!gateText.isEmpty() && !PermissionGate(gateText))
+        return;
+    workArea_->moveHighlightTo(sideButton);
+    workArea_->bringToFront(panel);
+    panel->broughtToFront();
+}
+
+void TForm1::SpeedButton2Click() {
+    showPanel(workArea_->sideButtons()[0], panels_.summary, QString());
+}
+
+void TForm1::SpeedButton3Click() {
+    QToolButton* button = workArea_->sideButtons()[1];
+    showPanel(button, panels_.income, button->text());
+}
+
+void TForm1::SpeedButton4Click() {
+    QToolButton* button = workArea_->sideButtons()[2];
+    showPanel(button, panels_.expense, button->text());
+}
+
+void TForm1::SpeedButton5Click() {
+    showPanel(workArea_->sideButtons()[3], panels_.bank, QString());
+}
+
+void TForm1::SpeedButton6Click() {
+    showPanel(workArea_->sideButtons()[4], panels_.reminder, QString());
+}
+
+void TForm1::SpeedButton19Click() {
+    QToolButton* button = workArea_->sideButtons()[0];
+    workArea_->moveHighlightTo(button);
+    workArea_->bringToFront(panels_.summary);
+    button->setChecked(true);
+    panels_.summary->broughtToFront();
+}
+
+void TForm1::N8Click() {
+    // The previous user stays until a new login succeeds; the exit button ends the program.
+    if (!runLogin())
+        Q_EMIT terminateRequested();
+}
+
+void TForm1::SpeedButton1Click() {
+    Q_EMIT terminateRequested();
+}
+
+// The functions below open windows and tools that are not built yet; they are bound so that every
+// entry of the menu and the toolbar has its place.
+void TForm1::N41Click() {}
+void TForm1::N37Click() {}
+void TForm1::N43Click() {}
+void TForm1::N52Click() {}
+void TForm1::N53Click() {}
+void TForm1::N55Click() {}
+
+void TForm1::N16Click() {
+    if (!PermissionGate(findChild<QAction*>(QStringLiteral("N16"))->text()))
+        return;
+}
+
+void TForm1::N17Click() {
+    if (!PermissionGate(findChild<QAction*>(QStringLiteral("N17"))->text()))
+        return;
+}
+
+void TForm1::N19Click() {
+    if (!PermissionGate(findChild<QAction*>(QStringLiteral("N19"))->text()))
+        return;
+}
+
+void TForm1::N20Click() {}
+void TForm1::StyleItemClick(int number) {
+    Q_UNUSED(number);
+}
+void TForm1::N10Click() {}
+void TForm1::N12Click() {}
+void TForm1::N13Click() {}
+void TForm1::N15Click() {}
+void TForm1::N6Click() {}

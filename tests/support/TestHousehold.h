@@ -1,0 +1,41 @@
+#pragma once
+
+#include "access/CurrentUser.h"
+#include "app/Household.h"
+#include "app/IniFile.h"
+#include "data/Database.h"
+#include "data/HomeSafe.h"
+#include "support/TempHome.h"
+
+#include <QStringList>
+#include <QVariant>
+
+// A household for tests of panels and windows without the main window: a fresh database under a
+// temporary home folder, today pinned to 2007-01-15, a logged-in user with every right and a
+// permission gate that refuses the texts listed in `refuse` (and records every text it was asked).
+struct TestHousehold {
+    TestHousehold();
+
+    // Runs one statement, failing the test when it fails.
+    void exec(const QString& sql);
+    // The first column of the first row of a query.
+    QVariant scalar(const QString& sql);
+
+    TempHome home;
+    Database database;
+    HomeSafe homeSafe{database};
+    IniFile settings{home.iniPath()};
+    CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), QStringLiteral("123"), false};
+    QStringList refuse;
+    QStringList gateAsked;
+    Household household{database,
+                        homeSafe,
+                        settings,
+                        user,
+                        [this](const QString& text) {
+                            gateAsked.append(text);
+                            return !refuse.contains(text);
+                        },
+                        nullptr,
+                        QString()};
+};
