@@ -1,0 +1,231 @@
+#include "kit/DataGrid.h"
+
+#include "data/Money.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+// Shows the chosen fields of the source model, in the grid's column order and formats.
+class DataGrid::ColumnModel final : public QAbstractTableModel {
+  public:
+    explicit ColumnModel(DataGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+    void reset(QSqlQueryModel* source) {
+        beginResetModel();
+        if (source_)
+            QObject::disconnect(source_, nullptr, this, nullptr);
+        source_ = source;
+        fieldIndex_.clear();
+        if (source_) {
+            for (const Column& c : grid_->columns_)
+                fieldIndex_.append(source_->record().indexOf(c.field));
+            connect(source_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+            connect(source_, &QAbstractItemModel::modelReset, this, [this] {
+                fieldIndex_.clear();
+                for (const Column& c : grid_->columns_)
+                    fieldIndex_.append(source_->record().indexOf(c.field));
+                endResetModel();
+            });
+            connect(source_, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                    [this](const QModelIndex&, int first, int last) { beginInsertRows({}, first, last); });
+            connect(source_, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+            connect(source_, &QAbstractItemModel::dataChanged, this,
+                    [this](const QModelIndex& a, const QModelIndex& b) {
+                        Q_EMIT dataChanged(index(a.row(), 0), index(b.row(), columnCount() - 1));
+                    });
+        }
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !source_ ? 0 : source_->rowCount();
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(grid_->columns_.size());
+    }
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return !parent.isValid() && source_ && source_->canFetchMore();
+    }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!parent.isValid() && source_)
+            source_->fetchMore();
+    }
+
+    QVariant raw(int row, int column) const {
+        const int field = fieldIndex_.value(column, -1);
+        if (!source_ || field < 0)
+            return {};
+        return source_->data(source_->index(row, field));
+    }
+
+    QString text(int row, int column) const {
+        const QVariant v = raw(row, column);
+        if (grid_->columns_[column].format == Format::Money) {
+            return v.isNull() ? QString() : Money::fromUnits(v.toLongLong()).format();
+        }
+        return v.toString();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        if (role == Qt::DisplayRole)
+            return text(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole) {
+            return QVariant::fromValue(grid_->columns_[index.column()].alignment | Qt::AlignVCenter);
+        }
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < grid_->columns_.size()) {
+            return grid_->columns_[section].title;
+        }
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+  private:
+    DataGrid* grid_;
+    QSqlQueryModel* source_ = nullptr;
+    QList<int> fieldIndex_;
+};
+
+DataGrid::DataGrid(QWidget* parent)
+    : QTableView(parent),
+      view_(new ColumnModel(this)),
+      footer_(new QWidget(this)),
+      footerTextLabel_(new QLabel(footer_)),
+      footerSumLabel_(new QLabel(footer_)) {
+    setModel(view_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(true);
+    verticalHeader()->setDefaultSectionSize(24);
+    verticalHeader()->setFixedWidth(14);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    footer_->setObjectName(QStringLiteral("footer"));
+    footer_->setAutoFillBackground(true);
+    footerTextLabel_->setAlignment(Qt::AlignCenter);
+    footerSumLabel_->setAlignment(Qt::AlignCenter);
+    footer_->hide();
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                Q_EMIT currentRowChanged(current.isValid() ? current.row() : -1);
+            });
+}
+
+void DataGrid::setColumns(const QList<Column>& columns) {
+    columns_ = columns;
+    view_->reset(source_);
+    for (int i = 0; i < columns_.size(); ++i)
+        setColumnWidth(i, columns_[i].width);
+}
+
+void DataGrid::setSourceModel(QSqlQueryModel* model) {
+    source_ = model;
+    view_->reset(model);
+    for (int i = 0; i < columns_.size(); ++i)
+        setColumnWidth(i, columns_[i].width);
+    refreshFooter();
+}
+
+int DataGrid::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void DataGrid::setCurrentRow(int row) {
+    if (row < 0 || row >= view_->rowCount()) {
+        setCurrentIndex({});
+        return;
+    }
+    setCurrentIndex(view_->index(row, 0));
+}
+
+QVariant DataGrid::value(int row, const QString& field) const {
+    if (!source_)
+        return {};
+    const int column = source_->record().indexOf(field);
+    return column < 0 ? QVariant() : source_->data(source_->index(row, column));
+}
+
+QString DataGrid::cellText(int row, int column) const {
+    return view_->text(row, column);
+}
+
+void DataGrid::setFooter(int textColumn, const QString& text, int sumColumn) {
+    footerTextColumn_ = textColumn;
+    footerSumColumn_ = sumColumn;
+    footerTextLabel_->setText(text);
+    refreshFooter();
+}
+
+void DataGrid::setFooterVisible(bool visible) {
+    footerOn_ = visible;
+    footer_->setVisible(visible);
+    setViewportMargins(0, 0, 0, visible ? verticalHeader()->defaultSectionSize() : 0);
+    refreshFooter();
+    layoutFooter();
+}
+
+bool DataGrid::isFooterVisible() const {
+    return footerOn_;
+}
+
+QString DataGrid::footerText() const {
+    return footerOn_ ? footerTextLabel_->text() : QString();
+}
+
+QString DataGrid::footerSum() const {
+    return footerOn_ ? footerSumLabel_->text() : QString();
+}
+
+void DataGrid::refreshFooter() {
+    if (!footerOn_ || footerSumColumn_ < 0 || !source_) {
+        footerSumLabel_->clear();
+        return;
+    }
+    // The footer sums every row, not just the ones fetched so far.
+    while (source_->canFetchMore())
+        source_->fetchMore();
+    Money sum;
+    for (int row = 0; row < source_->rowCount(); ++row) {
+        const Result<Money> next = sum.plus(Money::fromUnits(view_->raw(row, footerSumColumn_).toLongLong()));
+        if (next)
+            sum = next.value();
+    }
+    footerSumLabel_->setText(sum.format());
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    layoutFooter();
+}
+
+void DataGrid::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    layoutFooter();
+}
+
+void DataGrid::layoutFooter() {
+    if (!footerOn_)
+        return;
+    const QRect vp = viewport()->geometry();
+    const int h = verticalHeader()->defaultSectionSize();
+    footer_->setGeometry(vp.left(), vp.bottom() + 1, vp.width(), h);
+    const auto place = [this, h](QLabel* label, int column) {
+        if (column < 0) {
+            label->hide();
+            return;
+        }
+        label->show();
+        label->setGeometry(columnViewportPosition(column), 0, columnWidth(column), h);
+    };
+    place(footerTextLabel_, footerTextColumn_);
+    place(footerSumLabel_, footerSumColumn_);
+}

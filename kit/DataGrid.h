@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QIdentityProxyModel>
+#include <QList>
+#include <QTableView>
+
+class QLabel;
+class QSqlQueryModel;
+
+// A read-only data grid over the rows of a query: titled columns bound to fields by name, display
+// formats ("￥0.00" for money held as ten-thousandths, plain text otherwise), whole-row selection and an
+// optional footer row with a static text and the sum of one money column. Rows are fetched lazily as
+// the grid scrolls, so a list of a million entries opens as fast as one of ten.
+class DataGrid : public QTableView {
+    Q_OBJECT
+  public:
+    enum class Format { Text, Money };
+    struct Column {
+        QString title;
+        QString field;
+        Format format = Format::Text;
+        Qt::Alignment alignment = Qt::AlignLeft;
+        int width = 100;
+    };
+
+    explicit DataGrid(QWidget* parent = nullptr);
+
+    void setColumns(const QList<Column>& columns);
+    const QList<Column>& columns() const { return columns_; }
+    // The rows to show; the grid does not own the model. Columns are found by field name.
+    void setSourceModel(QSqlQueryModel* model);
+    QSqlQueryModel* sourceModel() const { return source_; }
+
+    // The row of the source model that is current, or -1.
+    int currentRow() const;
+    void setCurrentRow(int row);
+    // The value of a field in a row of the source model.
+    QVariant value(int row, const QString& field) const;
+    // The text a cell shows ("￥12.50" for a money column).
+    QString cellText(int row, int column) const;
+
+    // The footer row under the grid: a static text under one column and the sum of a money column
+    // under another. Switched on and off as a whole.
+    void setFooter(int textColumn, const QString& text, int sumColumn);
+    void setFooterVisible(bool visible);
+    bool isFooterVisible() const;
+    QString footerText() const;
+    QString footerSum() const;
+    // Computes the footer's sum again from every row of the source model.
+    void refreshFooter();
+
+  Q_SIGNALS:
+    void currentRowChanged(int row);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    class ColumnModel;
+    void layoutFooter();
+
+    QList<Column> columns_;
+    QSqlQueryModel* source_ = nullptr;
+    ColumnModel* view_;
+    QWidget* footer_;
+    QLabel* footerTextLabel_;
+    QLabel* footerSumLabel_;
+    int footerTextColumn_ = -1;
+    int footerSumColumn_ = -1;
+    bool footerOn_ = false;
+};
