@@ -1,5 +1,7 @@
 #include "app/mainForm.h"
 
+#include "access/Login.h"
+#include "access/denglu.h"
 #include "app/Folders.h"
 #include "app/FunctionPanel.h"
 #include "app/MenuLayout.h"
@@ -173,5 +175,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::runLogin() {
+    TForm2 login(household_, this);
+    login.exec();
+    if (login.result() != QDialog::Accepted)
+        return false;
+    // The new user's name and rights; items the permission string does not reach keep their ticks.
+    statusBar_->setPanelText(2, user_.name);
+    QList<bool> ticks;
+    for (int i = 0; i < permissions_->count(); ++i)
+        ticks.append(permissions_->item(i)->checkState() == Qt::Checked);
+    ApplyPermissionString(user_.rights, ticks);
+    for (int i = 0; i < permissions_->count(); ++i) {
+        permissions_->item(i)->setCheckState(ticks[i] ? Qt::Checked : Qt::Unchecked);
+    }
     return true;
 }

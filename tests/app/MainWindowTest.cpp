@@ -1,6 +1,7 @@
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
 #include "kit/StatusPanels.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
 
@@ -19,9 +20,11 @@
 
 namespace {
 
-// Builds and shows the main window as a real start does, and waits for the first-showing steps.
+// Builds and shows the main window as a real start does, logs in as the initial user and waits for the
+// first-showing steps.
 std::unique_ptr<TForm1> startMainWindow(const TempHome& home) {
     auto form = std::make_unique<TForm1>(home.path());
+    LogInWhenAsked(QStringLiteral("001"), QStringLiteral("123"));
     QSignalSpy shown(form.get(), &TForm1::firstShowingDone);
     form->show();
     EXPECT_TRUE(shown.wait(5000));
@@ -87,9 +90,8 @@ TEST(MainWindow, MenuBarHasTheSevenMenusWithEveryItemInOrder) {
 TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
     TempHome home;
     ScriptedPrompt prompt;
-    TForm1 form(home.path());
-    form.show();
-    QCoreApplication::processEvents();
+    auto started = startMainWindow(home);
+    TForm1& form = *started;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tamberlo"));
 
     const char* toolNames[] = {"SpeedButton24", "SpeedButton15", "SpeedButton19", "SpeedButton18",
@@ -143,7 +145,7 @@ TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i) {
         items.append(list->item(i)->text());
-        EXPECT_EQ(list->item(i)->checkState(), Qt::Unchecked);
+        EXPECT_EQ(list->item(i)->checkState(), Qt::Checked);  // the initial user holds every right
     }
     EXPECT_EQ(items, QStringList({"备份数据库", "恢复数据库", "用户权限管理", "收入管理", "支出管理", "存款",
                                   "取款"}));
@@ -216,12 +218,28 @@ TEST(MainWindow, AnUnopenableDatabaseIsReportedAndTheWindowStillComesUp) {
     TempHome home;
     home.writeDatabaseFile("not a database at all, but someone's file");
     ScriptedPrompt prompt;
-    auto form = startMainWindow(home);
+    TForm1 form(home.path());
     ASSERT_EQ(prompt.boxes().size(), 1);
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
     EXPECT_FALSE(prompt.boxes()[0].text.isEmpty());
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->database().isOpen());
+    EXPECT_FALSE(form.database().isOpen());
+
+    // The login reports its own error and stays; its exit button ends the program.
+    QSignalSpy terminate(&form, &TForm1::terminateRequested);
+    QSignalSpy done(&form, &TForm1::firstShowingDone);
+    WhenModal([](QWidget* login) {
+        TypeInto(login, "Edit1", QStringLiteral("001"));
+        TypeInto(login, "Edit2", QStringLiteral("123"));
+        ClickButton(login, "SpeedButton1");
+        EXPECT_TRUE(login->isVisible());
+        ClickButton(login, "SpeedButton2");
+    });
+    form.show();
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(prompt.boxes().size(), 2);
+    EXPECT_EQ(terminate.count(), 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.currentUser().name.isEmpty());
 }
 
 TEST(MainWindow, ANullHomeSafeBalanceIsReportedAndStaysZero) {

@@ -1,0 +1,42 @@
+#include "access/Login.h"
+
+#include "data/Schema.h"
+#include "data/Statements.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id, const QString& password) {
+    using Found = std::optional<LoginMatch>;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromUtf8(Sql::kLogin)))
+        return Result<Found>::failure(query.lastError().text());
+    // An empty box is empty text, never NULL (which would match nothing).
+    const auto text = [](const QString& typed) { return typed.isNull() ? QStringLiteral("") : typed; };
+    query.bindValue(QStringLiteral(":yonghumingID"), text(id));
+    query.bindValue(QStringLiteral(":mima"), text(password));
+    if (!query.exec())
+        return Result<Found>::failure(query.lastError().text());
+    if (!query.next())
+        return Found();
+    // A null column gives empty text.
+    const auto field = [&query](const char* name) {
+        return query.value(QString::fromLatin1(name)).toString();
+    };
+    return Found(LoginMatch{field("xingming"), field("mima"), field("quangxian")});
+}
+
+void ApplyPermissionString(const QString& rights, QList<bool>& ticks) {
+    for (qsizetype i = 0; i < rights.size() && i < ticks.size(); ++i) {
+        if (rights[i] == QLatin1Char('1'))
+            ticks[i] = true;
+        if (rights[i] == QLatin1Char('0'))
+            ticks[i] = false;
+    }
+}
+
+QString FirstStartHint() {
+    return QStringLiteral("初始用户ID：%1    密码：%2 ")
+        .arg(QString::fromUtf8(InitialUser::kId), QString::fromUtf8(InitialUser::kPassword));
+}

@@ -1,0 +1,144 @@
+#include "MainWindowFixture.h"
+
+#include "app/WorkArea.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString kRefusal = QStringLiteral("您没有操作该项目的权限，请与管理员联系！谢谢！");
+
+class Navigation : public MainWindowFixture {
+  protected:
+    QWidget* front() const { return form->workArea()->frontPanel(); }
+    QWidget* panel(const char* name) const { return child<QWidget>(name); }
+    QPoint highlight() const { return child<QWidget>("Shape2")->pos(); }
+    int jointTop() const { return child<QWidget>("Shape3")->y(); }
+    QToolButton* side(const char* name) const { return child<QToolButton>(name); }
+    void changeUser(const QString& id, const QString& password) {
+        WhenModal([id, password](QWidget* login) {
+            TypeInto(login, "Edit1", id);
+            TypeInto(login, "Edit2", password);
+            ClickButton(login, "SpeedButton1");
+        });
+        child<QAction>("N8")->trigger();
+    }
+};
+
+TEST_F(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
+    startAs(QStringLiteral("001"), QStringLiteral("123"));
+    const struct {
+        const char* button;
+        const char* panel;
+    } routes[] = {{"SpeedButton3", "Panel3"},
+                  {"SpeedButton4", "Panel4"},
+                  {"SpeedButton5", "Panel5"},
+                  {"SpeedButton6", "Panel6"},
+                  {"SpeedButton2", "Panel2"}};
+    for (const auto& r : routes) {
+        side(r.button)->click();
+        EXPECT_EQ(front(), panel(r.panel)) << r.button;
+        EXPECT_TRUE(side(r.button)->isChecked());
+        EXPECT_EQ(highlight(), side(r.button)->pos() - QPoint(8, 8)) << r.button;
+        EXPECT_EQ(jointTop(), side(r.button)->y() - 8);
+        // The other panels are neither hidden nor moved.
+        for (const char* other : {"Panel2", "Panel3", "Panel4", "Panel5", "Panel6"}) {
+            EXPECT_TRUE(panel(other)->isVisible());
+            EXPECT_EQ(panel(other)->geometry(), panel(r.panel)->geometry());
+        }
+    }
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+TEST_F(Navigation, MenuItemsMoveThePanelButNotThePressedButton) {
+    startAs(QStringLiteral("001"), QStringLiteral("123"));
+    const struct {
+        const char* item;
+        const char* panel;
+        const char* highlighted;
+    } routes[] = {{"N26", "Panel3", "SpeedButton3"}, {"N28", "Panel4", "SpeedButton4"},
+                  {"N31", "Panel5", "SpeedButton5"}, {"N33", "Panel5", "SpeedButton5"},
+                  {"N38", "Panel6", "SpeedButton6"}, {"N30", "Panel2", "SpeedButton2"}};
+    for (const auto& r : routes) {
+        child<QAction>(r.item)->trigger();
+        EXPECT_EQ(front(), panel(r.panel)) << r.item;
+        EXPECT_EQ(highlight(), side(r.highlighted)->pos() - QPoint(8, 8)) << r.item;
+        EXPECT_TRUE(side("SpeedButton2")->isChecked()) << r.item;
+    }
+}
+
+TEST_F(Navigation, RefreshShowsTheSummaryAndPressesItsButton) {
+    startAs(QStringLiteral("001"), QStringLiteral("123"));
+    side("SpeedButton5")->click();
+    child<QToolButton>("SpeedButton19")->click();
+    EXPECT_EQ(front(), panel("Panel2"));
+    EXPECT_TRUE(side("SpeedButton2")->isChecked());
+    EXPECT_FALSE(side("SpeedButton5")->isChecked());
+    EXPECT_EQ(highlight(), side("SpeedButton2")->pos() - QPoint(8, 8));
+}
+
+TEST_F(Navigation, ChangeOfUserKeepsThePanelAndTheNewRightsApplyAtTheNextGuardedStep) {
+    addUser(QStringLiteral("kid"), QStringLiteral("小明"), QStringLiteral("456"), QStringLiteral("1100011"));
+    startAs(QStringLiteral("001"), QStringLiteral("123"));
+    side("SpeedButton3")->click();
+    ASSERT_EQ(front(), panel("Panel3"));
+    changeUser(QStringLiteral("kid"), QStringLiteral("456"));
+    EXPECT_EQ(form->statusPanels()->panelText(2), QStringLiteral("小明"));
+    EXPECT_EQ(front(), panel("Panel3"));
+    EXPECT_EQ(ticks(), QList<bool>({true, true, false, false, false, true, true}));
+
+    side("SpeedButton2")->click();
+    const QPoint before = highlight();
+    // The side button is refused: it stays pressed, the panel and the highlight stay.
+    QTest::mouseClick(side("SpeedButton4"), Qt::LeftButton);
+    EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::Ok);
+    EXPECT_TRUE(side("SpeedButton4")->isChecked());
+    EXPECT_EQ(front(), panel("Panel2"));
+    EXPECT_EQ(highlight(), before);
+    // The same through the menu.
+    child<QAction>("N26")->trigger();
+    EXPECT_EQ(prompt.boxes().size(), 2);
+    EXPECT_EQ(front(), panel("Panel2"));
+    // The unguarded panels still open.
+    for (const char* name : {"SpeedButton5", "SpeedButton6", "SpeedButton2"})
+        side(name)->click();
+    EXPECT_EQ(prompt.boxes().size(), 2);
+    EXPECT_EQ(front(), panel("Panel2"));
+}
+
+TEST_F(Navigation, AShortPermissionStringLeavesThePreviousUsersLaterTicks) {
+    addUser(QStringLiteral("gran"), QStringLiteral("奶奶"), QStringLiteral("789"), QStringLiteral("000"));
+    startAs(QStringLiteral("001"), QStringLiteral("123"));
+    changeUser(QStringLiteral("gran"), QStringLiteral("789"));
+    EXPECT_EQ(ticks(), QList<bool>({false, false, false, true, true, true, true}));
+    side("SpeedButton3")->click();  // item 4 kept from the previous user
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+    child<QAction>("N19")->trigger();
+    EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
+}
+
+TEST_F(Navigation, ToolbarButtonsPassTheirMenuItemsCaptionToTheGate) {
+    addUser(QStringLiteral("aunt"), QStringLiteral("阿姨"), QStringLiteral("000"), QStringLiteral("0011111"));
+    startAs(QStringLiteral("aunt"), QStringLiteral("000"));
+    child<QToolButton>("SpeedButton24")->click();  // 备份数据 passes 备份数据库
+    EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
+    child<QToolButton>("SpeedButton15")->click();  // 权限管理 passes 用户权限管理, which aunt holds
+    child<QAction>("N17")->trigger();              // 恢复数据库
+    EXPECT_EQ(prompt.texts(), QStringList({kRefusal, kRefusal}));
+}
+
+TEST_F(Navigation, TheGateComparesWholeTextsExactly) {
+    addUser(QStringLiteral("x"), QStringLiteral("某人"), QStringLiteral("x"), QStringLiteral("0000000"));
+    startAs(QStringLiteral("x"), QStringLiteral("x"));
+    EXPECT_TRUE(form->PermissionGate(QStringLiteral("备份数据")));  // matches no item
+    EXPECT_TRUE(form->PermissionGate(QStringLiteral("收入管理 ")));
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+    EXPECT_FALSE(form->PermissionGate(QStringLiteral("存款")));
+    EXPECT_EQ(prompt.boxes().size(), 1);
+}
+
+}  // namespace
