@@ -88,6 +88,14 @@ TEST_F(LedgerTotalsTest, DistinctDetailsOfOneType) {
               QStringList({"工资"}));
 }
 
+TEST_F(LedgerTotalsTest, DetailChoicesComeFromAnIndexAlone) {
+    QSqlQuery plan(th.database.connection());
+    ASSERT_TRUE(plan.exec(
+        QStringLiteral("EXPLAIN QUERY PLAN select DISTINCT mingxi from shouzhibiao WHERE leixing='zhichu'")));
+    ASSERT_TRUE(plan.next());
+    EXPECT_TRUE(plan.value(QStringLiteral("detail")).toString().contains(QStringLiteral("COVERING INDEX")));
+}
+
 TEST_F(LedgerTotalsTest, PeriodQueriesUseAnIndex) {
     for (const char* statement :
          {"SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN '2007-01-01' AND "
