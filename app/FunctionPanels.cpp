@@ -2,16 +2,14 @@
 
 #include "app/FunctionPanel.h"
 #include "app/Household.h"
+#include "ledger/EntryPanel.h"
+#include "ledger/SummaryPanel.h"
 
 FunctionPanels CreateFunctionPanels(Household& household) {
-    Q_UNUSED(household);
     FunctionPanels panels{};
-    panels.summary =
-        HeadingPanel(QStringLiteral("Panel2"), QStringLiteral("本月帐务信息"), QStringLiteral("#303030"));
-    panels.income =
-        HeadingPanel(QStringLiteral("Panel3"), QStringLiteral("恭喜！又有钱入帐"), QStringLiteral("#1d8a2e"));
-    panels.expense = HeadingPanel(QStringLiteral("Panel4"), QStringLiteral("花费明细登记一下吧！"),
-                                  QStringLiteral("#c0282d"));
+    panels.summary = new SummaryPanel(household);
+    panels.income = new EntryPanel(household, EntryPanelConfig::income());
+    panels.expense = new EntryPanel(household, EntryPanelConfig::expense());
     panels.bank =
         HeadingPanel(QStringLiteral("Panel5"), QStringLiteral("银行帐务"), QStringLiteral("#1f4e9a"));
     panels.reminder =

@@ -10,6 +10,8 @@
 #include "kit/Prompt.h"
 #include "kit/StatusPanels.h"
 #include "kit/Today.h"
+#include "ledger/EntryPanel.h"
+#include "ledger/SummaryPanel.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -166,6 +168,18 @@ void TForm1::FormShow() {
     // 3. Maximise; 4. today's date in the status bar, written once.
     showMaximized();
     statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
+    // 5. The summary period: this month up to today.
+    auto* summary = qobject_cast<SummaryPanel*>(panels_.summary);
+    if (summary)
+        summary->SetMonthToDate();
+    // 8. The detail choices of income, then of expense.
+    for (FunctionPanel* panel : {panels_.income, panels_.expense}) {
+        if (auto* entries = qobject_cast<EntryPanel*>(panel))
+            entries->LoadDetailChoices();
+    }
+    // 9. The summary's totals and chart for that period.
+    if (summary)
+        summary->ComputePeriodTotals();
     Q_EMIT firstShowingDone();
 }
 

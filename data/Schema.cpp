@@ -15,6 +15,8 @@ const char* const kTables[] = {
     "shururiqi TEXT, dengjiren TEXT, beizhu TEXT)",
     "CREATE INDEX shouzhibiao_leixing_riqi ON shouzhibiao (leixing, shururiqi)",
     "CREATE INDEX shouzhibiao_riqi ON shouzhibiao (shururiqi)",
+    // The detail choices filled at start are read from this index alone, not from every entry.
+    "CREATE INDEX shouzhibiao_leixing_mingxi ON shouzhibiao (leixing, mingxi)",
     "CREATE TABLE zhangwubiao (id INTEGER PRIMARY KEY, mingcheng TEXT NOT NULL UNIQUE, yonghuming TEXT, "
     "zhanghao TEXT, mima TEXT, jine INTEGER DEFAULT 0)",
     "CREATE TABLE yinghanbiao (id INTEGER PRIMARY KEY, mingcheng TEXT, jine INTEGER, leixing TEXT, riqi "

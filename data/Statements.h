@@ -14,6 +14,27 @@ inline constexpr char kTodayExpenses[] =
     "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:zcriqi)";
 // Every entry of a type (:mxlx).
 inline constexpr char kAllOfType[] = "SELECT * from shouzhibiao WHERE leixing=:mxlx";
+// The same lists, also keeping the rows saved since the list was loaded (:kept, a JSON array of ids),
+// listed after the others even when they no longer match.
+inline constexpr char kTodayIncomeKeeping[] =
+    "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:srriqi) UNION ALL SELECT * from "
+    "shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) and not ((leixing=:mxlx) and "
+    "(shururiqi=:srriqi))";
+inline constexpr char kTodayExpensesKeeping[] =
+    "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:zcriqi) UNION ALL SELECT * from "
+    "shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) and not ((leixing=:mxlx) and "
+    "(shururiqi=:zcriqi))";
+inline constexpr char kAllOfTypeKeeping[] =
+    "SELECT * from shouzhibiao WHERE leixing=:mxlx UNION ALL SELECT * from shouzhibiao WHERE id IN "
+    "(SELECT value FROM json_each(:kept)) and not (leixing=:mxlx)";
+// An entry added, changed or deleted by its hidden key.
+inline constexpr char kInsertEntry[] =
+    "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
+    "(:leixing,:mingxi,:feiyong,:shururiqi,:dengjiren,:beizhu)";
+inline constexpr char kUpdateEntry[] =
+    "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
+    "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
+inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu).
 inline constexpr char kPeriodTotals[] =
     "SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN :qishi AND :jishu "

@@ -137,7 +137,7 @@ TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
         EXPECT_EQ(panel->property("tag").toInt(), 99);
     }
     EXPECT_EQ(form.workArea()->frontPanel(), child<QWidget>(&form, "Panel5"));
-    EXPECT_EQ(child<QLabel>(&form, "Panel3Heading")->text(), QStringLiteral("恭喜！又有钱入帐"));
+    EXPECT_EQ(child<QLabel>(&form, "Label9")->text(), QStringLiteral("恭喜！又有钱入帐"));
     EXPECT_NE(child<QWidget>(&form, "Shape1"), nullptr);
 
     auto* list = child<QListWidget>(&form, "CheckListBox1");

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The amount box: takes digits, "+", "-" and the decimal separator, and refuses any other typed
+// character with a beep. Pasted text with other characters is refused as a whole.
+class AmountEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit AmountEdit(QWidget* parent = nullptr);
+
+    static bool acceptsCharacter(QChar c);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

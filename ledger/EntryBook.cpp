@@ -1,0 +1,116 @@
+#include "ledger/EntryBook.h"
+
+#include "data/Database.h"
+#include "data/DateText.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
+
+#include <QSqlError>
+#include <QStringList>
+
+namespace {
+
+const QString kRowGone = QStringLiteral("这条记录已不存在，可能已被删除。");
+
+QString keepList(const QList<qint64>& ids) {
+    QStringList parts;
+    for (qint64 id : ids)
+        parts.append(QString::number(id));
+    return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+}  // namespace
+
+QString EntryTypeCode(EntryType type) {
+    return QString::fromLatin1(type == EntryType::Income ? Codes::kIncome : Codes::kExpense);
+}
+
+Result<Money> BalanceAfterSave(EntryType type, Money balance, Money before, Money saved) {
+    if (type == EntryType::Income) {
+        const Result<Money> undone = balance.minus(before);
+        return undone ? undone->plus(saved) : undone;
+    }
+    const Result<Money> undone = balance.plus(before);
+    return undone ? undone->minus(saved) : undone;
+}
+
+Result<Money> BalanceAfterDelete(EntryType type, Money balance, Money amount) {
+    return type == EntryType::Income ? balance.minus(amount) : balance.plus(amount);
+}
+
+EntryBook::EntryBook(Database& database, HomeSafe& homeSafe, EntryType type)
+    : database_(database), homeSafe_(homeSafe), type_(type) {}
+
+Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const QList<qint64>& keep) const {
+    const bool income = type_ == EntryType::Income;
+    const char* statement = nullptr;
+    if (filter == ListFilter::All)
+        statement = keep.isEmpty() ? Sql::kAllOfType : Sql::kAllOfTypeKeeping;
+    else if (income)
+        statement = keep.isEmpty() ? Sql::kTodayIncome : Sql::kTodayIncomeKeeping;
+    else
+        statement = keep.isEmpty() ? Sql::kTodayExpenses : Sql::kTodayExpensesKeeping;
+
+    QSqlQuery query(database_.connection());
+    if (!query.prepare(QString::fromUtf8(statement)))
+        return Result<QSqlQuery>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":mxlx"), EntryTypeCode(type_));
+    if (filter == ListFilter::Today)
+        query.bindValue(income ? QStringLiteral(":srriqi") : QStringLiteral(":zcriqi"), ShortDate(today));
+    if (!keep.isEmpty())
+        query.bindValue(QStringLiteral(":kept"), keepList(keep));
+    if (!query.exec())
+        return Result<QSqlQuery>::failure(query.lastError().text());
+    return query;
+}
+
+Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before) {
+    const Result<QDate> date = ParseDate(entry.date);
+    if (!date)
+        return date.status();
+    const Result<Money> balance = BalanceAfterSave(type_, homeSafe_.balance(), before, entry.amount);
+    if (!balance)
+        return balance.status();
+
+    qint64 savedId = id.value_or(0);
+    const Status written = homeSafe_.move(balance.value(), [&]() -> Status {
+        QSqlQuery query(database_.connection());
+        if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
+            return Status::failure(query.lastError().text());
+        query.bindValue(QStringLiteral(":leixing"), EntryTypeCode(type_));
+        query.bindValue(QStringLiteral(":mingxi"), entry.detail);
+        query.bindValue(QStringLiteral(":feiyong"), entry.amount.units());
+        query.bindValue(QStringLiteral(":shururiqi"), ShortDate(date.value()));
+        query.bindValue(QStringLiteral(":dengjiren"), entry.registrar);
+        query.bindValue(QStringLiteral(":beizhu"), entry.remarks);
+        if (id)
+            query.bindValue(QStringLiteral(":id"), *id);
+        if (!query.exec())
+            return Status::failure(query.lastError().text());
+        if (id && query.numRowsAffected() != 1)
+            return Status::failure(kRowGone);
+        if (!id)
+            savedId = query.lastInsertId().toLongLong();
+        return Status::ok();
+    });
+    if (!written)
+        return written;
+    return savedId;
+}
+
+Status EntryBook::remove(qint64 id, Money amount) {
+    const Result<Money> balance = BalanceAfterDelete(type_, homeSafe_.balance(), amount);
+    if (!balance)
+        return balance.status();
+    return homeSafe_.move(balance.value(), [&]() -> Status {
+        QSqlQuery query(database_.connection());
+        if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
+            return Status::failure(query.lastError().text());
+        query.bindValue(QStringLiteral(":id"), id);
+        if (!query.exec())
+            return Status::failure(query.lastError().text());
+        if (query.numRowsAffected() != 1)
+            return Status::failure(kRowGone);
+        return Status::ok();
+    });
+}

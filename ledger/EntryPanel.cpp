@@ -1,0 +1,472 @@
+#include "ledger/EntryPanel.h"
+
+#include "access/CurrentUser.h"
+#include "app/Household.h"
+#include "data/Database.h"
+#include "data/DateText.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompt.h"
+#include "kit/Today.h"
+#include "ledger/AmountEdit.h"
+#include "ledger/LedgerTotals.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kDeleteQuestion = QStringLiteral("确信要删除选定项目吗？");
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString name(const char* latin1) {
+    return QString::fromLatin1(latin1);
+}
+
+QLabel* formLabel(const QString& caption, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setStyleSheet(QStringLiteral("color: navy;"));
+    return label;
+}
+
+}  // namespace
+
+const EntryPanelConfig& EntryPanelConfig::income() {
+    static const EntryPanelConfig config{EntryType::Income,
+                                         "Panel3",
+                                         "Label9",
+                                         "恭喜！又有钱入帐",
+                                         QColor(0x00, 0x80, 0x00),
+                                         "DBGridEh1",
+                                         "收入来源：",
+                                         "DBComboBox1",
+                                         "收入金额：",
+                                         "DBEdit1",
+                                         "DBEdit2",
+                                         "DateTimePicker3",
+                                         "DBEdit3",
+                                         "DBMemo1",
+                                         "DBEdit4",
+                                         "SpeedButton10",
+                                         "SpeedButton11",
+                                         "SpeedButton12",
+                                         "SpeedButton13",
+                                         "SpeedButton16",
+                                         "RadioButton13",
+                                         "RadioButton14",
+                                         "必须输入收入明细！",
+                                         "必须输入收入金额！"};
+    return config;
+}
+
+const EntryPanelConfig& EntryPanelConfig::expense() {
+    static const EntryPanelConfig config{EntryType::Expense,
+                                         "Panel4",
+                                         "Label11",
+                                         "花费明细登记一下吧！",
+                                         QColor(0xff, 0x00, 0x00),
+                                         "DBGridEh2",
+                                         "支出缘由：",
+                                         "DBComboBox2",
+                                         "支出金额：",
+                                         "DBEdit5",
+                                         "DBEdit6",
+                                         "DateTimePicker4",
+                                         "DBEdit7",
+                                         "DBMemo2",
+                                         "DBEdit8",
+                                         "SpeedButton17",
+                                         "SpeedButton20",
+                                         "SpeedButton21",
+                                         "SpeedButton22",
+                                         "SpeedButton23",
+                                         "RadioButton11",
+                                         "RadioButton12",
+                                         "必须输入开支明细！",
+                                         "必须输入开支金额！"};
+    return config;
+}
+
+EntryPanel::EntryPanel(Household& household, const EntryPanelConfig& config, QWidget* parent)
+    : FunctionPanel(name(config.panel), parent),
+      household_(household),
+      config_(config),
+      book_(household.database, household.homeSafe, config.type),
+      model_(new QSqlQueryModel(this)) {
+    buildForm();
+    stateChange();
+}
+
+EntryPanel::~EntryPanel() = default;
+
+void EntryPanel::buildForm() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(12, 8, 12, 10);
+
+    auto* heading = new QLabel(text(config_.heading), this);
+    heading->setObjectName(name(config_.headingName));
+    heading->setAlignment(Qt::AlignHCenter);
+    heading->setStyleSheet(QStringLiteral("font-size: 24px; font-weight: bold; text-decoration: underline; "
+                                          "color: %1;")
+                               .arg(config_.headingColour.name()));
+    outer->addWidget(heading);
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(14);
+    outer->addLayout(body, 1);
+
+    // The entry form on the left.
+    auto* form = new QVBoxLayout;
+    auto* fields = new QGridLayout;
+    fields->setVerticalSpacing(10);
+    detail_ = new QComboBox(this);
+    detail_->setObjectName(name(config_.detailBox));
+    detail_->setEditable(true);
+    detail_->setInsertPolicy(QComboBox::NoInsert);
+    detail_->setMinimumWidth(170);
+    fields->addWidget(formLabel(text(config_.detailLabel), this), 0, 0);
+    fields->addWidget(detail_, 0, 1, 1, 2);
+
+    amount_ = new AmountEdit(this);
+    amount_->setObjectName(name(config_.amountBox));
+    auto* yuan = new QLabel(QStringLiteral("元"), this);
+    yuan->setStyleSheet(QStringLiteral("color: red;"));
+    fields->addWidget(formLabel(text(config_.amountLabel), this), 1, 0);
+    fields->addWidget(amount_, 1, 1);
+    fields->addWidget(yuan, 1, 2);
+
+    date_ = new QLineEdit(this);
+    date_->setObjectName(name(config_.dateBox));
+    picker_ = new QDateEdit(Today(), this);
+    picker_->setObjectName(name(config_.picker));
+    picker_->setCalendarPopup(true);
+    picker_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    picker_->setFixedWidth(22);
+    picker_->setToolTip(QStringLiteral("选择日期"));
+    auto* dateRow = new QHBoxLayout;
+    dateRow->setSpacing(0);
+    dateRow->addWidget(date_, 1);
+    dateRow->addWidget(picker_);
+    fields->addWidget(formLabel(QStringLiteral("登记日期："), this), 2, 0);
+    fields->addLayout(dateRow, 2, 1);
+
+    registrar_ = new QLineEdit(this);
+    registrar_->setObjectName(name(config_.registrarBox));
+    fields->addWidget(formLabel(QStringLiteral("登  记  人："), this), 3, 0);
+    fields->addWidget(registrar_, 3, 1);
+
+    remarks_ = new QTextEdit(this);
+    remarks_->setObjectName(name(config_.remarksBox));
+    remarks_->setAcceptRichText(false);
+    remarks_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    fields->addWidget(formLabel(QStringLiteral("备         注："), this), 4, 0, Qt::AlignTop);
+    fields->addWidget(remarks_, 4, 1, 1, 2);
+    fields->setRowStretch(4, 1);
+
+    typeBox_ = new QLineEdit(this);
+    typeBox_->setObjectName(name(config_.typeBox));
+    typeBox_->hide();
+    form->addLayout(fields, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    const auto makeButton = [this, buttons](const char* objectName, const char* caption) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(name(objectName));
+        button->setText(text(caption));
+        button->setMinimumSize(52, 30);
+        buttons->addWidget(button);
+        return button;
+    };
+    add_ = makeButton(config_.addButton, "添加");
+    edit_ = makeButton(config_.editButton, "修改");
+    save_ = makeButton(config_.saveButton, "保存");
+    delete_ = makeButton(config_.deleteButton, "删除");
+    cancel_ = makeButton(config_.cancelButton, "取消");
+    form->addLayout(buttons);
+    body->addLayout(form, 0);
+
+    // The list on the right, with its filter under it.
+    auto* listSide = new QVBoxLayout;
+    grid_ = new DataGrid(this);
+    grid_->setObjectName(name(config_.grid));
+    grid_->setColumns(
+        {{QStringLiteral("明细"), QStringLiteral("mingxi"), DataGrid::Format::Text, Qt::AlignLeft, 110},
+         {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100},
+         {QStringLiteral("登记日期"), QStringLiteral("shururiqi"), DataGrid::Format::Text, Qt::AlignHCenter,
+          96},
+         {QStringLiteral("登  记  人"), QStringLiteral("dengjiren"), DataGrid::Format::Text, Qt::AlignHCenter,
+          80},
+         {QStringLiteral("备注"), QStringLiteral("beizhu"), DataGrid::Format::Text, Qt::AlignLeft, 160}});
+    grid_->setStyleSheet(
+        QStringLiteral("QTableView { color: navy; font-weight: bold; } QHeaderView::section { background: "
+                       "teal; color: yellow; font-weight: bold; border: 1px solid #0b5e5e; padding: 3px; }"));
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    listSide->addWidget(grid_, 1);
+    auto* filters = new QHBoxLayout;
+    today_ = new QRadioButton(QStringLiteral("今天"), this);
+    today_->setObjectName(name(config_.todayChoice));
+    today_->setChecked(true);
+    all_ = new QRadioButton(QStringLiteral("全部"), this);
+    all_->setObjectName(name(config_.allChoice));
+    filters->addWidget(today_);
+    filters->addWidget(all_);
+    filters->addStretch(1);
+    listSide->addLayout(filters);
+    body->addLayout(listSide, 1);
+
+    connect(add_, &QToolButton::clicked, this, &EntryPanel::addClick);
+    connect(edit_, &QToolButton::clicked, this, &EntryPanel::editClick);
+    connect(save_, &QToolButton::clicked, this, &EntryPanel::saveClick);
+    connect(delete_, &QToolButton::clicked, this, &EntryPanel::deleteClick);
+    connect(cancel_, &QToolButton::clicked, this, &EntryPanel::cancelClick);
+    connect(picker_, &QDateEdit::dateChanged, this, &EntryPanel::pickerChange);
+    connect(today_, &QRadioButton::toggled, this, &EntryPanel::todayClick);
+    connect(all_, &QRadioButton::toggled, this, &EntryPanel::allClick);
+    connect(grid_, &DataGrid::currentRowChanged, this, [this](int row) {
+        if (state_ == State::Browsing)
+            showRow(row);
+    });
+}
+
+void EntryPanel::broughtToFront() {
+    LoadToday();
+    amountBeforeEdit_ = Money();
+}
+
+void EntryPanel::LoadToday() {
+    kept_.clear();
+    reload(ListFilter::Today);
+}
+
+void EntryPanel::LoadDetailChoices() {
+    const Result<QStringList> details =
+        DistinctDetails(household_.database.connection(), EntryTypeCode(config_.type));
+    if (!details) {
+        ReportError(details.error());
+        return;
+    }
+    const QString shown = detail_->currentText();
+    detail_->clear();
+    detail_->addItems(details.value());
+    detail_->setEditText(shown);
+}
+
+bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int selectRow) {
+    Result<QSqlQuery> rows = book_.list(filter, Today(), kept_);
+    if (!rows) {
+        ReportError(rows.error());
+        return false;
+    }
+    shownFilter_ = filter;
+    editingId_.reset();
+    model_->setQuery(std::move(rows.value()));
+    if (grid_->sourceModel() != model_)
+        grid_->setSourceModel(model_);
+    state_ = State::Browsing;
+
+    int row = -1;
+    if (selectId) {
+        const int idColumn = model_->record().indexOf(QStringLiteral("id"));
+        for (int r = 0; row < 0; ++r) {
+            if (r >= model_->rowCount()) {
+                if (!model_->canFetchMore())
+                    break;
+                model_->fetchMore();
+                continue;
+            }
+            if (model_->data(model_->index(r, idColumn)).toLongLong() == *selectId)
+                row = r;
+        }
+    } else {
+        while (selectRow >= model_->rowCount() && model_->canFetchMore())
+            model_->fetchMore();
+        row = qMin(selectRow, model_->rowCount() - 1);
+    }
+    grid_->setCurrentRow(row);
+    showRow(grid_->currentRow());
+    stateChange();
+    return true;
+}
+
+bool EntryPanel::hasRows() const {
+    return state_ != State::Closed && model_->rowCount() > 0;
+}
+
+std::optional<qint64> EntryPanel::currentId() const {
+    const int row = grid_->currentRow();
+    if (row < 0)
+        return std::nullopt;
+    return grid_->value(row, QStringLiteral("id")).toLongLong();
+}
+
+void EntryPanel::showRow(int row) {
+    if (row < 0) {
+        for (QLineEdit* box : {static_cast<QLineEdit*>(amount_), date_, registrar_, typeBox_})
+            box->clear();
+        detail_->setEditText(QString());
+        remarks_->clear();
+        return;
+    }
+    const QVariant amount = grid_->value(row, QStringLiteral("feiyong"));
+    detail_->setEditText(grid_->value(row, QStringLiteral("mingxi")).toString());
+    amount_->setText(amount.isNull() ? QString() : Money::fromUnits(amount.toLongLong()).toPlainText());
+    date_->setText(grid_->value(row, QStringLiteral("shururiqi")).toString());
+    registrar_->setText(grid_->value(row, QStringLiteral("dengjiren")).toString());
+    remarks_->setPlainText(grid_->value(row, QStringLiteral("beizhu")).toString());
+    typeBox_->setText(grid_->value(row, QStringLiteral("leixing")).toString());
+}
+
+void EntryPanel::stateChange() {
+    const bool open = state_ != State::Closed;
+    const bool pending = state_ == State::Adding || state_ == State::Editing;
+    const bool browsing = state_ == State::Browsing;
+    add_->setEnabled(open && !pending);
+    edit_->setEnabled(browsing);
+    save_->setEnabled(pending);
+    delete_->setEnabled(browsing && hasRows());
+    cancel_->setEnabled(pending);
+
+    // The list is locked while a row is pending; the boxes take input only then.
+    grid_->setEnabled(!pending);
+    today_->setEnabled(!pending);
+    all_->setEnabled(!pending);
+    for (QLineEdit* box : {static_cast<QLineEdit*>(amount_), date_, registrar_})
+        box->setReadOnly(!pending);
+    remarks_->setReadOnly(!pending);
+    detail_->setEnabled(pending);
+    picker_->setEnabled(pending);
+}
+
+void EntryPanel::addClick() {
+    if (state_ != State::Browsing)
+        return;
+    state_ = State::Adding;
+    editingId_.reset();
+    showRow(-1);
+    typeBox_->setText(EntryTypeCode(config_.type));
+    date_->setText(ShortDate(Today()));
+    registrar_->setText(household_.user.name);
+    amountBeforeEdit_ = Money();
+    stateChange();
+    detail_->setFocus();
+}
+
+void EntryPanel::editClick() {
+    if (state_ != State::Browsing || !hasRows())
+        return;
+    const std::optional<qint64> id = currentId();
+    if (!id)
+        return;
+    const Result<Money> before = Money::parse(amount_->text());
+    if (!before) {
+        ReportError(before.error());
+        return;
+    }
+    state_ = State::Editing;
+    editingId_ = id;
+    amountBeforeEdit_ = before.value();
+    stateChange();
+    detail_->setFocus();
+}
+
+void EntryPanel::saveClick() {
+    if (state_ != State::Adding && state_ != State::Editing)
+        return;
+    if (detail_->currentText().isEmpty()) {
+        Notify(text(config_.emptyDetailMessage));
+        detail_->setFocus();
+        return;
+    }
+    if (amount_->text().isEmpty()) {
+        Notify(text(config_.emptyAmountMessage));
+        amount_->setFocus();
+        return;
+    }
+    const Result<Money> amount = Money::parse(amount_->text());
+    if (!amount) {
+        ReportError(amount.error());
+        return;
+    }
+    const EntryText entry{detail_->currentText(), amount.value(), date_->text(), registrar_->text(),
+                          remarks_->toPlainText()};
+    const Result<qint64> saved =
+        book_.save(state_ == State::Editing ? editingId_ : std::nullopt, entry, amountBeforeEdit_);
+    if (!saved) {
+        ReportError(saved.error());
+        return;
+    }
+    // The row is stored: whatever the reload gives, nothing is pending any more.
+    state_ = State::Browsing;
+    editingId_.reset();
+    stateChange();
+    if (!kept_.contains(saved.value()))
+        kept_.append(saved.value());
+    reload(shownFilter_, saved.value());
+}
+
+void EntryPanel::deleteClick() {
+    if (state_ != State::Browsing || !hasRows())
+        return;
+    const std::optional<qint64> id = currentId();
+    if (!id)
+        return;
+    if (Prompt::current().show(Captions::kNotice, kDeleteQuestion, Prompt::Buttons::YesNo,
+                               Prompt::Icon::Question) != Prompt::Answer::Yes) {
+        return;
+    }
+    const Result<Money> amount = Money::parse(amount_->text());
+    if (!amount) {
+        ReportError(amount.error());
+        return;
+    }
+    const int row = grid_->currentRow();
+    if (const Status removed = book_.remove(*id, amount.value()); !removed) {
+        ReportError(removed.error());
+        return;
+    }
+    kept_.removeAll(*id);
+    reload(shownFilter_, std::nullopt, row);
+}
+
+void EntryPanel::cancelClick() {
+    if (state_ == State::Adding || state_ == State::Editing) {
+        state_ = State::Browsing;
+        editingId_.reset();
+        showRow(grid_->currentRow());
+        stateChange();
+    }
+    amountBeforeEdit_ = Money();
+}
+
+void EntryPanel::pickerChange() {
+    if (state_ == State::Adding || state_ == State::Editing)
+        date_->setText(ShortDate(picker_->date()));
+}
+
+void EntryPanel::todayClick(bool checked) {
+    if (!checked)
+        return;
+    kept_.clear();
+    reload(ListFilter::Today);
+}
+
+void EntryPanel::allClick(bool checked) {
+    if (!checked)
+        return;
+    kept_.clear();
+    reload(ListFilter::All);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/FunctionPanel.h"
+#include "data/Money.h"
+#include "ledger/EntryBook.h"
+
+#include <QColor>
+#include <QList>
+
+#include <optional>
+
+class AmountEdit;
+class DataGrid;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSqlQueryModel;
+class QTextEdit;
+class QToolButton;
+struct Household;
+
+// What differs between the income panel and the expense panel: names, texts and the entry type.
+struct EntryPanelConfig {
+    EntryType type;
+    const char* panel;
+    const char* headingName;
+    const char* heading;
+    QColor headingColour;
+    const char* grid;
+    const char* detailLabel;
+    const char* detailBox;
+    const char* amountLabel;
+    const char* amountBox;
+    const char* dateBox;
+    const char* picker;
+    const char* registrarBox;
+    const char* remarksBox;
+    const char* typeBox;
+    const char* addButton;
+    const char* editButton;
+    const char* saveButton;
+    const char* deleteButton;
+    const char* cancelButton;
+    const char* todayChoice;
+    const char* allChoice;
+    const char* emptyDetailMessage;
+    const char* emptyAmountMessage;
+
+    static const EntryPanelConfig& income();   // Panel3 收入管理
+    static const EntryPanelConfig& expense();  // Panel4 支出管理
+};
+
+// The income panel and the expense panel: a list of entries of one type (today's or all) beside an entry
+// form bound to the list's current row, with 添加 修改 保存 删除 取消. Saving and deleting move the home
+// safe. While a row is being added or edited the list, 添加 and 删除 are locked; while browsing the boxes
+// are read-only, so that every change goes through the checks of 保存.
+class EntryPanel : public FunctionPanel {
+    Q_OBJECT
+  public:
+    enum class State { Closed, Browsing, Adding, Editing };
+
+    EntryPanel(Household& household, const EntryPanelConfig& config, QWidget* parent = nullptr);
+    ~EntryPanel() override;
+
+    // Bringing the panel up reloads today's entries and forgets the amount before an edit.
+    void broughtToFront() override;
+
+    // LoadTodayIncome / LoadTodayExpenses: lists today's entries of the panel's type. The 今天/全部
+    // choice stays as it was.
+    void LoadToday();
+    // LoadDetailChoices: the distinct details recorded for the panel's type become the detail box's
+    // choices.
+    void LoadDetailChoices();
+
+    State state() const { return state_; }
+    // IncomeAmountBeforeEdit / ExpenseAmountBeforeEdit.
+    Money amountBeforeEdit() const { return amountBeforeEdit_; }
+    const EntryPanelConfig& config() const { return config_; }
+
+  private:
+    void buildForm();
+    void addClick();
+    void editClick();
+    void saveClick();
+    void deleteClick();
+    void cancelClick();
+    // DataSource1StateChange / DataSource2StateChange: button states and box locks.
+    void stateChange();
+    // DateTimePicker3Change / DateTimePicker4Change.
+    void pickerChange();
+    void todayClick(bool checked);
+    void allClick(bool checked);
+
+    bool reload(ListFilter filter, std::optional<qint64> selectId = std::nullopt, int selectRow = 0);
+    void showRow(int row);
+    std::optional<qint64> currentId() const;
+    bool hasRows() const;
+
+    Household& household_;
+    const EntryPanelConfig& config_;
+    EntryBook book_;
+    QSqlQueryModel* model_;
+    State state_ = State::Closed;
+    ListFilter shownFilter_ = ListFilter::Today;
+    QList<qint64> kept_;  // rows saved since the list was loaded: they stay listed until the next reload
+    std::optional<qint64> editingId_;
+    Money amountBeforeEdit_;
+
+    DataGrid* grid_ = nullptr;
+    QComboBox* detail_ = nullptr;
+    AmountEdit* amount_ = nullptr;
+    QLineEdit* date_ = nullptr;
+    QDateEdit* picker_ = nullptr;
+    QLineEdit* registrar_ = nullptr;
+    QTextEdit* remarks_ = nullptr;
+    QLineEdit* typeBox_ = nullptr;
+    QToolButton* add_ = nullptr;
+    QToolButton* edit_ = nullptr;
+    QToolButton* save_ = nullptr;
+    QToolButton* delete_ = nullptr;
+    QToolButton* cancel_ = nullptr;
+    QRadioButton* today_ = nullptr;
+    QRadioButton* all_ = nullptr;
+};

@@ -1,0 +1,80 @@
+#include "ledger/LedgerTotals.h"
+
+#include "data/DateText.h"
+#include "data/Statements.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+Result<Money> MoneyFromColumn(const QVariant& value) {
+    if (value.isNull())
+        return Result<Money>::failure(NotAFloatMessage(QString()));
+    bool ok = false;
+    const qint64 units = value.toLongLong(&ok);
+    if (!ok)
+        return Result<Money>::failure(NotAFloatMessage(value.toString()));
+    return Money::fromUnits(units);
+}
+
+Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromUtf8(Sql::kDistinctDetails)))
+        return Result<QStringList>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":mxlx"), type);
+    if (!query.exec())
+        return Result<QStringList>::failure(query.lastError().text());
+    QStringList details;
+    while (query.next())
+        details.append(query.value(0).toString());
+    return details;
+}
+
+Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromUtf8(Sql::kPeriodTotals)))
+        return Result<PeriodTotals>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
+    query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
+    if (!query.exec())
+        return Result<PeriodTotals>::failure(query.lastError().text());
+    const int leixing = query.record().indexOf(QStringLiteral("leixing"));
+    const int zonge = query.record().indexOf(QStringLiteral("zonge"));
+    PeriodTotals totals;
+    while (query.next()) {
+        const Result<Money> sum = MoneyFromColumn(query.value(zonge));
+        if (!sum)
+            return sum.status();
+        totals.hasRows = true;
+        if (query.value(leixing).toString() == QLatin1String(Codes::kIncome))
+            totals.income = sum.value();
+        else
+            totals.expense = sum.value();
+    }
+    return totals;
+}
+
+Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                                const QString& type) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromUtf8(Sql::kDetailTotals)))
+        return Result<QList<DetailTotal>>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
+    query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
+    query.bindValue(QStringLiteral(":mxlx"), type);
+    if (!query.exec())
+        return Result<QList<DetailTotal>>::failure(query.lastError().text());
+    const int mingxi = query.record().indexOf(QStringLiteral("mingxi"));
+    const int mxzonge = query.record().indexOf(QStringLiteral("mxzonge"));
+    QList<DetailTotal> totals;
+    while (query.next()) {
+        const Result<Money> sum = MoneyFromColumn(query.value(mxzonge));
+        if (!sum)
+            return sum.status();
+        totals.append({query.value(mingxi).toString(), sum.value()});
+    }
+    return totals;
+}

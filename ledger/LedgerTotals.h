@@ -1,0 +1,36 @@
+#pragma once
+
+#include "data/Money.h"
+#include "data/Result.h"
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QStringList>
+
+// The reading side of the ledger: detail choices and the totals of a period. Each is one query on the
+// indexes of shouzhibiao.
+
+// The distinct details recorded for an entry type ("shouru" or "zhichu"), in the order the database
+// gives them.
+Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type);
+
+// Income and expense over a period, both days included. Any type other than income counts as expense.
+// `hasRows` is false when the period holds no entry at all.
+struct PeriodTotals {
+    Money income;
+    Money expense;
+    bool hasRows = false;
+};
+Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last);
+
+// The sum per detail of one entry type over a period, one item per detail in the order returned.
+struct DetailTotal {
+    QString detail;
+    Money total;
+};
+Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                                const QString& type);
+
+// A money value read from a row: a null (an empty sum) fails the conversion as an empty text would.
+Result<Money> MoneyFromColumn(const QVariant& value);

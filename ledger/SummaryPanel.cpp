@@ -1,0 +1,269 @@
+#include "ledger/SummaryPanel.h"
+
+#include "app/Household.h"
+#include "data/Database.h"
+#include "data/DateText.h"
+#include "data/Statements.h"
+#include "kit/BarChart.h"
+#include "kit/Prompt.h"
+#include "kit/Today.h"
+#include "ledger/LedgerTotals.h"
+
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kDetailButtonWidth = 137;
+constexpr int kChoiceWidth = 56;
+constexpr int kGroupTop = 4;
+constexpr int kGroupHeight = 80;
+constexpr int kHeadingTop = 88;
+constexpr int kBoxTop = 126;
+constexpr int kBoxHeight = 98;
+constexpr int kChartTop = 232;
+
+const QColor kIncomeColour(0x00, 0x80, 0x00);
+const QColor kExpenseColour(0xff, 0x00, 0x00);
+
+struct Choice {
+    const char* name;
+    const char* caption;
+    PeriodChoice choice;
+};
+
+const Choice kChoices[] = {
+    {"RadioButton1", "本日", PeriodChoice::Today},     {"RadioButton2", "昨日", PeriodChoice::Yesterday},
+    {"RadioButton3", "本月", PeriodChoice::ThisMonth}, {"RadioButton4", "上月", PeriodChoice::LastMonth},
+    {"RadioButton5", "本年", PeriodChoice::ThisYear},  {"RadioButton6", "去年", PeriodChoice::LastYear},
+    {"RadioButton7", "任意", PeriodChoice::Any},
+};
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    return l;
+}
+
+QDateEdit* calendarButton(const QString& name, QWidget* parent) {
+    auto* picker = new QDateEdit(Today(), parent);
+    picker->setObjectName(name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    picker->setToolTip(QStringLiteral("选择日期"));
+    return picker;
+}
+
+}  // namespace
+
+SummaryPanel::SummaryPanel(Household& household, QWidget* parent)
+    : FunctionPanel(QStringLiteral("Panel2"), parent), household_(household) {
+    build();
+}
+
+void SummaryPanel::build() {
+    group_ = new QGroupBox(this);
+    group_->setObjectName(QStringLiteral("GroupBox1"));
+    for (const Choice& c : kChoices) {
+        auto* button = new QRadioButton(QString::fromUtf8(c.caption), group_);
+        button->setObjectName(QString::fromLatin1(c.name));
+        button->setGeometry(16, 14, kChoiceWidth, 22);
+        choices_.append(button);
+        const PeriodChoice choice = c.choice;
+        connect(button, &QRadioButton::toggled, this, [this, choice](bool checked) {
+            if (checked && !marking_)
+                choose(choice);
+        });
+    }
+    // 本月 is the choice at start; its period is set by the start of the run.
+    marking_ = true;
+    choices_[2]->setChecked(true);
+    marking_ = false;
+
+    auto* line = new QFrame(group_);
+    line->setObjectName(QStringLiteral("DottedLine"));
+    line->setStyleSheet(QStringLiteral("border: none; border-top: 1px dotted green;"));
+    line->setGeometry(10, 42, 600, 2);
+
+    label(QString(), QStringLiteral("查看起始日期："), group_)->setGeometry(16, 50, 100, 22);
+    first_ = label(QStringLiteral("Label2"), ShortDate(Today()), group_);
+    first_->setGeometry(116, 50, 84, 22);
+    firstPicker_ = calendarButton(QStringLiteral("DateTimePicker1"), group_);
+    firstPicker_->setGeometry(200, 50, 22, 22);
+    label(QString(), QStringLiteral("查看中止日期："), group_)->setGeometry(260, 50, 100, 22);
+    last_ = label(QStringLiteral("Label3"), ShortDate(Today()), group_);
+    last_->setGeometry(360, 50, 84, 22);
+    lastPicker_ = calendarButton(QStringLiteral("DateTimePicker2"), group_);
+    lastPicker_->setGeometry(444, 50, 22, 22);
+    connect(firstPicker_, &QDateEdit::dateChanged, this, &SummaryPanel::startPicked);
+    connect(lastPicker_, &QDateEdit::dateChanged, this, &SummaryPanel::endPicked);
+
+    heading_ = label(QStringLiteral("Label1"), QStringLiteral("本月帐务信息"), this);
+    heading_->setAlignment(Qt::AlignCenter);
+    heading_->setStyleSheet(
+        QStringLiteral("font-size: 22px; font-weight: bold; text-decoration: underline; color: #303030;"));
+
+    const auto totalBox = [this](const char* boxName, const char* titleName, const char* title,
+                                 const char* totalName, const QColor& colour, const char* buttonName,
+                                 const char* caption, QLabel*& total, QToolButton*& button) {
+        auto* box = new QFrame(this);
+        box->setObjectName(QString::fromLatin1(boxName));
+        box->setFrameShape(QFrame::StyledPanel);
+        box->setStyleSheet(QStringLiteral("QFrame#%1 { border: 1px solid #b8b8c8; border-radius: 4px; }")
+                               .arg(QString::fromLatin1(boxName)));
+        auto* heading = label(QString::fromLatin1(titleName), QString::fromUtf8(title), box);
+        heading->setAlignment(Qt::AlignCenter);
+        heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+        total = label(QString::fromLatin1(totalName), Money().format(), box);
+        total->setAlignment(Qt::AlignCenter);
+        total->setStyleSheet(
+            QStringLiteral("font-size: 24px; font-weight: bold; color: %1;").arg(colour.name()));
+        button = new QToolButton(box);
+        button->setObjectName(QString::fromLatin1(buttonName));
+        button->setText(QString::fromUtf8(caption));
+        button->setFixedSize(kDetailButtonWidth, 26);
+        return box;
+    };
+    incomeBox_ = totalBox("Panel7", "Label4", "收入", "Label6", kIncomeColour, "SpeedButton7", "收入明细查看",
+                          incomeTotal_, incomeDetails_);
+    expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", kExpenseColour, "SpeedButton8",
+                           "支出明细查看", expenseTotal_, expenseDetails_);
+    connect(incomeDetails_, &QToolButton::clicked, this, [this] { showDetailChart(true); });
+    connect(expenseDetails_, &QToolButton::clicked, this, [this] { showDetailChart(false); });
+
+    const char* const panelNames[] = {"Panel9", "Panel10", "Panel11"};
+    const char* const chartNames[] = {"Chart1", "Chart2", "Chart3"};
+    const char* const titles[] = {"收支图", "收入项目详细图", "支出项目详细图"};
+    for (int i = 0; i < 3; ++i) {
+        chartPanels_[i] = new QFrame(this);
+        chartPanels_[i]->setObjectName(QString::fromLatin1(panelNames[i]));
+        charts_[i] = new BarChart(QString::fromUtf8(titles[i]), chartPanels_[i]);
+        charts_[i]->setObjectName(QString::fromLatin1(chartNames[i]));
+        chartPanels_[i]->setVisible(i == 0);
+    }
+}
+
+void SummaryPanel::resizeEvent(QResizeEvent* event) {
+    FunctionPanel::resizeEvent(event);
+    const int w = width();
+    const int h = (w - 72) / 2;
+    const int c = (w - 431) / 6;
+
+    group_->setGeometry(8, kGroupTop, w - 16, kGroupHeight);
+    for (int k = 0; k < choices_.size(); ++k)
+        choices_[k]->move(16 + k * (c + 57), choices_[k]->y());
+    if (auto* line = group_->findChild<QFrame*>(QStringLiteral("DottedLine")))
+        line->setGeometry(10, 42, group_->width() - 20, 2);
+
+    heading_->setGeometry(8, kHeadingTop, w - 16, 34);
+
+    incomeBox_->setGeometry(24, kBoxTop, h, kBoxHeight);
+    expenseBox_->setGeometry(h + 48, kBoxTop, h, kBoxHeight);
+    for (QFrame* box : {incomeBox_, expenseBox_}) {
+        const int bw = box->width();
+        const QList<QLabel*> labels = box->findChildren<QLabel*>();
+        labels[0]->setGeometry(0, 4, bw, 20);
+        labels[1]->setGeometry(0, 26, bw, 36);
+    }
+    incomeDetails_->move((incomeBox_->width() - kDetailButtonWidth) / 2, 66);
+    expenseDetails_->move((expenseBox_->width() - kDetailButtonWidth) / 2, 66);
+
+    const QRect chartArea(24, kChartTop, qMax(0, w - 48), qMax(0, height() - kChartTop - 8));
+    for (int i = 0; i < 3; ++i) {
+        chartPanels_[i]->setGeometry(chartArea);
+        charts_[i]->setGeometry(0, 0, chartArea.width(), chartArea.height());
+    }
+}
+
+void SummaryPanel::broughtToFront() {
+    ComputePeriodTotals();
+}
+
+void SummaryPanel::SetMonthToDate() {
+    const PeriodTexts month = PeriodFor(PeriodChoice::ThisMonth, Today());
+    first_->setText(month.first);
+    last_->setText(month.last);
+}
+
+void SummaryPanel::choose(PeriodChoice choice) {
+    const PeriodTexts texts = PeriodFor(choice, Today());
+    first_->setText(texts.first);
+    last_->setText(texts.last);
+    heading_->setText(texts.heading);
+    if (choice != PeriodChoice::Any)
+        ComputePeriodTotals();
+}
+
+void SummaryPanel::markAny() {
+    // Marks 任意 without running its own choice, which would put both days back to today.
+    marking_ = true;
+    choices_[6]->setChecked(true);
+    marking_ = false;
+    heading_->setText(AnyPeriodHeading());
+}
+
+void SummaryPanel::startPicked() {
+    first_->setText(ShortDate(firstPicker_->date()));
+    markAny();
+}
+
+void SummaryPanel::endPicked() {
+    last_->setText(ShortDate(lastPicker_->date()));
+    markAny();
+    ComputePeriodTotals();
+}
+
+void SummaryPanel::showChartPanel(QFrame* panel) {
+    for (QFrame* p : chartPanels_)
+        p->setVisible(p == panel);
+}
+
+void SummaryPanel::ComputePeriodTotals() {
+    showChartPanel(chartPanels_[0]);
+    charts_[0]->clear();
+    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text());
+    if (!period) {
+        ReportError(period.error());
+        return;
+    }
+    const Result<PeriodTotals> totals =
+        TotalsOfPeriod(household_.database.connection(), period->first, period->last);
+    if (!totals) {
+        ReportError(totals.error());
+        return;
+    }
+    if (totals->hasRows) {
+        charts_[0]->setBars({{QStringLiteral("收入"), totals->income, kIncomeColour},
+                             {QStringLiteral("支出"), totals->expense, kExpenseColour}});
+    }
+    incomeTotal_->setText(totals->income.format());
+    expenseTotal_->setText(totals->expense.format());
+}
+
+void SummaryPanel::showDetailChart(bool income) {
+    QFrame* panel = chartPanels_[income ? 1 : 2];
+    BarChart* chart = charts_[income ? 1 : 2];
+    showChartPanel(panel);
+    chart->clear();
+    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text());
+    if (!period) {
+        ReportError(period.error());
+        return;
+    }
+    const Result<QList<DetailTotal>> details =
+        DetailTotalsOfPeriod(household_.database.connection(), period->first, period->last,
+                             QString::fromLatin1(income ? Codes::kIncome : Codes::kExpense));
+    if (!details) {
+        ReportError(details.error());
+        return;
+    }
+    QList<BarChart::Bar> bars;
+    for (const DetailTotal& d : details.value())
+        bars.append({d.detail, d.total, QColor()});
+    chart->setBars(bars);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/FunctionPanel.h"
+#include "ledger/Period.h"
+
+#include <QList>
+
+class BarChart;
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+class QToolButton;
+struct Household;
+
+// The account summary: the period choice, the income and expense totals of the period and three charts
+// on one spot (income against expense, and income or expense by detail).
+class SummaryPanel : public FunctionPanel {
+    Q_OBJECT
+  public:
+    explicit SummaryPanel(Household& household, QWidget* parent = nullptr);
+
+    // Bringing the panel up recomputes the period shown.
+    void broughtToFront() override;
+
+    // The period of the current month up to today, as the start of the run sets it; the heading is left
+    // as it is.
+    void SetMonthToDate();
+    // ComputePeriodTotals: the two totals and the income/expense chart of the period in the labels.
+    void ComputePeriodTotals();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void build();
+    void choose(PeriodChoice choice);
+    // DateTimePicker1Change / DateTimePicker2Change.
+    void startPicked();
+    void endPicked();
+    void markAny();
+    // SpeedButton7Click / SpeedButton8Click.
+    void showDetailChart(bool income);
+    void showChartPanel(QFrame* panel);
+
+    Household& household_;
+    QGroupBox* group_ = nullptr;
+    QList<QRadioButton*> choices_;
+    QLabel* heading_ = nullptr;  // Label1
+    QLabel* first_ = nullptr;    // Label2
+    QLabel* last_ = nullptr;     // Label3
+    QDateEdit* firstPicker_ = nullptr;
+    QDateEdit* lastPicker_ = nullptr;
+    QFrame* incomeBox_ = nullptr;            // Panel7
+    QFrame* expenseBox_ = nullptr;           // Panel8
+    QLabel* incomeTotal_ = nullptr;          // Label6
+    QLabel* expenseTotal_ = nullptr;         // Label7
+    QToolButton* incomeDetails_ = nullptr;   // SpeedButton7
+    QToolButton* expenseDetails_ = nullptr;  // SpeedButton8
+    QFrame* chartPanels_[3] = {};            // Panel9, Panel10, Panel11
+    BarChart* charts_[3] = {};               // Chart1, Chart2, Chart3
+    bool marking_ = false;
+};

@@ -1,0 +1,168 @@
+#include "data/HomeSafe.h"
+#include "ledger/EntryBook.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+Money yuan(const char* text) {
+    return Money::parse(QString::fromLatin1(text)).value();
+}
+
+// The balance rules, both types, every kind of save and deletion.
+struct MoveCase {
+    EntryType type;
+    const char* balance;
+    const char* before;
+    const char* saved;
+    const char* after;
+};
+
+class BalanceAfterSaveTable : public ::testing::TestWithParam<MoveCase> {};
+
+TEST_P(BalanceAfterSaveTable, MovesByTheDifference) {
+    const MoveCase& c = GetParam();
+    EXPECT_EQ(BalanceAfterSave(c.type, yuan(c.balance), yuan(c.before), yuan(c.saved)).value(),
+              yuan(c.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, BalanceAfterSaveTable,
+    ::testing::Values(MoveCase{EntryType::Income, "500", "0", "120", "620"},       // new income
+                      MoveCase{EntryType::Expense, "620", "0", "30", "590"},       // new expense
+                      MoveCase{EntryType::Income, "0", "100", "150", "50"},        // edited income
+                      MoveCase{EntryType::Expense, "0", "80", "50", "30"},         // edited expense
+                      MoveCase{EntryType::Income, "10", "45.5", "45.5", "10"},     // unchanged
+                      MoveCase{EntryType::Income, "10", "0", "0", "10"},           // zero
+                      MoveCase{EntryType::Income, "10", "0", "-25", "-15"},        // negative income
+                      MoveCase{EntryType::Expense, "10", "0", "-2.5", "12.5"},     // negative expense
+                      MoveCase{EntryType::Expense, "0", "0", "0.0001", "-0.0001"}  // below zero is allowed
+                      ));
+
+TEST(BalanceRules, DeletionTakesAnIncomeAwayAndGivesAnExpenseBack) {
+    EXPECT_EQ(BalanceAfterDelete(EntryType::Income, yuan("10"), yuan("20")).value(), yuan("-10"));
+    EXPECT_EQ(BalanceAfterDelete(EntryType::Expense, yuan("10"), yuan("45.5")).value(), yuan("55.5"));
+}
+
+TEST(BalanceRules, OverflowIsRefused) {
+    const Money huge = Money::fromUnits(std::numeric_limits<qint64>::max() - 1);
+    EXPECT_FALSE(BalanceAfterSave(EntryType::Income, huge, Money(), yuan("1")).isOk());
+    EXPECT_FALSE(BalanceAfterDelete(EntryType::Expense, huge, yuan("1")).isOk());
+}
+
+class EntryBookTest : public ::testing::Test {
+  protected:
+    qint64 storedBalance() { return th.scalar(QStringLiteral("select jine from zhangwubiao")).toLongLong(); }
+    int entries() { return th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toInt(); }
+    void setBalance(const char* value) {
+        th.exec(QStringLiteral("update zhangwubiao set jine=%1").arg(yuan(value).units()));
+        ASSERT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
+    }
+    static EntryText entry(const char* detail, const char* amount, const char* date = "2007-01-15") {
+        return {QString::fromUtf8(detail), yuan(amount), QString::fromLatin1(date), QStringLiteral("管理员"),
+                QString()};
+    }
+    QStringList listed(const EntryBook& book, ListFilter filter, const QList<qint64>& keep = {}) {
+        Result<QSqlQuery> q = book.list(filter, QDate(2007, 1, 15), keep);
+        EXPECT_TRUE(q.isOk()) << q.error().toStdString();
+        QStringList details;
+        while (q.isOk() && q.value().next())
+            details.append(q.value().value(QStringLiteral("mingxi")).toString());
+        return details;
+    }
+
+    TestHousehold th;
+    EntryBook income{th.database, th.homeSafe, EntryType::Income};
+    EntryBook expense{th.database, th.homeSafe, EntryType::Expense};
+};
+
+TEST_F(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
+    setBalance("500");
+    const Result<qint64> salary = income.save(std::nullopt, entry("工资", "120"), Money());
+    ASSERT_TRUE(salary.isOk()) << salary.error().toStdString();
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥620.00"));
+    EXPECT_EQ(storedBalance(), yuan("620").units());
+
+    const Result<qint64> lunch = expense.save(std::nullopt, entry("午饭", "30"), Money());
+    ASSERT_TRUE(lunch.isOk());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥590.00"));
+
+    // An edit moves by the difference and changes the row in place.
+    ASSERT_TRUE(income.save(salary.value(), entry("工资", "150"), yuan("120")).isOk());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥620.00"));
+    EXPECT_EQ(entries(), 2);
+    EXPECT_EQ(th.scalar(QStringLiteral("select feiyong from shouzhibiao where id=%1").arg(salary.value())),
+              yuan("150").units());
+
+    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30")).isOk());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥650.00"));
+    ASSERT_TRUE(income.remove(salary.value(), yuan("150")).isOk());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥500.00"));
+    EXPECT_EQ(storedBalance(), yuan("500").units());
+    EXPECT_EQ(entries(), 0);
+}
+
+TEST_F(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
+    const Result<qint64> id = expense.save(std::nullopt, entry("水电", "45.5", "2007-1-5"), Money());
+    ASSERT_TRUE(id.isOk());
+    QSqlQuery q(th.database.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("select * from shouzhibiao where id=%1").arg(id.value())) && q.next());
+    EXPECT_EQ(q.value(QStringLiteral("leixing")).toString(), QStringLiteral("zhichu"));
+    EXPECT_EQ(q.value(QStringLiteral("mingxi")).toString(), QStringLiteral("水电"));
+    EXPECT_EQ(q.value(QStringLiteral("feiyong")).toLongLong(), 455000);
+    EXPECT_EQ(q.value(QStringLiteral("shururiqi")).toString(), QStringLiteral("2007-01-05"));
+    EXPECT_EQ(q.value(QStringLiteral("dengjiren")).toString(), QStringLiteral("管理员"));
+}
+
+TEST_F(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
+    setBalance("100");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Result<qint64> failed = income.save(std::nullopt, entry("奖金", "50", "2007-02-30"), Money());
+        EXPECT_EQ(failed.error(), QStringLiteral("'2007-02-30' is not a valid date"));
+        EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
+        EXPECT_EQ(storedBalance(), yuan("100").units());
+        EXPECT_EQ(entries(), 0);
+    }
+    // A row that disappeared under an edit or a deletion moves nothing either.
+    EXPECT_FALSE(income.save(qint64(4711), entry("奖金", "50"), yuan("20")).isOk());
+    EXPECT_FALSE(expense.remove(4711, yuan("20")).isOk());
+    EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
+    EXPECT_EQ(storedBalance(), yuan("100").units());
+    EXPECT_EQ(entries(), 0);
+}
+
+TEST_F(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {
+    const qint64 today = income.save(std::nullopt, entry("今天的", "1"), Money()).value();
+    const qint64 older = income.save(std::nullopt, entry("上周的", "2", "2007-01-08"), Money()).value();
+    ASSERT_TRUE(expense.save(std::nullopt, entry("支出", "3"), Money()).isOk());
+    Q_UNUSED(today);
+
+    EXPECT_EQ(listed(income, ListFilter::Today), QStringList({"今天的"}));
+    EXPECT_EQ(listed(income, ListFilter::All), QStringList({"上周的", "今天的"}));
+    EXPECT_EQ(listed(expense, ListFilter::Today), QStringList({"支出"}));
+    // A row saved with another day stays in today's list while it is kept, listed after the others.
+    EXPECT_EQ(listed(income, ListFilter::Today, {older}), QStringList({"今天的", "上周的"}));
+    EXPECT_EQ(listed(income, ListFilter::Today, {today, older}), QStringList({"今天的", "上周的"}));
+    EXPECT_EQ(listed(expense, ListFilter::Today, {older}), QStringList({"支出", "上周的"}));
+    EXPECT_EQ(listed(income, ListFilter::All, {older}), QStringList({"上周的", "今天的"}));
+}
+
+TEST_F(EntryBookTest, ListsUseAnIndexOnTheType) {
+    for (const char* statement :
+         {"SELECT * from shouzhibiao WHERE (leixing='shouru') and (shururiqi='2007-01-15')",
+          "SELECT * from shouzhibiao WHERE leixing='shouru'"}) {
+        QSqlQuery plan(th.database.connection());
+        ASSERT_TRUE(plan.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromLatin1(statement)));
+        QString details;
+        while (plan.next())
+            details += plan.value(QStringLiteral("detail")).toString();
+        EXPECT_TRUE(details.contains(QStringLiteral("USING INDEX"))) << details.toStdString();
+        EXPECT_TRUE(details.contains(QStringLiteral("(leixing=?"))) << details.toStdString();
+    }
+}
+
+}  // namespace

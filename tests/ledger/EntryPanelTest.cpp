@@ -1,0 +1,258 @@
+#include "data/HomeSafe.h"
+#include "kit/DataGrid.h"
+#include "ledger/EntryPanel.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace {
+
+// Drives one entry panel by the names of its controls, as a user would.
+class EntryPanelTest : public ::testing::Test {
+  protected:
+    void open(const EntryPanelConfig& config) {
+        panel = std::make_unique<EntryPanel>(th.household, config);
+        panel->resize(900, 520);
+        panel->show();
+        panel->broughtToFront();
+    }
+    template <typename T>
+    T* find(const char* name) {
+        T* w = panel->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char* name) { QTest::mouseClick(find<QToolButton>(name), Qt::LeftButton); }
+    QString buttons(std::initializer_list<const char*> names) {
+        QString states;
+        for (const char* n : names)
+            states += find<QToolButton>(n)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        return states;
+    }
+    void setBalance(qint64 yuan) {
+        th.exec(QStringLiteral("update zhangwubiao set jine=%1").arg(yuan * Money::kUnitsPerYuan));
+        ASSERT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
+    }
+    void addEntry(const char* type, const char* detail, const char* amount, const char* date = "2007-01-15") {
+        th.exec(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren) values "
+                               "('%1','%2',%3,'%4','甲')")
+                    .arg(QString::fromLatin1(type), QString::fromUtf8(detail))
+                    .arg(Money::parse(QString::fromLatin1(amount)).value().units())
+                    .arg(QString::fromLatin1(date)));
+    }
+    QString storedBalance() {
+        return Money::fromUnits(th.scalar(QStringLiteral("select jine from zhangwubiao")).toLongLong())
+            .format();
+    }
+    int rows() { return th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toInt(); }
+    void typeEntry(const char* detailBox, const char* amountBox, const char* detail, const char* amount) {
+        find<QComboBox>(detailBox)->setEditText(QString::fromUtf8(detail));
+        QLineEdit* box = find<QLineEdit>(amountBox);
+        box->clear();
+        QTest::keyClicks(box, QString::fromLatin1(amount));
+    }
+
+    TestHousehold th;
+    ScriptedPrompt prompt;
+    std::unique_ptr<EntryPanel> panel;
+};
+
+constexpr std::initializer_list<const char*> kIncomeButtons = {
+    "SpeedButton10", "SpeedButton11", "SpeedButton12", "SpeedButton13", "SpeedButton16"};
+
+TEST_F(EntryPanelTest, AddingAnIncomeStoresItAndRaisesTheHomeSafe) {
+    setBalance(500);
+    open(EntryPanelConfig::income());
+    EXPECT_EQ(find<QLabel>("Label9")->text(), QStringLiteral("恭喜！又有钱入帐"));
+    // Open and empty: 添加 and 修改 only.
+    EXPECT_EQ(buttons(kIncomeButtons), QStringLiteral("11000"));
+
+    click("SpeedButton10");
+    EXPECT_EQ(panel->state(), EntryPanel::State::Adding);
+    EXPECT_EQ(buttons(kIncomeButtons), QStringLiteral("00101"));
+    EXPECT_FALSE(find<DataGrid>("DBGridEh1")->isEnabled());
+    EXPECT_FALSE(find<QRadioButton>("RadioButton14")->isEnabled());
+    EXPECT_EQ(find<QLineEdit>("DBEdit2")->text(), QStringLiteral("2007-01-15"));
+    EXPECT_EQ(find<QLineEdit>("DBEdit3")->text(), QStringLiteral("管理员"));
+    EXPECT_EQ(find<QLineEdit>("DBEdit4")->text(), QStringLiteral("shouru"));
+
+    typeEntry("DBComboBox1", "DBEdit1", "工资", "3000");
+    click("SpeedButton12");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(panel->state(), EntryPanel::State::Browsing);
+    EXPECT_EQ(buttons(kIncomeButtons), QStringLiteral("11010"));
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥3500.00"));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥3500.00"));
+    EXPECT_EQ(th.scalar(QStringLiteral(
+                  "select leixing||'/'||mingxi||'/'||shururiqi||'/'||dengjiren from shouzhibiao")),
+              QStringLiteral("shouru/工资/2007-01-15/管理员"));
+    DataGrid* grid = find<DataGrid>("DBGridEh1");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->cellText(0, 1), QStringLiteral("￥3000.00"));
+    // While browsing the boxes take no input.
+    EXPECT_TRUE(find<QLineEdit>("DBEdit1")->isReadOnly());
+    EXPECT_FALSE(find<QComboBox>("DBComboBox1")->isEnabled());
+}
+
+TEST_F(EntryPanelTest, EditingMovesByTheDifferenceAndCancelLeavesAllAsItWas) {
+    setBalance(100);
+    addEntry("shouru", "工资", "3000");
+    open(EntryPanelConfig::income());
+    EXPECT_EQ(find<QLineEdit>("DBEdit1")->text(), QStringLiteral("3000"));
+
+    click("SpeedButton11");
+    EXPECT_EQ(panel->amountBeforeEdit(), Money::fromYuan(3000));
+    EXPECT_EQ(buttons(kIncomeButtons), QStringLiteral("00101"));
+    typeEntry("DBComboBox1", "DBEdit1", "工资", "2500");
+    click("SpeedButton16");
+    EXPECT_EQ(panel->amountBeforeEdit(), Money());
+    EXPECT_EQ(find<QLineEdit>("DBEdit1")->text(), QStringLiteral("3000"));
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(100));
+
+    click("SpeedButton11");
+    typeEntry("DBComboBox1", "DBEdit1", "工资", "2500");
+    click("SpeedButton12");
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("-￥400.00"));
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(panel->amountBeforeEdit(), Money::fromYuan(3000));  // kept by 保存
+
+    // Bringing the panel up again forgets it.
+    panel->broughtToFront();
+    EXPECT_EQ(panel->amountBeforeEdit(), Money());
+}
+
+TEST_F(EntryPanelTest, ExpenseChecksSayKaizhiAndStopBeforeAnythingChanges) {
+    setBalance(50);
+    open(EntryPanelConfig::expense());
+    EXPECT_EQ(find<QLabel>("Label11")->text(), QStringLiteral("花费明细登记一下吧！"));
+    click("SpeedButton17");
+    click("SpeedButton21");
+    typeEntry("DBComboBox2", "DBEdit5", "午饭", "");
+    click("SpeedButton21");
+    typeEntry("DBComboBox2", "DBEdit5", "午饭", "1.2.3");
+    click("SpeedButton21");
+    ASSERT_EQ(prompt.boxes().size(), 3);
+    EXPECT_EQ(prompt.texts(), QStringList({"必须输入开支明细！", "必须输入开支金额！",
+                                           "'1.2.3' is not a valid floating point value"}));
+    for (const ScriptedPrompt::Box& box : prompt.boxes()) {
+        EXPECT_EQ(box.caption, QStringLiteral("Tamberlo"));
+        EXPECT_EQ(box.buttons, Prompt::Buttons::Ok);
+    }
+    EXPECT_EQ(panel->state(), EntryPanel::State::Adding);
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(50));
+
+    // A date that is not a date: reported, nothing moves, and a second 保存 does not move it twice.
+    typeEntry("DBComboBox2", "DBEdit5", "午饭", "30");
+    find<QLineEdit>("DBEdit6")->setText(QStringLiteral("2007-02-30"));
+    prompt.clear();
+    click("SpeedButton21");
+    click("SpeedButton21");
+    EXPECT_EQ(prompt.texts(),
+              QStringList({"'2007-02-30' is not a valid date", "'2007-02-30' is not a valid date"}));
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(50));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥50.00"));
+    EXPECT_EQ(rows(), 0);
+
+    // The calendar button writes the picked day; then the save goes through once.
+    find<QDateEdit>("DateTimePicker4")->setDate(QDate(2007, 1, 14));
+    EXPECT_EQ(find<QLineEdit>("DBEdit6")->text(), QStringLiteral("2007-01-14"));
+    click("SpeedButton21");
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(20));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥20.00"));
+    // Saved with yesterday's date, it stays listed until the list is reloaded.
+    EXPECT_EQ(find<DataGrid>("DBGridEh2")->model()->rowCount(), 1);
+    panel->broughtToFront();
+    EXPECT_EQ(find<DataGrid>("DBGridEh2")->model()->rowCount(), 0);
+}
+
+TEST_F(EntryPanelTest, DeletingAsksFirstAndMovesTheHomeSafeBack) {
+    setBalance(10);
+    addEntry("zhichu", "水电", "45.5");
+    addEntry("zhichu", "午饭", "20");
+    open(EntryPanelConfig::expense());
+    EXPECT_EQ(buttons({"SpeedButton17", "SpeedButton20", "SpeedButton21", "SpeedButton22", "SpeedButton23"}),
+              QStringLiteral("11010"));
+
+    click("SpeedButton22");  // answered No by default
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("确信要删除选定项目吗？"));
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNo);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(10));
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton22");
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥55.50"));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥55.50"));
+    EXPECT_EQ(find<QComboBox>("DBComboBox2")->currentText(), QStringLiteral("午饭"));
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton22");
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥75.50"));
+    // Empty now: 删除 is off, 修改 does nothing.
+    EXPECT_EQ(buttons({"SpeedButton17", "SpeedButton20", "SpeedButton21", "SpeedButton22", "SpeedButton23"}),
+              QStringLiteral("11000"));
+    click("SpeedButton20");
+    EXPECT_EQ(panel->state(), EntryPanel::State::Browsing);
+}
+
+TEST_F(EntryPanelTest, TheAmountBoxRefusesOtherCharacters) {
+    open(EntryPanelConfig::income());
+    click("SpeedButton10");
+    QLineEdit* amount = find<QLineEdit>("DBEdit1");
+    QTest::keyClicks(amount, QStringLiteral("-1a2,.5 +x"));
+    EXPECT_EQ(amount->text(), QStringLiteral("-12.5+"));
+}
+
+TEST_F(EntryPanelTest, FiltersReloadOnlyWhenTheChoiceChanges) {
+    addEntry("shouru", "今天", "1");
+    addEntry("shouru", "以前", "2", "2006-05-05");
+    addEntry("zhichu", "支出", "3");
+    open(EntryPanelConfig::income());
+    DataGrid* grid = find<DataGrid>("DBGridEh1");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+
+    QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    // Choosing 全部 again does not reload: a row added behind the list's back stays unseen.
+    addEntry("shouru", "后来", "4");
+    QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+
+    // Bringing the panel up lists today's entries although 全部 stays selected.
+    panel->broughtToFront();
+    EXPECT_TRUE(find<QRadioButton>("RadioButton14")->isChecked());
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->cellText(0, 0) + grid->cellText(1, 0), QStringLiteral("今天后来"));
+}
+
+TEST_F(EntryPanelTest, DetailChoicesAreTheDistinctDetailsOfTheType) {
+    addEntry("zhichu", "午饭", "1");
+    addEntry("zhichu", "午饭", "2");
+    addEntry("zhichu", "房租", "3");
+    addEntry("shouru", "工资", "4");
+    open(EntryPanelConfig::expense());
+    panel->LoadDetailChoices();
+    QComboBox* box = find<QComboBox>("DBComboBox2");
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    items.sort();
+    EXPECT_EQ(items, QStringList({"午饭", "房租"}));
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include "ledger/LedgerTotals.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+namespace {
+
+class LedgerTotalsTest : public ::testing::Test {
+  protected:
+    void add(const char* type, const char* detail, qint64 yuan, const char* date) {
+        th.exec(QStringLiteral(
+                    "insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values ('%1','%2',%3,'%4')")
+                    .arg(QString::fromLatin1(type), QString::fromUtf8(detail))
+                    .arg(yuan * Money::kUnitsPerYuan)
+                    .arg(QString::fromLatin1(date)));
+    }
+    PeriodTotals totals(QDate first, QDate last) {
+        Result<PeriodTotals> t = TotalsOfPeriod(th.database.connection(), first, last);
+        EXPECT_TRUE(t.isOk()) << t.error().toStdString();
+        return t.isOk() ? t.value() : PeriodTotals{};
+    }
+
+    TestHousehold th;
+};
+
+TEST_F(LedgerTotalsTest, BoundsAreInclusiveAndOtherTypesCountAsExpense) {
+    add("shouru", "工资", 3000, "2007-01-01");
+    add("shouru", "奖金", 500, "2007-01-31");
+    add("zhichu", "房租", 1200, "2007-01-15");
+    add("zhichu", "午饭", 20, "2007-02-01");
+    add("other", "古怪", 7, "2007-03-20");
+
+    PeriodTotals january = totals(QDate(2007, 1, 1), QDate(2007, 1, 31));
+    EXPECT_TRUE(january.hasRows);
+    EXPECT_EQ(january.income, Money::fromYuan(3500));
+    EXPECT_EQ(january.expense, Money::fromYuan(1200));
+    EXPECT_EQ(totals(QDate(2007, 3, 1), QDate(2007, 3, 31)).expense, Money::fromYuan(7));
+    PeriodTotals lastDay = totals(QDate(2007, 1, 31), QDate(2007, 1, 31));
+    EXPECT_EQ(lastDay.income, Money::fromYuan(500));
+    EXPECT_EQ(lastDay.expense, Money());
+}
+
+TEST_F(LedgerTotalsTest, EmptyAndReversedPeriodsHaveNoRows) {
+    add("shouru", "工资", 3000, "2007-01-10");
+    EXPECT_FALSE(totals(QDate(2006, 1, 1), QDate(2006, 12, 31)).hasRows);
+    const PeriodTotals reversed = totals(QDate(2007, 1, 31), QDate(2007, 1, 1));
+    EXPECT_FALSE(reversed.hasRows);
+    EXPECT_EQ(reversed.income, Money());
+}
+
+TEST_F(LedgerTotalsTest, ANullSumFailsTheConversion) {
+    th.exec(QStringLiteral(
+        "insert into shouzhibiao (leixing,mingxi,shururiqi) values ('shouru','空','2007-01-10')"));
+    EXPECT_EQ(TotalsOfPeriod(th.database.connection(), QDate(2007, 1, 1), QDate(2007, 1, 31)).error(),
+              QStringLiteral("'' is not a valid floating point value"));
+}
+
+TEST_F(LedgerTotalsTest, DetailTotalsGroupOneTypeInThePeriod) {
+    add("zhichu", "午饭", 20, "2007-01-02");
+    add("zhichu", "午饭", 25, "2007-01-03");
+    add("zhichu", "房租", 1200, "2007-01-05");
+    add("zhichu", "旧账", 99, "2006-12-31");
+    add("shouru", "工资", 3000, "2007-01-05");
+    const Result<QList<DetailTotal>> d = DetailTotalsOfPeriod(th.database.connection(), QDate(2007, 1, 1),
+                                                              QDate(2007, 1, 31), QStringLiteral("zhichu"));
+    ASSERT_TRUE(d.isOk());
+    QStringList shown;
+    for (const DetailTotal& t : d.value())
+        shown.append(t.detail + QLatin1Char('=') + t.total.format());
+    shown.sort();
+    EXPECT_EQ(shown, QStringList({"午饭=￥45.00", "房租=￥1200.00"}));
+    EXPECT_TRUE(DetailTotalsOfPeriod(th.database.connection(), QDate(2008, 1, 1), QDate(2008, 1, 31),
+                                     QStringLiteral("shouru"))
+                    ->isEmpty());
+}
+
+TEST_F(LedgerTotalsTest, DistinctDetailsOfOneType) {
+    add("zhichu", "午饭", 20, "2007-01-02");
+    add("zhichu", "午饭", 25, "2007-01-03");
+    add("zhichu", "房租", 1200, "2007-01-05");
+    add("shouru", "工资", 3000, "2007-01-05");
+    QStringList details = DistinctDetails(th.database.connection(), QStringLiteral("zhichu")).value();
+    details.sort();
+    EXPECT_EQ(details, QStringList({"午饭", "房租"}));
+    EXPECT_EQ(DistinctDetails(th.database.connection(), QStringLiteral("shouru")).value(),
+              QStringList({"工资"}));
+}
+
+TEST_F(LedgerTotalsTest, DetailChoicesComeFromAnIndexAlone) {
+    QSqlQuery plan(th.database.connection());
+    ASSERT_TRUE(plan.exec(
+        QStringLiteral("EXPLAIN QUERY PLAN select DISTINCT mingxi from shouzhibiao WHERE leixing='zhichu'")));
+    ASSERT_TRUE(plan.next());
+    EXPECT_TRUE(plan.value(QStringLiteral("detail")).toString().contains(QStringLiteral("COVERING INDEX")));
+}
+
+TEST_F(LedgerTotalsTest, PeriodQueriesUseAnIndex) {
+    for (const char* statement :
+         {"SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN '2007-01-01' AND "
+          "'2007-01-31' GROUP BY leixing",
+          "SELECT mingxi,SUM(feiyong) AS mxzonge from shouzhibiao WHERE (shururiqi BETWEEN '2007-01-01' AND "
+          "'2007-01-31') and (leixing='zhichu') GROUP BY mingxi"}) {
+        QSqlQuery plan(th.database.connection());
+        ASSERT_TRUE(plan.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromLatin1(statement)));
+        QString details;
+        while (plan.next())
+            details += plan.value(QStringLiteral("detail")).toString();
+        EXPECT_TRUE(details.contains(QStringLiteral("USING INDEX"))) << details.toStdString();
+    }
+}
+
+}  // namespace

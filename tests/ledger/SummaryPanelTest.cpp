@@ -1,0 +1,180 @@
+#include "kit/BarChart.h"
+#include "ledger/SummaryPanel.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class SummaryPanelTest : public ::testing::Test {
+  protected:
+    SummaryPanelTest() {
+        // Today is 2007-01-15.
+        add("shouru", "工资", 3000, "2007-01-01");
+        add("shouru", "奖金", 500, "2007-01-15");
+        add("zhichu", "房租", 1200, "2007-01-10");
+        add("zhichu", "午饭", 20, "2007-01-14");
+        add("zhichu", "午饭", 25, "2007-01-14");
+        add("shouru", "年终", 8000, "2006-12-31");
+        add("zhichu", "礼物", 300, "2006-12-24");
+        panel.resize(700, 460);
+        panel.show();
+        panel.SetMonthToDate();
+        panel.ComputePeriodTotals();
+    }
+    void add(const char* type, const char* detail, qint64 yuan, const char* date) {
+        th.exec(QStringLiteral(
+                    "insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values ('%1','%2',%3,'%4')")
+                    .arg(QString::fromLatin1(type), QString::fromUtf8(detail))
+                    .arg(yuan * Money::kUnitsPerYuan)
+                    .arg(QString::fromLatin1(date)));
+    }
+    template <typename T>
+    T* find(const char* name) {
+        T* w = panel.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString text(const char* label) { return find<QLabel>(label)->text(); }
+    // "label=mark" of every bar of a chart.
+    QStringList bars(const char* chart) {
+        BarChart* c = find<BarChart>(chart);
+        QStringList shown;
+        const QStringList marks = c->valueMarks();
+        for (int i = 0; i < c->bars().size(); ++i)
+            shown.append(c->bars()[i].label + QLatin1Char('=') + marks.value(i));
+        return shown;
+    }
+    void choose(const char* radio) { QTest::mouseClick(find<QRadioButton>(radio), Qt::LeftButton); }
+    QString visibleChart() {
+        QString v;
+        for (const char* p : {"Panel9", "Panel10", "Panel11"})
+            v += find<QWidget>(p)->isVisibleTo(&panel) ? QLatin1Char('1') : QLatin1Char('0');
+        return v;
+    }
+
+    TestHousehold th;
+    ScriptedPrompt prompt;
+    SummaryPanel panel{th.household};
+};
+
+TEST_F(SummaryPanelTest, StartsOnThisMonthWithBothBars) {
+    EXPECT_EQ(text("Label1"), QStringLiteral("本月帐务信息"));
+    EXPECT_EQ(text("Label2"), QStringLiteral("2007-1-01"));
+    EXPECT_EQ(text("Label3"), QStringLiteral("2007-01-15"));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
+    EXPECT_EQ(text("Label7"), QStringLiteral("￥1245.00"));
+    EXPECT_TRUE(find<QRadioButton>("RadioButton3")->isChecked());
+    EXPECT_EQ(bars("Chart1"), QStringList({"收入=￥3500.00", "支出=￥1245.00"}));
+    const QList<BarChart::Bar>& b = find<BarChart>("Chart1")->bars();
+    EXPECT_EQ(b[0].color, QColor(0x00, 0x80, 0x00));
+    EXPECT_EQ(b[1].color, QColor(0xff, 0x00, 0x00));
+    EXPECT_EQ(find<BarChart>("Chart1")->title(), QStringLiteral("收支图"));
+    EXPECT_EQ(visibleChart(), QStringLiteral("100"));
+}
+
+TEST_F(SummaryPanelTest, PeriodChoicesSetLabelsHeadingAndTotals) {
+    choose("RadioButton4");  // 上月
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-01~2006-12-31"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("上月帐务信息"));
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥8000.00￥300.00"));
+
+    choose("RadioButton2");  // 昨日: only expense
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2007-01-14~2007-01-14"));
+    EXPECT_EQ(bars("Chart1"), QStringList({"收入=￥0.00", "支出=￥45.00"}));
+
+    choose("RadioButton1");  // 本日: the last day counts
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥500.00￥0.00"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("今日帐务信息"));
+
+    choose("RadioButton6");  // 去年
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-01-01~2006-12-31"));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥8000.00"));
+
+    choose("RadioButton5");  // 本年
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2007-01-01~2007-01-15"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("本年帐务信息"));
+}
+
+TEST_F(SummaryPanelTest, AnyAndTheCalendarButtons) {
+    choose("RadioButton7");  // 任意: today twice, totals left as they were
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2007-01-15~2007-01-15"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("帐务信息"));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
+
+    choose("RadioButton3");
+    find<QDateEdit>("DateTimePicker1")->setDate(QDate(2006, 12, 1));
+    EXPECT_TRUE(find<QRadioButton>("RadioButton7")->isChecked());
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-01~2007-01-15"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("帐务信息"));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));  // nothing recomputed yet
+
+    find<QDateEdit>("DateTimePicker2")->setDate(QDate(2007, 1, 1));
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-01~2007-01-01"));
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥11000.00￥300.00"));
+
+    // A first day after the last gives nothing, and an empty chart.
+    find<QDateEdit>("DateTimePicker1")->setDate(QDate(2007, 1, 10));
+    panel.ComputePeriodTotals();
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥0.00￥0.00"));
+    EXPECT_TRUE(bars("Chart1").isEmpty());
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+TEST_F(SummaryPanelTest, DetailChartsShowOneBarPerDetailUntilTheNextComputation) {
+    QTest::mouseClick(find<QToolButton>("SpeedButton8"), Qt::LeftButton);
+    EXPECT_EQ(visibleChart(), QStringLiteral("001"));
+    QStringList shown = bars("Chart3");
+    shown.sort();
+    EXPECT_EQ(shown, QStringList({"午饭=￥45.00", "房租=￥1200.00"}));
+    EXPECT_EQ(find<BarChart>("Chart3")->title(), QStringLiteral("支出项目详细图"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("本月帐务信息"));
+
+    QTest::mouseClick(find<QToolButton>("SpeedButton7"), Qt::LeftButton);
+    EXPECT_EQ(visibleChart(), QStringLiteral("010"));
+    EXPECT_EQ(bars("Chart2").size(), 2);
+
+    choose("RadioButton2");  // yesterday had no income: the detail chart would be empty
+    EXPECT_EQ(visibleChart(), QStringLiteral("100"));
+    QTest::mouseClick(find<QToolButton>("SpeedButton7"), Qt::LeftButton);
+    EXPECT_TRUE(bars("Chart2").isEmpty());
+    EXPECT_EQ(text("Label7"), QStringLiteral("￥45.00"));
+    panel.broughtToFront();
+    EXPECT_EQ(visibleChart(), QStringLiteral("100"));
+}
+
+TEST_F(SummaryPanelTest, ALabelThatIsNotADateStopsWithItsMessage) {
+    find<QLabel>("Label2")->setText(QStringLiteral("2007-2-30"));
+    panel.ComputePeriodTotals();
+    EXPECT_EQ(prompt.texts(), QStringList({"'2007-2-30' is not a valid date"}));
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
+    EXPECT_TRUE(bars("Chart1").isEmpty());
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
+}
+
+TEST_F(SummaryPanelTest, ResizeSharesTheWidthAndSpreadsTheChoices) {
+    for (int w : {700, 1001}) {
+        panel.resize(w, 500);
+        const int h = (w - 72) / 2;
+        const int c = (w - 431) / 6;
+        EXPECT_EQ(find<QWidget>("Panel7")->geometry(),
+                  QRect(24, find<QWidget>("Panel7")->y(), h, find<QWidget>("Panel7")->height()));
+        EXPECT_EQ(find<QWidget>("Panel8")->x(), h + 48);
+        EXPECT_EQ(find<QWidget>("Panel8")->width(), h);
+        EXPECT_EQ(find<QWidget>("SpeedButton7")->x(), (h - 137) / 2);
+        EXPECT_EQ(find<QWidget>("SpeedButton8")->x(), (h - 137) / 2);
+        for (int k = 1; k <= 7; ++k) {
+            const QByteArray name = "RadioButton" + QByteArray::number(k);
+            EXPECT_EQ(find<QWidget>(name.constData())->x(), 16 + (k - 1) * (c + 57)) << name.constData();
+        }
+    }
+}
+
+}  // namespace
