@@ -2,6 +2,7 @@
 
 #include "app/FunctionPanel.h"
 #include "app/Household.h"
+#include "reminders/ReminderPanel.h"
 
 FunctionPanels CreateFunctionPanels(Household& household) {
     Q_UNUSED(household);
@@ -14,7 +15,6 @@ FunctionPanels CreateFunctionPanels(Household& household) {
                                   QStringLiteral("#c0282d"));
     panels.bank =
         HeadingPanel(QStringLiteral("Panel5"), QStringLiteral("银行帐务"), QStringLiteral("#1f4e9a"));
-    panels.reminder =
-        HeadingPanel(QStringLiteral("Panel6"), QStringLiteral("提醒事件"), QStringLiteral("#7a3e9d"));
+    panels.reminder = new ReminderPanel(household);
     return panels;
 }

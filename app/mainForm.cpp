@@ -8,6 +8,8 @@
 #include "kit/Prompt.h"
 #include "kit/StatusPanels.h"
 #include "kit/Today.h"
+#include "reminders/ReminderPanel.h"
+#include "reminders/Reminders.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -164,6 +166,14 @@ void TForm1::FormShow() {
     // 3. Maximise; 4. today's date in the status bar, written once.
     showMaximized();
     statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
+    // Without a database the error has been reported at creation; there is nothing to read.
+    if (database_.isOpen()) {
+        // 6. and 7. The reminder table under its grid.
+        if (auto* reminders = qobject_cast<ReminderPanel*>(panels_.reminder))
+            reminders->openTable();
+        // 10. Last, the notice of today's reminders, if any are due.
+        ShowTodayReminders(database_.connection());
+    }
     Q_EMIT firstShowingDone();
 }
 
