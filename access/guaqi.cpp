@@ -21,6 +21,7 @@ TForm3::TForm3(Household& household, QWidget* parent)
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("Edit1"));
     password_->setEchoMode(QLineEdit::Password);
+    password_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // each character as "*"
     password_->setMinimumWidth(160);
     auto* unlock = new QToolButton(this);
     unlock->setObjectName(QStringLiteral("SpeedButton1"));

@@ -14,11 +14,6 @@ QStringList users(TestHousehold& h) {
     return rows;
 }
 
-TEST(UserRows, ANewDatabaseHoldsTheInitialUserWithEveryRight) {
-    TestHousehold h;
-    EXPECT_EQ(users(h), QStringList({"001|管理员|123|1111111"}));
-}
-
 TEST(UserRows, SaveStoresNewAndChangedRowsAfterItsChecks) {
     TestHousehold h;
     QSqlDatabase db = h.database.connection();

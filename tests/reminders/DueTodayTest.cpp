@@ -107,22 +107,4 @@ TEST(ShowTodayReminders, ReportsADatabaseErrorInsteadOfANotice) {
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
 }
 
-TEST(ReminderRows, AreAddedReadBackInTableOrderAndDeletedByKey) {
-    TestHousehold h;
-    QSqlDatabase db = h.database.connection();
-    const Result<qint64> first = AddReminder(db, {0, "2007-01-15", "当天", "一\n二"});
-    const Result<qint64> second = AddReminder(db, {0, "2007-01-15", "每天", ""});
-    ASSERT_TRUE(first.isOk() && second.isOk());
-    Result<QList<Reminder>> rows = LoadReminders(db);
-    ASSERT_TRUE(rows.isOk());
-    ASSERT_EQ(rows->size(), 2);
-    EXPECT_EQ(rows.value()[0].content, QStringLiteral("一\n二"));
-    EXPECT_EQ(rows.value()[1].range, QStringLiteral("每天"));
-
-    ASSERT_TRUE(DeleteReminder(db, *first).isOk());
-    rows = LoadReminders(db);
-    ASSERT_EQ(rows->size(), 1);
-    EXPECT_EQ(rows.value()[0].id, *second);
-}
-
 }  // namespace

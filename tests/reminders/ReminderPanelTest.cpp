@@ -112,11 +112,15 @@ class LoginAnswerer {
     LoginAnswerer() {
         QObject::connect(&timer_, &QTimer::timeout, [] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal->objectName() != QStringLiteral("Form2"))
+            auto* id = modal ? modal->findChild<QLineEdit*>(QStringLiteral("Edit1")) : nullptr;
+            auto* password = modal ? modal->findChild<QLineEdit*>(QStringLiteral("Edit2")) : nullptr;
+            auto* login =
+                modal ? modal->findChild<QAbstractButton*>(QStringLiteral("SpeedButton1")) : nullptr;
+            if (!id || !password || !login)
                 return;
-            modal->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("001"));
-            modal->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("123"));
-            modal->findChild<QAbstractButton*>(QStringLiteral("SpeedButton1"))->click();
+            id->setText(QStringLiteral("001"));
+            password->setText(QStringLiteral("123"));
+            login->click();
         });
         timer_.start(20);
     }
