@@ -27,15 +27,6 @@ Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id
     return Found(LoginMatch{field("xingming"), field("mima"), field("quangxian")});
 }
 
-void ApplyPermissionString(const QString& rights, QList<bool>& ticks) {
-    for (qsizetype i = 0; i < rights.size() && i < ticks.size(); ++i) {
-        if (rights[i] == QLatin1Char('1'))
-            ticks[i] = true;
-        if (rights[i] == QLatin1Char('0'))
-            ticks[i] = false;
-    }
-}
-
 QString FirstStartHint() {
     return QStringLiteral("初始用户ID：%1    密码：%2 ")
         .arg(QString::fromUtf8(InitialUser::kId), QString::fromUtf8(InitialUser::kPassword));

@@ -19,10 +19,5 @@ struct LoginMatch {
 // first row returned wins; no row gives nothing. A database error fails with the engine's text.
 Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id, const QString& password);
 
-// Applies a permission string to the ticks of the permission list: '1' ticks item i, '0' unticks it, any
-// other character leaves it; items past the end of the string, and characters past the last item, are
-// left alone.
-void ApplyPermissionString(const QString& rights, QList<bool>& ticks);
-
 // The first-start hint of the login window, naming the initial user and password.
 QString FirstStartHint();

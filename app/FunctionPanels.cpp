@@ -4,6 +4,7 @@
 #include "app/Household.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
+#include "reminders/ReminderPanel.h"
 
 FunctionPanels CreateFunctionPanels(Household& household) {
     FunctionPanels panels{};
@@ -12,7 +13,6 @@ FunctionPanels CreateFunctionPanels(Household& household) {
     panels.expense = new EntryPanel(household, EntryPanelConfig::expense());
     panels.bank =
         HeadingPanel(QStringLiteral("Panel5"), QStringLiteral("银行帐务"), QStringLiteral("#1f4e9a"));
-    panels.reminder =
-        HeadingPanel(QStringLiteral("Panel6"), QStringLiteral("提醒事件"), QStringLiteral("#7a3e9d"));
+    panels.reminder = new ReminderPanel(household);
     return panels;
 }

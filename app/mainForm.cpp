@@ -1,6 +1,6 @@
 #include "app/mainForm.h"
 
-#include "access/Login.h"
+#include "access/PermissionString.h"
 #include "access/denglu.h"
 #include "app/Folders.h"
 #include "app/FunctionPanel.h"
@@ -12,6 +12,8 @@
 #include "kit/Today.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
+#include "reminders/ReminderPanel.h"
+#include "reminders/Reminders.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -40,9 +42,6 @@ const ToolButton kToolButtons[] = {
     {"SpeedButton9", "注销用户", "注销当前用户", QStyle::SP_DialogResetButton},
     {"SpeedButton1", "退出系统", "关闭系统", QStyle::SP_DialogCloseButton},
 };
-
-const char* const kPermissionItems[] = {"备份数据库", "恢复数据库", "用户权限管理", "收入管理",
-                                        "支出管理",   "存款",       "取款"};
 
 }  // namespace
 
@@ -111,8 +110,8 @@ void TForm1::buildWorkArea() {
 void TForm1::buildPermissionList() {
     permissions_ = new QListWidget(this);
     permissions_->setObjectName(QStringLiteral("CheckListBox1"));
-    for (const char* text : kPermissionItems) {
-        auto* item = new QListWidgetItem(QString::fromUtf8(text), permissions_);
+    for (const QString& text : PermissionItems()) {
+        auto* item = new QListWidgetItem(text, permissions_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -172,6 +171,10 @@ void TForm1::FormShow() {
     auto* summary = qobject_cast<SummaryPanel*>(panels_.summary);
     if (summary)
         summary->SetMonthToDate();
+    // 6. and 7. The reminder table under its grid.
+    if (auto* reminders = qobject_cast<ReminderPanel*>(panels_.reminder); reminders && database_.isOpen()) {
+        reminders->openTable();
+    }
     // 8. The detail choices of income, then of expense.
     for (FunctionPanel* panel : {panels_.income, panels_.expense}) {
         if (auto* entries = qobject_cast<EntryPanel*>(panel))
@@ -180,6 +183,9 @@ void TForm1::FormShow() {
     // 9. The summary's totals and chart for that period.
     if (summary)
         summary->ComputePeriodTotals();
+    // 10. Last, the notice of today's reminders, if any are due.
+    if (database_.isOpen())
+        ShowTodayReminders(database_.connection());
     Q_EMIT firstShowingDone();
 }
 

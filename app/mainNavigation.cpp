@@ -1,10 +1,14 @@
 // The main window's navigation: what each menu item, toolbar button and side button does, and the
 // permission gate in front of the seven guarded functions.
+#include "access/guaqi.h"
+#include "access/qxgl.h"
+#include "access/xgmm.h"
 #include "app/FunctionPanel.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
 #include "kit/Prompt.h"
+#include "reminders/Reminders.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -117,6 +121,10 @@ void TForm1::SpeedButton19Click() {
     panels_.summary->broughtToFront();
 }
 
+void TForm1::N41Click() {
+    ShowTodayReminders(database_.connection());
+}
+
 void TForm1::N8Click() {
     // The previous user stays until a new login succeeds; the exit button ends the program.
     if (!runLogin())
@@ -129,7 +137,6 @@ void TForm1::SpeedButton1Click() {
 
 // The functions below open windows and tools that are not built yet; they are bound so that every
 // entry of the menu and the toolbar has its place.
-void TForm1::N41Click() {}
 void TForm1::N37Click() {}
 void TForm1::N43Click() {}
 void TForm1::N52Click() {}
@@ -149,9 +156,15 @@ void TForm1::N17Click() {
 void TForm1::N19Click() {
     if (!PermissionGate(findChild<QAction*>(QStringLiteral("N19"))->text()))
         return;
+    TForm7 window(household_, this);
+    window.exec();
 }
 
-void TForm1::N20Click() {}
+void TForm1::N20Click() {
+    TForm17 dialog(household_, this);
+    dialog.exec();
+}
+
 void TForm1::StyleItemClick(int number) {
     Q_UNUSED(number);
 }
@@ -159,4 +172,11 @@ void TForm1::N10Click() {}
 void TForm1::N12Click() {}
 void TForm1::N13Click() {}
 void TForm1::N15Click() {}
-void TForm1::N6Click() {}
+
+void TForm1::N6Click() {
+    // The work area stays hidden until the lock is opened with the current password.
+    workArea_->hide();
+    TForm3 lock(household_, this);
+    lock.exec();
+    workArea_->show();
+}

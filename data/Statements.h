@@ -66,6 +66,26 @@ inline constexpr char kPostalSearch[] =
     "select distinct 省份,地区,区号,邮编 from yzbh where %1 like :pattern";
 inline constexpr const char* kPostalColumns[] = {"省份", "地区", "区号", "邮编"};
 
+// Reminder events in the table's own order, a new event, and the deletion of one by its key.
+inline constexpr char kAllReminders[] = "select id,riqi,fanwei,neirong from tixing order by id";
+inline constexpr char kAddReminder[] =
+    "insert into tixing (riqi,fanwei,neirong) values (:riqi,:fanwei,:neirong)";
+inline constexpr char kDeleteReminder[] = "delete from tixing where id=:id";
+
+// The users in the table's own order, a new user, the change of one by its key, its deletion, and the
+// number of other users (:id) that carry a name (:xingming).
+inline constexpr char kAllUsers[] =
+    "select id,yonghuID,xingming,mima,quangxian from quanxiangbiao order by id";
+inline constexpr char kAddUser[] =
+    "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
+    "(:yonghuID,:xingming,:mima,:quangxian)";
+inline constexpr char kUpdateUser[] =
+    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,mima=:mima,quangxian=:quangxian where "
+    "id=:id";
+inline constexpr char kDeleteUser[] = "delete from quanxiangbiao where id=:id";
+inline constexpr char kOtherUsersNamed[] =
+    "select count(*) from quanxiangbiao where xingming=:xingming and id<>:id";
+
 }  // namespace Sql
 
 // Coded values stored in the tables.

@@ -5,28 +5,6 @@
 
 namespace {
 
-QList<bool> applied(const QString& rights, QList<bool> before) {
-    ApplyPermissionString(rights, before);
-    return before;
-}
-
-TEST(PermissionString, EachCharacterSetsItsItemAndOthersStay) {
-    const QList<bool> none(7, false);
-    const QList<bool> all(7, true);
-    EXPECT_EQ(applied(QStringLiteral("1010101"), none),
-              QList<bool>({true, false, true, false, true, false, true}));
-    EXPECT_EQ(applied(QStringLiteral("1010101"), all),
-              QList<bool>({true, false, true, false, true, false, true}));
-    // A short string leaves the items it does not reach as they were.
-    EXPECT_EQ(applied(QStringLiteral("000"), all),
-              QList<bool>({false, false, false, true, true, true, true}));
-    EXPECT_EQ(applied(QString(), all), all);
-    // Other characters leave their item unchanged; characters past the seventh are ignored.
-    EXPECT_EQ(applied(QStringLiteral("1x0 ?1-"), QList<bool>({false, true, true, false, true, false, true})),
-              QList<bool>({true, true, false, false, true, true, true}));
-    EXPECT_EQ(applied(QStringLiteral("00000001111"), all), none);
-}
-
 TEST(LookUpLogin, IgnoresLetterCaseTakesTheFirstRowAndKeepsTheStoredPassword) {
     TestHousehold h;
     h.exec(

@@ -3,6 +3,7 @@
 #include "app/WorkArea.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QTest>
 #include <QToolButton>
 
@@ -126,7 +127,14 @@ TEST_F(Navigation, ToolbarButtonsPassTheirMenuItemsCaptionToTheGate) {
     startAs(QStringLiteral("aunt"), QStringLiteral("000"));
     child<QToolButton>("SpeedButton24")->click();  // 备份数据 passes 备份数据库
     EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
-    child<QToolButton>("SpeedButton15")->click();  // 权限管理 passes 用户权限管理, which aunt holds
+    // 权限管理 passes 用户权限管理, which aunt holds: the user window opens.
+    bool userWindowOpened = false;
+    WhenModal([&](QWidget* window) {
+        userWindowOpened = window->objectName() == QStringLiteral("Form7");
+        qobject_cast<QDialog*>(window)->reject();
+    });
+    child<QToolButton>("SpeedButton15")->click();
+    EXPECT_TRUE(userWindowOpened);
     child<QAction>("N17")->trigger();              // 恢复数据库
     EXPECT_EQ(prompt.texts(), QStringList({kRefusal, kRefusal}));
 }
