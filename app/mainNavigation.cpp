@@ -157,7 +157,8 @@ void TForm1::N55Click() {
 void TForm1::N16Click() {
     if (!PermissionGate(findChild<QAction*>(QStringLiteral("N16"))->text()))
         return;
-    if (Prompt::current().show(Captions::kNotice, QStringLiteral("备份数据时，主程序需要关闭，现在确信要备份数据？"),
+    if (Prompt::current().show(Captions::kNotice,
+                               QStringLiteral("备份数据时，主程序需要关闭，现在确信要备份数据？"),
                                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
     // The program ends and the backup tool starts once the database is released.
@@ -186,7 +187,8 @@ void TForm1::StyleItemClick(int number) {
     skinData_->loadStyle(number);
     // The style stays in force for this run even when the choice cannot be remembered; the menu marks
     // the style in force either way.
-    if (Status written = settings_.writeInteger(Settings::kStyleSection, Settings::kStyleKey, number); !written)
+    if (Status written = settings_.writeInteger(Settings::kStyleSection, Settings::kStyleKey, number);
+        !written)
         ReportError(written.error());
     markStyle(number);
 }

@@ -20,7 +20,8 @@ Result<QList<PostalRow>> ParsePostalRows(const QString& text) {
             continue;
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() != 4)
-            return Result<QList<PostalRow>>::failure(QStringLiteral("邮政编码数据第 %1 行不是四栏").arg(i + 1));
+            return Result<QList<PostalRow>>::failure(
+                QStringLiteral("邮政编码数据第 %1 行不是四栏").arg(i + 1));
         rows.append({fields[0].trimmed(), fields[1].trimmed(), fields[2].trimmed(), fields[3].trimmed()});
     }
     return rows;

@@ -18,15 +18,25 @@ QString existingFile(const QString& folder, const QString& relative) {
 namespace Launch {
 
 QStringList CalculatorCandidates() {
-    return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),      QStringLiteral("mate-calc"),
-            QStringLiteral("galculator"),       QStringLiteral("qalculate-gtk"), QStringLiteral("speedcrunch"),
+    return {QStringLiteral("gnome-calculator"),
+            QStringLiteral("kcalc"),
+            QStringLiteral("mate-calc"),
+            QStringLiteral("galculator"),
+            QStringLiteral("qalculate-gtk"),
+            QStringLiteral("speedcrunch"),
             QStringLiteral("xcalc")};
 }
 
 QStringList TextEditorCandidates() {
-    return {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"),   QStringLiteral("kate"),
-            QStringLiteral("kwrite"),            QStringLiteral("mousepad"), QStringLiteral("pluma"),
-            QStringLiteral("xed"),               QStringLiteral("featherpad"), QStringLiteral("leafpad"),
+    return {QStringLiteral("gnome-text-editor"),
+            QStringLiteral("gedit"),
+            QStringLiteral("kate"),
+            QStringLiteral("kwrite"),
+            QStringLiteral("mousepad"),
+            QStringLiteral("pluma"),
+            QStringLiteral("xed"),
+            QStringLiteral("featherpad"),
+            QStringLiteral("leafpad"),
             QStringLiteral("xedit")};
 }
 

@@ -32,7 +32,8 @@ Status runGrid(QSqlQueryModel& model, const QSqlDatabase& db, const QString& sta
     return Status::ok();
 }
 
-Result<QStringList> firstColumn(const QSqlDatabase& db, const QString& statement, const QList<Binding>& bindings) {
+Result<QStringList> firstColumn(const QSqlDatabase& db, const QString& statement,
+                                const QList<Binding>& bindings) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
@@ -62,7 +63,8 @@ Status All(QSqlQueryModel& model, const QSqlDatabase& db) {
     return runGrid(model, db, QString::fromUtf8(Sql::kAllPostal), {});
 }
 
-Status OfRegion(QSqlQueryModel& model, const QSqlDatabase& db, const QString& province, const QString& region) {
+Status OfRegion(QSqlQueryModel& model, const QSqlDatabase& db, const QString& province,
+                const QString& region) {
     return runGrid(model, db, QString::fromUtf8(Sql::kPostalOfRegion),
                    {{QStringLiteral(":dq1"), province}, {QStringLiteral(":dq2"), region}});
 }

@@ -14,7 +14,8 @@ namespace Postal {
 // Every row.
 Status All(QSqlQueryModel& model, const QSqlDatabase& db);
 // The rows of one region of one province, both compared exactly as typed.
-Status OfRegion(QSqlQueryModel& model, const QSqlDatabase& db, const QString& province, const QString& region);
+Status OfRegion(QSqlQueryModel& model, const QSqlDatabase& db, const QString& province,
+                const QString& region);
 // The rows whose column holds the text anywhere, the text keeping the meaning of "%" and "_" in a LIKE
 // pattern. The column must be one of 省份, 地区, 区号 and 邮编; any other is refused without a query.
 Status Search(QSqlQueryModel& model, const QSqlDatabase& db, const QString& column, const QString& text);

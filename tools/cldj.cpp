@@ -148,7 +148,8 @@ void TForm9::ComboBox1Change() {
     const QSignalBlocker quiet(ComboBox2_);
     ComboBox2_->clear();
     ComboBox2_->setEditText(QString());
-    const Result<QStringList> regions = Postal::RegionsOf(household_.database.connection(), ComboBox1_->currentText());
+    const Result<QStringList> regions =
+        Postal::RegionsOf(household_.database.connection(), ComboBox1_->currentText());
     if (regions)
         ComboBox2_->addItems(regions.value());
     else
