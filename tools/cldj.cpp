@@ -103,6 +103,7 @@ void TForm9::buildLayout() {
         columns.append({field, field, DataGrid::Format::Text, Qt::AlignHCenter, 140});
     DBGridEh1_->setColumns(columns);
     DBGridEh1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    DBGridEh1_->verticalHeader()->hide();
     DBGridEh1_->setSourceModel(ADOQuery1_);
     layout->addWidget(DBGridEh1_, 1);
 
