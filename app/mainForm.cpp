@@ -9,6 +9,7 @@
 #include "data/DateText.h"
 #include "kit/Prompt.h"
 #include "kit/StatusPanels.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
@@ -80,8 +81,6 @@ void TForm1::buildToolBar() {
     toolBar->setFloatable(false);
     toolBar->toggleViewAction()->setEnabled(false);
     toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    // Money green.
-    toolBar->setStyleSheet(QStringLiteral("QToolBar#ToolBar1 { background: #cfe9c9; border: none; }"));
     for (const ToolButton& b : kToolButtons) {
         auto* button = new QToolButton(toolBar);
         button->setObjectName(QString::fromLatin1(b.name));
@@ -137,7 +136,13 @@ void TForm1::markStyle(int n) {
 void TForm1::FormCreate() {
     styleNumber_ =
         settings_.readInteger(Settings::kStyleSection, Settings::kStyleKey, Settings::kDefaultStyle);
+    // A number outside the eight styles leaves the built-in style in force.
+    skinData_ = new StyleEngine(this);
+    skinData_->setObjectName(QStringLiteral("SkinData1"));
+    skinData_->loadStyle(styleNumber_);
     markStyle(styleNumber_);
+    if (!skinData_->isActive())
+        skinData_->activate();
 
     if (Status opened = database_.open(DatabasePath(homeFolder_)); !opened) {
         // The window still comes up; every database action then reports its own error.

@@ -13,6 +13,7 @@ class QAbstractButton;
 class QListWidget;
 class QToolButton;
 class StatusPanels;
+class StyleEngine;
 class WorkArea;
 
 // The main window: menu, toolbar, work area with the side buttons and the five function panels, the
@@ -46,6 +47,8 @@ class TForm1 : public QMainWindow {
     int styleNumber() const { return styleNumber_; }
     // Checks the style item of number n and unchecks the others; any n outside 0..7 leaves all unchecked.
     void markStyle(int n);
+    // The style engine SkinData1, which draws every window in the style in force.
+    StyleEngine* styleEngine() const { return skinData_; }
 
   Q_SIGNALS:
     // The program is told to end ("退出系统", or the login's exit button).
@@ -110,4 +113,5 @@ class TForm1 : public QMainWindow {
     WorkArea* workArea_ = nullptr;
     StatusPanels* statusBar_ = nullptr;
     QListWidget* permissions_ = nullptr;
+    StyleEngine* skinData_ = nullptr;
 };

@@ -8,7 +8,12 @@
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "reminders/Reminders.h"
+#include "tools/Launcher.h"
+#include "tools/Launchers.h"
+#include "tools/abord.h"
+#include "tools/cldj.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -139,18 +144,43 @@ void TForm1::SpeedButton1Click() {
 // entry of the menu and the toolbar has its place.
 void TForm1::N37Click() {}
 void TForm1::N43Click() {}
-void TForm1::N52Click() {}
-void TForm1::N53Click() {}
-void TForm1::N55Click() {}
+void TForm1::N52Click() {
+    const QString calculator = Launch::FirstProgramFound(Launch::CalculatorCandidates());
+    if (!calculator.isEmpty())
+        Launcher::current().start(calculator);
+}
+
+void TForm1::N53Click() {
+    const QString editor = Launch::FirstProgramFound(Launch::TextEditorCandidates());
+    if (!editor.isEmpty())
+        Launcher::current().start(editor);
+}
+
+void TForm1::N55Click() {
+    TForm9 lookup(household_, this);
+    lookup.exec();
+}
 
 void TForm1::N16Click() {
     if (!PermissionGate(findChild<QAction*>(QStringLiteral("N16"))->text()))
         return;
+    if (Prompt::current().show(Captions::kNotice,
+                               QStringLiteral("备份数据时，主程序需要关闭，现在确信要备份数据？"),
+                               Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+        return;
+    // The program ends and the backup tool starts once the database is released.
+    Q_EMIT terminateRequested();
+    StartKopiraAtExit(household_.programFolder);
 }
 
 void TForm1::N17Click() {
     if (!PermissionGate(findChild<QAction*>(QStringLiteral("N17"))->text()))
         return;
+    if (Prompt::current().show(Captions::kNotice, QStringLiteral("恢复数据时系统将关闭，确信要进行恢复？"),
+                               Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok)
+        return;
+    Q_EMIT terminateRequested();
+    StartKopiraAtExit(household_.programFolder);
 }
 
 void TForm1::N19Click() {
@@ -166,12 +196,33 @@ void TForm1::N20Click() {
 }
 
 void TForm1::StyleItemClick(int number) {
-    Q_UNUSED(number);
+    skinData_->loadStyle(number);
+    // The style stays in force for this run even when the choice cannot be remembered; the menu marks
+    // the style in force either way.
+    if (Status written = settings_.writeInteger(Settings::kStyleSection, Settings::kStyleKey, number);
+        !written)
+        ReportError(written.error());
+    markStyle(number);
 }
-void TForm1::N10Click() {}
-void TForm1::N12Click() {}
-void TForm1::N13Click() {}
-void TForm1::N15Click() {}
+
+void TForm1::N10Click() {
+    const QString page = Launch::HelpPagePath(household_.programFolder);
+    if (!page.isEmpty())
+        Launcher::current().open(page);
+}
+
+void TForm1::N12Click() {
+    Launcher::current().open(Launch::kSupportMail);
+}
+
+void TForm1::N13Click() {
+    Launcher::current().open(Launch::kMakerSite);
+}
+
+void TForm1::N15Click() {
+    TAboutBox about(this);
+    about.exec();
+}
 
 void TForm1::N6Click() {
     // The work area stays hidden until the lock is opened with the current password.

@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Database.h"
+#include "data/PostalRows.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -61,6 +62,9 @@ Status CreateSchema(QSqlDatabase& db) {
     user.bindValue(QStringLiteral(":rights"), QString::fromUtf8(InitialUser::kRights));
     if (!user.exec())
         return Status::failure(user.lastError().text());
+
+    if (Status s = LoadPostalRows(db); !s)
+        return s;
 
     if (Status s = Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
         return s;

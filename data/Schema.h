@@ -14,7 +14,7 @@ inline constexpr char kRights[] = "1111111";
 }  // namespace InitialUser
 
 // Creates the six tables, their indexes and the rows a first start needs (the home safe at 0 and the
-// initial user) on an empty database. Runs inside the caller's transaction.
+// initial user and the postal and area-code rows) on an empty database. Runs inside the caller's transaction.
 Status CreateSchema(QSqlDatabase& db);
 
 // Runs one statement without parameters; the failure carries the engine's text.

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// The window styles: eight style sheets, one of which is drawn on every window of the program at once,
+// the secondary windows and message boxes included. A control whose dynamic property "tag" is 99 keeps
+// its own look, and so does everything inside it. The engine comes up holding the built-in style (the
+// same sheet as store entry 4) and draws nothing until it is activated.
+class StyleEngine : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kStyleCount = 8;
+    static constexpr int kBuiltInStyle = 4;
+    static constexpr int kSpareTag = 99;
+
+    explicit StyleEngine(QObject* parent = nullptr);
+    // An active engine takes its style off the application when it goes.
+    ~StyleEngine() override;
+
+    // Loads store entry n and, when active, redraws every window in it. Outside 0..7 nothing happens,
+    // the style in force stays, and the answer is false.
+    bool loadStyle(int n);
+    // The entry whose data are loaded (kBuiltInStyle until another is loaded).
+    int loadedStyle() const { return loaded_; }
+
+    bool isActive() const { return active_; }
+    void activate();
+    void deactivate();
+
+    // The sheet of store entry n as stored (empty outside 0..7).
+    static QString storedSheet(int n);
+    // A sheet rewritten so that each rule reaches only controls outside every tagged control.
+    static QString scopedSheet(const QString& sheet);
+    // True when the widget or one of its ancestors carries tag 99.
+    static bool isSpared(const QWidget* widget);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void mark(QWidget* widget) const;
+
+    int loaded_ = kBuiltInStyle;
+    bool active_ = false;
+    QString sheet_;
+};

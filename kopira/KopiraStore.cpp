@@ -1,0 +1,181 @@
+#include "kopira/KopiraStore.h"
+
+#include "data/Database.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+// Runs the work on a connection of its own to one file and closes the connection afterwards.
+Status withConnection(const QString& file, const std::function<Status(QSqlDatabase&)>& work) {
+    const QString name = QStringLiteral("kopira-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    Status result = Status::ok();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        result = db.open() ? work(db) : Status::failure(db.lastError().text());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+Result<QString> firstValue(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        return Result<QString>::failure(query.lastError().text());
+    if (!query.next())
+        return Result<QString>::failure(QStringLiteral("“%1”没有结果").arg(statement));
+    const QString value = query.value(0).toString();
+    query.finish();
+    return value;
+}
+
+// A consistent, self-contained copy of an open database into a file that does not exist yet.
+Status copyInto(QSqlDatabase& db, const QString& target) {
+    QSqlQuery vacuum(db);
+    if (!vacuum.prepare(QStringLiteral("VACUUM INTO :target")))
+        return Status::failure(vacuum.lastError().text());
+    vacuum.bindValue(QStringLiteral(":target"), target);
+    if (!vacuum.exec())
+        return Status::failure(vacuum.lastError().text());
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return Status::ok();
+}
+
+QString walOf(const QString& path) {
+    return path + QStringLiteral("-wal");
+}
+QString shmOf(const QString& path) {
+    return path + QStringLiteral("-shm");
+}
+
+}  // namespace
+
+namespace Kopira {
+
+QString DefaultBackupFolder(const QString& homeFolder) {
+    return QDir(homeFolder).filePath(QStringLiteral("database/backup"));
+}
+
+QString BackupFileName(const QDateTime& when) {
+    return QStringLiteral("lomu-%1.mdb").arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+}
+
+QString SafetyCopyFileName(const QDateTime& when) {
+    return QStringLiteral("lomu-恢复前-%1.mdb").arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+}
+
+bool DatabaseReleased(const QString& databasePath) {
+    if (!QFile::exists(walOf(databasePath)))
+        return true;
+    // The last connection to close folds the log into the file and removes it; when another program
+    // still has the database open the log stays.
+    withConnection(databasePath, [](QSqlDatabase& db) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        return Status::ok();
+    });
+    return !QFile::exists(walOf(databasePath));
+}
+
+Status CheckBackup(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() == 0)
+        return Status::failure(QStringLiteral("文件 %1 不存在或是空的。").arg(file));
+    const QString notOurs = QStringLiteral("文件 %1 不是 Tamberlo 的数据库备份。").arg(file);
+    return withConnection(file, [&](QSqlDatabase& db) {
+        const Result<QString> id = firstValue(db, QStringLiteral("PRAGMA application_id"));
+        if (!id || id.value().toInt() != kTamberloApplicationId)
+            return Status::failure(notOurs);
+        const Result<QString> integrity = firstValue(db, QStringLiteral("PRAGMA integrity_check"));
+        if (!integrity || integrity.value() != QStringLiteral("ok"))
+            return Status::failure(QStringLiteral("文件 %1 已损坏，未通过完整性检查。").arg(file));
+        for (const char* table :
+             {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh"}) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
+            query.addBindValue(QString::fromLatin1(table));
+            if (!query.exec() || !query.next() || query.value(0).toInt() != 1)
+                return Status::failure(notOurs);
+        }
+        return Status::ok();
+    });
+}
+
+Result<QString> Backup(const QString& databasePath, const QString& folder, const QDateTime& when) {
+    if (!QFileInfo(databasePath).isFile())
+        return Result<QString>::failure(QStringLiteral("找不到数据库文件 %1。").arg(databasePath));
+    if (!QDir().mkpath(folder))
+        return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
+    const QString target = QDir(folder).filePath(BackupFileName(when));
+    if (QFile::exists(target))
+        return Result<QString>::failure(QStringLiteral("备份文件 %1 已经存在。").arg(target));
+    const Status copied =
+        withConnection(databasePath, [&](QSqlDatabase& db) { return copyInto(db, target); });
+    if (!copied) {
+        QFile::remove(target);
+        return copied;
+    }
+    return QFileInfo(target).absoluteFilePath();
+}
+
+Result<QString> Restore(const QString& databasePath, const QString& backupFile, const QString& safetyFolder,
+                        const QDateTime& when) {
+    if (Status checked = CheckBackup(backupFile); !checked)
+        return checked;
+    if (QFileInfo(backupFile).canonicalFilePath() == QFileInfo(databasePath).canonicalFilePath())
+        return Result<QString>::failure(QStringLiteral("所选文件就是当前的数据库。"));
+    if (!DatabaseReleased(databasePath))
+        return Result<QString>::failure(
+            QStringLiteral("Tamberlo 仍在使用数据库，请先关闭 Tamberlo 再恢复。"));
+
+    // Keep what is there now.
+    QString safetyCopy;
+    if (QFileInfo(databasePath).isFile()) {
+        if (!QDir().mkpath(safetyFolder))
+            return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1。").arg(safetyFolder));
+        safetyCopy = QDir(safetyFolder).filePath(SafetyCopyFileName(when));
+        if (QFile::exists(safetyCopy) || !QFile::copy(databasePath, safetyCopy)) {
+            return Result<QString>::failure(
+                QStringLiteral("无法保存当前数据库的安全副本 %1，未作任何改动。").arg(safetyCopy));
+        }
+        QFile::setPermissions(safetyCopy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // Prepare the new file beside the database, check it, then put it in place in one step.
+    const QString staging = databasePath + QStringLiteral(".restoring");
+    QFile::remove(staging);
+    Status prepared = withConnection(backupFile, [&](QSqlDatabase& db) { return copyInto(db, staging); });
+    if (prepared)
+        prepared = CheckBackup(staging);
+    if (!prepared) {
+        QFile::remove(staging);
+        return Result<QString>::failure(
+            QStringLiteral("恢复失败，当前数据库未作改动：%1").arg(prepared.error()));
+    }
+    QFile::remove(shmOf(databasePath));
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(staging.toStdU16String()),
+                            std::filesystem::path(databasePath.toStdU16String()), error);
+    if (error) {
+        QFile::remove(staging);
+        return Result<QString>::failure(QStringLiteral("恢复失败，当前数据库未作改动：%1")
+                                            .arg(QString::fromLocal8Bit(error.message().c_str())));
+    }
+    return safetyCopy;
+}
+
+}  // namespace Kopira

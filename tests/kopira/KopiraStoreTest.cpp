@@ -1,0 +1,136 @@
+#include "data/Database.h"
+#include "kopira/KopiraStore.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QDateTime kWhen(QDate(2007, 1, 15), QTime(9, 30, 5));
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A household database with the given number of reminders, closed again.
+void makeHousehold(const QString& path, int reminders) {
+    Database db;
+    ASSERT_TRUE(db.open(path).isOk());
+    QSqlQuery q(db.connection());
+    q.exec(QStringLiteral("delete from tixing"));
+    for (int i = 0; i < reminders; ++i)
+        ASSERT_TRUE(q.exec(
+            QStringLiteral("insert into tixing (riqi, fanwei, neirong) values ('2007-01-15', '当天', 'x')")));
+}
+
+int reminders(const QString& path) {
+    Database db;
+    EXPECT_TRUE(db.open(path).isOk());
+    QSqlQuery q(db.connection());
+    q.exec(QStringLiteral("select count(*) from tixing"));
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+struct Tool {
+    TempHome home;
+    QString db = home.databasePath();
+    QString folder = Kopira::DefaultBackupFolder(home.path());
+};
+
+TEST(Kopira, BackupThenRestoreBringsTheOldDataBackAndKeepsASafetyCopy) {
+    Tool t;
+    makeHousehold(t.db, 2);
+    EXPECT_TRUE(Kopira::DatabaseReleased(t.db));
+    const Result<QString> backup = Kopira::Backup(t.db, t.folder, kWhen);
+    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
+    EXPECT_EQ(QFileInfo(backup.value()).fileName(), QStringLiteral("lomu-20070115-093005.mdb"));
+    EXPECT_EQ(QFileInfo(backup.value()).absolutePath(),
+              QDir(t.home.path()).filePath(QStringLiteral("database/backup")));
+    EXPECT_TRUE(Kopira::CheckBackup(backup.value()).isOk());
+    EXPECT_EQ(QFile::permissions(backup.value()) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+    // A second backup in the same second does not overwrite the first.
+    EXPECT_FALSE(Kopira::Backup(t.db, t.folder, kWhen).isOk());
+
+    makeHousehold(t.db, 5);
+    const QByteArray changed = bytesOf(t.db);
+    const Result<QString> safety = Kopira::Restore(t.db, backup.value(), t.folder, kWhen.addSecs(60));
+    ASSERT_TRUE(safety.isOk()) << safety.error().toStdString();
+    EXPECT_EQ(QFileInfo(safety.value()).fileName(), QStringLiteral("lomu-恢复前-20070115-093105.mdb"));
+    EXPECT_EQ(bytesOf(safety.value()), changed);
+    EXPECT_EQ(reminders(t.db), 2);
+    EXPECT_EQ(reminders(safety.value()), 5);
+    EXPECT_FALSE(QFile::exists(t.db + QStringLiteral(".restoring")));
+}
+
+TEST(Kopira, ForeignOrCorruptFilesAreRefusedAndTheDatabaseIsUntouched) {
+    Tool t;
+    makeHousehold(t.db, 3);
+    const QByteArray before = bytesOf(t.db);
+    const QString good = Kopira::Backup(t.db, t.folder, kWhen).value();
+
+    const QString text = QDir(t.home.path()).filePath(QStringLiteral("notes.mdb"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("这不是数据库，只是一段文字。\n");
+    f.close();
+
+    const QString foreign = QDir(t.home.path()).filePath(QStringLiteral("other.mdb"));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        other.setDatabaseName(foreign);
+        ASSERT_TRUE(other.open());
+        QSqlQuery(other).exec(QStringLiteral("create table t (x)"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+
+    // A backup with its pages scrambled past the header.
+    const QString corrupt = QDir(t.home.path()).filePath(QStringLiteral("corrupt.mdb"));
+    QByteArray bytes = bytesOf(good);
+    for (qsizetype i = 4096; i < bytes.size(); i += 7)
+        bytes[i] = char(0x5a);
+    QFile c(corrupt);
+    ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+    c.write(bytes);
+    c.close();
+
+    const QString missing = QDir(t.home.path()).filePath(QStringLiteral("missing.mdb"));
+    for (const QString& file : {text, foreign, corrupt, missing}) {
+        EXPECT_FALSE(Kopira::CheckBackup(file).isOk()) << file.toStdString();
+        const Result<QString> restored = Kopira::Restore(t.db, file, t.folder, kWhen);
+        EXPECT_FALSE(restored.isOk()) << file.toStdString();
+        EXPECT_EQ(bytesOf(t.db), before) << file.toStdString();
+    }
+    EXPECT_EQ(QDir(t.folder).entryList(QDir::Files), QStringList({QFileInfo(good).fileName()}));
+    EXPECT_EQ(reminders(t.db), 3);
+}
+
+TEST(Kopira, RestoreWaitsForTheProgramToReleaseTheDatabase) {
+    Tool t;
+    makeHousehold(t.db, 1);
+    const QString good = Kopira::Backup(t.db, t.folder, kWhen).value();
+    {
+        Database open;
+        ASSERT_TRUE(open.open(t.db).isOk());
+        QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-01-16')"));
+        EXPECT_FALSE(Kopira::DatabaseReleased(t.db));
+        const Result<QString> refused = Kopira::Restore(t.db, good, t.folder, kWhen);
+        EXPECT_FALSE(refused.isOk());
+        EXPECT_EQ(QDir(t.folder).entryList(QDir::Files).size(), 1);  // no safety copy either
+        // A backup is consistent while the program runs.
+        const Result<QString> live = Kopira::Backup(t.db, t.folder, kWhen.addSecs(1));
+        ASSERT_TRUE(live.isOk()) << live.error().toStdString();
+        EXPECT_EQ(reminders(live.value()), 2);
+    }
+    EXPECT_TRUE(Kopira::DatabaseReleased(t.db));
+    EXPECT_TRUE(Kopira::Restore(t.db, good, t.folder, kWhen.addSecs(2)).isOk());
+    EXPECT_EQ(reminders(t.db), 1);
+}
+
+}  // namespace

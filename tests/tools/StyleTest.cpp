@@ -1,0 +1,161 @@
+#include "app/IniFile.h"
+#include "app/MenuLayout.h"
+#include "app/mainForm.h"
+#include "kit/StyleEngine.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QSet>
+#include <QVBoxLayout>
+
+namespace {
+
+QList<int> checkedStyles(const TForm1& form) {
+    QList<int> checked;
+    const QList<QAction*> items = StyleItems(&form);
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i]->isChecked())
+            checked.append(i);
+    }
+    return checked;
+}
+
+void choose(TForm1& form, const char* item) {
+    form.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+}
+
+int storedStyle(const TempHome& home) {
+    return IniFile(home.iniPath()).readInteger(QStringLiteral("ysxuanze"), QStringLiteral("yangshi"), -100);
+}
+
+TEST(WindowStyles, FirstStartChoiceIsAppliedWrittenMarkedAndRestored) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    {
+        TForm1 form(home.path());
+        StyleEngine* engine = form.styleEngine();
+        ASSERT_NE(engine, nullptr);
+        EXPECT_TRUE(engine->isActive());
+        EXPECT_EQ(engine->loadedStyle(), 2);
+        EXPECT_EQ(checkedStyles(form), QList<int>({2}));
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(2)));
+
+        choose(form, "N71");  // 样式七
+        EXPECT_EQ(engine->loadedStyle(), 6);
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(6)));
+        EXPECT_EQ(checkedStyles(form), QList<int>({6}));
+        EXPECT_EQ(storedStyle(home), 6);
+
+        // Choosing the style already checked applies and writes it again.
+        choose(form, "N71");
+        EXPECT_EQ(checkedStyles(form), QList<int>({6}));
+        EXPECT_EQ(storedStyle(home), 6);
+    }
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());  // the style leaves with the main window
+    TForm1 again(home.path());
+    EXPECT_EQ(again.styleEngine()->loadedStyle(), 6);
+    EXPECT_EQ(checkedStyles(again), QList<int>({6}));
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+TEST(WindowStyles, NumbersOutsideTheStoreKeepTheBuiltInStyleAndTextGivesStyleThree) {
+    ScriptedPrompt prompt;
+    for (const char* value : {"8", "-1", "99999"}) {
+        TempHome home;
+        home.writeIni(QByteArray("[ysxuanze]\nyangshi=") + value + "\n");
+        TForm1 form(home.path());
+        EXPECT_EQ(form.styleEngine()->loadedStyle(), StyleEngine::kBuiltInStyle) << value;
+        EXPECT_TRUE(form.styleEngine()->isActive());
+        EXPECT_TRUE(checkedStyles(form).isEmpty()) << value;
+        choose(form, "N110");
+        EXPECT_EQ(checkedStyles(form), QList<int>({0}));
+        EXPECT_EQ(form.styleEngine()->loadedStyle(), 0);
+    }
+    TempHome home;
+    home.writeIni("[ysxuanze]\nyangshi=abc\n");
+    TForm1 form(home.path());
+    EXPECT_EQ(form.styleEngine()->loadedStyle(), 2);
+    EXPECT_EQ(checkedStyles(form), QList<int>({2}));
+}
+
+TEST(WindowStyles, UnwritableSettingsFileIsReportedAndTheStyleStaysInForce) {
+    TempHome home;
+    home.writeIni("[ysxuanze]\nyangshi=1\n");
+    QFile::setPermissions(home.iniPath(), QFileDevice::ReadOwner);
+    ScriptedPrompt prompt;
+    TForm1 form(home.path());
+    choose(form, "N81");  // 样式八
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes().first().text.contains(home.iniPath()));
+    EXPECT_EQ(form.styleEngine()->loadedStyle(), 7);
+    EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(7)));
+    EXPECT_EQ(checkedStyles(form), QList<int>({7}));
+    QFile::setPermissions(home.iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(storedStyle(home), 1);  // not remembered
+}
+
+TEST(WindowStyles, TaggedControlsAndTheirContentsKeepTheirOwnLook) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* tagged = new QWidget(&window);
+    tagged->setProperty("tag", 99);
+    auto* inner = new QPushButton(QStringLiteral("保存"), tagged);
+    inner->resize(80, 30);
+    auto* outer = new QPushButton(QStringLiteral("保存"), &window);
+    layout->addWidget(tagged);
+    layout->addWidget(outer);
+    outer->setFixedSize(80, 30);
+    window.show();
+    const QImage plain = inner->grab().toImage();
+    ASSERT_EQ(outer->grab().toImage(), plain);
+
+    StyleEngine engine;
+    engine.loadStyle(6);
+    engine.activate();
+    EXPECT_TRUE(StyleEngine::isSpared(inner));
+    EXPECT_FALSE(StyleEngine::isSpared(outer));
+    EXPECT_EQ(inner->grab().toImage(), plain);
+    EXPECT_NE(outer->grab().toImage(), plain);
+
+    // A control created later, or moved into a tagged one, follows the same rule.
+    auto* late = new QPushButton(QStringLiteral("保存"), tagged);
+    late->resize(80, 30);
+    late->show();
+    EXPECT_EQ(late->grab().toImage(), plain);
+    outer->setParent(tagged);
+    outer->show();
+    EXPECT_EQ(outer->grab().toImage(), plain);
+    engine.deactivate();
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+}
+
+TEST(WindowStyles, EightDistinctSheetsScopedAwayFromTaggedControls) {
+    QSet<QString> sheets;
+    for (int n = 0; n < StyleEngine::kStyleCount; ++n) {
+        const QString sheet = StyleEngine::storedSheet(n);
+        EXPECT_GT(sheet.size(), 1000) << n;
+        sheets.insert(sheet);
+    }
+    EXPECT_EQ(sheets.size(), 8);
+    EXPECT_TRUE(StyleEngine::storedSheet(8).isEmpty());
+    StyleEngine engine;
+    EXPECT_EQ(engine.loadedStyle(), StyleEngine::kBuiltInStyle);
+    EXPECT_FALSE(engine.isActive());
+    EXPECT_FALSE(engine.loadStyle(8));
+    EXPECT_FALSE(engine.loadStyle(-1));
+    EXPECT_EQ(engine.loadedStyle(), StyleEngine::kBuiltInStyle);
+
+    EXPECT_EQ(
+        StyleEngine::scopedSheet(
+            QStringLiteral("/* x */ QMenuBar::item:selected, QToolBar QToolButton { color: red; }")),
+        QStringLiteral(
+            "QMenuBar[skinned=\"1\"]::item:selected, QToolBar QToolButton[skinned=\"1\"] { color: red; }\n"));
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Hands targets to the desktop: pages, links and files to their default handlers, programs started on
+// their own. Nothing waits for what it starts and no failure is reported. Tests install a recording
+// launcher so that nothing real is started.
+class Launcher {
+  public:
+    virtual ~Launcher() = default;
+
+    // Opens a file path, a link ("mailto:…", "https://…") or a bare host name with the desktop's
+    // default handler.
+    virtual void open(const QString& target) = 0;
+    // Starts a program without arguments.
+    virtual void start(const QString& program) = 0;
+    // Starts a program without arguments once this program has released everything and is ending.
+    virtual void startAtExit(const QString& program) = 0;
+
+    // The installed launcher; installing nullptr restores the desktop one. The caller keeps ownership.
+    static Launcher& current();
+    static void install(Launcher* launcher);
+};
+
+// Starts the backup tool beside the program as the program ends; a missing tool starts nothing.
+void StartKopiraAtExit(const QString& programFolder);
