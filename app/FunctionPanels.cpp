@@ -2,6 +2,7 @@
 
 #include "app/FunctionPanel.h"
 #include "app/Household.h"
+#include "bank/BankPanel.h"
 
 FunctionPanels CreateFunctionPanels(Household& household) {
     Q_UNUSED(household);
@@ -12,8 +13,7 @@ FunctionPanels CreateFunctionPanels(Household& household) {
         HeadingPanel(QStringLiteral("Panel3"), QStringLiteral("恭喜！又有钱入帐"), QStringLiteral("#1d8a2e"));
     panels.expense = HeadingPanel(QStringLiteral("Panel4"), QStringLiteral("花费明细登记一下吧！"),
                                   QStringLiteral("#c0282d"));
-    panels.bank =
-        HeadingPanel(QStringLiteral("Panel5"), QStringLiteral("银行帐务"), QStringLiteral("#1f4e9a"));
+    panels.bank = new BankPanel(household);
     panels.reminder =
         HeadingPanel(QStringLiteral("Panel6"), QStringLiteral("提醒事件"), QStringLiteral("#7a3e9d"));
     return panels;

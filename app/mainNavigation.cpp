@@ -4,6 +4,9 @@
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
+#include "bank/BankPanel.h"
+#include "bank/cunquxx.h"
+#include "bank/yinhang.h"
 #include "kit/Prompt.h"
 
 #include <QAction>
@@ -124,14 +127,22 @@ void TForm1::N8Click() {
 }
 
 void TForm1::SpeedButton1Click() {
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+        bank->setFooterTotalShown(false);
     Q_EMIT terminateRequested();
+}
+
+void TForm1::N37Click() {
+    ShowTransactionRecords(household_);
+}
+
+void TForm1::N43Click() {
+    ShowBankInformation(household_);
 }
 
 // The functions below open windows and tools that are not built yet; they are bound so that every
 // entry of the menu and the toolbar has its place.
 void TForm1::N41Click() {}
-void TForm1::N37Click() {}
-void TForm1::N43Click() {}
 void TForm1::N52Click() {}
 void TForm1::N53Click() {}
 void TForm1::N55Click() {}

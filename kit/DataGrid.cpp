@@ -190,9 +190,14 @@ void DataGrid::refreshFooter() {
         footerSumLabel_->clear();
         return;
     }
-    // The footer sums every row, not just the ones fetched so far.
-    while (source_->canFetchMore())
+    // The footer sums every row, not just the ones fetched so far. A model without an active query
+    // claims it can fetch more but never does: stop when a fetch brings nothing.
+    while (source_->canFetchMore()) {
+        const int before = source_->rowCount();
         source_->fetchMore();
+        if (source_->rowCount() == before)
+            break;
+    }
     Money sum;
     for (int row = 0; row < source_->rowCount(); ++row) {
         const Result<Money> next = sum.plus(Money::fromUnits(view_->raw(row, footerSumColumn_).toLongLong()));
