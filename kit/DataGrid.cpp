@@ -168,8 +168,17 @@ void DataGrid::setFooter(int textColumn, const QString& text, int sumColumn) {
 void DataGrid::setFooterVisible(bool visible) {
     footerOn_ = visible;
     footer_->setVisible(visible);
-    setViewportMargins(0, 0, 0, visible ? verticalHeader()->defaultSectionSize() : 0);
     refreshFooter();
+    updateGeometries();
+}
+
+void DataGrid::updateGeometries() {
+    // The table view sets the margins for its headers each time; the footer's row is kept below them.
+    QTableView::updateGeometries();
+    const QMargins margins = viewportMargins();
+    const int bottom = footerOn_ ? verticalHeader()->defaultSectionSize() : 0;
+    if (margins.bottom() != bottom)
+        setViewportMargins(margins.left(), margins.top(), margins.right(), bottom);
     layoutFooter();
 }
 
