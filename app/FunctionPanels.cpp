@@ -2,6 +2,7 @@
 
 #include "app/FunctionPanel.h"
 #include "app/Household.h"
+#include "bank/BankPanel.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
 #include "reminders/ReminderPanel.h"
@@ -11,8 +12,7 @@ FunctionPanels CreateFunctionPanels(Household& household) {
     panels.summary = new SummaryPanel(household);
     panels.income = new EntryPanel(household, EntryPanelConfig::income());
     panels.expense = new EntryPanel(household, EntryPanelConfig::expense());
-    panels.bank =
-        HeadingPanel(QStringLiteral("Panel5"), QStringLiteral("银行帐务"), QStringLiteral("#1f4e9a"));
+    panels.bank = new BankPanel(household);
     panels.reminder = new ReminderPanel(household);
     return panels;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 class StartupProbe final : public QObject {
-public:
+  public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("Form2")) {
             std::fputs("login-shown\n", stdout);
@@ -43,7 +43,8 @@ int main(int argc, char* argv[]) {
 
     // For the start-up benchmark: say when the login window is on screen, then end.
     StartupProbe probe;
-    if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN")) app.installEventFilter(&probe);
+    if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN"))
+        app.installEventFilter(&probe);
 
     TForm1 form(HomeFolder());
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -6,6 +6,7 @@
 #include "app/FunctionPanel.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
+#include "bank/BankPanel.h"
 #include "data/DateText.h"
 #include "kit/Prompt.h"
 #include "kit/StatusPanels.h"
@@ -169,6 +170,9 @@ void TForm1::FormShow() {
         Q_EMIT firstShowingDone();
         return;
     }
+    // 2. The bank grid's footer total.
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+        bank->setFooterTotalShown(true);
     // 3. Maximise; 4. today's date in the status bar, written once.
     showMaximized();
     statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
@@ -196,6 +200,8 @@ void TForm1::FormShow() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // Every change was written when it was made: the close is always granted.
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+        bank->setFooterTotalShown(false);
     QMainWindow::closeEvent(event);
 }
 

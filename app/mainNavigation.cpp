@@ -7,6 +7,9 @@
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
+#include "bank/BankPanel.h"
+#include "bank/cunquxx.h"
+#include "bank/yinhang.h"
 #include "kit/Prompt.h"
 #include "kit/StyleEngine.h"
 #include "reminders/Reminders.h"
@@ -137,13 +140,19 @@ void TForm1::N8Click() {
 }
 
 void TForm1::SpeedButton1Click() {
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+        bank->setFooterTotalShown(false);
     Q_EMIT terminateRequested();
 }
 
-// The functions below open windows and tools that are not built yet; they are bound so that every
-// entry of the menu and the toolbar has its place.
-void TForm1::N37Click() {}
-void TForm1::N43Click() {}
+void TForm1::N37Click() {
+    ShowTransactionRecords(household_);
+}
+
+void TForm1::N43Click() {
+    ShowBankInformation(household_);
+}
+
 void TForm1::N52Click() {
     const QString calculator = Launch::FirstProgramFound(Launch::CalculatorCandidates());
     if (!calculator.isEmpty())

@@ -49,6 +49,28 @@ inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingc
 inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
 // Every money place.
 inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// One deposit or withdrawal appended to the records (:mingcheng, :jine in ten-thousandths, :leixing,
+// :riqi, :caozuoren).
+inline constexpr char kInsertTransaction[] =
+    "insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values (:mingcheng, :jine, "
+    ":leixing, "
+    ":riqi, :caozuoren)";
+// Every deposit and withdrawal in the order they were made.
+inline constexpr char kAllTransactions[] = "select * from yinghanbiao order by id";
+// The bank information window's writes. A new place starts with the column's default balance 0; the
+// name of a place is changed only through kUpdatePlace.
+inline constexpr char kInsertPlace[] =
+    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima) values (:mingcheng, :yonghuming, "
+    ":zhanghao, :mima)";
+inline constexpr char kUpdatePlace[] =
+    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima "
+    "where id=:id";
+inline constexpr char kUpdatePlaceDetails[] =
+    "update zhangwubiao set yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima where id=:id";
+// Never removes the home safe (:jtbxg "家庭保险柜").
+inline constexpr char kDeletePlace[] = "delete from zhangwubiao where id=:id and mingcheng<>:jtbxg";
+// The name of one place by its key.
+inline constexpr char kPlaceName[] = "select mingcheng from zhangwubiao where id=:id";
 // The login (:yonghumingID and :mima as typed; both compare without letter case).
 inline constexpr char kLogin[] =
     "select xingming,mima,quangxian from quanxiangbiao where yonghuID=:yonghumingID and mima=:mima";

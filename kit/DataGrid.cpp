@@ -168,8 +168,17 @@ void DataGrid::setFooter(int textColumn, const QString& text, int sumColumn) {
 void DataGrid::setFooterVisible(bool visible) {
     footerOn_ = visible;
     footer_->setVisible(visible);
-    setViewportMargins(0, 0, 0, visible ? verticalHeader()->defaultSectionSize() : 0);
     refreshFooter();
+    updateGeometries();
+}
+
+void DataGrid::updateGeometries() {
+    // The table view sets the margins for its headers each time; the footer's row is kept below them.
+    QTableView::updateGeometries();
+    const QMargins margins = viewportMargins();
+    const int bottom = footerOn_ ? verticalHeader()->defaultSectionSize() : 0;
+    if (margins.bottom() != bottom)
+        setViewportMargins(margins.left(), margins.top(), margins.right(), bottom);
     layoutFooter();
 }
 
@@ -190,9 +199,14 @@ void DataGrid::refreshFooter() {
         footerSumLabel_->clear();
         return;
     }
-    // The footer sums every row, not just the ones fetched so far.
-    while (source_->canFetchMore())
+    // The footer sums every row, not just the ones fetched so far. A model without an active query
+    // claims it can fetch more but never does: stop when a fetch brings nothing.
+    while (source_->canFetchMore()) {
+        const int before = source_->rowCount();
         source_->fetchMore();
+        if (source_->rowCount() == before)
+            break;
+    }
     Money sum;
     for (int row = 0; row < source_->rowCount(); ++row) {
         const Result<Money> next = sum.plus(Money::fromUnits(view_->raw(row, footerSumColumn_).toLongLong()));

@@ -55,6 +55,7 @@ class DataGrid : public QTableView {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
   private:
     class ColumnModel;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 
@@ -49,6 +51,33 @@ TEST(DataGrid, LargeResultsAreFetchedLazily) {
     grid.setCurrentRow(3);
     EXPECT_EQ(grid.currentRow(), 3);
     EXPECT_EQ(grid.cellText(3, 0), QStringLiteral("r4"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataGrid, FooterRowStaysBelowTheRowsOnceShown) {
+    TestHousehold h;
+    QSqlQueryModel model;
+    DataGrid grid;
+    grid.setColumns({{QStringLiteral("金额"), QStringLiteral("jine"), DataGrid::Format::Money}});
+    grid.setFooter(0, QStringLiteral("总金额："), 0);
+    grid.setFooterVisible(true);  // before any query: nothing to fetch, and no endless fetching
+    grid.setSourceModel(&model);
+    grid.resize(300, 200);
+    grid.show();
+    model.setQuery(QStringLiteral("select * from zhangwubiao"), h.database.connection());
+    grid.refreshFooter();
+    QApplication::processEvents();
+    const QWidget* footer = grid.findChild<QWidget*>(QStringLiteral("footer"));
+    ASSERT_NE(footer, nullptr);
+    EXPECT_TRUE(footer->isVisible());
+    const QRect rows = grid.viewport()->geometry();
+    EXPECT_GE(rows.top(), grid.horizontalHeader()->height());  // the header keeps its room
+    EXPECT_GT(footer->y(), rows.bottom());
+    EXPECT_LE(footer->y() + footer->height(), grid.height());
+    EXPECT_EQ(grid.footerSum(), QStringLiteral("￥0.00"));
 }
 
 }  // namespace

@@ -1,0 +1,264 @@
+#include "bank/BankPanel.h"
+
+#include "access/CurrentUser.h"
+#include "app/Household.h"
+#include "bank/BankPlaces.h"
+#include "bank/cunquxx.h"
+#include "bank/yinhang.h"
+#include "data/Database.h"
+#include "data/Statements.h"
+#include "kit/BarChart.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompt.h"
+#include "kit/Today.h"
+
+#include <QAbstractSeries>
+#include <QChart>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQueryModel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QToolButton* makeButton(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(QString::fromUtf8(caption));
+    button->setMinimumSize(96, 32);
+    return button;
+}
+
+QLabel* makeLabel(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    if (name)
+        label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+// A dashed green frame grouping a few controls.
+QFrame* dashedFrame(QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QStringLiteral("dashedFrame"));
+    frame->setStyleSheet(QStringLiteral("QFrame#dashedFrame { border: 1px dashed #2e8b57; }"));
+    return frame;
+}
+
+}  // namespace
+
+BankPanel::BankPanel(Household& household, QWidget* parent)
+    : FunctionPanel(QStringLiteral("Panel5"), parent),
+      household_(household),
+      places_(new QSqlQueryModel(this)),
+      grid_(new DataGrid(this)),
+      chart_(new BarChart(QStringLiteral("资金图表"), this)) {
+    grid_->setObjectName(QStringLiteral("DBGridEh3"));
+    grid_->setColumns(
+        {{QStringLiteral("银行名称"), QStringLiteral("mingcheng")},
+         {QStringLiteral("金额"), QStringLiteral("jine"), DataGrid::Format::Money, Qt::AlignHCenter}});
+    grid_->setSourceModel(places_);
+    grid_->setFooter(0, QStringLiteral("总金额："), 1);
+    grid_->installEventFilter(this);
+
+    chart_->setObjectName(QStringLiteral("Chart4"));
+    for (QAbstractSeries* series : chart_->chart()->series())
+        series->setObjectName(QStringLiteral("BarSeries3"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(grid_, 2);
+    top->addWidget(buildAmountPanel());
+    top->addWidget(chart_, 3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(buildBottomBar());
+}
+
+QWidget* BankPanel::buildAmountPanel() {
+    amountPanel_ = new QFrame(this);
+    amountPanel_->setObjectName(QStringLiteral("Panel19"));
+    amountPanel_->setFixedWidth(220);
+
+    QFrame* bankFrame = dashedFrame(amountPanel_);
+    auto* bankLayout = new QVBoxLayout(bankFrame);
+    bankLayout->addWidget(makeLabel(nullptr, QStringLiteral("银行："), bankFrame));
+    bankName_ = makeLabel("Label25", QString(), bankFrame);
+    bankName_->setStyleSheet(QStringLiteral("font-weight: bold; color: #1f4e9a;"));
+    bankLayout->addWidget(bankName_);
+    bankLayout->addWidget(makeLabel(nullptr, QStringLiteral("金额："), bankFrame));
+    bankBalance_ = makeLabel("Label28", QString(), bankFrame);
+    bankBalance_->setStyleSheet(QStringLiteral("font-weight: bold; color: #1f4e9a;"));
+    bankLayout->addWidget(bankBalance_);
+
+    QFrame* amountFrame = dashedFrame(amountPanel_);
+    auto* amountLayout = new QGridLayout(amountFrame);
+    amountLayout->addWidget(makeLabel(nullptr, QStringLiteral("金额："), amountFrame), 0, 0, 1, 2);
+    amount_ = new QLineEdit(amountFrame);
+    amount_->setObjectName(QStringLiteral("Edit1"));
+    amount_->setStyleSheet(QStringLiteral("font-size: 20px; font-weight: bold; color: #d00000;"));
+    amount_->installEventFilter(this);
+    amountLayout->addWidget(amount_, 1, 0, 1, 2);
+    // The two perform buttons share one spot; only the one of the current mode is visible.
+    performDeposit_ = makeButton("SpeedButton28", "存款", amountFrame);
+    performWithdrawal_ = makeButton("SpeedButton29", "取款", amountFrame);
+    amountLayout->addWidget(performDeposit_, 2, 0);
+    amountLayout->addWidget(performWithdrawal_, 2, 0);
+    QToolButton* leave = makeButton("SpeedButton30", "离开", amountFrame);
+    amountLayout->addWidget(leave, 2, 1);
+
+    auto* layout = new QVBoxLayout(amountPanel_);
+    layout->addWidget(bankFrame);
+    layout->addWidget(amountFrame);
+    layout->addStretch(1);
+
+    connect(performDeposit_, &QToolButton::clicked, this, &BankPanel::SpeedButton28Click);
+    connect(performWithdrawal_, &QToolButton::clicked, this, &BankPanel::SpeedButton29Click);
+    connect(leave, &QToolButton::clicked, this, &BankPanel::SpeedButton30Click);
+    amountPanel_->hide();
+    return amountPanel_;
+}
+
+QWidget* BankPanel::buildBottomBar() {
+    auto* bar = new QWidget(this);
+    auto* layout = new QHBoxLayout(bar);
+    depositMode_ = makeButton("SpeedButton25", "存款", bar);
+    withdrawalMode_ = makeButton("SpeedButton26", "取款", bar);
+    QToolButton* information = makeButton("SpeedButton27", "银行信息", bar);
+    QToolButton* records = makeButton("SpeedButton31", "存取记录", bar);
+    layout->addStretch(1);
+    for (QToolButton* b : {depositMode_, withdrawalMode_, information, records})
+        layout->addWidget(b);
+    layout->addStretch(1);
+    connect(depositMode_, &QToolButton::clicked, this, &BankPanel::SpeedButton25Click);
+    connect(withdrawalMode_, &QToolButton::clicked, this, &BankPanel::SpeedButton26Click);
+    connect(information, &QToolButton::clicked, this, &BankPanel::SpeedButton27Click);
+    connect(records, &QToolButton::clicked, this, &BankPanel::SpeedButton31Click);
+    return bar;
+}
+
+void BankPanel::RefreshBankPanel() {
+    chart_->clear();
+    places_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
+    if (places_->lastError().isValid()) {
+        ReportError(places_->lastError().text());
+        return;
+    }
+    while (places_->canFetchMore())
+        places_->fetchMore();
+    grid_->setCurrentRow(0);
+    grid_->refreshFooter();
+    applyColumnWidths();
+
+    const Result<QList<PlaceBalance>> balances = ReadPlaceBalances(household_.database.connection());
+    if (!balances) {
+        ReportError(balances.error());
+        return;
+    }
+    QList<BarChart::Bar> bars;
+    for (const PlaceBalance& place : balances.value())
+        bars.append({place.name, place.balance, QColor()});
+    chart_->setBars(bars);
+}
+
+void BankPanel::setFooterTotalShown(bool shown) {
+    grid_->setFooterVisible(shown);
+}
+
+void BankPanel::applyColumnWidths() {
+    const int g = (grid_->width() - 60) / 3;
+    grid_->setColumnWidth(0, std::max(0, 2 * g - 30));
+    grid_->setColumnWidth(1, std::max(0, g + 30));
+}
+
+bool BankPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::Resize) {
+        applyColumnWidths();
+    } else if (watched == amount_ && event->type() == QEvent::KeyPress) {
+        // Letters never reach the amount box; digits, ".", "-", blanks and editing keys do.
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() == 1) {
+            const QChar c = text.at(0);
+            if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                (c >= QLatin1Char('a') && c <= QLatin1Char('z')))
+                return true;
+        }
+    }
+    return FunctionPanel::eventFilter(watched, event);
+}
+
+void BankPanel::SpeedButton25Click() {
+    enterMode(MoveKind::Deposit, depositMode_);
+}
+
+void BankPanel::SpeedButton26Click() {
+    enterMode(MoveKind::Withdrawal, withdrawalMode_);
+}
+
+void BankPanel::enterMode(MoveKind kind, QToolButton* modeButton) {
+    if (!household_.permissionGate(modeButton->text()))
+        return;
+    const int row = grid_->currentRow() >= 0 ? grid_->currentRow() : 0;
+    if (row >= places_->rowCount())
+        return;  // no place is listed: there is no bank to choose
+    const QString name = grid_->value(row, QStringLiteral("mingcheng")).toString();
+    if (IsHomeSafe(name)) {
+        Prompt::current().show(Captions::kNotice, HomeSafeRefusal(kind), Prompt::Buttons::Ok,
+                               Prompt::Icon::Warning);
+        return;
+    }
+    amountPanel_->show();
+    bankName_->setText(name);
+    bankBalance_->setText(Money::fromUnits(grid_->value(row, QStringLiteral("jine")).toLongLong()).format());
+    performDeposit_->setVisible(kind == MoveKind::Deposit);
+    performWithdrawal_->setVisible(kind == MoveKind::Withdrawal);
+    amount_->clear();
+    amount_->setFocus();
+}
+
+void BankPanel::SpeedButton28Click() {
+    perform(MoveKind::Deposit);
+}
+
+void BankPanel::SpeedButton29Click() {
+    perform(MoveKind::Withdrawal);
+}
+
+void BankPanel::perform(MoveKind kind) {
+    // The bank is the one captured in Label25, whatever row the grid shows now.
+    const MoveRequest request{kind, bankName_->text(), amount_->text(), household_.user.name, Today()};
+    const MoveOutcome outcome = PerformMove(household_.database, household_.homeSafe, request);
+    switch (outcome.kind) {
+        case MoveOutcome::Kind::Refused:
+            Prompt::current().show(Captions::kNotice, outcome.message, Prompt::Buttons::Ok,
+                                   Prompt::Icon::Warning);
+            return;
+        case MoveOutcome::Kind::Error:
+            ReportError(outcome.message);
+            return;
+        case MoveOutcome::Kind::Done:
+            Notify(outcome.message);
+            RefreshBankPanel();
+            amountPanel_->hide();
+            return;
+    }
+}
+
+void BankPanel::SpeedButton30Click() {
+    amountPanel_->hide();
+}
+
+void BankPanel::SpeedButton27Click() {
+    ShowBankInformation(household_);
+}
+
+void BankPanel::SpeedButton31Click() {
+    ShowTransactionRecords(household_);
+}

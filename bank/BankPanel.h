@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/FunctionPanel.h"
+#include "bank/BankMoves.h"
+
+class BarChart;
+class DataGrid;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QSqlQueryModel;
+class QToolButton;
+struct Household;
+
+// The bank panel Panel5: every money place with its balance (grid DBGridEh3 with the footer total,
+// chart Chart4), deposits into and withdrawals from a bank through the amount panel Panel19, and the
+// buttons that open the bank information and the records windows.
+class BankPanel : public FunctionPanel {
+    Q_OBJECT
+  public:
+    explicit BankPanel(Household& household, QWidget* parent = nullptr);
+
+    void broughtToFront() override { RefreshBankPanel(); }
+
+    // Reloads the places, rebinds the grid, recomputes the footer and redraws the chart.
+    void RefreshBankPanel();
+
+    // The footer row "总金额：" under the grid: on while a user is logged in, off when the program ends.
+    void setFooterTotalShown(bool shown);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* buildAmountPanel();
+    QWidget* buildBottomBar();
+
+    void SpeedButton25Click();  // 存款: deposit mode
+    void SpeedButton26Click();  // 取款: withdrawal mode
+    void SpeedButton28Click();  // performs the deposit
+    void SpeedButton29Click();  // performs the withdrawal
+    void SpeedButton30Click();  // 离开
+    void SpeedButton27Click();  // 银行信息
+    void SpeedButton31Click();  // 存取记录
+
+    void enterMode(MoveKind kind, QToolButton* modeButton);
+    void perform(MoveKind kind);
+    // The two column widths follow the grid's width.
+    void applyColumnWidths();
+
+    Household& household_;
+    QSqlQueryModel* places_;  // ADOQuery4
+    DataGrid* grid_;          // DBGridEh3
+    BarChart* chart_;         // Chart4
+    QFrame* amountPanel_ = nullptr;
+    QLabel* bankName_ = nullptr;     // Label25
+    QLabel* bankBalance_ = nullptr;  // Label28
+    QLineEdit* amount_ = nullptr;    // Edit1
+    QToolButton* depositMode_ = nullptr;
+    QToolButton* withdrawalMode_ = nullptr;
+    QToolButton* performDeposit_ = nullptr;
+    QToolButton* performWithdrawal_ = nullptr;
+};

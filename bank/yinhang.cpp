@@ -1,0 +1,264 @@
+#include "bank/yinhang.h"
+
+#include "app/Household.h"
+#include "bank/BankMoves.h"
+#include "bank/BankPlaces.h"
+#include "data/Database.h"
+#include "data/Statements.h"
+#include "kit/DataGrid.h"
+#include "kit/Prompt.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQueryModel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+struct BoxSpec {
+    const char* name;
+    const char* label;
+    const char* field;
+};
+
+const BoxSpec kBoxes[] = {
+    {"DBEdit1", "银行名称：", "mingcheng"},
+    {"DBEdit2", "用  户  名：", "yonghuming"},
+    {"DBEdit3", "帐号：", "zhanghao"},
+    {"DBEdit4", "密码：", "mima"},
+};
+
+const QString kConfirmCaption = QStringLiteral("Confirm");
+
+}  // namespace
+
+TForm4::TForm4(Household& household, QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      household_(household),
+      query_(new QSqlQueryModel(this)),
+      grid_(new DataGrid(this)) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("银行信息数据维护"));
+    resize(560, 420);
+
+    grid_->setObjectName(QStringLiteral("DBGridEh1"));
+    QList<DataGrid::Column> columns;
+    const char* const titles[] = {"银行名称", "用户名", "帐号", "密码"};
+    for (int i = 0; i < 4; ++i)
+        columns.append({QString::fromUtf8(titles[i]), QString::fromLatin1(kBoxes[i].field)});
+    columns[0].width = 150;
+    columns[2].width = 160;
+    grid_->setColumns(columns);
+    grid_->setSourceModel(query_);
+    connect(grid_, &DataGrid::currentRowChanged, this, [this] {
+        if (state_ == State::Browse)
+            showCurrentRow();
+    });
+
+    auto* boxes = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        boxes_[i] = new QLineEdit(this);
+        boxes_[i]->setObjectName(QString::fromLatin1(kBoxes[i].name));
+        boxes->addWidget(new QLabel(QString::fromUtf8(kBoxes[i].label), this), i / 2, (i % 2) * 2);
+        boxes->addWidget(boxes_[i], i / 2, (i % 2) * 2 + 1);
+    }
+
+    const auto button = [this](const char* name, const char* caption) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(QString::fromUtf8(caption));
+        b->setMinimumSize(72, 30);
+        return b;
+    };
+    add_ = button("SpeedButton1", "添加");
+    change_ = button("SpeedButton2", "修改");
+    save_ = button("SpeedButton3", "保存");
+    remove_ = button("SpeedButton4", "删除");
+    cancel_ = button("SpeedButton6", "取消");
+    leave_ = button("SpeedButton5", "离开");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QToolButton* b : {add_, change_, save_, remove_, cancel_, leave_})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+
+    connect(add_, &QToolButton::clicked, this, &TForm4::SpeedButton1Click);
+    connect(change_, &QToolButton::clicked, this, &TForm4::SpeedButton2Click);
+    connect(save_, &QToolButton::clicked, this, &TForm4::SpeedButton3Click);
+    connect(remove_, &QToolButton::clicked, this, &TForm4::SpeedButton4Click);
+    connect(cancel_, &QToolButton::clicked, this, &TForm4::SpeedButton6Click);
+    connect(leave_, &QToolButton::clicked, this, &TForm4::SpeedButton5Click);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(boxes);
+    layout->addLayout(buttons);
+
+    FormCreate();
+}
+
+void TForm4::FormCreate() {
+    boxes_[0]->setEnabled(true);
+    reload(-1, 0);
+    boxes_[0]->setFocus();
+}
+
+void TForm4::reload(qint64 currentId, int fallbackRow) {
+    query_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
+    if (query_->lastError().isValid()) {
+        ReportError(query_->lastError().text());
+        setState(State::Closed);
+        return;
+    }
+    while (query_->canFetchMore())
+        query_->fetchMore();
+    int row = -1;
+    for (int r = 0; r < query_->rowCount() && currentId >= 0; ++r) {
+        if (grid_->value(r, QStringLiteral("id")).toLongLong() == currentId) {
+            row = r;
+            break;
+        }
+    }
+    if (row < 0)
+        row = std::min(fallbackRow, query_->rowCount() - 1);
+    grid_->setCurrentRow(row);
+    setState(State::Browse);
+}
+
+void TForm4::setState(State state) {
+    state_ = state;
+    DataSource1StateChange();
+    if (state_ == State::Browse || state_ == State::Closed)
+        showCurrentRow();
+}
+
+void TForm4::DataSource1StateChange() {
+    const bool changeable = state_ != State::Closed;
+    const bool editing = state_ == State::Edit || state_ == State::Insert;
+    // While a row is added or changed, the list and the buttons that would leave the row are locked.
+    add_->setEnabled(changeable && !editing);
+    change_->setEnabled(changeable && !editing && !isEmpty());
+    save_->setEnabled(changeable && editing);
+    cancel_->setEnabled(changeable && editing);
+    remove_->setEnabled(changeable && !editing && !isEmpty());
+    leave_->setEnabled(true);
+    grid_->setEnabled(!editing);
+    // The boxes take typing only while a row is added or changed.
+    for (QLineEdit* box : boxes_)
+        box->setReadOnly(!editing);
+}
+
+bool TForm4::isEmpty() const {
+    return query_->rowCount() == 0;
+}
+
+qint64 TForm4::currentId() const {
+    const int row = grid_->currentRow();
+    return row < 0 ? -1 : grid_->value(row, QStringLiteral("id")).toLongLong();
+}
+
+void TForm4::showCurrentRow() {
+    const int row = grid_->currentRow();
+    for (int i = 0; i < 4; ++i) {
+        boxes_[i]->setText(row < 0 ? QString()
+                                   : grid_->value(row, QString::fromLatin1(kBoxes[i].field)).toString());
+    }
+}
+
+BankDetails TForm4::typedDetails() const {
+    return {boxes_[0]->text(), boxes_[1]->text(), boxes_[2]->text(), boxes_[3]->text()};
+}
+
+void TForm4::SpeedButton1Click() {
+    if (state_ != State::Browse)
+        return;
+    setState(State::Insert);
+    for (QLineEdit* box : boxes_)
+        box->clear();
+    boxes_[0]->setEnabled(true);
+    boxes_[0]->setFocus();
+}
+
+void TForm4::SpeedButton2Click() {
+    if (state_ != State::Browse || isEmpty())
+        return;
+    // The home safe keeps its name; its other details may change.
+    boxes_[0]->setEnabled(!IsHomeSafe(boxes_[0]->text()));
+    setState(State::Edit);
+    (boxes_[0]->isEnabled() ? boxes_[0] : boxes_[1])->setFocus();
+}
+
+void TForm4::SpeedButton3Click() {
+    if (state_ != State::Edit && state_ != State::Insert)
+        return;
+    if (boxes_[0]->text().isEmpty()) {
+        Notify(QStringLiteral("必须输入银行名称！"));
+        boxes_[0]->setFocus();
+        return;
+    }
+    QSqlDatabase db = household_.database.connection();
+    qint64 id = currentId();
+    if (state_ == State::Insert) {
+        const Result<qint64> added = InsertBank(db, typedDetails());
+        if (!added) {
+            ReportError(added.error());
+            return;  // the row stays in edit with what was typed
+        }
+        id = added.value();
+    } else if (Status s = UpdateBank(db, id, typedDetails()); !s) {
+        ReportError(s.error());
+        return;
+    }
+    reload(id, grid_->currentRow());
+}
+
+void TForm4::SpeedButton4Click() {
+    if (state_ != State::Browse || isEmpty())
+        return;
+    if (IsHomeSafe(boxes_[0]->text())) {
+        Prompt::current().show(Captions::kNotice, QStringLiteral("该项目不能删除！"), Prompt::Buttons::Ok,
+                               Prompt::Icon::Warning);
+        return;
+    }
+    if (Prompt::current().show(Captions::kNotice, QStringLiteral("确信要删除该信息吗？"),
+                               Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes) {
+        return;
+    }
+    if (Prompt::current().show(kConfirmCaption, QStringLiteral("Delete record?"), Prompt::Buttons::OkCancel,
+                               Prompt::Icon::Question) != Prompt::Answer::Ok) {
+        return;
+    }
+    const int row = grid_->currentRow();
+    if (Status s = DeleteBank(household_.database.connection(), currentId()); !s) {
+        ReportError(s.error());
+        return;
+    }
+    reload(-1, row);
+}
+
+void TForm4::SpeedButton6Click() {
+    if (state_ == State::Edit || state_ == State::Insert)
+        setState(State::Browse);
+}
+
+void TForm4::SpeedButton5Click() {
+    reject();
+}
+
+void TForm4::reject() {
+    // Leaving discards a row that was not saved.
+    SpeedButton6Click();
+    QDialog::reject();
+}
+
+void ShowBankInformation(Household& household) {
+    TForm4 form(household, household.mainWindow);
+    form.exec();
+}

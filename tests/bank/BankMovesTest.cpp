@@ -1,0 +1,143 @@
+#include "bank/BankMoves.h"
+#include "data/HomeSafe.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// 800 at home and 500 in 工商银行, as read at start.
+class BankMovesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.exec(QStringLiteral("update zhangwubiao set jine=8000000"));
+        h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 5000000)"));
+        ASSERT_TRUE(h.homeSafe.ReadHomeSafeBalance().isOk());
+    }
+    MoveOutcome move(MoveKind kind, const QString& amount, const QString& bank = QStringLiteral("工商银行")) {
+        return PerformMove(h.database, h.homeSafe, {kind, bank, amount, h.user.name, QDate(2007, 1, 15)});
+    }
+    qint64 stored(const QString& name) {
+        return h.scalar(QStringLiteral("select jine from zhangwubiao where mingcheng='%1'").arg(name))
+            .toLongLong();
+    }
+    qint64 home() { return stored(QStringLiteral("家庭保险柜")); }
+    qint64 bank() { return stored(QStringLiteral("工商银行")); }
+    qint64 records() { return h.scalar(QStringLiteral("select count(*) from yinghanbiao")).toLongLong(); }
+    // Memory, both stored balances and the records are as they were at the start.
+    void expectUnchanged() {
+        EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(800));
+        EXPECT_EQ(home(), 8000000);
+        EXPECT_EQ(bank(), 5000000);
+        EXPECT_EQ(records(), 0);
+    }
+
+    TestHousehold h;
+};
+
+TEST_F(BankMovesTest, DepositMovesCashIntoTheBankAndRecordsIt) {
+    const MoveOutcome done = move(MoveKind::Deposit, QStringLiteral("100"));
+    EXPECT_EQ(done.kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(done.message, QStringLiteral("存款完成！"));
+    EXPECT_EQ(h.homeSafe.balance().format(), QStringLiteral("￥700.00"));
+    EXPECT_EQ(home(), 7000000);
+    EXPECT_EQ(bank(), 6000000);
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng||'|'||jine||'|'||leixing||'|'||riqi||'|'||caozuoren "
+                                      "from yinghanbiao"))
+                  .toString(),
+              QStringLiteral("工商银行|1000000|cunkuan|2007-01-15|管理员"));
+}
+
+TEST_F(BankMovesTest, WithdrawalMovesMoneyHomeAndRecordsIt) {
+    const MoveOutcome done = move(MoveKind::Withdrawal, QStringLiteral("12.5"));
+    EXPECT_EQ(done.kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(done.message, QStringLiteral("取款完成！"));
+    EXPECT_EQ(h.homeSafe.balance().format(), QStringLiteral("￥812.50"));
+    EXPECT_EQ(home(), 8125000);
+    EXPECT_EQ(bank(), 4875000);
+    EXPECT_EQ(h.scalar(QStringLiteral("select leixing||jine from yinghanbiao")).toString(),
+              QStringLiteral("qukuan125000"));
+}
+
+TEST_F(BankMovesTest, EqualAmountsAreAcceptedAndOneHundredthMoreIsRefused) {
+    MoveOutcome o = move(MoveKind::Deposit, QStringLiteral("800.01"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(o.message, QStringLiteral("存款金额高于现有现金额怎么存款？请核查！"));
+    o = move(MoveKind::Withdrawal, QStringLiteral("500.01"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(o.message, QStringLiteral("取款金额高于现有银行存款怎么取款？请核查！"));
+    expectUnchanged();
+
+    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("500")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(bank(), 0);
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("1300")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(h.homeSafe.balance().format(), QStringLiteral("￥0.00"));
+    EXPECT_EQ(home(), 0);
+    EXPECT_EQ(bank(), 13000000);
+}
+
+TEST_F(BankMovesTest, ChecksRunInTheirOrderAndChangeNothing) {
+    // Empty comes before everything, even before looking for the bank.
+    MoveOutcome o = move(MoveKind::Withdrawal, QString(), QStringLiteral("没有这家"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(o.message, QStringLiteral("必须输入取款金额！"));
+    o = move(MoveKind::Deposit, QString());
+    EXPECT_EQ(o.message, QStringLiteral("必须输入存款金额！"));
+    // Blanks or two points fail the conversion with its own message.
+    o = move(MoveKind::Deposit, QStringLiteral("  "));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
+    EXPECT_EQ(o.message, QStringLiteral("'  ' is not a valid floating point value"));
+    o = move(MoveKind::Withdrawal, QStringLiteral("1..2"));
+    EXPECT_EQ(o.message, QStringLiteral("'1..2' is not a valid floating point value"));
+    // A withdrawal reads the bank's balance before it converts the amount.
+    o = move(MoveKind::Withdrawal, QStringLiteral("x"), QStringLiteral("没有这家"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
+    EXPECT_TRUE(o.message.contains(QStringLiteral("没有这家")));
+    // The home safe is no bank, whatever the amount.
+    o = move(MoveKind::Deposit, QStringLiteral("1"), QStringLiteral("家庭保险柜"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(o.message, QStringLiteral("这是家庭保险柜，不是银行，不能存款！"));
+    EXPECT_EQ(HomeSafeRefusal(MoveKind::Withdrawal), QStringLiteral("这是家庭保险柜，不是银行，不能取款！"));
+    expectUnchanged();
+}
+
+TEST_F(BankMovesTest, ZeroAndNegativeAmountsMoveWithTheirSign) {
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("0")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(home(), 8000000);
+    EXPECT_EQ(bank(), 5000000);
+    EXPECT_EQ(records(), 1);
+
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("-50")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(850));
+    EXPECT_EQ(bank(), 4500000);
+    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("-50")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(800));
+    EXPECT_EQ(bank(), 5000000);
+    EXPECT_EQ(h.scalar(QStringLiteral("select sum(jine) from yinghanbiao")).toLongLong(), -1000000);
+
+    // A negative amount is still refused when the compared balance is below it.
+    h.exec(QStringLiteral("update zhangwubiao set jine=-1000000 where mingcheng='工商银行'"));
+    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("-50")).kind, MoveOutcome::Kind::Refused);
+}
+
+TEST_F(BankMovesTest, AFailedRecordLeavesBalancesRowsAndMemoryAsTheyWere) {
+    h.exec(QStringLiteral(
+        "create trigger refuse before insert on yinghanbiao begin select raise(abort, 'disk full'); end"));
+    for (MoveKind kind : {MoveKind::Deposit, MoveKind::Withdrawal}) {
+        const MoveOutcome o = move(kind, QStringLiteral("100"));
+        EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
+        EXPECT_TRUE(o.message.contains(QStringLiteral("disk full"))) << o.message.toStdString();
+        expectUnchanged();
+    }
+}
+
+TEST_F(BankMovesTest, ABankThatHasGoneAwayTakesNoMoneyFromHome) {
+    h.exec(QStringLiteral("delete from zhangwubiao where mingcheng='工商银行'"));
+    const MoveOutcome o = move(MoveKind::Deposit, QStringLiteral("100"));
+    EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
+    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(800));
+    EXPECT_EQ(home(), 8000000);
+    EXPECT_EQ(records(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include "app/mainForm.h"
+#include "bank/BankPanel.h"
+#include "kit/BarChart.h"
+#include "kit/DataGrid.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+template <typename T>
+T* child(const QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// The panel over a household with 800 at home and 500 in 工商银行 (rows in that order).
+class BankPanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.exec(QStringLiteral("update zhangwubiao set jine=8000000"));
+        h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 5000000)"));
+        ASSERT_TRUE(h.homeSafe.ReadHomeSafeBalance().isOk());
+        panel.resize(900, 500);
+        panel.show();
+        panel.setFooterTotalShown(true);
+        panel.broughtToFront();
+        grid = child<DataGrid>(&panel, "DBGridEh3");
+    }
+    void click(const char* name) { QTest::mouseClick(child<QToolButton>(&panel, name), Qt::LeftButton); }
+    QWidget* amountPanel() { return child<QWidget>(&panel, "Panel19"); }
+    QLineEdit* edit1() { return child<QLineEdit>(&panel, "Edit1"); }
+
+    TestHousehold h;
+    ScriptedPrompt prompt;
+    BankPanel panel{h.household};
+    DataGrid* grid = nullptr;
+};
+
+TEST_F(BankPanelTest, ListsPlacesWithFooterTotalChartAndColumnWidths) {
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->cellText(1, 0), QStringLiteral("工商银行"));
+    EXPECT_EQ(grid->cellText(1, 1), QStringLiteral("￥500.00"));
+    EXPECT_EQ(grid->footerText(), QStringLiteral("总金额："));
+    EXPECT_EQ(grid->footerSum(), QStringLiteral("￥1300.00"));
+    auto* chart = child<BarChart>(&panel, "Chart4");
+    EXPECT_EQ(chart->title(), QStringLiteral("资金图表"));
+    EXPECT_EQ(chart->valueMarks(), QStringList({"￥800.00", "￥500.00"}));
+
+    for (int width : {400, 517}) {
+        grid->resize(width, 200);
+        const int g = (width - 60) / 3;
+        EXPECT_EQ(grid->columnWidth(0), 2 * g - 30);
+        EXPECT_EQ(grid->columnWidth(1), g + 30);
+    }
+    panel.setFooterTotalShown(false);
+    EXPECT_EQ(grid->footerSum(), QString());
+}
+
+TEST_F(BankPanelTest, DepositKeepsTheCapturedBankAndRefreshesEverything) {
+    grid->setCurrentRow(1);
+    click("SpeedButton25");
+    EXPECT_EQ(h.gateAsked, QStringList({"存款"}));
+    ASSERT_TRUE(amountPanel()->isVisible());
+    EXPECT_EQ(child<QLabel>(&panel, "Label25")->text(), QStringLiteral("工商银行"));
+    EXPECT_EQ(child<QLabel>(&panel, "Label28")->text(), QStringLiteral("￥500.00"));
+    EXPECT_TRUE(child<QToolButton>(&panel, "SpeedButton28")->isVisible());
+    EXPECT_FALSE(child<QToolButton>(&panel, "SpeedButton29")->isVisible());
+
+    // Letters never reach the amount box.
+    QTest::keyClicks(edit1(), QStringLiteral("1x0Z0"));
+    EXPECT_EQ(edit1()->text(), QStringLiteral("100"));
+    grid->setCurrentRow(0);  // the home safe is selected meanwhile
+    click("SpeedButton28");
+
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("存款完成！"));
+    EXPECT_FALSE(amountPanel()->isVisible());
+    EXPECT_EQ(grid->cellText(0, 1), QStringLiteral("￥700.00"));
+    EXPECT_EQ(grid->cellText(1, 1), QStringLiteral("￥600.00"));
+    EXPECT_EQ(grid->footerSum(), QStringLiteral("￥1300.00"));
+    EXPECT_EQ(child<BarChart>(&panel, "Chart4")->valueMarks(), QStringList({"￥700.00", "￥600.00"}));
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng||caozuoren from yinghanbiao")).toString(),
+              QStringLiteral("工商银行管理员"));
+}
+
+TEST_F(BankPanelTest, RefusalsLeaveThePanelAsItWas) {
+    // The gate comes first: with the home safe selected only the gate speaks.
+    h.refuse = QStringList({"取款"});
+    grid->setCurrentRow(0);
+    click("SpeedButton26");
+    EXPECT_EQ(h.gateAsked, QStringList({"取款"}));
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+    EXPECT_FALSE(amountPanel()->isVisible());
+
+    click("SpeedButton25");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("这是家庭保险柜，不是银行，不能存款！"));
+    EXPECT_FALSE(amountPanel()->isVisible());
+
+    // A refused perform keeps the panel open with the typed amount.
+    prompt.clear();
+    grid->setCurrentRow(1);
+    click("SpeedButton25");
+    QTest::keyClicks(edit1(), QStringLiteral("900"));
+    click("SpeedButton28");
+    EXPECT_EQ(prompt.texts(), QStringList({"存款金额高于现有现金额怎么存款？请核查！"}));
+    EXPECT_TRUE(amountPanel()->isVisible());
+    EXPECT_EQ(edit1()->text(), QStringLiteral("900"));
+
+    // An amount that is no number goes to the error report.
+    prompt.clear();
+    edit1()->setText(QStringLiteral("1.2.3"));
+    click("SpeedButton28");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("'1.2.3' is not a valid floating point value"));
+
+    // 离开 hides the panel and changes nothing.
+    click("SpeedButton30");
+    EXPECT_FALSE(amountPanel()->isVisible());
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from yinghanbiao")).toInt(), 0);
+    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(800));
+}
+
+TEST_F(BankPanelTest, SwitchingModesCapturesTheBankAfresh) {
+    h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('建设银行', 100000)"));
+    panel.RefreshBankPanel();
+    grid->setCurrentRow(1);
+    click("SpeedButton25");
+    QTest::keyClicks(edit1(), QStringLiteral("5"));
+    grid->setCurrentRow(2);
+    click("SpeedButton26");
+    EXPECT_EQ(child<QLabel>(&panel, "Label25")->text(), QStringLiteral("建设银行"));
+    EXPECT_EQ(edit1()->text(), QString());
+    EXPECT_TRUE(child<QToolButton>(&panel, "SpeedButton29")->isVisible());
+    EXPECT_FALSE(child<QToolButton>(&panel, "SpeedButton28")->isVisible());
+    QTest::keyClicks(edit1(), QStringLiteral("10.01"));
+    click("SpeedButton29");
+    EXPECT_EQ(prompt.texts(), QStringList({"取款金额高于现有银行存款怎么取款？请核查！"}));
+    edit1()->setText(QStringLiteral("10"));
+    click("SpeedButton29");
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("取款完成！"));
+    EXPECT_EQ(grid->cellText(2, 1), QStringLiteral("￥0.00"));
+    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(810));
+}
+
+// The main window switches the footer on after the login and off at the end, and opens both windows.
+TEST(BankInMainWindow, FooterFollowsTheRunAndTheMenuOpensBothWindows) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    TForm1 form(home.path());
+    QSignalSpy shown(&form, &TForm1::firstShowingDone);
+    form.show();
+    ASSERT_TRUE(shown.wait(5000));
+    auto* grid = child<DataGrid>(&form, "DBGridEh3");
+    EXPECT_TRUE(grid->isFooterVisible());
+
+    QStringList opened;
+    for (const char* item : {"N37", "N43"}) {
+        QTimer::singleShot(0, [&opened] {
+            QWidget* modal = QApplication::activeModalWidget();
+            opened.append(modal ? modal->objectName() + modal->windowTitle() : QString());
+            if (modal)
+                modal->close();
+        });
+        child<QAction>(&form, item)->trigger();
+    }
+    EXPECT_EQ(opened, QStringList({"Form5银行账务记录表", "Form4银行信息数据维护"}));
+
+    child<QToolButton>(&form, "SpeedButton1")->click();
+    EXPECT_FALSE(grid->isFooterVisible());
+}
+
+}  // namespace

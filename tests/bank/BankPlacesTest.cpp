@@ -1,0 +1,90 @@
+#include "bank/BankPlaces.h"
+#include "bank/BankRecords.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+qint64 idOf(TestHousehold& h, const QString& name) {
+    return h.scalar(QStringLiteral("select id from zhangwubiao where mingcheng='%1'").arg(name)).toLongLong();
+}
+
+TEST(BankPlaces, NewBanksStartAtZeroAndNamesStayDistinct) {
+    TestHousehold h;
+    const QSqlDatabase db = h.database.connection();
+    const Result<qint64> added = InsertBank(db, {QStringLiteral("建设银行"), QStringLiteral("张三"),
+                                                 QStringLiteral("6227"), QStringLiteral("1234")});
+    ASSERT_TRUE(added.isOk()) << added.error().toStdString();
+    EXPECT_EQ(added.value(), idOf(h, QStringLiteral("建设银行")));
+    EXPECT_EQ(
+        h.scalar(QStringLiteral("select jine from zhangwubiao where mingcheng='建设银行'")).toLongLong(), 0);
+
+    EXPECT_FALSE(InsertBank(db, {QStringLiteral("建设银行"), {}, {}, {}}).isOk());
+    EXPECT_FALSE(InsertBank(db, {QStringLiteral("家庭保险柜"), {}, {}, {}}).isOk());
+    // Renaming onto another place's name fails too.
+    EXPECT_FALSE(UpdateBank(db, added.value(), {QStringLiteral("家庭保险柜"), {}, {}, {}}).isOk());
+
+    const Result<QList<PlaceBalance>> places = ReadPlaceBalances(db);
+    ASSERT_TRUE(places.isOk());
+    ASSERT_EQ(places->size(), 2);
+    EXPECT_EQ(places.value()[1].name, QStringLiteral("建设银行"));
+}
+
+TEST(BankPlaces, TheHomeSafeKeepsItsNameAndCannotBeDeleted) {
+    TestHousehold h;
+    h.exec(QStringLiteral("update zhangwubiao set jine=4000000"));
+    const QSqlDatabase db = h.database.connection();
+    const qint64 safe = idOf(h, QStringLiteral("家庭保险柜"));
+    ASSERT_TRUE(
+        UpdateBank(db, safe,
+                   {QStringLiteral("现金"), QStringLiteral("家"), QStringLiteral("-"), QStringLiteral("pw")})
+            .isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng||yonghuming||mima||jine from zhangwubiao where id=%1")
+                           .arg(safe))
+                  .toString(),
+              QStringLiteral("家庭保险柜家pw4000000"));
+    ASSERT_TRUE(DeleteBank(db, safe).isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
+}
+
+TEST(BankPlaces, ChangesLeaveBalancesAndPastRecordsAlone) {
+    TestHousehold h;
+    h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 5000000)"));
+    h.exec(
+        QStringLiteral("insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values "
+                       "('工商银行', 1000000, 'cunkuan', '2007-01-02', '管理员')"));
+    const QSqlDatabase db = h.database.connection();
+    const qint64 bank = idOf(h, QStringLiteral("工商银行"));
+    ASSERT_TRUE(UpdateBank(db, bank,
+                           {QStringLiteral("工行"), QStringLiteral("李四"), QStringLiteral("95588"),
+                            QStringLiteral("x")})
+                    .isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(bank)).toLongLong(),
+              5000000);
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng from yinghanbiao")).toString(),
+              QStringLiteral("工商银行"));
+    ASSERT_TRUE(DeleteBank(db, bank).isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from yinghanbiao")).toInt(), 1);
+}
+
+TEST(BankRecords, DepositsAndWithdrawalsAreSplitInTheirOrder) {
+    TestHousehold h;
+    h.exec(QStringLiteral(
+        "insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values "
+        "('甲', 1000000, 'cunkuan', '2007-01-01', 'a'), ('乙', 125000, 'qukuan', '2007-01-02', 'b'), "
+        "('丙', 1, 'cunkuan', '2007-01-03', 'c'), ('丁', 0, 'qukuan', '2007-01-04', 'd'), "
+        "('戊', -5000, 'cunkuan', '2007-01-05', 'e'), ('己', 7, 'other', '2007-01-06', 'f')"));
+    const Result<TransactionRecords> r = ReadTransactionRecords(h.database.connection());
+    ASSERT_TRUE(r.isOk());
+    EXPECT_EQ(r->total, 6);
+    ASSERT_EQ(r->deposits.size(), 3);
+    ASSERT_EQ(r->withdrawals.size(), 2);
+    EXPECT_EQ(r->deposits[0], QStringList({"甲", "￥100.00", "2007-01-01", "a"}));
+    EXPECT_EQ(r->deposits[2], QStringList({"戊", "-￥0.50", "2007-01-05", "e"}));
+    EXPECT_EQ(r->withdrawals[0], QStringList({"乙", "￥12.50", "2007-01-02", "b"}));
+    EXPECT_EQ(r->withdrawals[1][1], QStringLiteral("￥0.00"));
+}
+
+}  // namespace

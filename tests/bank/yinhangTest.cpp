@@ -1,0 +1,150 @@
+#include "bank/yinhang.h"
+#include "kit/DataGrid.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The window over the home safe (row 0) and 工商银行 (row 1) with 500 in it.
+class BankWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.exec(
+            QStringLiteral("insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, jine) values "
+                           "('工商银行', '张三', '6222', 'pw', 5000000)"));
+        form = std::make_unique<TForm4>(h.household);
+        grid = form->findChild<DataGrid*>(QStringLiteral("DBGridEh1"));
+        ASSERT_NE(grid, nullptr);
+    }
+    QToolButton* button(const char* name) { return form->findChild<QToolButton*>(QString::fromLatin1(name)); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QLineEdit* box(int n) { return form->findChild<QLineEdit*>(QStringLiteral("DBEdit%1").arg(n)); }
+    int places() { return h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(); }
+    // Enabled states of 添加, 修改, 保存, 删除, 取消, 离开.
+    QString states() {
+        QString s;
+        for (const char* name :
+             {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton6", "SpeedButton5"})
+            s += button(name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        return s;
+    }
+
+    TestHousehold h;
+    ScriptedPrompt prompt;
+    std::unique_ptr<TForm4> form;
+    DataGrid* grid = nullptr;
+};
+
+TEST_F(BankWindowTest, BrowsingShowsTheRowInReadOnlyBoxes) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("银行信息数据维护"));
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("密码"));
+    grid->setCurrentRow(1);
+    EXPECT_EQ(box(1)->text(), QStringLiteral("工商银行"));
+    EXPECT_EQ(box(2)->text(), QStringLiteral("张三"));
+    EXPECT_EQ(box(4)->text(), QStringLiteral("pw"));
+    EXPECT_TRUE(box(2)->isReadOnly());
+    EXPECT_EQ(states(), QStringLiteral("110101"));
+}
+
+TEST_F(BankWindowTest, TheHomeSafeIsNeverDeletedAndKeepsItsName) {
+    grid->setCurrentRow(0);
+    click("SpeedButton4");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("该项目不能删除！"));
+    EXPECT_EQ(places(), 2);
+
+    click("SpeedButton2");
+    EXPECT_EQ(form->state(), TForm4::State::Edit);
+    EXPECT_FALSE(box(1)->isEnabled());
+    EXPECT_FALSE(box(2)->isReadOnly());
+    EXPECT_FALSE(grid->isEnabled());
+    EXPECT_EQ(states(), QStringLiteral("001011"));
+    box(1)->setText(QStringLiteral("别的名字"));  // not typeable, but even so it is not stored
+    box(2)->setText(QStringLiteral("一家"));
+    click("SpeedButton3");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao where mingcheng='家庭保险柜' and "
+                                      "yonghuming='一家' and jine=0"))
+                  .toInt(),
+              1);
+
+    // The name box opens again on 修改 of another row.
+    grid->setCurrentRow(1);
+    click("SpeedButton2");
+    EXPECT_TRUE(box(1)->isEnabled());
+}
+
+TEST_F(BankWindowTest, DeleteAsksTwiceAndEitherNoKeepsTheRow) {
+    grid->setCurrentRow(1);
+    click("SpeedButton4");  // No to the first question
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton4");  // Cancel to the second
+    EXPECT_EQ(places(), 2);
+    ASSERT_EQ(prompt.boxes().size(), 3);
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("确信要删除该信息吗？"));
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNo);
+    EXPECT_EQ(prompt.boxes()[2].text, QStringLiteral("Delete record?"));
+    EXPECT_EQ(prompt.boxes()[2].buttons, Prompt::Buttons::OkCancel);
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    prompt.answerNext(Prompt::Answer::Ok);
+    click("SpeedButton4");
+    EXPECT_EQ(places(), 1);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(box(1)->text(), QStringLiteral("家庭保险柜"));
+}
+
+TEST_F(BankWindowTest, AddingNeedsANameAndLocksTheList) {
+    click("SpeedButton1");
+    EXPECT_EQ(form->state(), TForm4::State::Insert);
+    EXPECT_EQ(box(1)->text(), QString());
+    EXPECT_FALSE(grid->isEnabled());
+    EXPECT_EQ(states(), QStringLiteral("001011"));
+    click("SpeedButton3");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("必须输入银行名称！"));
+    EXPECT_EQ(form->state(), TForm4::State::Insert);
+    click("SpeedButton6");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(places(), 2);
+
+    click("SpeedButton1");
+    box(1)->setText(QStringLiteral("建设银行"));
+    QTest::keyClicks(box(3), QStringLiteral("6227"));
+    click("SpeedButton3");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(
+        h.scalar(QStringLiteral("select zhanghao||'/'||jine from zhangwubiao where mingcheng='建设银行'"))
+            .toString(),
+        QStringLiteral("6227/0"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("建设银行"));  // the saved row is current
+}
+
+TEST_F(BankWindowTest, ADuplicateNameIsReportedAndTheRowStaysInEdit) {
+    click("SpeedButton1");
+    box(1)->setText(QStringLiteral("工商银行"));
+    click("SpeedButton3");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
+    EXPECT_FALSE(prompt.boxes()[0].text.isEmpty());
+    EXPECT_EQ(form->state(), TForm4::State::Insert);
+    EXPECT_EQ(box(1)->text(), QStringLiteral("工商银行"));
+    EXPECT_EQ(places(), 2);
+
+    // 离开 discards the unsaved row.
+    click("SpeedButton5");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(places(), 2);
+}
+
+}  // namespace
