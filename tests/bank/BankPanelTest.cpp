@@ -2,6 +2,7 @@
 #include "bank/BankPanel.h"
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -164,6 +165,7 @@ TEST(BankInMainWindow, FooterFollowsTheRunAndTheMenuOpensBothWindows) {
     ScriptedPrompt prompt;
     TForm1 form(home.path());
     QSignalSpy shown(&form, &TForm1::firstShowingDone);
+    LogInWhenAsked(QStringLiteral("001"), QStringLiteral("123"));
     form.show();
     ASSERT_TRUE(shown.wait(5000));
     auto* grid = child<DataGrid>(&form, "DBGridEh3");
