@@ -99,9 +99,14 @@ void BarChart::setBars(const QList<Bar>& bars) {
         marks_.append(mark);
     }
     categories_->append(labels);
-    const double top = niceCeiling(high * 1.15);
-    const double bottom = low < 0 ? -niceCeiling(-low * 1.15) : 0;
-    values_->setRange(bottom, top > 0 ? top : 1);
+    // A round range with room for the marks; an empty or all-zero chart still gets a readable scale.
+    double top = niceCeiling(high * (bars_.size() > 6 ? 1.4 : 1.15));
+    double bottom = low < 0 ? -niceCeiling(-low * 1.15) : 0;
+    if (top <= 0 && bottom >= 0)
+        top = 100;
+    values_->setRange(bottom, top);
+    values_->setTickCount(bottom < 0 ? 9 : 5);
+    values_->setLabelFormat(std::max(top, -bottom) >= 100 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
     placeMarks();
 }
 
@@ -113,11 +118,28 @@ QStringList BarChart::valueMarks() const {
 }
 
 void BarChart::placeMarks() {
+    if (marks_.isEmpty())
+        return;
+    // When the marks are wider than a bar's share of the plot, they stand upright above their bars,
+    // and the category labels are turned too, so that nothing overlaps.
+    const double share = chart()->plotArea().width() / double(marks_.size());
+    double widest = 0;
+    for (const QGraphicsSimpleTextItem* mark : marks_)
+        widest = std::max(widest, mark->boundingRect().width());
+    const bool upright = widest + 4 > share;
+    categories_->setLabelsAngle(upright ? -60 : 0);
     for (qsizetype i = 0; i < marks_.size(); ++i) {
         const double v = bars_[i].value.toYuan();
         const QPointF top = chart()->mapToPosition(QPointF(double(i), v), series_);
         const QRectF box = marks_[i]->boundingRect();
-        const double y = v >= 0 ? top.y() - box.height() - 2 : top.y() + 2;
-        marks_[i]->setPos(top.x() - box.width() / 2, y);
+        marks_[i]->setRotation(upright ? -90 : 0);
+        if (upright) {
+            // Rotated about its origin, the text runs upwards from (x, y) with its height to the right.
+            const double y = v >= 0 ? top.y() - 2 : top.y() + box.width() + 2;
+            marks_[i]->setPos(top.x() - box.height() / 2, y);
+        } else {
+            const double y = v >= 0 ? top.y() - box.height() - 2 : top.y() + 2;
+            marks_[i]->setPos(top.x() - box.width() / 2, y);
+        }
     }
 }

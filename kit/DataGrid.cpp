@@ -84,6 +84,9 @@ class DataGrid::ColumnModel final : public QAbstractTableModel {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < grid_->columns_.size()) {
             return grid_->columns_[section].title;
         }
+        // The narrow indicator column left of the rows carries no numbers.
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+            return QString();
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
