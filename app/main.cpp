@@ -1,11 +1,9 @@
 #include "app/Folders.h"
 #include "app/mainForm.h"
+#include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,12 +29,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
 
-    // Standard dialog buttons in Chinese, whatever the system locale is.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    InstallChineseQtTranslations(app);
 
     MessageBoxPrompt prompt;
     Prompt::install(&prompt);

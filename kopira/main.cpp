@@ -1,11 +1,9 @@
 #include "app/Folders.h"
+#include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kopira/KopiraWindow.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 // The backup tool: started by Tamberlo as it ends, or by hand. Takes no arguments.
 int main(int argc, char* argv[]) {
@@ -13,11 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("kopira"));
     QApplication::setApplicationDisplayName(QStringLiteral("kopira"));
 
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    InstallChineseQtTranslations(app);
 
     MessageBoxPrompt prompt;
     Prompt::install(&prompt);

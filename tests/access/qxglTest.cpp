@@ -1,5 +1,6 @@
 #include "access/UserRows.h"
 #include "access/qxgl.h"
+#include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -12,13 +13,6 @@
 #include <QToolButton>
 
 namespace {
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 struct UserWindow : ::testing::Test {
     UserWindow() {

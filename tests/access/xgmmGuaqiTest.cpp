@@ -2,6 +2,7 @@
 #include "access/xgmm.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
+#include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -19,13 +20,6 @@
 #include <QToolButton>
 
 namespace {
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 void type(QWidget* window, const char* name, const QString& text) {
     QTest::keyClicks(child<QLineEdit>(window, name), text);

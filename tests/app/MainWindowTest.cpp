@@ -1,6 +1,7 @@
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
 #include "kit/StatusPanels.h"
+#include "support/FindChild.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
@@ -29,13 +30,6 @@ std::unique_ptr<TForm1> startMainWindow(const TempHome& home) {
     form->show();
     EXPECT_TRUE(shown.wait(5000));
     return form;
-}
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
 }
 
 QStringList menuLayout(const QMenu* menu) {

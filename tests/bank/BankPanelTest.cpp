@@ -2,6 +2,7 @@
 #include "bank/BankPanel.h"
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
+#include "support/FindChild.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
@@ -18,13 +19,6 @@
 #include <QToolButton>
 
 namespace {
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 // The panel over a household with 800 at home and 500 in 工商银行 (rows in that order).
 class BankPanelTest : public ::testing::Test {

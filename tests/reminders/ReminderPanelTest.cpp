@@ -2,6 +2,7 @@
 #include "kit/DataGrid.h"
 #include "reminders/ReminderPanel.h"
 #include "reminders/Reminders.h"
+#include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -20,13 +21,6 @@
 #include <QToolButton>
 
 namespace {
-
-template <typename T>
-T* child(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 struct PanelFixture : ::testing::Test {
     PanelFixture() { panel.openTable(); }
