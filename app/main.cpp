@@ -1,6 +1,7 @@
 #include "app/Folders.h"
 #include "app/mainForm.h"
 #include "kit/MessageBoxPrompt.h"
+#include "resources/icon/AppIcon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -30,6 +31,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
+    QApplication::setWindowIcon(AppIcon());
+    // Lets the desktop match the windows with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tamberlo"));
 
     // Standard dialog buttons in Chinese, whatever the system locale is.
     QTranslator qtTranslator;

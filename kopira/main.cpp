@@ -1,6 +1,7 @@
 #include "app/Folders.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kopira/KopiraWindow.h"
+#include "resources/icon/AppIcon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kopira"));
     QApplication::setApplicationDisplayName(QStringLiteral("kopira"));
+    QApplication::setWindowIcon(AppIcon());
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
