@@ -2,16 +2,17 @@
 # Builds the Debian package from an already built tree and checks what it holds: the files in their
 # places, the control fields, the desktop and AppStream entries, the icon sizes, and that the installed
 # program starts with its data in the per-user folder.
-# Usage: check-package.sh <build folder> <version>
+# Usage: check-package.sh <build folder> <version> [cpack]
 set -euo pipefail
 build=$1
 version=$2
+cpack=${3:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
   cat "$work/cpack.log" >&2
   exit 1
 }
