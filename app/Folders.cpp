@@ -9,7 +9,7 @@ QString ResolveHomeFolder(const QString& environmentHome, const QString& program
                           const QString& userDataFolder) {
     if (!environmentHome.isEmpty())
         return QDir(environmentHome).absolutePath();
-    if (!programFolder.isEmpty() &&
+    if (!programFolder.isEmpty() && !IsInstalledProgram(programFolder) &&
         QFileInfo(QDir(programFolder).filePath(QStringLiteral("database"))).isDir()) {
         return QDir(programFolder).absolutePath();
     }
@@ -24,6 +24,28 @@ QString HomeFolder() {
     const QString userData = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                                  .filePath(QStringLiteral("tamberlo"));
     return ResolveHomeFolder(qEnvironmentVariable("TAMBERLO_HOME"), ProgramFolder(), userData);
+}
+
+QString InstalledFilesFolder(const QString& programFolder) {
+    if (programFolder.isEmpty())
+        return QString();
+    return QDir::cleanPath(QDir(programFolder).absoluteFilePath(QStringLiteral("../share/tamberlo")));
+}
+
+bool IsInstalledProgram(const QString& programFolder) {
+    const QString shared = InstalledFilesFolder(programFolder);
+    return !shared.isEmpty() && QFileInfo(shared).isDir();
+}
+
+QString ReadOnlyFile(const QString& programFolder, const QString& relative) {
+    if (programFolder.isEmpty())
+        return QString();
+    for (const QString& folder : {programFolder, InstalledFilesFolder(programFolder)}) {
+        const QFileInfo info(QDir(folder).filePath(relative));
+        if (info.isFile())
+            return info.absoluteFilePath();
+    }
+    return QString();
 }
 
 QString DatabasePath(const QString& home) {

@@ -2,6 +2,7 @@
 #include "app/mainForm.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
+#include "resources/icon/AppIcon.h"
 
 #include <QApplication>
 
@@ -28,6 +29,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
+    QApplication::setWindowIcon(AppIcon());
+    // Lets the desktop match the windows with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tamberlo"));
 
     InstallChineseQtTranslations(app);
 

@@ -2,6 +2,7 @@
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kopira/KopiraWindow.h"
+#include "resources/icon/AppIcon.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kopira"));
     QApplication::setApplicationDisplayName(QStringLiteral("kopira"));
+    QApplication::setWindowIcon(AppIcon());
 
     InstallChineseQtTranslations(app);
 

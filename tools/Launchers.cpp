@@ -1,5 +1,7 @@
 #include "tools/Launchers.h"
 
+#include "app/Folders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -62,7 +64,7 @@ QString KopiraPath(const QString& programFolder) {
 }
 
 QString HelpPagePath(const QString& programFolder) {
-    return existingFile(programFolder, QStringLiteral("help/index.htm"));
+    return ReadOnlyFile(programFolder, QStringLiteral("help/index.htm"));
 }
 
 }  // namespace Launch

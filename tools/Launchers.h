@@ -26,7 +26,8 @@ QString FirstProgramFound(const QStringList& names, const Finder& find = {});
 QString KopiraFileName();
 // The backup tool beside the program, or empty when it is not there.
 QString KopiraPath(const QString& programFolder);
-// The help page help/index.htm beside the program, or empty when it is not there.
+// The help page help/index.htm beside the program or among the installed files (share/tamberlo), or
+// empty when neither holds it.
 QString HelpPagePath(const QString& programFolder);
 
 }  // namespace Launch

@@ -97,6 +97,22 @@ TEST(BackupAndRestore, NoCancelRefusalAndMissingToolStartNothing) {
     EXPECT_TRUE(l.launcher.atExit.isEmpty());
 }
 
+TEST(Launchers, InstalledProgramOpensTheHelpPageOfShareTamberlo) {
+    // <prefix>/bin/tamberlo with its help page in <prefix>/share/tamberlo, and kopira beside it in bin.
+    Launching l;
+    const QString bin = QDir(l.programFolder.path()).filePath(QStringLiteral("bin"));
+    l.form.household().programFolder = bin;
+    l.put(QStringLiteral("share/tamberlo/help/index.htm"));
+    l.put(QStringLiteral("bin/") + Launch::KopiraFileName());
+    l.trigger("N10");
+    EXPECT_EQ(l.launcher.opened,
+              QStringList(
+                  {QDir(l.programFolder.path()).filePath(QStringLiteral("share/tamberlo/help/index.htm"))}));
+    l.prompt.answerNext(Prompt::Answer::Yes);
+    l.trigger("N16");
+    EXPECT_EQ(l.launcher.atExit, QStringList({QDir(bin).filePath(Launch::KopiraFileName())}));
+}
+
 TEST(Launchers, HelpMailSiteAndToolsGoToTheDesktop) {
     Launching l;
     l.trigger("N10");  // no help page: nothing
