@@ -148,12 +148,14 @@ Status Database::transaction(const std::function<Status()>& work) {
     QSqlDatabase db = connection();
     if (!db.isOpen())
         return Status::failure(QStringLiteral("数据库未打开"));
-    if (!db.transaction())
-        return Status::failure(db.lastError().text());
+    // The write lock is taken at the start: a transaction that read first and then wanted to write
+    // would fail at once, without waiting, when another program wrote in between.
+    if (Status s = Exec(db, QStringLiteral("BEGIN IMMEDIATE")); !s)
+        return s;
     Status result = work();
-    if (result && !db.commit())
-        result = Status::failure(db.lastError().text());
+    if (result)
+        result = Exec(db, QStringLiteral("COMMIT"));
     if (!result)
-        db.rollback();
+        Exec(db, QStringLiteral("ROLLBACK"));
     return result;
 }
