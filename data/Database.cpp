@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "data/Schema.h"
+#include "data/Upgrade.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -91,6 +92,7 @@ Status Database::connect(bool isNew) {
     if (!db.open())
         return Status::failure(db.lastError().text());
 
+    int fileVersion = kSchemaVersion;
     if (!isNew) {
         const Result<int> id = readPragma(db, "application_id");
         if (!id)
@@ -99,6 +101,13 @@ Status Database::connect(bool isNew) {
             return Status::failure(
                 QStringLiteral("文件 %1 不是 Tamberlo 的数据库，未打开，也未作任何改动。").arg(path_));
         }
+        // A file from a newer program may hold what this one does not know how to keep: it is not touched.
+        const Result<int> version = readPragma(db, "user_version");
+        if (!version)
+            return version.status();
+        if (version.value() > kSchemaVersion)
+            return Status::failure(NewerFileRefusal(path_, version.value(), kSchemaVersion));
+        fileVersion = version.value();
     }
     // A committed save must survive a power cut.
     for (const char* pragma :
@@ -106,8 +115,32 @@ Status Database::connect(bool isNew) {
         if (Status s = Exec(db, QString::fromLatin1(pragma)); !s)
             return s;
     }
-    if (isNew)
-        return transaction([&db] { return CreateSchema(db); });
+    if (isNew) {
+        return transaction([&db] {
+            if (Status s = CreateSchema(db); !s)
+                return s;
+            return UpgradeSchema(db, kFirstSchemaVersion);
+        });
+    }
+    if (fileVersion < kSchemaVersion)
+        return upgrade(db, fileVersion);
+    return Status::ok();
+}
+
+Status Database::upgrade(QSqlDatabase& db, int fileVersion) {
+    const Result<QString> copy = KeepSafetyCopy(db, path_, fileVersion);
+    if (!copy)
+        return copy.status();
+    // One transaction: a failure leaves the file exactly as the older program wrote it.
+    if (Status s = transaction([&] { return UpgradeSchema(db, fileVersion); }); !s) {
+        return Status::failure(
+            QStringLiteral("数据库文件 %1 无法从数据版本 %2 升级到版本 %3：%4\n文件保持原样，"
+                           "升级前的安全副本在 %5。")
+                .arg(path_)
+                .arg(fileVersion)
+                .arg(kSchemaVersion)
+                .arg(s.error(), copy.value()));
+    }
     return Status::ok();
 }
 
@@ -115,12 +148,14 @@ Status Database::transaction(const std::function<Status()>& work) {
     QSqlDatabase db = connection();
     if (!db.isOpen())
         return Status::failure(QStringLiteral("数据库未打开"));
-    if (!db.transaction())
-        return Status::failure(db.lastError().text());
+    // The write lock is taken at the start: a transaction that read first and then wanted to write
+    // would fail at once, without waiting, when another program wrote in between.
+    if (Status s = Exec(db, QStringLiteral("BEGIN IMMEDIATE")); !s)
+        return s;
     Status result = work();
-    if (result && !db.commit())
-        result = Status::failure(db.lastError().text());
+    if (result)
+        result = Exec(db, QStringLiteral("COMMIT"));
     if (!result)
-        db.rollback();
+        Exec(db, QStringLiteral("ROLLBACK"));
     return result;
 }

@@ -31,6 +31,8 @@ class Database {
 
   private:
     Status connect(bool isNew);
+    // Takes an older file to the newest version after keeping a safety copy beside it.
+    Status upgrade(QSqlDatabase& db, int fileVersion);
 
     QString connectionName_;
     QString path_;
@@ -38,4 +40,6 @@ class Database {
 
 // The identity a Tamberlo database carries in its header.
 inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"
-inline constexpr int kSchemaVersion = 1;
+// The newest version of the tables this program writes and reads (PRAGMA user_version); older files are
+// upgraded when opened (data/Upgrade.h), newer ones refused.
+inline constexpr int kSchemaVersion = 2;

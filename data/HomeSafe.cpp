@@ -49,6 +49,13 @@ Status HomeSafe::ReadHomeSafeBalance() {
 
 Status HomeSafe::move(Money newBalance, const std::function<Status()>& alsoWrite) {
     const Status written = database_.transaction([&]() -> Status {
+        // Without its row, or with a balance nobody knows, the move would store the row that causes it
+        // while the money went nowhere: the books could never balance again.
+        const QString name = QString::fromUtf8(Codes::kHomeSafe);
+        if (const Result<Money> stored = ReadStoredBalance(database_.connection(), name); !stored) {
+            return Status::failure(QStringLiteral("“%1”的余额在数据库中缺失或为空（%2），这次改动没有保存。")
+                                       .arg(name, stored.error()));
+        }
         if (Status s = WriteBalance(database_.connection(), QString::fromUtf8(Codes::kHomeSafe), newBalance);
             !s) {
             return s;

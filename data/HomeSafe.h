@@ -33,7 +33,8 @@ class HomeSafe {
 
     // Moves the balance to newBalance: writes it and runs alsoWrite (the row change that causes the
     // move, and any other balance) in one transaction, and only when that commits takes newBalance into
-    // memory. On failure nothing is changed, in memory or in the file.
+    // memory. A home-safe row that is missing or holds no balance fails the move. On failure nothing is
+    // changed, in memory or in the file.
     Status move(Money newBalance, const std::function<Status()>& alsoWrite = {});
 
   private:

@@ -87,6 +87,9 @@ Result<Money> Money::parse(const QString& text) {
 
     // Digit k stands for 10^(integerDigits - 1 - k + exponent) yuan, that is
     // 10^(integerDigits - 1 - k + exponent + kDecimals) ten-thousandths.
+    // Built with its sign from the start, so that the most negative amount, one further from zero than
+    // the most positive, reads too.
+    const qint64 sign = negative ? -1 : 1;
     qint64 units = 0;
     const qint64 firstPower = qint64(integerDigits) - 1 + exponent + kDecimals;
     bool roundUp = false;
@@ -98,7 +101,7 @@ Result<Money> Money::parse(const QString& text) {
             break;
         }
         if (__builtin_mul_overflow(units, qint64(10), &units) ||
-            __builtin_add_overflow(units, qint64(d), &units)) {
+            __builtin_add_overflow(units, sign * d, &units)) {
             return fail();
         }
         // The last digit still stands for a power of ten above one ten-thousandth.
@@ -107,9 +110,9 @@ Result<Money> Money::parse(const QString& text) {
                 return fail();
         }
     }
-    if (roundUp && __builtin_add_overflow(units, qint64(1), &units))
+    if (roundUp && __builtin_add_overflow(units, sign, &units))
         return fail();
-    return Money(negative ? -units : units);
+    return Money(units);
 }
 
 QString Money::format() const {

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/PostalRows.h"
 #include "data/Statements.h"
+#include "data/Upgrade.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -68,5 +69,5 @@ Status CreateSchema(QSqlDatabase& db) {
 
     if (Status s = Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
         return s;
-    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kFirstSchemaVersion));
 }

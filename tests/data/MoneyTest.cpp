@@ -104,3 +104,25 @@ TEST(MoneyArithmetic, ExactAndOverflowIsAnError) {
 }
 
 }  // namespace
+
+// The ends of the range read back too, and the "￥0.00" form without its sign reads back as the value
+// rounded to the cent, half away from zero.
+TEST(MoneyText, ExtremesAndTheShownFormReadBack) {
+    for (qint64 units :
+         {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min() + 1,
+          std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max() - 1, qint64(-1)}) {
+        const Money m = Money::fromUnits(units);
+        const auto back = Money::parse(m.toPlainText());
+        ASSERT_TRUE(back.isOk()) << m.toPlainText().toStdString();
+        EXPECT_EQ(back.value(), m);
+    }
+    std::mt19937_64 random(7);
+    std::uniform_int_distribution<qint64> any(-1000000000000, 1000000000000);
+    for (int i = 0; i < 2000; ++i) {
+        const qint64 units = any(random);
+        const qint64 cents = (units >= 0 ? units + 50 : units - 50) / 100 * 100;
+        const auto back = Money::parse(Money::fromUnits(units).format().remove(QChar(0xFFE5)));
+        ASSERT_TRUE(back.isOk()) << units;
+        EXPECT_EQ(back.value(), Money::fromUnits(cents)) << units;
+    }
+}

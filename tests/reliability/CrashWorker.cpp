@@ -1,0 +1,108 @@
+// A stand-in for the program that only moves money: it opens the household given on the command line
+// and runs a long random sequence of entry saves, edits and deletions, deposits and withdrawals through
+// the same calls the panels make, until it is killed. Each start says "ready" once the database is open.
+#include "bank/BankMoves.h"
+#include "data/Database.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
+#include "ledger/EntryBook.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <cstdio>
+#include <optional>
+#include <random>
+
+namespace {
+
+const QStringList kBanks = {QStringLiteral("工商银行"), QStringLiteral("农业银行"),
+                            QStringLiteral("招商银行")};
+const QStringList kDetails = {QStringLiteral("工资"), QStringLiteral("菜钱"), QStringLiteral("房租 'A'"),
+                              QStringLiteral("50% 折扣"), QStringLiteral("𠀀 😀")};
+
+struct Row {
+    qint64 id;
+    Money amount;
+};
+
+// A random row of the type, as the list would show it, or none when there is none.
+std::optional<Row> pickRow(Database& db, EntryType type, std::mt19937_64& random) {
+    QSqlQuery count(db.connection());
+    count.prepare(QStringLiteral("select count(*) from shouzhibiao where leixing=:t"));
+    count.bindValue(QStringLiteral(":t"), EntryTypeCode(type));
+    if (!count.exec() || !count.next() || count.value(0).toLongLong() == 0)
+        return std::nullopt;
+    const qint64 offset = static_cast<qint64>(random() % count.value(0).toULongLong());
+    QSqlQuery row(db.connection());
+    row.prepare(
+        QStringLiteral("select id, feiyong from shouzhibiao where leixing=:t order by id limit 1 offset :o"));
+    row.bindValue(QStringLiteral(":t"), EntryTypeCode(type));
+    row.bindValue(QStringLiteral(":o"), offset);
+    if (!row.exec() || !row.next())
+        return std::nullopt;
+    return Row{row.value(0).toLongLong(), Money::fromUnits(row.value(1).toLongLong())};
+}
+
+Money randomAmount(std::mt19937_64& random, qint64 maxYuan) {
+    return Money::fromUnits(
+        1 + static_cast<qint64>(random() % static_cast<quint64>(maxYuan * Money::kUnitsPerYuan)));
+}
+
+EntryText randomEntry(std::mt19937_64& random, Money amount) {
+    const QDate day = QDate(2007, 1, 1).addDays(static_cast<qint64>(random() % 400));
+    return EntryText{kDetails[static_cast<int>(random() % kDetails.size())], amount,
+                     day.toString(Qt::ISODate), QStringLiteral("管理员"),
+                     QStringLiteral("备注 %1").arg(random() % 1000)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <database> <seed>\n", argv[0]);
+        return 2;
+    }
+    Database database;
+    if (Status s = database.open(QString::fromLocal8Bit(argv[1])); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(s.error()));
+        return 1;
+    }
+    HomeSafe homeSafe(database);
+    if (Status s = homeSafe.ReadHomeSafeBalance(); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(s.error()));
+        return 1;
+    }
+    EntryBook income(database, homeSafe, EntryType::Income);
+    EntryBook expense(database, homeSafe, EntryType::Expense);
+    std::mt19937_64 random(std::stoull(argv[2]));
+    std::puts("ready");
+    std::fflush(stdout);
+
+    for (;;) {
+        const unsigned choice = static_cast<unsigned>(random() % 100);
+        EntryBook& book = random() % 2 ? income : expense;
+        if (choice < 25) {
+            income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money());
+        } else if (choice < 45) {
+            expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money());
+        } else if (choice < 60) {
+            if (const auto row = pickRow(database, book.type(), random))
+                book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount);
+        } else if (choice < 70) {
+            if (const auto row = pickRow(database, book.type(), random))
+                book.remove(row->id, row->amount);
+        } else {
+            MoveRequest request;
+            request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;
+            request.bank = kBanks[static_cast<int>(random() % kBanks.size())];
+            request.amountText = randomAmount(random, 3000).toPlainText();
+            request.operatorName = QStringLiteral("管理员");
+            request.day = QDate(2007, 1, 15);
+            PerformMove(database, homeSafe, request);
+        }
+    }
+}

@@ -1,0 +1,167 @@
+#include "data/Database.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+
+namespace {
+
+QVariant scalarOf(Database& db, const QString& sql) {
+    QSqlQuery q(db.connection());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+bool hasIndex(Database& db, const char* name) {
+    return scalarOf(db, QStringLiteral("select count(*) from sqlite_master where type='index' and name='%1'")
+                            .arg(QString::fromLatin1(name)))
+               .toInt() == 1;
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// A household as the first version of the tables wrote it: one entry, ￥800.00 at home, and without the
+// detail index that came later.
+void writeFirstVersionFile(const QString& path, const QStringList& alsoRun = {}) {
+    Database db;
+    ASSERT_TRUE(db.open(path).isOk());
+    QStringList statements = {
+        QStringLiteral("DROP INDEX shouzhibiao_leixing_mingxi"),
+        QStringLiteral("UPDATE zhangwubiao SET jine=8000000"),
+        QStringLiteral("INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren) VALUES "
+                       "('shouru','工资',8000000,'2007-01-15','管理员')"),
+        QStringLiteral("PRAGMA user_version = 1"),
+    };
+    statements += alsoRun;
+    for (const QString& sql : statements)
+        ASSERT_TRUE(QSqlQuery(db.connection()).exec(sql)) << sql.toStdString();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+}
+
+}  // namespace
+
+TEST(Upgrade, ANewFileIsAtTheNewestVersionAndReopeningCopiesNothing) {
+    TempHome home;
+    for (int i = 0; i < 2; ++i) {
+        Database db;
+        ASSERT_TRUE(db.open(home.databasePath()).isOk());
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
+        EXPECT_TRUE(hasIndex(db, "shouzhibiao_leixing_mingxi"));
+    }
+    EXPECT_EQ(filesIn(QFileInfo(home.databasePath()).absolutePath()),
+              QStringList{QStringLiteral("lomu.mdb")});
+}
+
+TEST(Upgrade, AFirstVersionFileIsUpgradedAfterASafetyCopy) {
+    TempHome home;
+    writeFirstVersionFile(home.databasePath());
+    const QString folder = QFileInfo(home.databasePath()).absolutePath();
+    {
+        Database db;
+        const Status opened = db.open(home.databasePath());
+        ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), 2);
+        EXPECT_TRUE(hasIndex(db, "shouzhibiao_leixing_mingxi"));
+        EXPECT_EQ(scalarOf(db, QStringLiteral("select jine from zhangwubiao")).toLongLong(), 8000000);
+        EXPECT_EQ(scalarOf(db, QStringLiteral("select mingxi||feiyong from shouzhibiao")).toString(),
+                  QStringLiteral("工资8000000"));
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    }
+    // The copy is the file exactly as the older program left it, and opens as a version-1 household.
+    EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("lomu-v1.mdb"), QStringLiteral("lomu.mdb")}));
+    Database copy;
+    const QString copyPath = folder + QStringLiteral("/lomu-v1.mdb");
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
+        raw.setDatabaseName(copyPath);
+        ASSERT_TRUE(raw.open());
+        QSqlQuery q(raw);
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("select (select user_version from pragma_user_version), "
+                                  "(select count(*) from shouzhibiao), (select jine from zhangwubiao)")));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+        EXPECT_EQ(q.value(1).toInt(), 1);
+        EXPECT_EQ(q.value(2).toLongLong(), 8000000);
+        q.finish();
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+
+    // A second older file later gets a copy of its own; the first copy is kept.
+    writeFirstVersionFile(folder + QStringLiteral("/lomu.mdb"), {QStringLiteral("DELETE FROM shouzhibiao")});
+    Database again;
+    ASSERT_TRUE(again.open(home.databasePath()).isOk());
+    EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("lomu-v1-2.mdb"), QStringLiteral("lomu-v1.mdb"),
+                                            QStringLiteral("lomu.mdb")}));
+}
+
+// An upgrade that cannot finish leaves the file at its old version with every row, and says where the
+// safety copy is.
+TEST(Upgrade, AFailedUpgradeLeavesTheOldFileWhole) {
+    TempHome home;
+    // A column the new index needs is missing, so the upgrade fails half way.
+    writeFirstVersionFile(home.databasePath(),
+                          {QStringLiteral("ALTER TABLE shouzhibiao DROP COLUMN mingxi")});
+    {
+        Database db;
+        const Status opened = db.open(home.databasePath());
+        ASSERT_FALSE(opened.isOk());
+        EXPECT_TRUE(opened.error().contains(QStringLiteral("无法从数据版本 1 升级到版本 2")))
+            << opened.error().toStdString();
+        EXPECT_TRUE(opened.error().contains(QStringLiteral("lomu-v1.mdb"))) << opened.error().toStdString();
+        EXPECT_FALSE(db.isOpen());
+    }
+    QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("failed"));
+    raw.setDatabaseName(home.databasePath());
+    ASSERT_TRUE(raw.open());
+    {
+        QSqlQuery q(raw);
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("select (select user_version from pragma_user_version), "
+                                  "(select count(*) from shouzhibiao), (select jine from zhangwubiao)")));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+        EXPECT_EQ(q.value(1).toInt(), 1);
+        EXPECT_EQ(q.value(2).toLongLong(), 8000000);
+    }
+    raw.close();
+    raw = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("failed"));
+}
+
+TEST(Upgrade, AFileFromANewerProgramIsRefusedAndLeftUntouched) {
+    TempHome home;
+    {
+        Database db;
+        ASSERT_TRUE(db.open(home.databasePath()).isOk());
+        ASSERT_TRUE(QSqlQuery(db.connection())
+                        .exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion + 1)));
+    }
+    const QByteArray before = fileHash(home.databasePath());
+    Database db;
+    const Status opened = db.open(home.databasePath());
+    ASSERT_FALSE(opened.isOk());
+    EXPECT_EQ(
+        opened.error(),
+        QStringLiteral("数据库文件 %1 由较新版本的 Tamberlo 写成（数据版本 %2，本程序只认识到版本 %3）。"
+                       "请使用较新版本的 Tamberlo 打开它。文件未打开，也未作任何改动。")
+            .arg(home.databasePath())
+            .arg(kSchemaVersion + 1)
+            .arg(kSchemaVersion));
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_EQ(fileHash(home.databasePath()), before);
+    EXPECT_EQ(filesIn(QFileInfo(home.databasePath()).absolutePath()),
+              QStringList{QStringLiteral("lomu.mdb")});
+}
