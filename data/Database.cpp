@@ -108,6 +108,9 @@ Status Database::connect(bool isNew) {
     }
     if (isNew)
         return transaction([&db] { return CreateSchema(db); });
+    // A household made before the summary's indexes existed gets them now. They only speed up reading:
+    // a file that cannot take them (read-only, busy) still opens.
+    (void)transaction([&db] { return EnsureSummaryIndexes(db); });
     return Status::ok();
 }
 
