@@ -64,6 +64,8 @@ inline constexpr char kInsertTransaction[] =
     ":riqi, :caozuoren)";
 // Every deposit and withdrawal in the order they were made.
 inline constexpr char kAllTransactions[] = "select * from yinghanbiao order by id";
+// How many deposits and withdrawals there are.
+inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
 // name of a place is changed only through kUpdatePlace.
 inline constexpr char kInsertPlace[] =
