@@ -1,0 +1,36 @@
+#pragma once
+
+#include "kit/Prompt.h"
+
+#include <QByteArray>
+#include <QString>
+
+// What the benchmarks share: a prompt that answers at once, the resident memory of the process and the
+// time the bare sqlite3 shell needs for a statement.
+
+// Answers every box at once with the safe answer (OK, No, Cancel) and counts the boxes.
+class QuietPrompt final : public Prompt {
+  public:
+    QuietPrompt();
+    ~QuietPrompt() override;
+    Answer show(const QString& caption, const QString& text, Buttons buttons, Icon icon) override;
+    int boxes() const { return boxes_; }
+    const QString& lastText() const { return lastText_; }
+
+  private:
+    int boxes_ = 0;
+    QString lastText_;
+};
+
+// The resident memory of this process in MiB.
+double ResidentMiB();
+
+// The seconds the sqlite3 shell needs for one run of `statements` on the file, warm: the shell runs
+// `setup` and then the statements `repeats` times, and once more with a single run; the difference
+// divided by repeats - 1 leaves out the start of the process and the first, cold run. Each figure is
+// the median of `rounds` runs. Negative when the shell fails.
+double ShellSecondsPerRun(const QString& databaseFile, const QByteArray& setup, const QByteArray& statements,
+                          int repeats, int rounds = 3);
+
+// Quotes a text as an SQL literal.
+QByteArray SqlText(const QString& text);
