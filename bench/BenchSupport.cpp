@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +40,11 @@ double ResidentMiB() {
     if (fields.size() < 2)
         return -1;
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double HeapInUseMiB() {
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
 namespace {

@@ -24,6 +24,9 @@ class QuietPrompt final : public Prompt {
 
 // The resident memory of this process in MiB.
 double ResidentMiB();
+// The memory the process's heap holds in use, in MiB (unlike the resident size, not hidden by freed
+// memory being used again).
+double HeapInUseMiB();
 
 // The seconds the sqlite3 shell needs for one run of `statements` on the file, warm: the shell runs
 // `setup` and then the statements `repeats` times, and once more with a single run; the difference

@@ -183,6 +183,8 @@ int main(int argc, char* argv[]) {
                 QStringLiteral("BM_Shell_Totals"), true);
     versusShell(QStringLiteral("detail charts, both"), QStringLiteral("BM_DetailCharts"),
                 QStringLiteral("BM_Shell_DetailCharts"), true);
+    versusShell(QStringLiteral("detail queries alone, both"), QStringLiteral("BM_DetailQueries"),
+                QStringLiteral("BM_Shell_DetailCharts"), true);
     const auto simple = [&lines](const QString& title, const QString& key, double limit) {
         lines.append({title, [key](const Run& r, const Startup&) { return ms(fig(r, key)); },
                       limit > 0 ? QStringLiteral("< %1 ms").arg(limit) : QString(),
