@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -93,6 +94,38 @@ double ShellSecondsPerRun(const QString& databaseFile, const QByteArray& setup, 
     std::sort(once1.begin(), once1.end());
     std::sort(onceN.begin(), onceN.end());
     return std::max(0.0, onceN[onceN.size() / 2] - once1[once1.size() / 2]) / double(repeats - 1);
+}
+
+double ShellTimedSecondsPerRun(const QString& databaseFile, const QByteArray& statements,
+                               int statementsPerRun, int runs) {
+    // The shell's timer line goes to its standard output even while the results go to /dev/null.
+    QByteArray script = QByteArrayLiteral(".output /dev/null\n") + statements + ".timer on\n";
+    for (int i = 0; i < runs; ++i)
+        script += statements;
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), databaseFile});
+    if (!shell.waitForStarted(10000))
+        return -1;
+    shell.write(script);
+    shell.closeWriteChannel();
+    if (!shell.waitForFinished(600000) || shell.exitCode() != 0)
+        return -1;
+    static const QRegularExpression timer(QStringLiteral("Run Time: real ([0-9.]+)"));
+    QList<double> times;
+    auto it = timer.globalMatch(QString::fromUtf8(shell.readAllStandardOutput()));
+    while (it.hasNext())
+        times.append(it.next().captured(1).toDouble());
+    if (times.size() != runs * statementsPerRun)
+        return -1;
+    QList<double> perRun;
+    for (int i = 0; i < runs; ++i) {
+        double sum = 0;
+        for (int k = 0; k < statementsPerRun; ++k)
+            sum += times[i * statementsPerRun + k];
+        perRun.append(sum);
+    }
+    std::sort(perRun.begin(), perRun.end());
+    return perRun[perRun.size() / 2];
 }
 
 QByteArray SqlText(const QString& text) {

@@ -35,5 +35,10 @@ double HeapInUseMiB();
 double ShellSecondsPerRun(const QString& databaseFile, const QByteArray& setup, const QByteArray& statements,
                           int repeats, int rounds = 3);
 
+// The same for statements long enough for the shell's own timer (a millisecond's resolution): the
+// median of `runs` timed runs after one untimed run, each run the sum of its statements' times.
+double ShellTimedSecondsPerRun(const QString& databaseFile, const QByteArray& statements,
+                               int statementsPerRun, int runs = 7);
+
 // Quotes a text as an SQL literal.
 QByteArray SqlText(const QString& text);

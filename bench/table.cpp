@@ -30,7 +30,7 @@ QString keyOf(const QString& name) {
     QStringList kept;
     for (const QString& p : parts) {
         if (p.startsWith(QLatin1String("manual_time")) || p.startsWith(QLatin1String("iterations:")) ||
-            p.startsWith(QLatin1String("real_time")))
+            p.startsWith(QLatin1String("repeats:")) || p.startsWith(QLatin1String("real_time")))
             continue;
         kept.append(p);
     }
@@ -56,7 +56,14 @@ Run readRun(const QString& file) {
             ms /= 1e3;
         else if (unit == QLatin1String("s"))
             ms *= 1e3;
-        run.insert(keyOf(row.value(QStringLiteral("name")).toString()), {ms, row});
+        // Of repeated benchmarks the median is kept.
+        const QString aggregate = row.value(QStringLiteral("aggregate_name")).toString();
+        if (!aggregate.isEmpty() && aggregate != QLatin1String("median"))
+            continue;
+        QString name = row.value(QStringLiteral("run_name")).toString();
+        if (name.isEmpty())
+            name = row.value(QStringLiteral("name")).toString();
+        run.insert(keyOf(name), {ms, row});
     }
     return run;
 }
