@@ -12,8 +12,6 @@
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
-#include <QAbstractSeries>
-#include <QChart>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -69,8 +67,7 @@ BankPanel::BankPanel(Household& household, QWidget* parent)
     grid_->installEventFilter(this);
 
     chart_->setObjectName(QStringLiteral("Chart4"));
-    for (QAbstractSeries* series : chart_->chart()->series())
-        series->setObjectName(QStringLiteral("BarSeries3"));
+    chart_->setSeriesName(QStringLiteral("BarSeries3"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(grid_, 2);

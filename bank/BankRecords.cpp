@@ -4,34 +4,103 @@
 #include "data/Statements.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlRecord>
 
-Result<TransactionRecords> ReadTransactionRecords(QSqlDatabase db) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QString::fromUtf8(Sql::kAllTransactions)))
-        return Result<TransactionRecords>::failure(query.lastError().text());
-    const QSqlRecord fields = query.record();
-    const int name = fields.indexOf(QStringLiteral("mingcheng"));
-    const int jine = fields.indexOf(QStringLiteral("jine"));
-    const int kind = fields.indexOf(QStringLiteral("leixing"));
-    const int day = fields.indexOf(QStringLiteral("riqi"));
-    const int by = fields.indexOf(QStringLiteral("caozuoren"));
-    const QString deposit = QString::fromUtf8(Codes::kDeposit);
-    const QString withdrawal = QString::fromUtf8(Codes::kWithdrawal);
+TransactionReader::TransactionReader(QSqlDatabase db) : db_(db), query_(db) {
+    query_.setForwardOnly(true);
+}
 
+Status TransactionReader::start() {
+    deposits_.clear();
+    withdrawals_.clear();
+    total_ = rowsRead_ = 0;
+    error_.clear();
+    if (!query_.exec(QString::fromUtf8(Sql::kAllTransactions))) {
+        done_ = true;
+        return Status::failure(query_.lastError().text());
+    }
+    const QSqlRecord fields = query_.record();
+    name_ = fields.indexOf(QStringLiteral("mingcheng"));
+    amount_ = fields.indexOf(QStringLiteral("jine"));
+    kind_ = fields.indexOf(QStringLiteral("leixing"));
+    day_ = fields.indexOf(QStringLiteral("riqi"));
+    by_ = fields.indexOf(QStringLiteral("caozuoren"));
+    // Stepping to the first row opens the read; the count below then sees the same rows.
+    hasCurrent_ = query_.next();
+    done_ = !hasCurrent_;
+    if (!hasCurrent_) {
+        const bool failed = query_.lastError().isValid();
+        query_.finish();
+        if (failed)
+            return Status::failure(query_.lastError().text());
+        return Status::ok();
+    }
+    QSqlQuery count(db_);
+    if (!count.exec(QString::fromUtf8(Sql::kCountTransactions)) || !count.next()) {
+        done_ = true;
+        query_.finish();
+        return Status::failure(count.lastError().text());
+    }
+    total_ = count.value(0).toLongLong();
+    return Status::ok();
+}
+
+bool TransactionReader::readOne() {
+    if (done_)
+        return false;
+    if (!hasCurrent_ && !query_.next()) {
+        done_ = true;
+        if (query_.lastError().isValid())
+            error_ = query_.lastError().text();
+        query_.finish();
+        return false;
+    }
+    hasCurrent_ = false;
+    ++rowsRead_;
+    const QString kind = query_.value(kind_).toString();
+    const bool deposit = kind == QLatin1String(Codes::kDeposit);
+    if (!deposit && kind != QLatin1String(Codes::kWithdrawal))
+        return true;
+    const QVariant amount = query_.value(amount_);
+    (deposit ? deposits_ : withdrawals_)
+        .append({query_.value(name_).toString(),
+                 amount.isNull() ? QString() : Money::fromUnits(amount.toLongLong()).format(),
+                 query_.value(day_).toString(), query_.value(by_).toString()});
+    return true;
+}
+
+QStringList TransactionReader::row(bool deposit, qsizetype n) {
+    const QList<QStringList>& rows = deposit ? deposits_ : withdrawals_;
+    while (rows.size() <= n && readOne()) {
+    }
+    return n < rows.size() ? rows[n] : QStringList();
+}
+
+void TransactionReader::readAll() {
+    while (readOne()) {
+    }
+}
+
+Result<TransactionRecords> ReadTransactionRecords(QSqlDatabase db) {
+    TransactionReader reader(db);
+    if (Status s = reader.start(); !s)
+        return s;
+    reader.readAll();
+    if (!reader.error().isEmpty())
+        return Result<TransactionRecords>::failure(reader.error());
     TransactionRecords records;
-    while (query.next()) {
-        ++records.total;
-        const QString leixing = query.value(kind).toString();
-        if (leixing != deposit && leixing != withdrawal)
-            continue;
-        const QVariant amount = query.value(jine);
-        const QStringList cells{query.value(name).toString(),
-                                amount.isNull() ? QString() : Money::fromUnits(amount.toLongLong()).format(),
-                                query.value(day).toString(), query.value(by).toString()};
-        (leixing == deposit ? records.deposits : records.withdrawals).append(cells);
+    records.total = reader.total();
+    for (qsizetype i = 0;; ++i) {
+        QStringList cells = reader.row(true, i);
+        if (cells.isEmpty())
+            break;
+        records.deposits.append(std::move(cells));
+    }
+    for (qsizetype i = 0;; ++i) {
+        QStringList cells = reader.row(false, i);
+        if (cells.isEmpty())
+            break;
+        records.withdrawals.append(std::move(cells));
     }
     return records;
 }

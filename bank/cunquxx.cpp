@@ -5,21 +5,61 @@
 #include "data/Database.h"
 #include "kit/Prompt.h"
 
+#include <QBrush>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-QTableWidget* makeGrid(const char* name, const QStringList& headers, QWidget* parent) {
-    auto* grid = new QTableWidget(0, 4, parent);
+// The cells of one kind of record, read from the window's reader as the grid asks for them.
+class RecordsModel final : public QAbstractTableModel {
+  public:
+    RecordsModel(TransactionReader& reader, bool deposits, const QStringList& headers, QObject* parent)
+        : QAbstractTableModel(parent), reader_(reader), deposits_(deposits), headers_(headers) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(reader_.total());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        switch (role) {
+            case Qt::DisplayRole:
+                return reader_.row(deposits_, index.row()).value(index.column());
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(index.column() == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                                               : Qt::Alignment(Qt::AlignCenter));
+            case Qt::BackgroundRole:
+                return index.column() == 0 ? QVariant(QBrush(QColor(0xc4, 0xe6, 0xbb))) : QVariant();
+            default:
+                return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return headers_.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+  private:
+    TransactionReader& reader_;
+    bool deposits_;
+    QStringList headers_;
+};
+
+QTableView* makeGrid(const char* name, QWidget* parent) {
+    auto* grid = new QTableView(parent);
     grid->setObjectName(QString::fromLatin1(name));
-    grid->setHorizontalHeaderLabels(headers);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -28,24 +68,9 @@ QTableWidget* makeGrid(const char* name, const QStringList& headers, QWidget* pa
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid->horizontalHeader()->setHighlightSections(false);
     grid->setStyleSheet(
-        QStringLiteral("QTableWidget { background: #dff5d8; color: navy; font-weight: bold; }"
+        QStringLiteral("QTableView { background: #dff5d8; color: navy; font-weight: bold; }"
                        "QHeaderView::section { font-weight: bold; color: navy; }"));
     return grid;
-}
-
-// Fills a grid: one row per transaction of every kind, the rows of this kind at the top, the rest blank.
-void fill(QTableWidget* grid, qsizetype total, const QList<QStringList>& rows) {
-    grid->setRowCount(static_cast<int>(total));
-    const QColor fixedColumn(0xc4, 0xe6, 0xbb);
-    for (int r = 0; r < grid->rowCount(); ++r) {
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem(r < rows.size() ? rows[r].value(c) : QString());
-            item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-            if (c == 0)
-                item->setBackground(fixedColumn);
-            grid->setItem(r, c, item);
-        }
-    }
 }
 
 }  // namespace
@@ -55,14 +80,9 @@ TForm5::TForm5(Household& household, QWidget* parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       household_(household),
       stack_(new QStackedWidget(this)),
-      deposits_(makeGrid("StringGrid1",
-                         {QStringLiteral("银行名称"), QStringLiteral("存款金额"), QStringLiteral("存款日期"),
-                          QStringLiteral("存款人")},
-                         this)),
-      withdrawals_(makeGrid("StringGrid2",
-                            {QStringLiteral("银行名称"), QStringLiteral("取款金额"),
-                             QStringLiteral("取款日期"), QStringLiteral("取款人")},
-                            this)) {
+      reader_(std::make_unique<TransactionReader>(household.database.connection())),
+      deposits_(makeGrid("StringGrid1", this)),
+      withdrawals_(makeGrid("StringGrid2", this)) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("银行账务记录表"));
     resize(600, 420);
@@ -94,14 +114,25 @@ TForm5::TForm5(Household& household, QWidget* parent)
     FormCreate();
 }
 
+TForm5::~TForm5() {
+    // The grids go before the reader they read from.
+    delete stack_;
+}
+
 void TForm5::FormCreate() {
-    const Result<TransactionRecords> records = ReadTransactionRecords(household_.database.connection());
-    if (!records) {
-        ReportError(records.error());
+    const Status started = reader_->start();
+    deposits_->setModel(new RecordsModel(*reader_, true,
+                                         {QStringLiteral("银行名称"), QStringLiteral("存款金额"),
+                                          QStringLiteral("存款日期"), QStringLiteral("存款人")},
+                                         deposits_));
+    withdrawals_->setModel(new RecordsModel(*reader_, false,
+                                            {QStringLiteral("银行名称"), QStringLiteral("取款金额"),
+                                             QStringLiteral("取款日期"), QStringLiteral("取款人")},
+                                            withdrawals_));
+    if (!started) {
+        ReportError(started.error());
         return;
     }
-    fill(deposits_, records->total, records->deposits);
-    fill(withdrawals_, records->total, records->withdrawals);
     stack_->setCurrentWidget(deposits_);
 }
 

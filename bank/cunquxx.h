@@ -2,17 +2,24 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QRadioButton;
 class QStackedWidget;
-class QTableWidget;
+class QTableView;
+class TransactionReader;
 struct Household;
 
 // The records window "银行账务记录表": every deposit and every withdrawal as they stand when the window
-// opens, deposits in StringGrid1 and withdrawals in StringGrid2, one of them in front.
+// opens, deposits in StringGrid1 and withdrawals in StringGrid2, one of them in front. Each grid has a
+// row for every record of either kind, the rows of its kind at the top and the rest blank; the rows are
+// read as they are scrolled to, by one read begun when the window opens (nothing writes while this modal
+// window is up).
 class TForm5 : public QDialog {
     Q_OBJECT
   public:
     explicit TForm5(Household& household, QWidget* parent = nullptr);
+    ~TForm5() override;
 
   private:
     void FormCreate();
@@ -22,8 +29,9 @@ class TForm5 : public QDialog {
 
     Household& household_;
     QStackedWidget* stack_;
-    QTableWidget* deposits_;     // StringGrid1
-    QTableWidget* withdrawals_;  // StringGrid2
+    std::unique_ptr<TransactionReader> reader_;
+    QTableView* deposits_;     // StringGrid1
+    QTableView* withdrawals_;  // StringGrid2
 };
 
 // Opens the records window over the main window and frees it when it closes.

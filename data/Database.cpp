@@ -122,8 +122,13 @@ Status Database::connect(bool isNew) {
             return UpgradeSchema(db, kFirstSchemaVersion);
         });
     }
-    if (fileVersion < kSchemaVersion)
-        return upgrade(db, fileVersion);
+    if (fileVersion < kSchemaVersion) {
+        if (Status s = upgrade(db, fileVersion); !s)
+            return s;
+    }
+    // A household made before the summary's covering indexes existed gets them now. They only speed up
+    // reading: a file that cannot take them (read-only, busy) still opens.
+    (void)transaction([&db] { return EnsureSummaryIndexes(db); });
     return Status::ok();
 }
 

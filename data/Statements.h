@@ -4,8 +4,15 @@
 // statement is ever built by joining user text.
 namespace Sql {
 
-// Distinct details recorded for an entry type (:mxlx).
-inline constexpr char kDistinctDetails[] = "select DISTINCT mingxi from shouzhibiao WHERE leixing=:mxlx";
+// Distinct details recorded for an entry type (:mxlx): the rows of "select DISTINCT mingxi from
+// shouzhibiao WHERE leixing=:mxlx", in the same order (a missing detail first, then ascending), found by
+// one step through the index (leixing, mingxi) per detail instead of a walk over every entry of the type.
+inline constexpr char kDistinctDetails[] =
+    "WITH RECURSIVE d(mingxi) AS (SELECT (SELECT min(mingxi) FROM shouzhibiao WHERE leixing=:mxlx) "
+    "UNION ALL SELECT (SELECT min(mingxi) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi>d.mingxi) FROM d "
+    "WHERE d.mingxi IS NOT NULL) "
+    "SELECT NULL AS mingxi WHERE EXISTS (SELECT 1 FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS NULL) "
+    "UNION ALL SELECT mingxi FROM d WHERE mingxi IS NOT NULL";
 // Today's income entries (:mxlx "shouru", :srriqi today's date as text).
 inline constexpr char kTodayIncome[] =
     "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:srriqi)";
@@ -57,6 +64,8 @@ inline constexpr char kInsertTransaction[] =
     ":riqi, :caozuoren)";
 // Every deposit and withdrawal in the order they were made.
 inline constexpr char kAllTransactions[] = "select * from yinghanbiao order by id";
+// How many deposits and withdrawals there are.
+inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
 // name of a place is changed only through kUpdatePlace.
 inline constexpr char kInsertPlace[] =

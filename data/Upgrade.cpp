@@ -25,7 +25,6 @@ const UpgradeStep kSteps[] = {
     {2,
      {
          "CREATE INDEX IF NOT EXISTS shouzhibiao_leixing_riqi ON shouzhibiao (leixing, shururiqi)",
-         "CREATE INDEX IF NOT EXISTS shouzhibiao_riqi ON shouzhibiao (shururiqi)",
          "CREATE INDEX IF NOT EXISTS shouzhibiao_leixing_mingxi ON shouzhibiao (leixing, mingxi)",
          "CREATE INDEX IF NOT EXISTS quanxiangbiao_yonghuID ON quanxiangbiao (yonghuID)",
          "CREATE INDEX IF NOT EXISTS yzbh_shengfen_diqu ON yzbh (省份, 地区)",

@@ -1,12 +1,8 @@
 #include "kit/BarChart.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QChart>
-#include <QGraphicsSimpleTextItem>
+#include <QFontMetrics>
 #include <QLinearGradient>
-#include <QStackedBarSeries>
-#include <QValueAxis>
+#include <QPainter>
 
 #include <cmath>
 
@@ -16,6 +12,9 @@ const QColor kPalette[] = {QColor(0x2e, 0x8b, 0x57), QColor(0xd9, 0x4f, 0x3d), Q
                            QColor(0xe0, 0x9b, 0x22), QColor(0x8e, 0x44, 0xad), QColor(0x16, 0xa0, 0x85),
                            QColor(0xc0, 0x39, 0x6b), QColor(0x7f, 0x8c, 0x2d), QColor(0x5d, 0x6d, 0x7e),
                            QColor(0xb0, 0x6a, 0x2c)};
+
+constexpr int kTicks = 4;  // intervals of the value axis
+constexpr double kBarWidth = 0.55;
 
 // A round upper bound for the value axis, so the marks above the bars stay inside the plot.
 double niceCeiling(double v) {
@@ -32,38 +31,14 @@ double niceCeiling(double v) {
 }  // namespace
 
 BarChart::BarChart(const QString& title, QWidget* parent)
-    : QChartView(parent),
-      series_(new QStackedBarSeries),
-      categories_(new QBarCategoryAxis),
-      values_(new QValueAxis) {
-    auto* c = new QChart;
-    c->setTitle(title);
-    QFont titleFont = c->titleFont();
-    titleFont.setPointSize(titleFont.pointSize() + 2);
-    titleFont.setBold(true);
-    c->setTitleFont(titleFont);
-    c->legend()->hide();
-    QLinearGradient background(0, 0, 0, 1);
-    background.setCoordinateMode(QGradient::ObjectBoundingMode);
-    background.setColorAt(0, QColor(0xfd, 0xfd, 0xff));
-    background.setColorAt(1, QColor(0xdc, 0xe6, 0xf2));
-    c->setBackgroundBrush(background);
-    c->addSeries(series_);
-    c->addAxis(categories_, Qt::AlignBottom);
-    c->addAxis(values_, Qt::AlignLeft);
-    series_->attachAxis(categories_);
-    series_->attachAxis(values_);
-    series_->setBarWidth(0.55);
-    values_->setLabelFormat(QStringLiteral("%.0f"));
-    setChart(c);
-    setRenderHint(QPainter::Antialiasing);
-    setInteractive(false);
+    : QWidget(parent), title_(title), series_(new QObject(this)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    connect(c, &QChart::plotAreaChanged, this, [this] { placeMarks(); });
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(120, 90);
 }
 
-QString BarChart::title() const {
-    return chart()->title();
+void BarChart::setSeriesName(const QString& name) {
+    series_->setObjectName(name);
 }
 
 void BarChart::clear() {
@@ -72,74 +47,90 @@ void BarChart::clear() {
 
 void BarChart::setBars(const QList<Bar>& bars) {
     bars_ = bars;
-    series_->clear();
-    categories_->clear();
-    for (QGraphicsSimpleTextItem* mark : marks_)
-        delete mark;
     marks_.clear();
-
-    QStringList labels;
+    colours_.clear();
     double low = 0;
     double high = 0;
     for (qsizetype i = 0; i < bars_.size(); ++i) {
-        // Each bar is its own set, with a value in its own category only, so each has its own colour.
-        auto* set = new QBarSet(bars_[i].label);
-        for (qsizetype j = 0; j < bars_.size(); ++j)
-            *set << (i == j ? bars_[i].value.toYuan() : 0.0);
-        const QColor colour = bars_[i].color.isValid() ? bars_[i].color : kPalette[i % std::size(kPalette)];
-        set->setColor(colour);
-        set->setBorderColor(colour.darker(130));
-        series_->append(set);
-        labels.append(bars_[i].label);
+        marks_.append(bars_[i].value.format());
+        colours_.append(bars_[i].color.isValid() ? bars_[i].color : kPalette[i % std::size(kPalette)]);
         low = std::min(low, bars_[i].value.toYuan());
         high = std::max(high, bars_[i].value.toYuan());
-
-        auto* mark = new QGraphicsSimpleTextItem(bars_[i].value.format(), chart());
-        mark->setBrush(QColor(0x20, 0x20, 0x20));
-        marks_.append(mark);
     }
-    categories_->append(labels);
-    // A round range with room for the marks; an empty or all-zero chart still gets a readable scale.
-    double top = niceCeiling(high * (bars_.size() > 6 ? 1.4 : 1.15));
-    double bottom = low < 0 ? -niceCeiling(-low * 1.15) : 0;
-    if (top <= 0 && bottom >= 0)
-        top = 100;
-    values_->setRange(bottom, top);
-    values_->setTickCount(bottom < 0 ? 9 : 5);
-    values_->setLabelFormat(std::max(top, -bottom) >= 100 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
-    placeMarks();
+    const double top = niceCeiling(high * 1.15);
+    bottom_ = low < 0 ? -niceCeiling(-low * 1.15) : 0;
+    top_ = top > 0 ? top : 1;
+    update();
 }
 
-QStringList BarChart::valueMarks() const {
-    QStringList texts;
-    for (const QGraphicsSimpleTextItem* mark : marks_)
-        texts.append(mark->text());
-    return texts;
-}
+void BarChart::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, height());
+    background.setColorAt(0, QColor(0xfd, 0xfd, 0xff));
+    background.setColorAt(1, QColor(0xdc, 0xe6, 0xf2));
+    p.fillRect(rect(), background);
 
-void BarChart::placeMarks() {
-    if (marks_.isEmpty())
+    QFont titleFont = font();
+    titleFont.setPointSize(titleFont.pointSize() + 2);
+    titleFont.setBold(true);
+    p.setFont(titleFont);
+    p.setPen(QColor(0x20, 0x20, 0x20));
+    const int titleHeight = QFontMetrics(titleFont).height() + 10;
+    p.drawText(QRect(0, 4, width(), titleHeight), Qt::AlignHCenter | Qt::AlignTop, title_);
+
+    p.setFont(font());
+    const QFontMetrics fm(font());
+    QStringList tickTexts;
+    int tickWidth = 0;
+    for (int t = 0; t <= kTicks; ++t) {
+        tickTexts.append(QString::number(bottom_ + (top_ - bottom_) * t / kTicks, 'f', 0));
+        tickWidth = std::max(tickWidth, fm.horizontalAdvance(tickTexts.last()));
+    }
+    const QRectF plot(tickWidth + 16, titleHeight + fm.height() / 2, width() - tickWidth - 32,
+                      height() - titleHeight - fm.height() / 2 - fm.height() - 14);
+    if (plot.width() <= 0 || plot.height() <= 0)
         return;
-    // When the marks are wider than a bar's share of the plot, they stand upright above their bars,
-    // and the category labels are turned too, so that nothing overlaps.
-    const double share = chart()->plotArea().width() / double(marks_.size());
-    double widest = 0;
-    for (const QGraphicsSimpleTextItem* mark : marks_)
-        widest = std::max(widest, mark->boundingRect().width());
-    const bool upright = widest + 4 > share;
-    categories_->setLabelsAngle(upright ? -60 : 0);
-    for (qsizetype i = 0; i < marks_.size(); ++i) {
+    const auto yOf = [&](double v) {
+        return plot.bottom() - (v - bottom_) / (top_ - bottom_) * plot.height();
+    };
+
+    // The value axis and its grid.
+    for (int t = 0; t <= kTicks; ++t) {
+        const double y = yOf(bottom_ + (top_ - bottom_) * t / kTicks);
+        p.setPen(QPen(QColor(0xc8, 0xd0, 0xdc), 1));
+        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        p.setPen(QColor(0x30, 0x30, 0x30));
+        p.drawText(QRectF(0, y - fm.height() / 2.0, tickWidth + 10, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, tickTexts[t]);
+    }
+    p.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
+    p.drawLine(plot.topLeft(), plot.bottomLeft());
+    p.drawLine(QPointF(plot.left(), plot.bottom()), plot.bottomRight());
+    if (bars_.isEmpty())
+        return;
+
+    // The bars, their labels underneath and their value marks.
+    const double slot = plot.width() / double(bars_.size());
+    const double zero = yOf(0);
+    for (qsizetype i = 0; i < bars_.size(); ++i) {
         const double v = bars_[i].value.toYuan();
-        const QPointF top = chart()->mapToPosition(QPointF(double(i), v), series_);
-        const QRectF box = marks_[i]->boundingRect();
-        marks_[i]->setRotation(upright ? -90 : 0);
-        if (upright) {
-            // Rotated about its origin, the text runs upwards from (x, y) with its height to the right.
-            const double y = v >= 0 ? top.y() - 2 : top.y() + box.width() + 2;
-            marks_[i]->setPos(top.x() - box.height() / 2, y);
-        } else {
-            const double y = v >= 0 ? top.y() - box.height() - 2 : top.y() + 2;
-            marks_[i]->setPos(top.x() - box.width() / 2, y);
-        }
+        const double centre = plot.left() + (double(i) + 0.5) * slot;
+        const QRectF bar = QRectF(QPointF(centre - slot * kBarWidth / 2, yOf(v)),
+                                  QPointF(centre + slot * kBarWidth / 2, zero))
+                               .normalized();
+        p.setPen(QPen(colours_[i].darker(130), 1));
+        p.setBrush(colours_[i]);
+        p.drawRect(bar);
+
+        p.setPen(QColor(0x30, 0x30, 0x30));
+        const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, int(slot));
+        p.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, label);
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        const int markWidth = fm.horizontalAdvance(marks_[i]);
+        const double markTop = v >= 0 ? bar.top() - fm.height() - 2 : bar.bottom() + 2;
+        p.drawText(QRectF(centre - markWidth / 2.0 - 1, markTop, markWidth + 2, fm.height()), Qt::AlignCenter,
+                   marks_[i]);
     }
 }

@@ -2,19 +2,17 @@
 
 #include "data/Money.h"
 
-#include <QChartView>
 #include <QColor>
 #include <QList>
-
-class QGraphicsSimpleTextItem;
-class QBarCategoryAxis;
-class QStackedBarSeries;
-class QValueAxis;
+#include <QStringList>
+#include <QWidget>
 
 // A bar chart of amounts: one bar per label, each in its own colour, each marked with its value as
-// "￥0.00" (drawn by the chart itself, since the chart library would print 12.5 for 12.50). Takes no
-// mouse input; can be cleared and refilled.
-class BarChart : public QChartView {
+// "￥0.00", on a gradient background under a title, with a value axis on the left and the labels under
+// the bars. Takes no mouse input; can be cleared and refilled. Filling it only stores the bars: the
+// drawing is done when the chart is painted, so a chart of forty details costs no more to fill than one
+// of two.
+class BarChart : public QWidget {
     Q_OBJECT
   public:
     struct Bar {
@@ -28,16 +26,21 @@ class BarChart : public QChartView {
     void setBars(const QList<Bar>& bars);
     void clear();
     const QList<Bar>& bars() const { return bars_; }
-    QString title() const;
+    QString title() const { return title_; }
     // The texts of the value marks, in bar order.
-    QStringList valueMarks() const;
+    QStringList valueMarks() const { return marks_; }
+    // The name of the chart's one series of bars (a child object found by that name).
+    void setSeriesName(const QString& name);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
-    void placeMarks();
-
+    QString title_;
+    QObject* series_;
     QList<Bar> bars_;
-    QStackedBarSeries* series_;
-    QBarCategoryAxis* categories_;
-    QValueAxis* values_;
-    QList<QGraphicsSimpleTextItem*> marks_;
+    QStringList marks_;
+    QList<QColor> colours_;
+    double bottom_ = 0;  // the value axis's range
+    double top_ = 1;
 };

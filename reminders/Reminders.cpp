@@ -9,22 +9,57 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-bool IsDueOn(const Reminder& reminder, const QDate& day) {
-    if (reminder.range == QString::fromUtf8(Codes::kOnce))
-        return reminder.date == ShortDate(day);
-    if (reminder.range == QString::fromUtf8(Codes::kDaily))
-        return true;
-    if (reminder.range == QString::fromUtf8(Codes::kMonthly)) {
-        const Result<QDate> date = ParseDate(reminder.date);
-        return date.isOk() && date->day() == day.day();
+namespace {
+
+// What the rule of a day compares with, made once for a whole table of events.
+struct DueRule {
+    QString once = QString::fromUtf8(Codes::kOnce);
+    QString daily = QString::fromUtf8(Codes::kDaily);
+    QString monthly = QString::fromUtf8(Codes::kMonthly);
+    QString shortDay;
+    int dayOfMonth;
+
+    explicit DueRule(const QDate& day) : shortDay(ShortDate(day)), dayOfMonth(day.day()) {}
+};
+
+// The day of the month of an event's date, or 0 when the date cannot be read. A date written
+// yyyy-MM-dd is read directly; any other form goes through the lenient reading.
+int dayOfMonthOf(const QString& text) {
+    if (text.size() == 10 && text[4] == QLatin1Char('-') && text[7] == QLatin1Char('-')) {
+        bool digits = true;
+        for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+            digits = digits && text[i].isDigit() && text[i].unicode() < 128;
+        if (digits) {
+            const int y = text.left(4).toInt();
+            const QDate date(y, text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
+            return date.isValid() && y > 0 ? date.day() : 0;
+        }
     }
+    const Result<QDate> date = ParseDate(text);
+    return date.isOk() ? date->day() : 0;
+}
+
+bool isDue(const Reminder& reminder, const DueRule& rule) {
+    if (reminder.range == rule.once)
+        return reminder.date == rule.shortDay;
+    if (reminder.range == rule.daily)
+        return true;
+    if (reminder.range == rule.monthly)
+        return dayOfMonthOf(reminder.date) == rule.dayOfMonth;
     return false;
 }
 
+}  // namespace
+
+bool IsDueOn(const Reminder& reminder, const QDate& day) {
+    return isDue(reminder, DueRule(day));
+}
+
 QStringList DueContents(const QList<Reminder>& reminders, const QDate& day) {
+    const DueRule rule(day);
     QStringList due;
     for (const Reminder& r : reminders) {
-        if (IsDueOn(r, day))
+        if (isDue(r, rule))
             due.append(r.content);
     }
     return due;

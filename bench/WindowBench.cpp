@@ -1,0 +1,588 @@
+// tamberlo_bench --household=<generated file> [Google Benchmark flags]
+// tamberlo_bench --household=<generated file> --screenshots=<prefix>   (pictures of the charts instead)
+//
+// The program's operations on a generated household, today pinned to its last day: the main window's
+// creation and first showing, the summary's totals and detail charts, the income panel's lists, the
+// bank panel, the records window, today's reminders and the two saves. The benchmarks named Shell_...
+// time the bare sqlite3 shell running the same statements with literal values on the same file, so that
+// each figure can be set against the engine's own.
+#include "app/WorkArea.h"
+#include "app/mainForm.h"
+#include "bank/BankMoves.h"
+#include "bank/BankPanel.h"
+#include "bank/cunquxx.h"
+#include "bench/BenchSupport.h"
+#include "bench/HouseholdGenerator.h"
+#include "data/Database.h"
+#include "data/DateText.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
+#include "kit/DataGrid.h"
+#include "kit/Today.h"
+#include "ledger/EntryBook.h"
+#include "ledger/EntryPanel.h"
+#include "ledger/LedgerTotals.h"
+#include "ledger/SummaryPanel.h"
+#include "reminders/Reminders.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+QString sourceHousehold;
+
+// A copy of the generated household in a home folder of its own, so that the saves leave the cached
+// file as it was.
+struct Home {
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tamberlo-bench-XXXXXX")};
+    QString folder;
+    QString databaseFile;
+
+    Home() {
+        folder = dir.path();
+        QDir(folder).mkpath(QStringLiteral("database"));
+        databaseFile = folder + QStringLiteral("/database/lomu.mdb");
+        if (!QFile::copy(sourceHousehold, databaseFile))
+            qFatal("cannot copy %s", qPrintable(sourceHousehold));
+        QFile::setPermissions(databaseFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+};
+
+Home& home() {
+    static Home h;
+    return h;
+}
+
+// Logs in as 001 whenever the login window shows, and notes the moment it goes away.
+class LoginDriver final : public QObject {
+  public:
+    QElapsedTimer closed;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched->objectName() != QStringLiteral("Form2") || !watched->isWidgetType())
+            return false;
+        auto* login = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show) {
+            QTimer::singleShot(0, login, [login] {
+                login->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("001"));
+                login->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("123"));
+                login->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->click();
+            });
+        } else if (event->type() == QEvent::Hide) {
+            closed.start();
+        }
+        return false;
+    }
+};
+
+LoginDriver& loginDriver() {
+    static LoginDriver* driver = [] {
+        auto* d = new LoginDriver;
+        qApp->installEventFilter(d);
+        return d;
+    }();
+    return *driver;
+}
+
+// Shows a created main window and waits for its first-showing steps; gives the milliseconds from the
+// login window's close to the end of those steps.
+double showAndLogIn(TForm1& form) {
+    loginDriver();
+    QEventLoop loop;
+    QObject::connect(&form, &TForm1::firstShowingDone, &loop, &QEventLoop::quit);
+    double afterLogin = -1;
+    QObject::connect(&form, &TForm1::firstShowingDone, &loop,
+                     [&afterLogin] { afterLogin = double(loginDriver().closed.nsecsElapsed()) / 1e6; });
+    form.show();
+    loop.exec();
+    return afterLogin;
+}
+
+// The logged-in main window the panel benchmarks share; closed before the application ends.
+std::unique_ptr<TForm1> sharedMainWindow;
+
+TForm1& mainWindow() {
+    if (!sharedMainWindow) {
+        sharedMainWindow = std::make_unique<TForm1>(home().folder);
+        showAndLogIn(*sharedMainWindow);
+    }
+    return *sharedMainWindow;
+}
+
+template <typename T>
+T* panelOf() {
+    T* panel = mainWindow().findChild<T*>();
+    if (!panel)
+        qFatal("panel missing");
+    return panel;
+}
+
+EntryPanel* incomePanel() {
+    for (EntryPanel* p : mainWindow().findChildren<EntryPanel*>()) {
+        if (p->config().type == EntryType::Income)
+            return p;
+    }
+    qFatal("income panel missing");
+}
+
+void bringToFront(int sideButton) {
+    mainWindow().findChild<WorkArea*>()->sideButtons()[sideButton]->click();
+    QCoreApplication::processEvents();
+}
+
+QDate today() {
+    return kGeneratedToday;
+}
+
+struct Period {
+    QDate first;
+    QDate last;
+};
+
+Period period(int which) {
+    switch (which) {
+        case 0:
+            return {today(), today()};
+        case 1:
+            return {QDate(today().year(), today().month(), 1), today()};
+        case 2:
+            return {QDate(today().year(), 1, 1), today()};
+        default:
+            return {QDate(1990, 1, 1), today()};
+    }
+}
+
+const char* const kPeriodNames[] = {"today", "month", "year", "all"};
+
+void namePeriod(benchmark::State& state) {
+    state.SetLabel(kPeriodNames[state.range(0)]);
+}
+
+// A fixed statement with its parameters written as literals, as a user would type it into the shell.
+QByteArray literal(const char* statement, const std::map<QString, QByteArray>& values) {
+    QByteArray text(statement);
+    std::vector<std::pair<QString, QByteArray>> ordered(values.begin(), values.end());
+    // Longer names first, so that no name is replaced inside another.
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    for (const auto& [name, value] : ordered)
+        text.replace(name.toUtf8(), value);
+    return text + ";\n";
+}
+
+QByteArray dateLiteral(const QDate& d) {
+    return SqlText(ShortDate(d));
+}
+
+QByteArray totalsStatement(const Period& p) {
+    return literal(Sql::kPeriodTotals, {{QStringLiteral(":qishi"), dateLiteral(p.first)},
+                                        {QStringLiteral(":jishu"), dateLiteral(p.last)}});
+}
+
+QByteArray detailStatements(const Period& p) {
+    QByteArray both;
+    for (const char* type : {Codes::kIncome, Codes::kExpense}) {
+        both += literal(Sql::kDetailTotals, {{QStringLiteral(":qishi"), dateLiteral(p.first)},
+                                             {QStringLiteral(":jishu"), dateLiteral(p.last)},
+                                             {QStringLiteral(":mxlx"), SqlText(QString::fromLatin1(type))}});
+    }
+    return both;
+}
+
+// Times the shell on the statements, repeating them about as often as fills 0.4 s at the given
+// estimate of one run.
+// Times the shell on the statements, taking turns with the program's own run of them (`ours`) so that
+// both see the same load: five rounds, the median of each side. Short statements are repeated about as
+// often as fills 0.4 s and timed from outside; from 20 ms up the shell's own timer is exact enough. The
+// benchmark's time is the shell's; the counter ours_ms the program's, taken in the same rounds.
+void timeShell(benchmark::State& state, const QByteArray& statements, double estimate, int statementsPerRun,
+               const std::function<void()>& ours) {
+    constexpr int kRounds = 5;
+    const bool timedInside = estimate >= 0.02;
+    const int repeats = std::clamp(int(0.4 / std::max(estimate, 1e-6)), 3, 2000);
+    const int oursRepeats = std::clamp(int(0.2 / std::max(estimate, 1e-6)), 1, 2000);
+    QList<double> shell;
+    QList<double> program;
+    for (auto _ : state) {
+        for (int r = 0; r < kRounds; ++r) {
+            QElapsedTimer timer;
+            timer.start();
+            for (int i = 0; i < oursRepeats; ++i)
+                ours();
+            program.append(double(timer.nsecsElapsed()) / 1e9 / oursRepeats);
+            const double seconds =
+                timedInside ? ShellTimedSecondsPerRun(home().databaseFile, statements, statementsPerRun, 3)
+                            : ShellSecondsPerRun(home().databaseFile, {}, statements, repeats, 1);
+            if (seconds < 0) {
+                state.SkipWithError("sqlite3 failed");
+                return;
+            }
+            shell.append(seconds);
+        }
+    }
+    std::sort(shell.begin(), shell.end());
+    std::sort(program.begin(), program.end());
+    state.SetIterationTime(shell[shell.size() / 2]);
+    state.counters["ours_ms"] = program[program.size() / 2] * 1e3;
+    state.counters["repeats"] = timedInside ? 3 : repeats;
+}
+
+template <typename F>
+double estimateSeconds(F&& run) {
+    run();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 3; ++i)
+        run();
+    return double(timer.nsecsElapsed()) / 3e9;
+}
+
+// --- the main window -------------------------------------------------------------------------------
+
+void BM_MainWindowCreated(benchmark::State& state) {
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        auto form = std::make_unique<TForm1>(home().folder);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_FirstShowingAfterLogin(benchmark::State& state) {
+    for (auto _ : state) {
+        auto form = std::make_unique<TForm1>(home().folder);
+        state.SetIterationTime(showAndLogIn(*form) / 1e3);
+    }
+}
+
+// --- the summary ------------------------------------------------------------------------------------
+
+void setSummaryPeriod(const Period& p) {
+    auto* summary = panelOf<SummaryPanel>();
+    summary->findChild<QLabel*>(QStringLiteral("Label2"))->setText(ShortDate(p.first));
+    summary->findChild<QLabel*>(QStringLiteral("Label3"))->setText(ShortDate(p.last));
+}
+
+void BM_ComputePeriodTotals(benchmark::State& state) {
+    namePeriod(state);
+    bringToFront(0);
+    setSummaryPeriod(period(int(state.range(0))));
+    auto* summary = panelOf<SummaryPanel>();
+    for (auto _ : state)
+        summary->ComputePeriodTotals();
+}
+
+void BM_TotalsQuery(benchmark::State& state) {
+    namePeriod(state);
+    const Period p = period(int(state.range(0)));
+    QSqlDatabase db = mainWindow().household().database.connection();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TotalsOfPeriod(db, p.first, p.last).isOk());
+}
+
+void BM_Shell_Totals(benchmark::State& state) {
+    namePeriod(state);
+    const Period p = period(int(state.range(0)));
+    QSqlDatabase db = mainWindow().household().database.connection();
+    const auto ours = [&] { (void)TotalsOfPeriod(db, p.first, p.last); };
+    timeShell(state, totalsStatement(p), estimateSeconds(ours), 1, ours);
+}
+
+void BM_DetailCharts(benchmark::State& state) {
+    namePeriod(state);
+    bringToFront(0);
+    setSummaryPeriod(period(int(state.range(0))));
+    auto* summary = panelOf<SummaryPanel>();
+    auto* income = summary->findChild<QToolButton*>(QStringLiteral("SpeedButton7"));
+    auto* expense = summary->findChild<QToolButton*>(QStringLiteral("SpeedButton8"));
+    for (auto _ : state) {
+        income->click();
+        expense->click();
+    }
+}
+
+void BM_DetailQueries(benchmark::State& state) {
+    namePeriod(state);
+    const Period p = period(int(state.range(0)));
+    QSqlDatabase db = mainWindow().household().database.connection();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            DetailTotalsOfPeriod(db, p.first, p.last, QString::fromLatin1(Codes::kIncome)).isOk());
+        benchmark::DoNotOptimize(
+            DetailTotalsOfPeriod(db, p.first, p.last, QString::fromLatin1(Codes::kExpense)).isOk());
+    }
+}
+
+void BM_Shell_DetailCharts(benchmark::State& state) {
+    namePeriod(state);
+    const Period p = period(int(state.range(0)));
+    QSqlDatabase db = mainWindow().household().database.connection();
+    const auto ours = [&] {
+        (void)DetailTotalsOfPeriod(db, p.first, p.last, QString::fromLatin1(Codes::kIncome));
+        (void)DetailTotalsOfPeriod(db, p.first, p.last, QString::fromLatin1(Codes::kExpense));
+    };
+    timeShell(state, detailStatements(p), estimateSeconds(ours), 2, ours);
+}
+
+// --- the income panel -------------------------------------------------------------------------------
+
+void BM_LoadTodayIncome(benchmark::State& state) {
+    bringToFront(1);
+    EntryPanel* income = incomePanel();
+    for (auto _ : state)
+        income->LoadToday();
+}
+
+// 全部: from today's list to the first screen of all incomes painted.
+void BM_IncomeAllFirstScreen(benchmark::State& state) {
+    bringToFront(1);
+    EntryPanel* income = incomePanel();
+    auto* todayChoice = income->findChild<QRadioButton*>(QStringLiteral("RadioButton13"));
+    auto* allChoice = income->findChild<QRadioButton*>(QStringLiteral("RadioButton14"));
+    auto* grid = income->findChild<DataGrid*>(QStringLiteral("DBGridEh1"));
+    todayChoice->click();
+    QCoreApplication::processEvents();
+    const double heapBefore = HeapInUseMiB();
+    const double residentBefore = ResidentMiB();
+    allChoice->click();
+    grid->viewport()->repaint();
+    const double added = HeapInUseMiB() - heapBefore;
+    const double residentAdded = ResidentMiB() - residentBefore;
+    for (auto _ : state) {
+        state.PauseTiming();
+        todayChoice->click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        allChoice->click();
+        grid->viewport()->repaint();
+    }
+    state.counters["added_MiB"] = added;
+    state.counters["resident_added_MiB"] = residentAdded;
+    state.counters["rows_fetched"] = grid->model()->rowCount();
+    todayChoice->click();
+}
+
+// --- the bank panel, the records window, the reminders ----------------------------------------------
+
+void BM_RefreshBankPanel(benchmark::State& state) {
+    bringToFront(3);
+    auto* bank = panelOf<BankPanel>();
+    for (auto _ : state)
+        bank->RefreshBankPanel();
+}
+
+void BM_OpenRecordsWindow(benchmark::State& state) {
+    Household& household = mainWindow().household();
+    for (auto _ : state) {
+        auto form = std::make_unique<TForm5>(household, &mainWindow());
+        form->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void BM_ShowTodayReminders(benchmark::State& state) {
+    QSqlDatabase db = mainWindow().household().database.connection();
+    auto& prompt = static_cast<QuietPrompt&>(Prompt::current());
+    const int boxesBefore = prompt.boxes();
+    for (auto _ : state)
+        ShowTodayReminders(db);
+    state.counters["boxes"] = prompt.boxes() - boxesBefore;
+    state.counters["due"] = prompt.lastText().count(kStarLine) - 1;
+}
+
+// --- the saves --------------------------------------------------------------------------------------
+
+const QString kRegistrar = QStringLiteral("爸爸");
+const QString kBank = QStringLiteral("工商银行");
+
+QByteArray pragmas() {
+    return QByteArrayLiteral("PRAGMA journal_mode = WAL;\nPRAGMA synchronous = FULL;\n");
+}
+
+// The disk's flush dominates a save and varies with whatever else writes to the disk, so the program's
+// saves and the shell's take turns: rounds of a batch each, the median of the rounds on either side.
+// The benchmark's time is the program's save; the counter shell_ms the shell's.
+void saveVersusShell(benchmark::State& state, const std::function<bool()>& save,
+                     const QByteArray& statements) {
+    constexpr int kBatch = 40;
+    constexpr int kRounds = 5;
+    QList<double> ours;
+    QList<double> shell;
+    for (auto _ : state) {
+        for (int r = 0; r < kRounds; ++r) {
+            QElapsedTimer timer;
+            timer.start();
+            for (int i = 0; i < kBatch; ++i) {
+                if (!save()) {
+                    state.SkipWithError("save failed");
+                    return;
+                }
+            }
+            ours.append(double(timer.nsecsElapsed()) / 1e9 / kBatch);
+            const double s = ShellSecondsPerRun(home().databaseFile, pragmas(), statements, kBatch, 1);
+            if (s < 0) {
+                state.SkipWithError("sqlite3 failed");
+                return;
+            }
+            shell.append(s);
+        }
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(shell.begin(), shell.end());
+    state.SetIterationTime(ours[ours.size() / 2]);
+    state.counters["shell_ms"] = shell[shell.size() / 2] * 1e3;
+}
+
+void BM_SaveEntry(benchmark::State& state) {
+    Household& household = mainWindow().household();
+    EntryBook book(household.database, household.homeSafe, EntryType::Income);
+    const EntryText entry{QStringLiteral("工资"), Money::fromUnits(100'0000), ShortDate(today()), kRegistrar,
+                          QString()};
+    const QByteArray safe = SqlText(QString::fromUtf8(Codes::kHomeSafe));
+    const QByteArray statements =
+        "BEGIN;\n" +
+        literal(Sql::kWriteBalance,
+                {{QStringLiteral(":jingestr"), "123450000"}, {QStringLiteral(":jtbxg"), safe}}) +
+        literal(Sql::kInsertEntry,
+                {{QStringLiteral(":leixing"), SqlText(QString::fromLatin1(Codes::kIncome))},
+                 {QStringLiteral(":mingxi"), SqlText(QStringLiteral("工资"))},
+                 {QStringLiteral(":feiyong"), "1000000"},
+                 {QStringLiteral(":shururiqi"), dateLiteral(today())},
+                 {QStringLiteral(":dengjiren"), SqlText(kRegistrar)},
+                 {QStringLiteral(":beizhu"), "''"}}) +
+        "COMMIT;\n";
+    saveVersusShell(
+        state, [&] { return book.save(std::nullopt, entry, Money()).isOk(); }, statements);
+}
+
+void BM_SaveDeposit(benchmark::State& state) {
+    Household& household = mainWindow().household();
+    // Enough cash at home for every deposit below.
+    EntryBook book(household.database, household.homeSafe, EntryType::Income);
+    (void)book.save(
+        std::nullopt,
+        {QStringLiteral("奖金"), Money::fromUnits(1'000'000'0000), ShortDate(today()), kRegistrar, {}},
+        Money());
+    const MoveRequest request{MoveKind::Deposit, kBank, QStringLiteral("1"), kRegistrar, today()};
+    const QByteArray bank = SqlText(kBank);
+    const QByteArray statements =
+        "BEGIN;\n" +
+        literal(Sql::kWriteBalance,
+                {{QStringLiteral(":jingestr"), "123450000"},
+                 {QStringLiteral(":jtbxg"), SqlText(QString::fromUtf8(Codes::kHomeSafe))}}) +
+        literal(Sql::kReadBalance, {{QStringLiteral(":jtbxg"), bank}}) +
+        literal(Sql::kWriteBalance,
+                {{QStringLiteral(":jingestr"), "543210000"}, {QStringLiteral(":jtbxg"), bank}}) +
+        literal(Sql::kInsertTransaction,
+                {{QStringLiteral(":mingcheng"), bank},
+                 {QStringLiteral(":jine"), "10000"},
+                 {QStringLiteral(":leixing"), SqlText(QString::fromLatin1(Codes::kDeposit))},
+                 {QStringLiteral(":riqi"), dateLiteral(today())},
+                 {QStringLiteral(":caozuoren"), SqlText(kRegistrar)}}) +
+        "COMMIT;\n";
+    saveVersusShell(
+        state,
+        [&] {
+            return PerformMove(household.database, household.homeSafe, request).kind ==
+                   MoveOutcome::Kind::Done;
+        },
+        statements);
+}
+
+void periods(benchmark::internal::Benchmark* b) {
+    for (int i = 0; i < 4; ++i)
+        b->Arg(i);
+}
+
+constexpr auto kMs = benchmark::kMillisecond;
+
+BENCHMARK(BM_MainWindowCreated)->Unit(kMs)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_FirstShowingAfterLogin)->Unit(kMs)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_ComputePeriodTotals)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TotalsQuery)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Shell_Totals)->Unit(kMs)->Apply(periods)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_DetailCharts)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DetailQueries)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Shell_DetailCharts)->Unit(kMs)->Apply(periods)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_LoadTodayIncome)->Unit(kMs);
+BENCHMARK(BM_IncomeAllFirstScreen)->Unit(kMs);
+BENCHMARK(BM_RefreshBankPanel)->Unit(kMs);
+BENCHMARK(BM_OpenRecordsWindow)->Unit(kMs)->Iterations(3);
+BENCHMARK(BM_ShowTodayReminders)->Unit(kMs);
+BENCHMARK(BM_SaveEntry)->Unit(kMs)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_SaveDeposit)->Unit(kMs)->UseManualTime()->Iterations(1);
+
+// Pictures of the main window with the summary's expense chart of this year and with the bank panel,
+// to look at the charts drawn on a large household.
+void saveScreenshots(const QString& prefix) {
+    TForm1& form = mainWindow();
+    bringToFront(0);
+    setSummaryPeriod(period(2));
+    panelOf<SummaryPanel>()->findChild<QToolButton*>(QStringLiteral("SpeedButton8"))->click();
+    QCoreApplication::processEvents();
+    form.grab().save(prefix + QStringLiteral("-summary.png"));
+    bringToFront(3);
+    form.grab().save(prefix + QStringLiteral("-bank.png"));
+    auto records = std::make_unique<TForm5>(form.household(), &form);
+    records->show();
+    QCoreApplication::processEvents();
+    records->grab().save(prefix + QStringLiteral("-records.png"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Our own options are taken out before Google Benchmark reads the rest.
+    std::vector<char*> rest;
+    QString screenshots;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--household=", 12) == 0)
+            sourceHousehold = QString::fromLocal8Bit(argv[i] + 12);
+        else if (std::strncmp(argv[i], "--screenshots=", 14) == 0)
+            screenshots = QString::fromLocal8Bit(argv[i] + 14);
+        else
+            rest.push_back(argv[i]);
+    }
+    int restCount = int(rest.size());
+    if (sourceHousehold.isEmpty()) {
+        std::fprintf(stderr, "usage: tamberlo_bench --household=<file> [benchmark options]\n");
+        return 2;
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(restCount, rest.data());
+    PinToday(kGeneratedToday);
+    QuietPrompt prompt;
+    if (!screenshots.isEmpty()) {
+        saveScreenshots(screenshots);
+    } else {
+        benchmark::Initialize(&restCount, rest.data());
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    sharedMainWindow.reset();
+    return 0;
+}
