@@ -113,7 +113,8 @@ TEST(Upgrade, AFailedUpgradeLeavesTheOldFileWhole) {
     TempHome home;
     // A column the new index needs is missing, so the upgrade fails half way.
     writeFirstVersionFile(home.databasePath(),
-                          {QStringLiteral("ALTER TABLE shouzhibiao DROP COLUMN mingxi")});
+                          {QStringLiteral("DROP INDEX shouzhibiao_leixing_riqi_mingxi_feiyong"),
+                           QStringLiteral("ALTER TABLE shouzhibiao DROP COLUMN mingxi")});
     {
         Database db;
         const Status opened = db.open(home.databasePath());
