@@ -59,7 +59,8 @@ void BarChart::setBars(const QList<Bar>& bars) {
     }
     const double top = niceCeiling(high * 1.15);
     bottom_ = low < 0 ? -niceCeiling(-low * 1.15) : 0;
-    top_ = top > 0 ? top : 1;
+    // An empty or all-zero chart still gets a readable scale.
+    top_ = top > 0 ? top : (bottom_ < 0 ? 0 : 100);
     update();
 }
 
@@ -87,8 +88,20 @@ void BarChart::paintEvent(QPaintEvent*) {
         tickTexts.append(QString::number(bottom_ + (top_ - bottom_) * t / kTicks, 'f', 0));
         tickWidth = std::max(tickWidth, fm.horizontalAdvance(tickTexts.last()));
     }
-    const QRectF plot(tickWidth + 16, titleHeight + fm.height() / 2, width() - tickWidth - 32,
-                      height() - titleHeight - fm.height() / 2 - fm.height() - 14);
+    // When the marks are wider than a bar's share of the width, marks and labels stand upright, with room
+    // reserved above the bars and under the axis, so that many bars do not print over each other.
+    int widestMark = 0;
+    int widestLabel = 0;
+    for (qsizetype i = 0; i < bars_.size(); ++i) {
+        widestMark = std::max(widestMark, fm.horizontalAdvance(marks_[i]));
+        widestLabel = std::max(widestLabel, fm.horizontalAdvance(bars_[i].label));
+    }
+    const double fullWidth = width() - tickWidth - 32;
+    const bool upright = !bars_.isEmpty() && widestMark + 4 > fullWidth / double(bars_.size());
+    const int labelRoom = upright ? std::min(widestLabel, 80) + 6 : fm.height();
+    const int markRoom = upright ? widestMark + 4 : 0;
+    const QRectF plot(tickWidth + 16, titleHeight + fm.height() / 2 + markRoom, fullWidth,
+                      height() - titleHeight - fm.height() / 2 - markRoom - labelRoom - 14);
     if (plot.width() <= 0 || plot.height() <= 0)
         return;
     const auto yOf = [&](double v) {
@@ -124,11 +137,29 @@ void BarChart::paintEvent(QPaintEvent*) {
         p.drawRect(bar);
 
         p.setPen(QColor(0x30, 0x30, 0x30));
+        const int markWidth = fm.horizontalAdvance(marks_[i]);
+        if (upright) {
+            // Rotated a quarter turn, text runs upwards from the anchor point.
+            const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, labelRoom - 6);
+            const int labelWidth = fm.horizontalAdvance(label);
+            p.save();
+            p.translate(centre + fm.ascent() / 2.0 - fm.descent(), plot.bottom() + 4 + labelWidth);
+            p.rotate(-90);
+            p.drawText(QPointF(0, 0), label);
+            p.restore();
+            p.setPen(QColor(0x20, 0x20, 0x20));
+            p.save();
+            const double anchor = v >= 0 ? bar.top() - 2 : bar.bottom() + 2 + markWidth;
+            p.translate(centre + fm.ascent() / 2.0 - fm.descent(), anchor);
+            p.rotate(-90);
+            p.drawText(QPointF(0, 0), marks_[i]);
+            p.restore();
+            continue;
+        }
         const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, int(slot));
         p.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, fm.height()),
                    Qt::AlignHCenter | Qt::AlignTop, label);
         p.setPen(QColor(0x20, 0x20, 0x20));
-        const int markWidth = fm.horizontalAdvance(marks_[i]);
         const double markTop = v >= 0 ? bar.top() - fm.height() - 2 : bar.bottom() + 2;
         p.drawText(QRectF(centre - markWidth / 2.0 - 1, markTop, markWidth + 2, fm.height()), Qt::AlignCenter,
                    marks_[i]);
