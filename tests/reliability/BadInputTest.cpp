@@ -1,3 +1,4 @@
+#include "AwkwardTexts.h"
 #include "bank/BankPanel.h"
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
@@ -16,18 +17,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 
-#include <ostream>
-
-// Failure messages show the text, shortened, instead of its bytes.
-void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.left(60).toStdString() << (text.size() > 60 ? "…" : "") << "\" (" << text.size()
-        << " characters)";
-}
-
 namespace {
-
-// A line box holds at most this many characters; a longer paste is cut there, before anything reads it.
-constexpr int kLineBoxLimit = 32767;
 
 template <typename T>
 T* child(const QObject* parent, const char* name) {
@@ -38,17 +28,6 @@ T* child(const QObject* parent, const char* name) {
 
 void click(const QObject* parent, const char* name) {
     QTest::mouseClick(child<QToolButton>(parent, name), Qt::LeftButton);
-}
-
-// Texts that have broken programs before: each must come back exactly as typed.
-QStringList awkwardTexts() {
-    return {QStringLiteral("   "),
-            QString(100000, QLatin1Char('x')),
-            QStringLiteral("tab\there\x01\x1b[31m\x7f"),
-            QStringLiteral("😀 𠀀 𪚥 — émoji"),
-            QStringLiteral("O'Brien \"quoted\" 100% _x_ \\"),
-            QStringLiteral("'); DROP TABLE shouzhibiao; --"),
-            QStringLiteral(":mingxi ? %s %n {0}")};
 }
 
 // The income panel over a household with ￥500.00 at home.
