@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/OpenReads.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
 
@@ -36,6 +37,21 @@ Status createPrivateFile(const QString& path) {
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return Status::ok();
+}
+
+// Starts a write transaction; the error is invalid when it started.
+QSqlError beginImmediate(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return {};
+    return query.lastError();
+}
+
+// SQLITE_BUSY and its extended codes (a stale read's BUSY_SNAPSHOT among them).
+bool isBusy(const QSqlError& error) {
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && (code & 0xFF) == 5;
 }
 
 }  // namespace
@@ -154,9 +170,14 @@ Status Database::transaction(const std::function<Status()>& work) {
     if (!db.isOpen())
         return Status::failure(QStringLiteral("数据库未打开"));
     // The write lock is taken at the start: a transaction that read first and then wanted to write
-    // would fail at once, without waiting, when another program wrote in between.
-    if (Status s = Exec(db, QStringLiteral("BEGIN IMMEDIATE")); !s)
-        return s;
+    // would fail at once, without waiting, when another program wrote in between. A list still reading
+    // lazily holds such a read open: when that makes the start fail, the lists' reads are finished and
+    // the start is tried once more, now waiting for the lock as usual.
+    QSqlError busy = beginImmediate(db);
+    if (busy.isValid() && isBusy(busy) && OpenReads::finishAll())
+        busy = beginImmediate(db);
+    if (busy.isValid())
+        return Status::failure(busy.text());
     Status result = work();
     if (result)
         result = Exec(db, QStringLiteral("COMMIT"));

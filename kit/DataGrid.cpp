@@ -1,6 +1,7 @@
 #include "kit/DataGrid.h"
 
 #include "data/Money.h"
+#include "data/OpenReads.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -131,6 +132,8 @@ void DataGrid::setColumns(const QList<Column>& columns) {
 
 void DataGrid::setSourceModel(QSqlQueryModel* model) {
     source_ = model;
+    // A list left part-read must not keep the program from saving.
+    OpenReads::track(model);
     view_->reset(model);
     for (int i = 0; i < columns_.size(); ++i)
         setColumnWidth(i, columns_[i].width);
