@@ -2,28 +2,10 @@
 #include "app/mainForm.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
+#include "kit/StartupProbe.h"
 #include "resources/icon/AppIcon.h"
 
 #include <QApplication>
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-class StartupProbe final : public QObject {
-  public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("Form2")) {
-            std::fputs("login-shown\n", stdout);
-            std::fflush(stdout);
-            std::_Exit(0);
-        }
-        return false;
-    }
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -39,7 +21,7 @@ int main(int argc, char* argv[]) {
     Prompt::install(&prompt);
 
     // For the start-up benchmark: say when the login window is on screen, then end.
-    StartupProbe probe;
+    StartupProbe probe(QStringLiteral("Form2"));
     if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN"))
         app.installEventFilter(&probe);
 

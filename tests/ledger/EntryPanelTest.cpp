@@ -1,6 +1,7 @@
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
 #include "ledger/EntryPanel.h"
+#include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -28,9 +29,7 @@ class EntryPanelTest : public ::testing::Test {
     }
     template <typename T>
     T* find(const char* name) {
-        T* w = panel->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return child<T>(panel.get(), name);
     }
     void click(const char* name) { QTest::mouseClick(find<QToolButton>(name), Qt::LeftButton); }
     QString buttons(std::initializer_list<const char*> names) {

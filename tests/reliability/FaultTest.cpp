@@ -1,6 +1,7 @@
 #include "bank/BankMoves.h"
 #include "data/HomeSafe.h"
 #include "ledger/EntryPanel.h"
+#include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -41,9 +42,7 @@ class FaultTest : public ::testing::Test {
     }
     template <typename T>
     T* find(const char* name) {
-        T* w = panel->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return child<T>(panel.get(), name);
     }
     // 添加, the detail, amount and remarks typed, 保存.
     void addIncome(const QString& amount, const QString& remarks = QString()) {
