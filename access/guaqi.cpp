@@ -1,7 +1,7 @@
 #include "access/guaqi.h"
 
-#include "access/CurrentUser.h"
-#include "app/Household.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "kit/Prompt.h"
 
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "access/qxgl.h"
 
-#include "access/CurrentUser.h"
+#include "household/CurrentUser.h"
 #include "access/PermissionString.h"
-#include "app/Household.h"
-#include "app/IniFile.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "data/Database.h"
 #include "kit/Prompt.h"
 

@@ -1,8 +1,8 @@
 #include "access/xgmm.h"
 
-#include "access/CurrentUser.h"
+#include "household/CurrentUser.h"
 #include "access/UserRows.h"
-#include "app/Household.h"
+#include "household/Household.h"
 #include "data/Database.h"
 #include "kit/Prompt.h"
 

@@ -1,7 +1,7 @@
 #include "app/FunctionPanels.h"
 
-#include "app/FunctionPanel.h"
-#include "app/Household.h"
+#include "household/FunctionPanel.h"
+#include "household/Household.h"
 #include "bank/BankPanel.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"

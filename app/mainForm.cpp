@@ -2,8 +2,8 @@
 
 #include "access/PermissionString.h"
 #include "access/denglu.h"
-#include "app/Folders.h"
-#include "app/FunctionPanel.h"
+#include "household/Folders.h"
+#include "household/FunctionPanel.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "bank/BankPanel.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "access/CurrentUser.h"
+#include "household/CurrentUser.h"
 #include "app/FunctionPanels.h"
-#include "app/Household.h"
-#include "app/IniFile.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 

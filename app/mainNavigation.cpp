@@ -3,7 +3,7 @@
 #include "access/guaqi.h"
 #include "access/qxgl.h"
 #include "access/xgmm.h"
-#include "app/FunctionPanel.h"
+#include "household/FunctionPanel.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"

@@ -1,7 +1,7 @@
 #include "bank/BankPanel.h"
 
-#include "access/CurrentUser.h"
-#include "app/Household.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "bank/BankPlaces.h"
 #include "bank/cunquxx.h"
 #include "bank/yinhang.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FunctionPanel.h"
+#include "household/FunctionPanel.h"
 #include "bank/BankMoves.h"
 
 class BarChart;

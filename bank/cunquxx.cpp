@@ -1,6 +1,6 @@
 #include "bank/cunquxx.h"
 
-#include "app/Household.h"
+#include "household/Household.h"
 #include "bank/BankRecords.h"
 #include "data/Database.h"
 #include "kit/Prompt.h"

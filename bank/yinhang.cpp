@@ -1,6 +1,6 @@
 #include "bank/yinhang.h"
 
-#include "app/Household.h"
+#include "household/Household.h"
 #include "bank/BankMoves.h"
 #include "bank/BankPlaces.h"
 #include "data/Database.h"

@@ -1,6 +1,6 @@
 #include "kopira/KopiraWindow.h"
 
-#include "app/Folders.h"
+#include "household/Folders.h"
 #include "kit/Prompt.h"
 #include "kopira/KopiraStore.h"
 

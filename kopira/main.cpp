@@ -1,4 +1,4 @@
-#include "app/Folders.h"
+#include "household/Folders.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kopira/KopiraWindow.h"

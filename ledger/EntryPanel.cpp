@@ -1,7 +1,7 @@
 #include "ledger/EntryPanel.h"
 
-#include "access/CurrentUser.h"
-#include "app/Household.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "kit/DataGrid.h"

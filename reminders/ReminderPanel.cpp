@@ -1,6 +1,6 @@
 #include "reminders/ReminderPanel.h"
 
-#include "app/Household.h"
+#include "household/Household.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "data/Statements.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FunctionPanel.h"
+#include "household/FunctionPanel.h"
 
 class DataGrid;
 class QDateEdit;

@@ -1,6 +1,6 @@
 #include "tools/Launchers.h"
 
-#include "app/Folders.h"
+#include "household/Folders.h"
 
 #include <QDir>
 #include <QFileInfo>

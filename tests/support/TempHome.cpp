@@ -1,6 +1,6 @@
 #include "support/TempHome.h"
 
-#include "app/Folders.h"
+#include "household/Folders.h"
 #include "kit/Today.h"
 
 #include <QDir>

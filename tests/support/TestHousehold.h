@@ -1,8 +1,8 @@
 #pragma once
 
-#include "access/CurrentUser.h"
-#include "app/Household.h"
-#include "app/IniFile.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "support/TempHome.h"

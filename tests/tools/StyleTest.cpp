@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "household/IniFile.h"
 #include "app/MenuLayout.h"
 #include "app/mainForm.h"
 #include "kit/StyleEngine.h"

@@ -1,4 +1,4 @@
-#include "app/Folders.h"
+#include "household/Folders.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>

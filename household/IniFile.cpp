@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "household/IniFile.h"
 
 #include <QDir>
 #include <QFile>

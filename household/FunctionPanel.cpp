@@ -1,4 +1,4 @@
-#include "app/FunctionPanel.h"
+#include "household/FunctionPanel.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
