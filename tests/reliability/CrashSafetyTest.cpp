@@ -1,3 +1,4 @@
+#include "Books.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
@@ -19,51 +20,6 @@ namespace {
 
 constexpr qint64 kUnits = Money::kUnitsPerYuan;
 
-qint64 scalar(Database& db, const QString& sql) {
-    QSqlQuery q(db.connection());
-    EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
-    EXPECT_TRUE(q.next()) << sql.toStdString();
-    return q.value(0).toLongLong();
-}
-
-// The balances the rows say each place must hold, from the opening balances.
-QMap<QString, qint64> expectedBalances(Database& db, const QMap<QString, qint64>& opening) {
-    QMap<QString, qint64> expected = opening;
-    const QString safe = QString::fromUtf8(Codes::kHomeSafe);
-    expected[safe] +=
-        scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='shouru'"));
-    expected[safe] -=
-        scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='zhichu'"));
-    QSqlQuery moves(db.connection());
-    EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine from yinghanbiao")));
-    while (moves.next()) {
-        const qint64 amount = moves.value(2).toLongLong();
-        const bool deposit = moves.value(1).toString() == QLatin1String(Codes::kDeposit);
-        expected[moves.value(0).toString()] += deposit ? amount : -amount;
-        expected[safe] += deposit ? -amount : amount;
-    }
-    return expected;
-}
-
-QMap<QString, qint64> storedBalances(Database& db) {
-    QMap<QString, qint64> stored;
-    QSqlQuery q(db.connection());
-    EXPECT_TRUE(q.exec(QStringLiteral("select mingcheng, jine from zhangwubiao")));
-    while (q.next()) {
-        EXPECT_FALSE(q.value(1).isNull()) << q.value(0).toString().toStdString();
-        stored[q.value(0).toString()] = q.value(1).toLongLong();
-    }
-    return stored;
-}
-
-// Readable in a failure message.
-std::map<std::string, qint64> printable(const QMap<QString, qint64>& balances) {
-    std::map<std::string, qint64> out;
-    for (auto it = balances.begin(); it != balances.end(); ++it)
-        out[it.key().toStdString()] = it.value();
-    return out;
-}
-
 int killCount() {
     bool ok = false;
     const int fromEnvironment = qEnvironmentVariableIntValue("TAMBERLO_CRASH_KILLS", &ok);
@@ -84,13 +40,7 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
     {
         Database db;
         ASSERT_TRUE(db.open(home.databasePath()).isOk());
-        for (auto it = opening.begin(); it != opening.end(); ++it) {
-            QSqlQuery q(db.connection());
-            q.prepare(QStringLiteral("insert or ignore into zhangwubiao (mingcheng) values (:n)"));
-            q.bindValue(QStringLiteral(":n"), it.key());
-            ASSERT_TRUE(q.exec());
-            ASSERT_TRUE(WriteBalance(db.connection(), it.key(), Money::fromUnits(it.value())).isOk());
-        }
+        Books::Open(db, opening);
     }
 
     std::mt19937 random(20070115);
@@ -116,26 +66,25 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
         Database db;
         const Status reopened = db.open(home.databasePath());
         ASSERT_TRUE(reopened.isOk()) << "run " << run << ": " << reopened.error().toStdString();
-        QSqlQuery check(db.connection());
-        ASSERT_TRUE(check.exec(QStringLiteral("PRAGMA integrity_check")));
-        ASSERT_TRUE(check.next());
-        ASSERT_EQ(check.value(0).toString(), QStringLiteral("ok")) << "run " << run;
-        ASSERT_EQ(printable(storedBalances(db)), printable(expectedBalances(db, opening))) << "run " << run;
-        ASSERT_EQ(scalar(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
-                                            "shururiqi is null or leixing not in ('shouru','zhichu')")),
-                  0);
+        ASSERT_EQ(Books::IntegrityCheck(db), QStringLiteral("ok")) << "run " << run;
+        ASSERT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, opening)))
+            << "run " << run;
+        ASSERT_EQ(
+            Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
+                                             "shururiqi is null or leixing not in ('shouru','zhichu')")),
+            0);
     }
 
     Database db;
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
     // The runs did real work: entries of both kinds, edits and moves both ways are in the file.
     EXPECT_GT(killedWhileWorking, kills / 2);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
               kills / 4);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
               kills / 4);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
               kills / 8);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
               kills / 8);
 }

@@ -1,6 +1,8 @@
 // A stand-in for the program that only moves money: it opens the household given on the command line
 // and runs a long random sequence of entry saves, edits and deletions, deposits and withdrawals through
 // the same calls the panels make, until it is killed. Each start says "ready" once the database is open.
+// Given a number of operations, it instead waits for a line on its input after "ready" (so that two
+// copies start together), runs that many and ends, saying how many were stored ("stored N of M").
 #include "bank/BankMoves.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
@@ -11,6 +13,7 @@
 #include <QDate>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QThread>
 
 #include <cstdio>
 #include <optional>
@@ -62,8 +65,8 @@ EntryText randomEntry(std::mt19937_64& random, Money amount) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <database> <seed>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <database> <seed> [operations]\n", argv[0]);
         return 2;
     }
     Database database;
@@ -79,30 +82,48 @@ int main(int argc, char** argv) {
     EntryBook income(database, homeSafe, EntryType::Income);
     EntryBook expense(database, homeSafe, EntryType::Expense);
     std::mt19937_64 random(std::stoull(argv[2]));
+    const long long operations = argc == 4 ? std::stoll(argv[3]) : -1;
     std::puts("ready");
     std::fflush(stdout);
+    if (operations >= 0) {
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 1;
+    }
 
-    for (;;) {
+    long long stored = 0;
+    for (long long done = 0; operations < 0 || done < operations; ++done) {
+        // Two copies run side by side: a short pause between operations, as a user makes, lets the
+        // other copy's waiting save through instead of starving it.
+        if (operations >= 0)
+            QThread::usleep(static_cast<unsigned long>(random() % 4000));
         const unsigned choice = static_cast<unsigned>(random() % 100);
         EntryBook& book = random() % 2 ? income : expense;
         if (choice < 25) {
-            income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money());
+            stored +=
+                income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money()).isOk();
         } else if (choice < 45) {
-            expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money());
+            stored +=
+                expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money()).isOk();
         } else if (choice < 60) {
-            if (const auto row = pickRow(database, book.type(), random))
-                book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount);
+            if (const auto row = pickRow(database, book.type(), random)) {
+                stored +=
+                    book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount).isOk();
+            }
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book.type(), random))
-                book.remove(row->id, row->amount);
+                stored += book.remove(row->id, row->amount).isOk();
         } else {
             MoveRequest request;
             request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;
             request.bank = kBanks[static_cast<int>(random() % kBanks.size())];
             request.amountText = randomAmount(random, 3000).toPlainText();
-            request.operatorName = QStringLiteral("管理员");
+            // The operator names the copy, so that a test can see the copies take turns.
+            request.operatorName = QStringLiteral("管理员%1").arg(QString::fromLatin1(argv[2]));
             request.day = QDate(2007, 1, 15);
-            PerformMove(database, homeSafe, request);
+            stored += PerformMove(database, homeSafe, request).kind == MoveOutcome::Kind::Done;
         }
     }
+    std::printf("stored %lld of %lld\n", stored, operations);
+    return 0;
 }
