@@ -254,30 +254,4 @@ TEST_F(EntryPanelTest, DetailChoicesAreTheDistinctDetailsOfTheType) {
     EXPECT_EQ(items, QStringList({"午饭", "房租"}));
 }
 
-TEST_F(EntryPanelTest, AddChangeAndDeleteAskTheGateForThePanelsRightEachTime) {
-    addEntry("zhichu", "午饭", "45.5", "2007-01-15");
-    open(EntryPanelConfig::expense());
-    th.refuse = QStringList({QStringLiteral("支出管理")});
-    for (const char* action : {"SpeedButton17", "SpeedButton20", "SpeedButton22"}) {
-        click(action);
-        EXPECT_EQ(panel->state(), EntryPanel::State::Browsing) << action;
-    }
-    EXPECT_EQ(th.gateAsked, QStringList({"支出管理", "支出管理", "支出管理"}));
-    EXPECT_TRUE(prompt.boxes().isEmpty());  // the gate shows its own refusal
-    EXPECT_EQ(rows(), 1);
-
-    // The right given back: the same buttons act again, and the income panel asks for its own.
-    th.refuse.clear();
-    click("SpeedButton20");
-    EXPECT_EQ(panel->state(), EntryPanel::State::Editing);
-    EXPECT_TRUE(panel->hasPendingEdit());
-    panel->discardPendingEdit();
-    EXPECT_EQ(panel->state(), EntryPanel::State::Browsing);
-    open(EntryPanelConfig::income());
-    th.gateAsked.clear();
-    click("SpeedButton10");
-    EXPECT_EQ(th.gateAsked, QStringList({"收入管理"}));
-    EXPECT_EQ(panel->state(), EntryPanel::State::Adding);
-}
-
 }  // namespace
