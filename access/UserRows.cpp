@@ -8,10 +8,31 @@
 
 namespace {
 
-UserSave failed(const QSqlQuery& query, QString* error) {
+constexpr int kManagerRight = 2;  // 用户权限管理
+
+template <typename Outcome>
+Outcome failed(const QString& text, QString* error) {
     if (error)
-        *error = query.lastError().text();
-    return UserSave::Failed;
+        *error = text;
+    return Outcome::Failed;
+}
+
+UserSave failed(const QSqlQuery& query, QString* error) {
+    return failed<UserSave>(query.lastError().text(), error);
+}
+
+// The number of other rows than :id that a statement with one more bound value counts.
+Result<qint64> countOthers(QSqlDatabase db, const char* sql, const QString& name, const QString& value,
+                           qint64 id) {
+    QSqlQuery query(db);
+    query.prepare(QString::fromUtf8(sql));
+    query.bindValue(name, value);
+    query.bindValue(QStringLiteral(":id"), id);
+    if (!query.exec() || !query.next())
+        return Result<qint64>::failure(query.lastError().text());
+    const qint64 count = query.value(0).toLongLong();
+    query.finish();
+    return count;
 }
 
 }  // namespace
@@ -40,16 +61,25 @@ UserSave SaveUser(QSqlDatabase db, UserRow& row, QString* error) {
     if (row.userId.isEmpty() || row.name.isEmpty() || row.password.isEmpty())
         return UserSave::Incomplete;
 
-    QSqlQuery named(db);
-    named.prepare(QString::fromUtf8(Sql::kOtherUsersNamed));
-    named.bindValue(QStringLiteral(":xingming"), row.name);
-    named.bindValue(QStringLiteral(":id"), row.id);
-    if (!named.exec() || !named.next())
-        return failed(named, error);
-    const bool taken = named.value(0).toLongLong() > 0;
-    named.finish();
-    if (taken)
+    const Result<qint64> named =
+        countOthers(db, Sql::kOtherUsersNamed, QStringLiteral(":xingming"), row.name, row.id);
+    if (!named)
+        return failed<UserSave>(named.error(), error);
+    if (named.value() > 0)
         return UserSave::DuplicateName;
+    const Result<qint64> sameId =
+        countOthers(db, Sql::kOtherUsersWithId, QStringLiteral(":yonghuID"), row.userId, row.id);
+    if (!sameId)
+        return failed<UserSave>(sameId.error(), error);
+    if (sameId.value() > 0)
+        return UserSave::DuplicateId;
+    if (row.id != 0 && !IsUserManager(row.rights)) {
+        const Result<QList<UserRow>> rows = LoadUsers(db);
+        if (!rows)
+            return failed<UserSave>(rows.error(), error);
+        if (IsLastManager(rows.value(), row.id))
+            return UserSave::LastManager;
+    }
 
     QSqlQuery write(db);
     write.prepare(QString::fromUtf8(row.id == 0 ? Sql::kAddUser : Sql::kUpdateUser));
@@ -66,21 +96,42 @@ UserSave SaveUser(QSqlDatabase db, UserRow& row, QString* error) {
     return UserSave::Saved;
 }
 
-Status DeleteUser(QSqlDatabase db, qint64 id) {
+bool IsUserManager(const QString& rights) {
+    return rights.size() > kManagerRight && rights.at(kManagerRight) == QLatin1Char('1');
+}
+
+bool IsLastManager(const QList<UserRow>& rows, qint64 id) {
+    bool holds = false;
+    for (const UserRow& row : rows) {
+        if (!IsUserManager(row.rights))
+            continue;
+        if (row.id != id)
+            return false;
+        holds = true;
+    }
+    return holds;
+}
+
+UserDelete DeleteUser(QSqlDatabase db, qint64 id, QString* error) {
+    const Result<QList<UserRow>> rows = LoadUsers(db);
+    if (!rows)
+        return failed<UserDelete>(rows.error(), error);
+    if (IsLastManager(rows.value(), id))
+        return UserDelete::LastManager;
     QSqlQuery query(db);
     query.prepare(QString::fromUtf8(Sql::kDeleteUser));
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
-    return Status::ok();
+        return failed<UserDelete>(query.lastError().text(), error);
+    return UserDelete::Deleted;
 }
 
-Status ChangePassword(QSqlDatabase db, const QString& name, const QString& newPassword) {
+Result<int> ChangePassword(QSqlDatabase db, const QString& name, const QString& newPassword) {
     QSqlQuery query(db);
     query.prepare(QString::fromUtf8(Sql::kChangePassword));
     query.bindValue(QStringLiteral(":mmia"), newPassword);
     query.bindValue(QStringLiteral(":yhmm"), name);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
-    return Status::ok();
+        return Result<int>::failure(query.lastError().text());
+    return query.numRowsAffected();
 }

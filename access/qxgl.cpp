@@ -24,6 +24,15 @@ const QString kIncomplete = QStringLiteral("注意:数据输入不完整！请�
 const QString kSaved = QStringLiteral("保存完成！");
 const QString kDeleteQuestion = QStringLiteral("确信要删除该信息吗？");
 const QString kDuplicateName = QStringLiteral("该用户名已存在,请使用其他用户名！");
+const QString kDuplicateId = QStringLiteral("该用户ID已存在,请使用其他用户ID！");
+const QString kLastManagerKept =
+    QStringLiteral("该用户是唯一拥有“用户权限管理”权限的用户,不能取消此权限！请先将此权限授予其他用户。");
+const QString kLastManagerDeleted =
+    QStringLiteral("该用户是唯一拥有“用户权限管理”权限的用户,不能删除！请先将此权限授予其他用户。");
+
+void refuse(const QString& text) {
+    Prompt::current().show(Captions::kNotice, text, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+}
 
 QToolButton* button(const char* name, const QString& text, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -229,20 +238,33 @@ void TForm7::SpeedButton4Click() {
 
     UserRow row{state_ == State::Edit ? rows_[current_].id : 0, userId_->text(), name_->text(),
                 password_->text(), rights_->text()};
+    // The checks and the write in one transaction, so that another copy cannot slip a twin in between.
     QString error;
-    switch (SaveUser(household_.database.connection(), row, &error)) {
+    UserSave saved = UserSave::Failed;
+    const Status done = household_.database.transaction([&] {
+        saved = SaveUser(household_.database.connection(), row, &error);
+        return saved == UserSave::Saved ? Status::ok() : Status::failure(error);
+    });
+    if (saved == UserSave::Saved && !done)
+        saved = UserSave::Failed;  // the commit failed: nothing is stored
+    switch (saved) {
         case UserSave::Saved:
             break;
         case UserSave::Incomplete:
-            Prompt::current().show(Captions::kNotice, kIncomplete, Prompt::Buttons::Ok,
-                                   Prompt::Icon::Warning);
+            refuse(kIncomplete);
             return;
         case UserSave::DuplicateName:
-            Prompt::current().show(Captions::kNotice, kDuplicateName, Prompt::Buttons::Ok,
-                                   Prompt::Icon::Warning);
+            refuse(kDuplicateName);
+            return;
+        case UserSave::DuplicateId:
+            refuse(kDuplicateId);
+            userId_->setFocus();
+            return;
+        case UserSave::LastManager:
+            refuse(kLastManagerKept);
             return;
         case UserSave::Failed:
-            ReportError(error);
+            ReportError(done.error());
             return;
     }
     state_ = State::Browse;
@@ -263,13 +285,28 @@ void TForm7::SpeedButton4Click() {
 void TForm7::SpeedButton5Click() {
     if (state_ != State::Browse || current_ < 0 || current_ >= rows_.size())
         return;
+    // Refused before the question; the deletion checks again against the stored rows.
+    if (IsLastManager(rows_, rows_[current_].id)) {
+        refuse(kLastManagerDeleted);
+        return;
+    }
     if (Prompt::current().show(Captions::kNotice, kDeleteQuestion, Prompt::Buttons::OkCancel,
                                Prompt::Icon::Question) != Prompt::Answer::Ok) {
         return;
     }
     const int row = current_;
-    if (const Status deleted = DeleteUser(household_.database.connection(), rows_[row].id); !deleted) {
-        ReportError(deleted.error());
+    QString error;
+    UserDelete deleted = UserDelete::Failed;
+    const Status done = household_.database.transaction([&] {
+        deleted = DeleteUser(household_.database.connection(), rows_[row].id, &error);
+        return deleted == UserDelete::Deleted ? Status::ok() : Status::failure(error);
+    });
+    if (deleted == UserDelete::LastManager) {
+        refuse(kLastManagerDeleted);
+        return;
+    }
+    if (!done) {
+        ReportError(done.error());
         return;
     }
     // The row after the deleted one becomes current, or the one before when it was the last.
@@ -300,6 +337,26 @@ void TForm7::SpeedButton7Click() {
 }
 
 void TForm7::SpeedButton1Click() {
-    // A row still being added or changed is abandoned.
     reject();
+}
+
+void TForm7::reject() {
+    // 离开关闭, Esc and the close box: a row not saved yet is saved or dropped as the user answers; on
+    // 取消 or a refused save the window stays open on the row.
+    if (!SettlePendingEdit(*this))
+        return;
+    QDialog::reject();
+}
+
+bool TForm7::hasPendingEdit() const {
+    return state_ != State::Browse;
+}
+
+bool TForm7::savePendingEdit() {
+    SpeedButton4Click();
+    return !hasPendingEdit();
+}
+
+void TForm7::discardPendingEdit() {
+    SpeedButton6Click();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "access/UserRows.h"
+#include "household/PendingEdit.h"
 
 #include <QDialog>
 #include <QList>
@@ -14,8 +15,9 @@ struct Household;
 // The user permission window: the list of users, the ID, name and password of the current one, its
 // seven rights as ticks, and the buttons that add, change, save, delete and cancel. While a row is
 // being added or changed the list, 增加 and 删除 are locked, so a row is stored only by 保存 and its
-// checks; while browsing the boxes are read-only.
-class TForm7 : public QDialog {
+// checks; while browsing the boxes are read-only. Leaving while a row is added or changed asks whether
+// to save it first.
+class TForm7 : public QDialog, public PendingEdit {
     Q_OBJECT
   public:
     enum class State { Browse, Insert, Edit };
@@ -23,6 +25,13 @@ class TForm7 : public QDialog {
     explicit TForm7(Household& household, QWidget* parent = nullptr);
 
     State state() const { return state_; }
+
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;     // 保存项目
+    void discardPendingEdit() override;  // 取消当前操作
+
+  protected:
+    void reject() override;
 
   private:
     void FormCreate();

@@ -94,9 +94,18 @@ void TForm17::BitBtn1Click() {
         }
     }
     const QString newPassword = newPassword_->text();
-    if (const Status changed = ChangePassword(database.connection(), household_.user.name, newPassword);
-        !changed) {
+    const Result<int> changed = ChangePassword(database.connection(), household_.user.name, newPassword);
+    if (!changed) {
         ReportError(changed.error());
+        return;
+    }
+    if (changed.value() == 0) {
+        // The row was renamed or deleted in the user window since the login: nothing was changed.
+        Prompt::current().show(
+            Captions::kNotice,
+            QStringLiteral("找不到用户名为“%1”的用户（可能已被改名或删除），密码没有修改！请重新登录后再试。")
+                .arg(household_.user.name),
+            Prompt::Buttons::Ok, Prompt::Icon::Critical);
         return;
     }
     // The password held since the login follows the stored one, so the lock and a second change in

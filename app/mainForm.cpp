@@ -199,7 +199,11 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // Every change was written when it was made: the close is always granted.
+    // A row still being added or edited is saved or dropped as the user answers; 取消 keeps the window.
+    if (!settlePendingEdits()) {
+        event->ignore();
+        return;
+    }
     if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
         bank->setFooterTotalShown(false);
     QMainWindow::closeEvent(event);

@@ -93,6 +93,9 @@ class TForm1 : public QMainWindow {
 
     // Runs the login window modally; false when the user left it by its exit button.
     bool runLogin();
+    // Before a row being added or edited on a panel would be dropped (another panel, a change of user,
+    // the end): asks whether to save it. False when the user stays on the row.
+    bool settlePendingEdits();
 
     void buildToolBar();
     void buildWorkArea();

@@ -4,6 +4,7 @@
 #include "access/qxgl.h"
 #include "access/xgmm.h"
 #include "household/FunctionPanel.h"
+#include "household/PendingEdit.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
@@ -91,9 +92,24 @@ bool TForm1::PermissionGate(const QString& text) {
     return true;
 }
 
+bool TForm1::settlePendingEdits() {
+    for (QWidget* panel : workArea_->panels()) {
+        if (auto* pending = dynamic_cast<PendingEdit*>(panel); pending && !SettlePendingEdit(*pending))
+            return false;
+    }
+    return true;
+}
+
 void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText) {
     if (!gateText.isEmpty() && !PermissionGate(gateText))
         return;
+    if (!settlePendingEdits()) {
+        // The user stays on the row: the side button of the panel in front shows pressed again.
+        const qsizetype front = workArea_->panels().indexOf(workArea_->frontPanel());
+        if (front >= 0 && front < workArea_->sideButtons().size())
+            workArea_->sideButtons()[front]->setChecked(true);
+        return;
+    }
     workArea_->moveHighlightTo(sideButton);
     workArea_->bringToFront(panel);
     panel->broughtToFront();
@@ -122,6 +138,8 @@ void TForm1::SpeedButton6Click() {
 }
 
 void TForm1::SpeedButton19Click() {
+    if (!settlePendingEdits())
+        return;
     QToolButton* button = workArea_->sideButtons()[0];
     workArea_->moveHighlightTo(button);
     workArea_->bringToFront(panels_.summary);
@@ -134,12 +152,17 @@ void TForm1::N41Click() {
 }
 
 void TForm1::N8Click() {
+    // A row on its way in is settled first, so that it is neither lost nor left to the next user.
+    if (!settlePendingEdits())
+        return;
     // The previous user stays until a new login succeeds; the exit button ends the program.
     if (!runLogin())
         Q_EMIT terminateRequested();
 }
 
 void TForm1::SpeedButton1Click() {
+    if (!settlePendingEdits())
+        return;
     if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
         bank->setFooterTotalShown(false);
     Q_EMIT terminateRequested();
@@ -177,6 +200,8 @@ void TForm1::N16Click() {
                                QStringLiteral("备份数据时，主程序需要关闭，现在确信要备份数据？"),
                                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
+    if (!settlePendingEdits())
+        return;
     // The program ends and the backup tool starts once the database is released.
     Q_EMIT terminateRequested();
     StartKopiraAtExit(household_.programFolder);
@@ -187,6 +212,8 @@ void TForm1::N17Click() {
         return;
     if (Prompt::current().show(Captions::kNotice, QStringLiteral("恢复数据时系统将关闭，确信要进行恢复？"),
                                Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok)
+        return;
+    if (!settlePendingEdits())
         return;
     Q_EMIT terminateRequested();
     StartKopiraAtExit(household_.programFolder);

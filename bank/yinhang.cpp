@@ -253,9 +253,24 @@ void TForm4::SpeedButton5Click() {
 }
 
 void TForm4::reject() {
-    // Leaving discards a row that was not saved.
-    SpeedButton6Click();
+    // 离开, Esc and the close box: a row not saved yet is saved or dropped as the user answers; on 取消
+    // or a refused save the window stays open on the row.
+    if (!SettlePendingEdit(*this))
+        return;
     QDialog::reject();
+}
+
+bool TForm4::hasPendingEdit() const {
+    return state_ == State::Edit || state_ == State::Insert;
+}
+
+bool TForm4::savePendingEdit() {
+    SpeedButton3Click();
+    return !hasPendingEdit();
+}
+
+void TForm4::discardPendingEdit() {
+    SpeedButton6Click();
 }
 
 void ShowBankInformation(Household& household) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "household/PendingEdit.h"
+
 #include <QDialog>
 
 class DataGrid;
@@ -11,8 +13,9 @@ struct BankDetails;
 
 // The bank information window "银行信息数据维护": the list of money places with user name, account
 // number and password, and the adding, changing and deleting of banks. The home safe cannot be deleted
-// and keeps its name. Balances are neither shown nor changed here.
-class TForm4 : public QDialog {
+// and keeps its name. Balances are neither shown nor changed here. Leaving while a row is added or
+// changed asks whether to save it first.
+class TForm4 : public QDialog, public PendingEdit {
     Q_OBJECT
   public:
     enum class State { Closed, Browse, Edit, Insert };
@@ -20,6 +23,10 @@ class TForm4 : public QDialog {
     explicit TForm4(Household& household, QWidget* parent = nullptr);
 
     State state() const { return state_; }
+
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;     // 保存
+    void discardPendingEdit() override;  // 取消
 
   protected:
     void reject() override;

@@ -28,6 +28,7 @@ Prompt::Answer QuietPrompt::show(const QString&, const QString& text, Buttons bu
         case Buttons::YesNo:
             return Answer::No;
         case Buttons::OkCancel:
+        case Buttons::YesNoCancel:
             return Answer::Cancel;
     }
     return Answer::Cancel;

@@ -118,6 +118,9 @@ inline constexpr char kUpdateUser[] =
 inline constexpr char kDeleteUser[] = "delete from quanxiangbiao where id=:id";
 inline constexpr char kOtherUsersNamed[] =
     "select count(*) from quanxiangbiao where xingming=:xingming and id<>:id";
+// The number of other users (:id) that log in with an ID (:yonghuID), compared as the login compares it.
+inline constexpr char kOtherUsersWithId[] =
+    "select count(*) from quanxiangbiao where yonghuID=:yonghuID and id<>:id";
 
 }  // namespace Sql
 

@@ -39,6 +39,12 @@ Prompt::Answer MessageBoxPrompt::show(const QString& caption, const QString& tex
             box.addButton(QMessageBox::Ok)->setText(QStringLiteral("确定"));
             box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
             break;
+        case Buttons::YesNoCancel:
+            box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是"));
+            box.addButton(QMessageBox::No)->setText(QStringLiteral("否"));
+            box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+            box.setDefaultButton(QMessageBox::Yes);
+            break;
     }
     switch (box.exec()) {
         case QMessageBox::Yes:

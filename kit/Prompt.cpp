@@ -6,7 +6,16 @@ namespace {
 class SilentPrompt final : public Prompt {
   public:
     Answer show(const QString&, const QString&, Buttons buttons, Icon) override {
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        switch (buttons) {
+            case Buttons::YesNo:
+                return Answer::Yes;
+            case Buttons::YesNoCancel:
+                return Answer::Cancel;
+            case Buttons::Ok:
+            case Buttons::OkCancel:
+                break;
+        }
+        return Answer::Ok;
     }
 };
 

@@ -6,7 +6,7 @@
 // dialog, a test installs one that records each box and answers from a script.
 class Prompt {
   public:
-    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Buttons { Ok, YesNo, OkCancel, YesNoCancel };
     enum class Icon { None, Information, Warning, Critical, Question };
     enum class Answer { Ok, Cancel, Yes, No };
 
@@ -14,7 +14,8 @@ class Prompt {
     virtual Answer show(const QString& caption, const QString& text, Buttons buttons, Icon icon) = 0;
 
     // The installed prompt. The caller keeps ownership; installing nullptr restores the one in force at
-    // start (which answers Ok, Yes or Cancel without showing anything until a real one is installed).
+    // start (which answers Ok, Yes or Cancel without showing anything until a real one is installed; a
+    // question with Cancel is answered Cancel, so nothing happens).
     static Prompt& current();
     static void install(Prompt* prompt);
 };

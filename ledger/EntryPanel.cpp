@@ -36,6 +36,11 @@ QString name(const char* latin1) {
     return QString::fromLatin1(latin1);
 }
 
+// The right that adding, changing and deleting entries of a type needs, as for bringing its panel up.
+QString rightNeeded(EntryType type) {
+    return type == EntryType::Income ? QStringLiteral("收入管理") : QStringLiteral("支出管理");
+}
+
 QLabel* formLabel(const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setStyleSheet(QStringLiteral("color: navy;"));
@@ -352,7 +357,7 @@ void EntryPanel::stateChange() {
 }
 
 void EntryPanel::addClick() {
-    if (state_ != State::Browsing)
+    if (state_ != State::Browsing || !household_.permissionGate(rightNeeded(config_.type)))
         return;
     state_ = State::Adding;
     editingId_.reset();
@@ -366,7 +371,7 @@ void EntryPanel::addClick() {
 }
 
 void EntryPanel::editClick() {
-    if (state_ != State::Browsing || !hasRows())
+    if (state_ != State::Browsing || !household_.permissionGate(rightNeeded(config_.type)) || !hasRows())
         return;
     const std::optional<qint64> id = currentId();
     if (!id)
@@ -419,7 +424,7 @@ void EntryPanel::saveClick() {
 }
 
 void EntryPanel::deleteClick() {
-    if (state_ != State::Browsing || !hasRows())
+    if (state_ != State::Browsing || !household_.permissionGate(rightNeeded(config_.type)) || !hasRows())
         return;
     const std::optional<qint64> id = currentId();
     if (!id)
@@ -469,4 +474,17 @@ void EntryPanel::allClick(bool checked) {
         return;
     kept_.clear();
     reload(ListFilter::All);
+}
+
+bool EntryPanel::hasPendingEdit() const {
+    return state_ == State::Adding || state_ == State::Editing;
+}
+
+bool EntryPanel::savePendingEdit() {
+    saveClick();
+    return !hasPendingEdit();
+}
+
+void EntryPanel::discardPendingEdit() {
+    cancelClick();
 }

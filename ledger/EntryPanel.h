@@ -1,6 +1,7 @@
 #pragma once
 
 #include "household/FunctionPanel.h"
+#include "household/PendingEdit.h"
 #include "data/Money.h"
 #include "ledger/EntryBook.h"
 
@@ -55,8 +56,9 @@ struct EntryPanelConfig {
 // The income panel and the expense panel: a list of entries of one type (today's or all) beside an entry
 // form bound to the list's current row, with 添加 修改 保存 删除 取消. Saving and deleting move the home
 // safe. While a row is being added or edited the list, 添加 and 删除 are locked; while browsing the boxes
-// are read-only, so that every change goes through the checks of 保存.
-class EntryPanel : public FunctionPanel {
+// are read-only, so that every change goes through the checks of 保存. 添加, 修改 and 删除 ask the
+// permission gate for the panel's right each time, as the user may have changed since the panel came up.
+class EntryPanel : public FunctionPanel, public PendingEdit {
     Q_OBJECT
   public:
     enum class State { Closed, Browsing, Adding, Editing };
@@ -78,6 +80,11 @@ class EntryPanel : public FunctionPanel {
     // IncomeAmountBeforeEdit / ExpenseAmountBeforeEdit.
     Money amountBeforeEdit() const { return amountBeforeEdit_; }
     const EntryPanelConfig& config() const { return config_; }
+
+    // A row being added or edited; saved through 保存, dropped through 取消.
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;
+    void discardPendingEdit() override;
 
   private:
     void buildForm();

@@ -150,6 +150,7 @@ void ReminderPanel::SpeedButton34Click() {
         ReportError(added.error());
         return;
     }
+    savedContent_ = reminder.content;
     openTable();
     grid_->setCurrentRow(model_->rowCount() - 1);
 }
@@ -171,4 +172,18 @@ void ReminderPanel::SpeedButton32Click() {
     }
     openTable();
     grid_->setCurrentRow(qMin(row, model_->rowCount() - 1));
+}
+
+bool ReminderPanel::hasPendingEdit() const {
+    const QString typed = content_->toPlainText();
+    return !typed.isEmpty() && typed != savedContent_;
+}
+
+bool ReminderPanel::savePendingEdit() {
+    SpeedButton34Click();
+    return !hasPendingEdit();
+}
+
+void ReminderPanel::discardPendingEdit() {
+    content_->clear();
 }

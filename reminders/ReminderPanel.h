@@ -1,6 +1,9 @@
 #pragma once
 
 #include "household/FunctionPanel.h"
+#include "household/PendingEdit.h"
+
+#include <QString>
 
 class DataGrid;
 class QDateEdit;
@@ -12,8 +15,8 @@ class QToolButton;
 struct Household;
 
 // The reminder panel Panel6: the date, range and content of a new event, 保存提醒 and 删除提醒, and
-// the grid of every event in the table's own order.
-class ReminderPanel : public FunctionPanel {
+// the grid of every event in the table's own order. A content typed and not saved yet is pending.
+class ReminderPanel : public FunctionPanel, public PendingEdit {
     Q_OBJECT
   public:
     explicit ReminderPanel(Household& household, QWidget* parent = nullptr);
@@ -23,6 +26,10 @@ class ReminderPanel : public FunctionPanel {
 
     void SpeedButton34Click();  // 保存提醒
     void SpeedButton32Click();  // 删除提醒
+
+    bool hasPendingEdit() const override;
+    bool savePendingEdit() override;     // 保存提醒
+    void discardPendingEdit() override;  // empties the content box
 
   private:
     void setRange(const QString& range);
@@ -38,4 +45,5 @@ class ReminderPanel : public FunctionPanel {
     QToolButton* save_;        // SpeedButton34
     QToolButton* remove_;      // SpeedButton32
     QSqlQueryModel* model_;    // the rows of tixing
+    QString savedContent_;     // the content as last saved: the box keeps it after 保存提醒
 };

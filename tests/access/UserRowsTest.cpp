@@ -49,11 +49,62 @@ TEST(UserRows, ThePasswordChangeReachesEveryRowOfThatNameAndNoOther) {
     h.exec("insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values ('009','管理员','old','0')");
     h.exec(
         "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values ('010','管理员 ','keep','0')");
-    ASSERT_TRUE(ChangePassword(h.database.connection(), "管理员", "N3w").isOk());
+    EXPECT_EQ(ChangePassword(h.database.connection(), "管理员", "N3w").value(), 2);
     EXPECT_EQ(users(h), QStringList({"001|管理员|N3w|1111111", "009|管理员|N3w|0", "010|管理员 |keep|0"}));
+    EXPECT_EQ(ChangePassword(h.database.connection(), "无此人", "x").value(), 0);
 
-    ASSERT_TRUE(DeleteUser(h.database.connection(), LoadUsers(h.database.connection())->at(1).id).isOk());
+    ASSERT_EQ(DeleteUser(h.database.connection(), LoadUsers(h.database.connection())->at(1).id),
+              UserDelete::Deleted);
     EXPECT_EQ(users(h).size(), 2);
+}
+
+TEST(UserRows, ASecondUserWithAnIdThatLogsInAlreadyIsRefusedLetterCaseAside) {
+    TestHousehold h;
+    QSqlDatabase db = h.database.connection();
+    UserRow kid{0, "Kid", "小明", "p", "0001100"};
+    ASSERT_EQ(SaveUser(db, kid), UserSave::Saved);
+    for (const char* id : {"Kid", "kid", "KID", "001"}) {
+        UserRow twin{0, id, "小红", "q", "0001100"};
+        EXPECT_EQ(SaveUser(db, twin), UserSave::DuplicateId) << id;
+    }
+    UserRow changed = kid;
+    changed.userId = "001";
+    EXPECT_EQ(SaveUser(db, changed), UserSave::DuplicateId);
+    changed.userId = "KID";  // its own ID in another case is no duplicate
+    EXPECT_EQ(SaveUser(db, changed), UserSave::Saved);
+    UserRow other{0, "kid2", "小红", "q", "0"};
+    EXPECT_EQ(SaveUser(db, other), UserSave::Saved);
+    EXPECT_EQ(users(h).size(), 3);
+}
+
+TEST(UserRows, TheLastUserWhoManagesUsersKeepsTheRightAndIsNotDeleted) {
+    TestHousehold h;
+    QSqlDatabase db = h.database.connection();
+    UserRow admin = LoadUsers(db)->at(0);
+    UserRow helper{0, "002", "帮手", "p", "0010000"};
+    ASSERT_EQ(SaveUser(db, helper), UserSave::Saved);
+    EXPECT_TRUE(IsUserManager("0010000"));
+    EXPECT_FALSE(IsUserManager("11"));
+    EXPECT_FALSE(IsLastManager(LoadUsers(db).value(), admin.id));
+
+    // With a second manager the first may give the right up; then the second may not, nor be deleted.
+    admin.rights = "1101111";
+    ASSERT_EQ(SaveUser(db, admin), UserSave::Saved);
+    EXPECT_TRUE(IsLastManager(LoadUsers(db).value(), helper.id));
+    helper.rights = "0000000";
+    EXPECT_EQ(SaveUser(db, helper), UserSave::LastManager);
+    EXPECT_EQ(DeleteUser(db, helper.id), UserDelete::LastManager);
+    // Its other details still change, and the rows without the right go.
+    helper.rights = "0010001";
+    helper.password = "neu";
+    EXPECT_EQ(SaveUser(db, helper), UserSave::Saved);
+    EXPECT_EQ(DeleteUser(db, admin.id), UserDelete::Deleted);
+    EXPECT_EQ(users(h), QStringList({"002|帮手|neu|0010001"}));
+
+    h.exec("drop table quanxiangbiao");
+    QString error;
+    EXPECT_EQ(DeleteUser(db, helper.id, &error), UserDelete::Failed);
+    EXPECT_FALSE(error.isEmpty());
 }
 
 }  // namespace

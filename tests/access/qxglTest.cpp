@@ -165,7 +165,7 @@ TEST_F(UserWindow, ADuplicateNameIsRefusedAndTheRowStaysInEdit) {
     EXPECT_EQ(users()[2], QStringLiteral("003|李四|def|0000000"));
 }
 
-TEST_F(UserWindow, CancelAndLeaveAbandonTheRow) {
+TEST_F(UserWindow, CancelAbandonsTheRow) {
     open();
     select(1);
     click("SpeedButton3");
@@ -176,14 +176,96 @@ TEST_F(UserWindow, CancelAndLeaveAbandonTheRow) {
     EXPECT_EQ(text("DBEdit2"), QStringLiteral("张三"));
     EXPECT_EQ(ticks(), QStringLiteral("1010100"));
 
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+TEST_F(UserWindow, LeavingWithARowNotSavedAsksWhetherToSaveIt) {
+    open();
     click("SpeedButton10");
     type("DBEdit1", "009");
     type("DBEdit2", "赵六");
+    // 取消: the window stays on the row, as typed.
+    click("SpeedButton1");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("当前记录尚未保存，是否保存？"));
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNoCancel);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->state(), TForm7::State::Insert);
+    EXPECT_EQ(text("DBEdit2"), QStringLiteral("赵六"));
+
+    // 是 with the password missing: the check's message, and the window stays (the close box too).
+    prompt.answerNext(Prompt::Answer::Yes);
+    window->close();
+    EXPECT_EQ(prompt.texts().mid(1),
+              QStringList({"当前记录尚未保存，是否保存？", "注意:数据输入不完整！请核查！"}));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(users().size(), 3);
+
+    // 是 once it is complete: stored through 保存, then closed.
     type("DBEdit3", "x");
+    prompt.answerNext(Prompt::Answer::Yes);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(users().size(), 4);
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("保存完成！"));
+
+    // 否 drops the row and closes; browsing leaves without a question.
+    open();
+    click("SpeedButton3");
+    type("DBEdit2", "改名");
+    prompt.clear();
+    prompt.answerNext(Prompt::Answer::No);
     click("SpeedButton1");
     EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(users()[0], QStringLiteral("001|管理员|123|1111111"));
+    open();
+    click("SpeedButton1");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(prompt.boxes().size(), 1);
+}
+
+TEST_F(UserWindow, TheLastUserManagerIsNeitherDeletedNorStrippedAndIdsStayUnique) {
+    const QString lastManagerDeleted =
+        QStringLiteral("该用户是唯一拥有“用户权限管理”权限的用户,不能删除！请先将此权限授予其他用户。");
+    const QString lastManagerKept =
+        QStringLiteral("该用户是唯一拥有“用户权限管理”权限的用户,不能取消此权限！请先将此权限授予其他用户。");
+    h.exec("update quanxiangbiao set quangxian='1000100' where yonghuID='002'");  // 张三 no longer manages
+    open();
+    // 001 is the only manager: refused before the question, nothing deleted.
+    click("SpeedButton5");
+    EXPECT_EQ(prompt.texts(), QStringList({lastManagerDeleted}));
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
     EXPECT_EQ(users().size(), 3);
-    EXPECT_TRUE(prompt.boxes().isEmpty());
+    // Nor does a save take the right away; the row stays in edit.
+    click("SpeedButton3");
+    tick(2, false);
+    click("SpeedButton4");
+    EXPECT_EQ(prompt.texts().last(), lastManagerKept);
+    EXPECT_EQ(window->state(), TForm7::State::Edit);
+    EXPECT_EQ(users()[0], QStringLiteral("001|管理员|123|1111111"));
+    click("SpeedButton6");
+
+    // A second user with the ID 001 in another case could never log in: refused like a twin name.
+    click("SpeedButton10");
+    type("DBEdit1", "001");
+    type("DBEdit2", "王五");
+    type("DBEdit3", "p");
+    click("SpeedButton4");
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("该用户ID已存在,请使用其他用户ID！"));
+    EXPECT_EQ(window->state(), TForm7::State::Insert);
+    EXPECT_EQ(users().size(), 3);
+
+    // Once 王五 manages users too, the first one may go.
+    type("DBEdit1", "005");
+    click("SpeedButton2");
+    click("SpeedButton4");
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("保存完成！"));
+    select(0);
+    prompt.answerNext(Prompt::Answer::Ok);
+    click("SpeedButton5");
+    EXPECT_EQ(users(), QStringList({"002|张三|abc|1000100", "003|李四|def|0000000", "005|王五|p|1111111"}));
 }
 
 TEST_F(UserWindow, DeleteAsksOkOrCancelAndMovesToTheNextRow) {
@@ -200,13 +282,15 @@ TEST_F(UserWindow, DeleteAsksOkOrCancelAndMovesToTheNextRow) {
     EXPECT_EQ(users(), QStringList({"001|管理员|123|1111111", "003|李四|def|0000000"}));
     EXPECT_EQ(text("DBEdit2"), QStringLiteral("李四"));
 
-    // The last rows too, the current user's own included; then only 增加 is left.
-    for (int i = 0; i < 2; ++i) {
-        prompt.answerNext(Prompt::Answer::Ok);
-        click("SpeedButton5");
-    }
-    EXPECT_TRUE(users().isEmpty());
-    EXPECT_EQ(enabledButtons(), QStringLiteral("10000"));
+    // 李四 goes too; the last user who manages users stays, refused before the question.
+    prompt.answerNext(Prompt::Answer::Ok);
+    click("SpeedButton5");
+    EXPECT_EQ(users(), QStringList({"001|管理员|123|1111111"}));
+    const qsizetype asked = prompt.boxes().size();
+    click("SpeedButton5");
+    EXPECT_EQ(prompt.boxes().size(), asked + 1);
+    EXPECT_NE(prompt.boxes().last().buttons, Prompt::Buttons::OkCancel);
+    EXPECT_EQ(users(), QStringList({"001|管理员|123|1111111"}));
 }
 
 }  // namespace

@@ -106,6 +106,27 @@ TEST_F(PasswordDialog, AnEmptyNewPasswordPassesAndCancelOrEscChangeNothing) {
     EXPECT_EQ(passwords(), QStringList({"", "", "123"}));
 }
 
+TEST_F(PasswordDialog, AUserRenamedOrDeletedMeanwhileIsToldSoAndKeepsThePasswordHeld) {
+    // Renamed in the user window since the login: no row carries the name any more.
+    h.exec("update quanxiangbiao set xingming='老管理员' where xingming='管理员'");
+    fill("123", "Neu", "Neu");
+    child<QPushButton>(&dialog, "BitBtn1")->click();
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("“管理员”"))) << prompt.texts()[0].toStdString();
+    EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("密码没有修改")));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(h.user.password, QStringLiteral("123"));
+    EXPECT_EQ(passwords(), QStringList({"123", "x", "123"}));
+
+    // Deleted altogether: the same.
+    h.exec("delete from quanxiangbiao where xingming='老管理员'");
+    child<QPushButton>(&dialog, "BitBtn1")->click();
+    EXPECT_EQ(prompt.boxes().size(), 2);
+    EXPECT_FALSE(prompt.texts().contains(QStringLiteral("密码修改完毕！")));
+    EXPECT_EQ(h.user.password, QStringLiteral("123"));
+}
+
 TEST_F(PasswordDialog, ADatabaseErrorIsReportedAndTheDialogStays) {
     h.exec("drop table quanxiangbiao");
     fill("123", "a", "a");

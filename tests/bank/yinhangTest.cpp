@@ -141,10 +141,45 @@ TEST_F(BankWindowTest, ADuplicateNameIsReportedAndTheRowStaysInEdit) {
     EXPECT_EQ(box(1)->text(), QStringLiteral("工商银行"));
     EXPECT_EQ(places(), 2);
 
-    // 离开 discards the unsaved row.
+    // 离开, answered 否, discards the unsaved row.
+    prompt.answerNext(Prompt::Answer::No);
     click("SpeedButton5");
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("当前记录尚未保存，是否保存？"));
     EXPECT_EQ(form->state(), TForm4::State::Browse);
     EXPECT_EQ(places(), 2);
+}
+
+TEST_F(BankWindowTest, LeavingWithARowNotSavedAsksAndKeepsTheWindowOnCancelOrARefusedSave) {
+    form->show();
+    grid->setCurrentRow(1);
+    click("SpeedButton2");
+    box(3)->setText(QStringLiteral("6222-new"));
+    click("SpeedButton5");  // 取消 by default
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
+    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("当前记录尚未保存，是否保存？"));
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNoCancel);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->state(), TForm4::State::Edit);
+    EXPECT_EQ(box(3)->text(), QStringLiteral("6222-new"));
+
+    // 是 with the name emptied: 保存's own message, the window stays on the row.
+    box(1)->clear();
+    prompt.answerNext(Prompt::Answer::Yes);
+    form->close();
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("必须输入银行名称！"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->state(), TForm4::State::Edit);
+
+    // 是 with the name back: stored, then closed.
+    box(1)->setText(QStringLiteral("工商银行"));
+    prompt.answerNext(Prompt::Answer::Yes);
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(
+        h.scalar(QStringLiteral("select zhanghao from zhangwubiao where mingcheng='工商银行'")).toString(),
+        QStringLiteral("6222-new"));
+    EXPECT_EQ(prompt.boxes().size(), 4);
 }
 
 }  // namespace

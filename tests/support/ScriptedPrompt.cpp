@@ -22,6 +22,7 @@ Prompt::Answer ScriptedPrompt::show(const QString& caption, const QString& text,
         case Buttons::YesNo:
             return Answer::No;
         case Buttons::OkCancel:
+        case Buttons::YesNoCancel:
             return Answer::Cancel;
     }
     return Answer::Ok;

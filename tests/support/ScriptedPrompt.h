@@ -8,7 +8,8 @@
 #include <functional>
 
 // A prompt for tests: records every box and answers from a queue. With the queue empty it gives the
-// safe answer: OK, No, or Cancel. Installed for its lifetime.
+// safe answer: OK, No, or Cancel (also for a
+// question with 是/否/取消). Installed for its lifetime.
 class ScriptedPrompt final : public Prompt {
   public:
     struct Box {
