@@ -64,11 +64,12 @@ CommandLineChoice ReadCommandLine(const QStringList& arguments) {
 
     CommandLineChoice choice;
     // Qt reads its options only as "-platform xcb", never "-platform=xcb": the program would start with
-    // the option silently unused.
+    // the option silently unused. (Only -qmljsdebugger=port:N is written with an equals sign.)
     for (const QString& argument : arguments.mid(1)) {
         const QString name =
             argument.section(QLatin1Char('='), 0, 0).remove(QRegularExpression(QStringLiteral("^--?")));
-        const bool qtOption = std::any_of(std::begin(kQtOptions), std::end(kQtOptions),
+        const bool qtOption = name != QLatin1String("qmljsdebugger") &&
+                              std::any_of(std::begin(kQtOptions), std::end(kQtOptions),
                                           [&](const QtOption& o) { return name == QLatin1String(o.name); });
         if (argument.startsWith(QLatin1Char('-')) && argument.contains(QLatin1Char('=')) && qtOption) {
             choice.action = CommandLineChoice::Action::Mistake;

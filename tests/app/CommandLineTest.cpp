@@ -21,6 +21,7 @@ TEST(CommandLine, QtsOwnOptionsStartTheProgramWithOneDashOrTwo) {
                         QStringLiteral("-qwindowgeometry"), QStringLiteral("800x600+0+0"),
                         QStringLiteral("-display"), QStringLiteral(":0"), QStringLiteral("-sync")}),
               Action::Start);
+    EXPECT_EQ(actionOf({QStringLiteral("-qmljsdebugger=port:3768")}), Action::Start);
 }
 
 TEST(CommandLine, HelpAndVersionInEveryUsualSpelling) {
