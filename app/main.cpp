@@ -1,5 +1,6 @@
-#include "household/Folders.h"
+#include "app/CommandLine.h"
 #include "app/mainForm.h"
+#include "household/Folders.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
@@ -7,13 +8,49 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// Answers --help, --version and a mistaken command line without opening a window. Returns the exit
+// status when the program is not to start.
+std::optional<int> AnswerCommandLine(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineChoice choice = ReadCommandLine(arguments);
+    switch (choice.action) {
+        case CommandLineChoice::Action::Start:
+            return std::nullopt;
+        case CommandLineChoice::Action::Help: {
+            // Knowing the program's folder takes an application object, but not a display.
+            QCoreApplication core(argc, argv);
+            std::fputs(CommandLineHelp(HomeFolder()).toUtf8().constData(), stdout);
+            return 0;
+        }
+        case CommandLineChoice::Action::Version:
+            std::fputs(CommandLineVersion().toUtf8().constData(), stdout);
+            return 0;
+        case CommandLineChoice::Action::Mistake:
+            std::fputs((choice.mistake + QLatin1Char('\n') + CommandLineUsage()).toUtf8().constData(),
+                       stderr);
+            return kUsageExitStatus;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
     QApplication::setWindowIcon(AppIcon());
     // Lets the desktop match the windows with the menu entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tamberlo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tamberlo.tamberlo"));
 
     InstallChineseQtTranslations(app);
 

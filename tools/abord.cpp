@@ -3,6 +3,8 @@
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
 
+#include "data/Version.h"
+
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -66,7 +68,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     QLabel* product = label("ProductName", QStringLiteral("Tamberlo"), panel);
     product->setStyleSheet(QStringLiteral("color: #c000c0; font-size: 20px; font-weight: bold;"));
     grid->addWidget(product, 0, 1);
-    grid->addWidget(label("Version", QStringLiteral("version 2.0"), panel), 1, 1);
+    grid->addWidget(label("Version", QStringLiteral("version ") + QLatin1String(kTamberloVersion), panel), 1,
+                    1);
     grid->addWidget(label("Copyright", QStringLiteral("Quorvane"), panel), 2, 1);
 
     QLabel* link = label("Label4", QStringLiteral("作者其他软件下载中心！欢迎您的光临！"), panel);

@@ -1,4 +1,5 @@
 #include "app/mainForm.h"
+#include "data/Version.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
 #include "tools/Launchers.h"
@@ -150,6 +151,9 @@ TEST(Launchers, AboutBoxShowsItsLabelsOpensTheDownloadPageAndClosesWithOk) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("关于······"));
         EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("ProductName"))->text(), QStringLiteral("Tamberlo"));
+        // The one version number of the build, not a text of its own.
+        EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("Version"))->text(),
+                  QStringLiteral("version ") + QLatin1String(kTamberloVersion));
         auto* link = box->findChild<QLabel*>(QStringLiteral("Label4"));
         EXPECT_EQ(link->text(), QStringLiteral("作者其他软件下载中心！欢迎您的光临！"));
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
