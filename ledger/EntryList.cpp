@@ -4,6 +4,7 @@
 #include "data/EntryListStatements.h"
 #include "ledger/LedgerTotals.h"
 
+#include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -191,6 +192,8 @@ Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
 void EntryListModel::grow(int rows) {
     if (atEnd_ || rows <= known_)
         return;
+    // Whatever the signals make others ask, no second fetch may change the rows while these go in.
+    const QScopedValueRollback<bool> once(fetching_, true);
     beginInsertRows({}, known_, rows - 1);
     known_ = rows;
     endInsertRows();
@@ -200,6 +203,7 @@ void EntryListModel::reachEnd(int size) {
     if (atEnd_)
         return;
     size = qMax(size, known_);
+    const QScopedValueRollback<bool> once(fetching_, true);
     const int first = known_;
     const int last = size + int(keptRows_.size()) - 1;
     if (last >= first)
@@ -315,12 +319,14 @@ QVariant EntryListModel::data(const QModelIndex& item, int role) const {
 }
 
 bool EntryListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !atEnd_ && !showing_;
+    return !parent.isValid() && !atEnd_ && !showing_ && !fetching_;
 }
 
 void EntryListModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || atEnd_ || showing_)
+    // Views and testers may ask again from inside the signals of this very fetch.
+    if (parent.isValid() || atEnd_ || showing_ || fetching_)
         return;
+    const QScopedValueRollback<bool> once(fetching_, true);
     const auto last = rows_.constFind(known_ - 1);
     Result<QList<Row>> got =
         last != rows_.cend() ? readAfter(last.value(), kPage) : Result<QList<Row>>::failure(QString());

@@ -63,6 +63,7 @@ class EntryListModel : public QSqlQueryModel {
     QSqlDatabase db_;
     Spec spec_;
     bool showing_ = false;
+    bool fetching_ = false;
     int idColumn_ = -1;
     int keyColumn_ = -1;
     int known_ = 0;      // rows of the list known to exist, from the first on

@@ -1,5 +1,6 @@
 // What a user types and picks on the entry panels: calendar picks, two-digit years, full-width input,
 // amounts beyond the limit, and the saved row selected wherever it lands in a long list.
+#include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
 #include "ledger/EntryPanel.h"

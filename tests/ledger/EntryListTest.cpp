@@ -60,7 +60,7 @@ TEST_F(EntryListTest, AllRowsInTheIndexOrderReachedInAnyOrder) {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     ASSERT_TRUE(
         model.show(th.database.connection(), {true, QStringLiteral("zhichu"), QDate(2007, 1, 15), {}}));
-    EXPECT_EQ(model.rowCount(), EntryListModel::kPage);
+    EXPECT_LT(model.rowCount(), int(all.size()));  // not read to the end
 
     // Every row found by its key at its place, visited out of order, before the list is fetched.
     QRandomGenerator random(11);

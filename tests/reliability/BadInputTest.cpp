@@ -68,9 +68,9 @@ class EntryInputTest : public ::testing::Test {
 // limit of one amount by a notice that shows the figure and names the limit. Nothing is stored, and the
 // typed entry stays to be corrected.
 TEST_F(EntryInputTest, AmountsThatAreNoNumberOrTooLargeAreRefused) {
-    for (const QString& amount : {QStringLiteral("1e400"), QStringLiteral("12345678901234567890"),
-                                  QStringLiteral("922337203685478"), QStringLiteral("-922337203685478"),
-                                  QString(100000, QLatin1Char('9'))}) {
+    for (const QString& amount :
+         {QStringLiteral("1e400"), QStringLiteral("12345678901234567890"), QStringLiteral("922337203685478"),
+          QStringLiteral("-922337203685478"), QString(100000, QLatin1Char('9'))}) {
         SCOPED_TRACE(amount.left(40).toStdString());
         const auto boxes = save(QStringLiteral("工资"), amount);
         ASSERT_EQ(boxes.size(), 1);
@@ -186,8 +186,8 @@ TEST(BankInput, AmountsThatAreNoNumberOrTooLargeMoveNothing) {
     panel.broughtToFront();
     auto* grid = child<DataGrid>(&panel, "DBGridEh3");
     for (const char* mode : {"SpeedButton25", "SpeedButton26"}) {
-        for (const QString& amount :
-             {QStringLiteral("1.2.3"), QStringLiteral("'; DROP TABLE yinghanbiao; --"), QStringLiteral("😀")}) {
+        for (const QString& amount : {QStringLiteral("1.2.3"),
+                                      QStringLiteral("'; DROP TABLE yinghanbiao; --"), QStringLiteral("😀")}) {
             SCOPED_TRACE(std::string(mode) + " " + amount.left(30).toStdString());
             grid->setCurrentRow(1);
             click(&panel, mode);
