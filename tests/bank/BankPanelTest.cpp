@@ -4,6 +4,7 @@
 #include "kit/DataGrid.h"
 #include "support/FindChild.h"
 #include "support/ModalDriver.h"
+#include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -57,7 +58,7 @@ TEST_F(BankPanelTest, FooterTotalNeverWrapsAndTheAmountBoxTakesFullWidthDigits) 
 
     grid->setCurrentRow(1);
     click("SpeedButton25");
-    QTest::keyClicks(edit1(), QStringLiteral("１００．５ａ"));
+    TypeKeys(edit1(), QStringLiteral("１００．５ａ"));
     EXPECT_EQ(edit1()->text(), QStringLiteral("100.5"));
 }
 
