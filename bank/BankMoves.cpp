@@ -1,5 +1,6 @@
 #include "bank/BankMoves.h"
 
+#include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
@@ -63,10 +64,13 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
             return error(stored.error());
     }
 
-    const Result<Money> parsed = Money::parse(request.amountText);
-    if (!parsed)
-        return error(parsed.error());
-    const Money amount = parsed.value();
+    // Beyond what one move may carry: refused before anything is written, the figure shown back.
+    const TypedAmount parsed = ReadTypedAmount(request.amountText);
+    if (parsed.kind == TypedAmount::Kind::NotANumber)
+        return error(parsed.message);
+    if (parsed.kind == TypedAmount::Kind::TooLarge)
+        return {MoveOutcome::Kind::Refused, parsed.message};
+    const Money amount = parsed.amount;
 
     // The checks judge the balances as stored now, read under the write lock of the move: another copy
     // of the program may have moved them since this one last looked.

@@ -7,8 +7,10 @@
 #include "bank/yinhang.h"
 #include "data/Database.h"
 #include "data/Statements.h"
+#include "data/TypedText.h"
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
+#include "kit/HalfWidthValidator.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
@@ -102,6 +104,7 @@ QWidget* BankPanel::buildAmountPanel() {
     amount_->setObjectName(QStringLiteral("Edit1"));
     amount_->setStyleSheet(QStringLiteral("font-size: 20px; font-weight: bold; color: #d00000;"));
     amount_->installEventFilter(this);
+    amount_->setValidator(new HalfWidthValidator(amount_));  // full-width digits and signs as plain ones
     amountLayout->addWidget(amount_, 1, 0, 1, 2);
     // The two perform buttons share one spot; only the one of the current mode is visible.
     performDeposit_ = makeButton("SpeedButton28", "存款", amountFrame);
@@ -180,7 +183,7 @@ bool BankPanel::eventFilter(QObject* watched, QEvent* event) {
         applyColumnWidths();
     } else if (watched == amount_ && event->type() == QEvent::KeyPress) {
         // Letters never reach the amount box; digits, ".", "-", blanks and editing keys do.
-        const QString text = static_cast<QKeyEvent*>(event)->text();
+        const QString text = HalfWidthForms(static_cast<QKeyEvent*>(event)->text());
         if (text.size() == 1) {
             const QChar c = text.at(0);
             if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||

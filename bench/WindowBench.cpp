@@ -28,6 +28,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -512,6 +513,88 @@ void BM_SaveDeposit(benchmark::State& state) {
         statements);
 }
 
+// --- 保存 and 删除 while 全部 is shown on the expense panel (most of the entries) ----------------------
+
+EntryPanel* expensePanel() {
+    for (EntryPanel* p : mainWindow().findChildren<EntryPanel*>()) {
+        if (p->config().type == EntryType::Expense)
+            return p;
+    }
+    qFatal("expense panel missing");
+}
+
+// Answers every question with Yes, so that 删除 goes through.
+class YesPrompt final : public Prompt {
+  public:
+    YesPrompt() : before_(&Prompt::current()) { Prompt::install(this); }
+    ~YesPrompt() override { Prompt::install(before_); }
+    Answer show(const QString&, const QString&, Buttons buttons, Icon) override {
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+
+  private:
+    Prompt* before_;
+};
+
+// The detail of a saved expense: the last of the details (the row lands near the end of 全部) or the
+// one in the middle of them.
+QString expenseDetail(int which) {
+    const Result<QStringList> details =
+        DistinctDetails(mainWindow().household().database.connection(), QString::fromLatin1(Codes::kExpense));
+    if (!details || details->isEmpty())
+        qFatal("no expense details");
+    return which == 0 ? details->last() : details->at(details->size() / 2);
+}
+
+// 添加, detail and amount typed, then the click on 保存 timed until the list shows the saved row
+// selected (painted); then the click on 删除 of that row timed the same way.
+void BM_SaveAndDeleteWithAllShown(benchmark::State& state) {
+    bringToFront(2);
+    EntryPanel* expense = expensePanel();
+    const QString detail = expenseDetail(int(state.range(0)));
+    state.SetLabel(state.range(0) == 0 ? "last detail" : "middle detail");
+    auto* allChoice = expense->findChild<QRadioButton*>(QStringLiteral("RadioButton12"));
+    auto* grid = expense->findChild<DataGrid*>(QStringLiteral("DBGridEh2"));
+    auto* add = expense->findChild<QToolButton*>(QStringLiteral("SpeedButton17"));
+    auto* save = expense->findChild<QToolButton*>(QStringLiteral("SpeedButton21"));
+    auto* remove = expense->findChild<QToolButton*>(QStringLiteral("SpeedButton22"));
+    auto* detailBox = expense->findChild<QComboBox*>(QStringLiteral("DBComboBox2"));
+    auto* amountBox = expense->findChild<QLineEdit*>(QStringLiteral("DBEdit5"));
+    allChoice->click();
+    QCoreApplication::processEvents();
+    YesPrompt yes;
+    QList<double> saves;
+    QList<double> deletions;
+    int selectedRow = -1;
+    bool selectedSaved = true;
+    for (auto _ : state) {
+        add->click();
+        detailBox->setEditText(detail);
+        amountBox->setText(QStringLiteral("1"));
+        QElapsedTimer timer;
+        timer.start();
+        save->click();
+        grid->viewport()->repaint();
+        saves.append(double(timer.nsecsElapsed()) / 1e9);
+        selectedRow = grid->currentRow();
+        selectedSaved = selectedSaved && selectedRow >= 0 &&
+                        grid->value(selectedRow, QStringLiteral("mingxi")).toString() == detail &&
+                        amountBox->text() == QStringLiteral("1");
+        timer.start();
+        remove->click();
+        grid->viewport()->repaint();
+        deletions.append(double(timer.nsecsElapsed()) / 1e9);
+        state.SetIterationTime(saves.last() + deletions.last());
+    }
+    std::sort(saves.begin(), saves.end());
+    std::sort(deletions.begin(), deletions.end());
+    state.counters["save_ms"] = saves[saves.size() / 2] * 1e3;
+    state.counters["delete_ms"] = deletions[deletions.size() / 2] * 1e3;
+    state.counters["row"] = selectedRow;
+    state.counters["saved_row_selected"] = selectedSaved ? 1 : 0;
+    expense->findChild<QRadioButton*>(QStringLiteral("RadioButton11"))->click();
+}
+
 void periods(benchmark::internal::Benchmark* b) {
     for (int i = 0; i < 4; ++i)
         b->Arg(i);
@@ -534,6 +617,7 @@ BENCHMARK(BM_OpenRecordsWindow)->Unit(kMs)->Iterations(3);
 BENCHMARK(BM_ShowTodayReminders)->Unit(kMs);
 BENCHMARK(BM_SaveEntry)->Unit(kMs)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SaveDeposit)->Unit(kMs)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_SaveAndDeleteWithAllShown)->Unit(kMs)->UseManualTime()->Arg(0)->Arg(1)->Iterations(5);
 
 // Pictures of the main window with the summary's expense chart of this year and with the bank panel,
 // to look at the charts drawn on a large household.

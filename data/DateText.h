@@ -15,9 +15,19 @@ QString ShortDate(const QDate& date);
 QString LongDate(const QDate& date);
 
 // Reads year, month and day separated by "-", with one or two digits for month and day and blanks
-// around the whole ("2007-1-01" reads). A text that names no real day (2023-2-30) fails with
-// "'<text>' is not a valid date".
+// around the whole ("2007-1-01" reads). A year of one or two digits is the year with those last digits
+// within 50 years of `today` ("24-3-5" is 2024-03-05 in 2026, "99-1-1" 1999-01-01); a year of three
+// digits is refused. A text that names no real day (2023-2-30) fails with "'<text>' is not a valid date".
+// This is the reading of every date a user types and of the dates read back from labels.
+Result<QDate> ParseDate(const QString& text, const QDate& today);
+
+// The same reading for text the program wrote itself, where the year is always written in full: a year
+// of fewer than four digits is refused.
 Result<QDate> ParseDate(const QString& text);
+
+// The year a one- or two-digit year stands for: the year ending in those digits that lies within 50
+// years of `today`'s year (from 50 years back to 49 years ahead).
+int YearInCenturyWindow(int shortYear, const QDate& today);
 
 // The first day of the date's month written with plain decimals: "2007-1-01" for any day of January 2007.
 QString MonthStartText(const QDate& date);

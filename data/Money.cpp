@@ -1,5 +1,7 @@
 #include "data/Money.h"
 
+#include "data/AmountText.h"
+
 #include <limits>
 
 namespace {
@@ -136,7 +138,7 @@ QString Money::toPlainText() const {
 Result<Money> Money::plus(Money other) const {
     qint64 sum = 0;
     if (__builtin_add_overflow(units_, other.units_, &sum)) {
-        return Result<Money>::failure(QStringLiteral("金额超出范围"));
+        return Result<Money>::failure(OutOfRangeMessage());
     }
     return Money(sum);
 }
@@ -144,7 +146,7 @@ Result<Money> Money::plus(Money other) const {
 Result<Money> Money::minus(Money other) const {
     qint64 difference = 0;
     if (__builtin_sub_overflow(units_, other.units_, &difference)) {
-        return Result<Money>::failure(QStringLiteral("金额超出范围"));
+        return Result<Money>::failure(OutOfRangeMessage());
     }
     return Money(difference);
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 
 namespace {
@@ -25,6 +26,9 @@ bool OpenReads::finishAll() {
     auto& models = tracked();
     models.removeIf([](const QPointer<QSqlQueryModel>& m) { return m.isNull(); });
     for (const QPointer<QSqlQueryModel>& model : std::as_const(models)) {
+        // A list that reads each page with a statement of its own and finishes it holds no read open.
+        if (model && !model->query().isActive())
+            continue;
         // A model without an active query claims it can fetch more but never does: stop when a fetch
         // brings nothing.
         while (model && model->canFetchMore()) {

@@ -44,14 +44,16 @@ inline constexpr char kUpdateEntry[] =
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
 // An entry's type and amount as stored, by its hidden key.
 inline constexpr char kStoredEntry[] = "SELECT leixing, feiyong FROM shouzhibiao WHERE id=:id";
-// Income and expense totals over a period, both ends included (:qishi, :jishu).
+// Income and expense totals over a period, both ends included (:qishi, :jishu). Each sum comes in two
+// halves, the upper and the lower 32 bits of the amounts, so that the engine's sum never overflows
+// however large the stored amounts; the program adds the halves exactly.
 inline constexpr char kPeriodTotals[] =
-    "SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN :qishi AND :jishu "
-    "GROUP BY leixing";
-// Totals per detail of one type over a period (:qishi, :jishu, :mxlx).
+    "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
+    "shururiqi BETWEEN :qishi AND :jishu GROUP BY leixing";
+// Totals per detail of one type over a period (:qishi, :jishu, :mxlx), in two halves as above.
 inline constexpr char kDetailTotals[] =
-    "SELECT mingxi,SUM(feiyong) AS mxzonge from shouzhibiao WHERE (shururiqi BETWEEN :qishi AND :jishu) and "
-    "(leixing=:mxlx) GROUP BY mingxi";
+    "SELECT mingxi,SUM(feiyong>>32) AS mxzonge,SUM(feiyong&4294967295) AS mxzonge_low from shouzhibiao WHERE "
+    "(shururiqi BETWEEN :qishi AND :jishu) and (leixing=:mxlx) GROUP BY mingxi";
 // The home safe's balance (:jtbxg "家庭保险柜").
 inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingcheng=:jtbxg";
 // A place's new balance by name (:jingestr the balance in ten-thousandths, :jtbxg the name).

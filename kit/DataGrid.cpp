@@ -1,5 +1,6 @@
 #include "kit/DataGrid.h"
 
+#include "data/AmountText.h"
 #include "data/Money.h"
 #include "data/OpenReads.h"
 
@@ -213,13 +214,13 @@ void DataGrid::refreshFooter() {
         if (source_->rowCount() == before)
             break;
     }
-    Money sum;
-    for (int row = 0; row < source_->rowCount(); ++row) {
-        const Result<Money> next = sum.plus(Money::fromUnits(view_->raw(row, footerSumColumn_).toLongLong()));
-        if (next)
-            sum = next.value();
-    }
-    footerSumLabel_->setText(sum.format());
+    // Added up without overflow; a total beyond what an amount holds is said, never wrapped or cut.
+    MoneyTotal sum;
+    for (int row = 0; row < source_->rowCount(); ++row)
+        sum.add(Money::fromUnits(view_->raw(row, footerSumColumn_).toLongLong()));
+    const Result<Money> total = sum.value();
+    footerSumLabel_->setText(total ? total->format() : QStringLiteral("总额过大，无法显示"));
+    footerSumLabel_->setToolTip(total ? QString() : total.error());
 }
 
 void DataGrid::resizeEvent(QResizeEvent* event) {

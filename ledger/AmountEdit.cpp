@@ -1,14 +1,17 @@
 #include "ledger/AmountEdit.h"
 
+#include "data/TypedText.h"
+#include "kit/HalfWidthValidator.h"
+
 #include <QApplication>
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
 
 AmountEdit::AmountEdit(QWidget* parent) : QLineEdit(parent) {
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9+\\-.]*")), this));
+    setValidator(new HalfWidthValidator(QRegularExpression(QStringLiteral("[0-9+\\-.]*")), this));
 }
 
-bool AmountEdit::acceptsCharacter(QChar c) {
+bool AmountEdit::acceptsCharacter(QChar typed) {
+    const QChar c = HalfWidthForms(QString(typed)).at(0);
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') ||
            c == QLatin1Char('-') || c == QLatin1Char('.');
 }

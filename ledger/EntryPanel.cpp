@@ -2,12 +2,16 @@
 
 #include "household/CurrentUser.h"
 #include "household/Household.h"
+#include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "kit/DataGrid.h"
+#include "kit/DatePicks.h"
+#include "kit/HalfWidthValidator.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 #include "ledger/AmountEdit.h"
+#include "ledger/EntryList.h"
 #include "ledger/LedgerTotals.h"
 
 #include <QComboBox>
@@ -110,7 +114,7 @@ EntryPanel::EntryPanel(Household& household, const EntryPanelConfig& config, QWi
       household_(household),
       config_(config),
       book_(household.database, household.homeSafe, config.type),
-      model_(new QSqlQueryModel(this)) {
+      model_(new EntryListModel(this)) {
     buildForm();
     stateChange();
 }
@@ -155,6 +159,7 @@ void EntryPanel::buildForm() {
 
     date_ = new QLineEdit(this);
     date_->setObjectName(name(config_.dateBox));
+    date_->setValidator(new HalfWidthValidator(date_));  // "２０２４－３－５" reads as 2024-3-5
     picker_ = new QDateEdit(Today(), this);
     picker_->setObjectName(name(config_.picker));
     picker_->setCalendarPopup(true);
@@ -238,7 +243,7 @@ void EntryPanel::buildForm() {
     connect(save_, &QToolButton::clicked, this, &EntryPanel::saveClick);
     connect(delete_, &QToolButton::clicked, this, &EntryPanel::deleteClick);
     connect(cancel_, &QToolButton::clicked, this, &EntryPanel::cancelClick);
-    connect(picker_, &QDateEdit::dateChanged, this, &EntryPanel::pickerChange);
+    OnDatePicked(picker_, this, [this](const QDate& day) { pickerChange(day); });
     connect(today_, &QRadioButton::toggled, this, &EntryPanel::todayClick);
     connect(all_, &QRadioButton::toggled, this, &EntryPanel::allClick);
     connect(grid_, &DataGrid::currentRowChanged, this, [this](int row) {
@@ -271,35 +276,28 @@ void EntryPanel::LoadDetailChoices() {
 }
 
 bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int selectRow) {
-    Result<QSqlQuery> rows = book_.list(filter, Today(), kept_);
-    if (!rows) {
-        ReportError(rows.error());
+    const Status shown =
+        model_->show(household_.database.connection(),
+                     {filter == ListFilter::All, EntryTypeCode(config_.type), Today(), kept_});
+    if (!shown) {
+        ReportError(shown.error());
         return false;
     }
     shownFilter_ = filter;
     editingId_.reset();
-    model_->setQuery(std::move(rows.value()));
     if (grid_->sourceModel() != model_)
         grid_->setSourceModel(model_);
     state_ = State::Browsing;
 
-    int row = -1;
-    if (selectId) {
-        const int idColumn = model_->record().indexOf(QStringLiteral("id"));
-        for (int r = 0; row < 0; ++r) {
-            if (r >= model_->rowCount()) {
-                if (!model_->canFetchMore())
-                    break;
-                model_->fetchMore();
-                continue;
-            }
-            if (model_->data(model_->index(r, idColumn)).toLongLong() == *selectId)
-                row = r;
-        }
-    } else {
-        while (selectRow >= model_->rowCount() && model_->canFetchMore())
-            model_->fetchMore();
-        row = qMin(selectRow, model_->rowCount() - 1);
+    // The row to select is found by its key and the list's order, never by walking the list: at the
+    // given place when the rows before it are known not to have moved (after a deletion), else counted.
+    int row = selectId ? -1 : 0;
+    if (selectId && selectRow >= 0) {
+        if (const Status placed = model_->place(*selectId, selectRow); placed)
+            row = selectRow;
+    } else if (selectId) {
+        const Result<int> at = model_->locate(*selectId);
+        row = at ? at.value() : -1;
     }
     grid_->setCurrentRow(row);
     showRow(grid_->currentRow());
@@ -401,12 +399,24 @@ void EntryPanel::saveClick() {
         amount_->setFocus();
         return;
     }
-    const Result<Money> amount = Money::parse(amount_->text());
-    if (!amount) {
-        ReportError(amount.error());
+    // A figure beyond what one entry may carry is refused before anything is written.
+    const TypedAmount amount = ReadTypedAmount(amount_->text());
+    if (amount.kind == TypedAmount::Kind::NotANumber) {
+        ReportError(amount.message);
         return;
     }
-    const EntryText entry{detail_->currentText(), amount.value(), date_->text(), registrar_->text(),
+    if (amount.kind == TypedAmount::Kind::TooLarge) {
+        Notify(amount.message);
+        amount_->setFocus();
+        return;
+    }
+    // The date as typed, a two-digit year read around today; the row gets it in the stored form.
+    const Result<QDate> day = ParseDate(date_->text(), Today());
+    if (!day) {
+        ReportError(day.error());
+        return;
+    }
+    const EntryText entry{detail_->currentText(), amount.amount, ShortDate(day.value()), registrar_->text(),
                           remarks_->toPlainText()};
     const Result<qint64> saved =
         book_.save(state_ == State::Editing ? editingId_ : std::nullopt, entry, amountBeforeEdit_);
@@ -438,13 +448,22 @@ void EntryPanel::deleteClick() {
         ReportError(amount.error());
         return;
     }
+    // The row that takes the deleted row's place, or the one before it when it was the last.
     const int row = grid_->currentRow();
+    std::optional<qint64> neighbour;
+    int neighbourRow = row + 1;
+    if (neighbourRow >= model_->rowCount() && model_->canFetchMore())
+        model_->fetchMore();
+    if (neighbourRow >= model_->rowCount())
+        neighbourRow = row - 1;
+    if (neighbourRow >= 0)
+        neighbour = grid_->value(neighbourRow, QStringLiteral("id")).toLongLong();
     if (const Status removed = book_.remove(*id, amount.value()); !removed) {
         ReportError(removed.error());
         return;
     }
     kept_.removeAll(*id);
-    reload(shownFilter_, std::nullopt, row);
+    reload(shownFilter_, neighbour, neighbour ? qMin(row, neighbourRow) : -1);
 }
 
 void EntryPanel::cancelClick() {
@@ -457,9 +476,9 @@ void EntryPanel::cancelClick() {
     amountBeforeEdit_ = Money();
 }
 
-void EntryPanel::pickerChange() {
+void EntryPanel::pickerChange(const QDate& day) {
     if (state_ == State::Adding || state_ == State::Editing)
-        date_->setText(ShortDate(picker_->date()));
+        date_->setText(ShortDate(day));
 }
 
 void EntryPanel::todayClick(bool checked) {

@@ -12,12 +12,12 @@
 
 class AmountEdit;
 class DataGrid;
+class EntryListModel;
 class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QSqlQueryModel;
 class QTextEdit;
 class QToolButton;
 struct Household;
@@ -95,12 +95,14 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     void cancelClick();
     // DataSource1StateChange / DataSource2StateChange: button states and box locks.
     void stateChange();
-    // DateTimePicker3Change / DateTimePicker4Change.
-    void pickerChange();
+    // DateTimePicker3Change / DateTimePicker4Change: a day picked, also the one the button holds.
+    void pickerChange(const QDate& day);
     void todayClick(bool checked);
     void allClick(bool checked);
 
-    bool reload(ListFilter filter, std::optional<qint64> selectId = std::nullopt, int selectRow = 0);
+    // Reloads the list and selects the row with the key `selectId` (at `selectRow` when that is known,
+    // else wherever it lands), or the first row.
+    bool reload(ListFilter filter, std::optional<qint64> selectId = std::nullopt, int selectRow = -1);
     void showRow(int row);
     std::optional<qint64> currentId() const;
     bool hasRows() const;
@@ -108,7 +110,7 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     Household& household_;
     const EntryPanelConfig& config_;
     EntryBook book_;
-    QSqlQueryModel* model_;
+    EntryListModel* model_;
     State state_ = State::Closed;
     ListFilter shownFilter_ = ListFilter::Today;
     QList<qint64> kept_;  // rows saved since the list was loaded: they stay listed until the next reload

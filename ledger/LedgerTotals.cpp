@@ -1,5 +1,6 @@
 #include "ledger/LedgerTotals.h"
 
+#include "data/AmountText.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 
@@ -42,9 +43,10 @@ Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const Q
         return Result<PeriodTotals>::failure(query.lastError().text());
     const int leixing = query.record().indexOf(QStringLiteral("leixing"));
     const int zonge = query.record().indexOf(QStringLiteral("zonge"));
+    const int zongeLow = query.record().indexOf(QStringLiteral("zonge_low"));
     PeriodTotals totals;
     while (query.next()) {
-        const Result<Money> sum = MoneyFromColumn(query.value(zonge));
+        const Result<Money> sum = MoneyFromSumHalves(query.value(zonge), query.value(zongeLow));
         if (!sum)
             return sum.status();
         totals.hasRows = true;
@@ -69,9 +71,10 @@ Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& fi
         return Result<QList<DetailTotal>>::failure(query.lastError().text());
     const int mingxi = query.record().indexOf(QStringLiteral("mingxi"));
     const int mxzonge = query.record().indexOf(QStringLiteral("mxzonge"));
+    const int mxzongeLow = query.record().indexOf(QStringLiteral("mxzonge_low"));
     QList<DetailTotal> totals;
     while (query.next()) {
-        const Result<Money> sum = MoneyFromColumn(query.value(mxzonge));
+        const Result<Money> sum = MoneyFromSumHalves(query.value(mxzonge), query.value(mxzongeLow));
         if (!sum)
             return sum.status();
         totals.append({query.value(mingxi).toString(), sum.value()});

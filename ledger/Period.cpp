@@ -40,11 +40,11 @@ PeriodTexts PeriodFor(PeriodChoice choice, const QDate& today) {
     return {ShortDate(today), ShortDate(today), AnyPeriodHeading()};
 }
 
-Result<PeriodBounds> ReadPeriod(const QString& firstText, const QString& lastText) {
-    const Result<QDate> first = ParseDate(firstText);
+Result<PeriodBounds> ReadPeriod(const QString& firstText, const QString& lastText, const QDate& today) {
+    const Result<QDate> first = ParseDate(firstText, today);
     if (!first)
         return first.status();
-    const Result<QDate> last = ParseDate(lastText);
+    const Result<QDate> last = ParseDate(lastText, today);
     if (!last)
         return last.status();
     return PeriodBounds{first.value(), last.value()};

@@ -23,10 +23,11 @@ PeriodTexts PeriodFor(PeriodChoice choice, const QDate& today);
 // The heading shown when a day is picked on a calendar button (the choice becomes 任意).
 QString AnyPeriodHeading();
 
-// The bounds read back from the two label texts, first the start, then the end; the first text that
-// is not a date gives the error "'<text>' is not a valid date".
+// The bounds read back from the two label texts, first the start, then the end, as a typed date is read
+// on `today` (a two-digit year in the window around it); the first text that is not a date gives the
+// error "'<text>' is not a valid date".
 struct PeriodBounds {
     QDate first;
     QDate last;
 };
-Result<PeriodBounds> ReadPeriod(const QString& firstText, const QString& lastText);
+Result<PeriodBounds> ReadPeriod(const QString& firstText, const QString& lastText, const QDate& today);

@@ -5,6 +5,7 @@
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "kit/BarChart.h"
+#include "kit/DatePicks.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
@@ -100,8 +101,9 @@ void SummaryPanel::build() {
     last_->setGeometry(360, 50, 84, 22);
     lastPicker_ = calendarButton(QStringLiteral("DateTimePicker2"), group_);
     lastPicker_->setGeometry(444, 50, 22, 22);
-    connect(firstPicker_, &QDateEdit::dateChanged, this, &SummaryPanel::startPicked);
-    connect(lastPicker_, &QDateEdit::dateChanged, this, &SummaryPanel::endPicked);
+    // A pick acts even on the day the button holds; stepping the date computes nothing until done.
+    OnDatePicked(firstPicker_, this, [this](const QDate& day) { startPicked(day); });
+    OnDatePicked(lastPicker_, this, [this](const QDate& day) { endPicked(day); });
 
     heading_ = label(QStringLiteral("Label1"), QStringLiteral("本月帐务信息"), this);
     heading_->setAlignment(Qt::AlignCenter);
@@ -207,13 +209,13 @@ void SummaryPanel::markAny() {
     heading_->setText(AnyPeriodHeading());
 }
 
-void SummaryPanel::startPicked() {
-    first_->setText(ShortDate(firstPicker_->date()));
+void SummaryPanel::startPicked(const QDate& day) {
+    first_->setText(ShortDate(day));
     markAny();
 }
 
-void SummaryPanel::endPicked() {
-    last_->setText(ShortDate(lastPicker_->date()));
+void SummaryPanel::endPicked(const QDate& day) {
+    last_->setText(ShortDate(day));
     markAny();
     ComputePeriodTotals();
 }
@@ -226,7 +228,7 @@ void SummaryPanel::showChartPanel(QFrame* panel) {
 void SummaryPanel::ComputePeriodTotals() {
     showChartPanel(chartPanels_[0]);
     charts_[0]->clear();
-    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text());
+    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text(), Today());
     if (!period) {
         ReportError(period.error());
         return;
@@ -250,7 +252,7 @@ void SummaryPanel::showDetailChart(bool income) {
     BarChart* chart = charts_[income ? 1 : 2];
     showChartPanel(panel);
     chart->clear();
-    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text());
+    const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text(), Today());
     if (!period) {
         ReportError(period.error());
         return;

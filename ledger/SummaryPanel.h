@@ -3,6 +3,7 @@
 #include "household/FunctionPanel.h"
 #include "ledger/Period.h"
 
+#include <QDate>
 #include <QList>
 
 class BarChart;
@@ -37,8 +38,8 @@ class SummaryPanel : public FunctionPanel {
     void build();
     void choose(PeriodChoice choice);
     // DateTimePicker1Change / DateTimePicker2Change.
-    void startPicked();
-    void endPicked();
+    void startPicked(const QDate& day);
+    void endPicked(const QDate& day);
     void markAny();
     // SpeedButton7Click / SpeedButton8Click.
     void showDetailChart(bool income);

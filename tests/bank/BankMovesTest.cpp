@@ -101,6 +101,24 @@ TEST_F(BankMovesTest, ChecksRunInTheirOrderAndChangeNothing) {
     expectUnchanged();
 }
 
+TEST_F(BankMovesTest, AmountsBeyondTheLimitAreRefusedWithTheFigureAndTheLimit) {
+    h.exec(QStringLiteral("update zhangwubiao set jine=9000000000000000000"));
+    ASSERT_TRUE(h.homeSafe.ReadHomeSafeBalance().isOk());
+    for (MoveKind kind : {MoveKind::Deposit, MoveKind::Withdrawal}) {
+        const MoveOutcome refused = move(kind, QStringLiteral("1000000000.01"));
+        EXPECT_EQ(refused.kind, MoveOutcome::Kind::Refused);
+        EXPECT_TRUE(refused.message.contains(QStringLiteral("1000000000.01")))
+            << refused.message.toStdString();
+        EXPECT_TRUE(refused.message.contains(QStringLiteral("￥1,000,000,000.00")))
+            << refused.message.toStdString();
+    }
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("1e40")).kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("1..2")).message,
+              QStringLiteral("'1..2' is not a valid floating point value"));
+    EXPECT_EQ(records(), 0);
+    EXPECT_EQ(bank(), 9000000000000000000);  // the update above set every place
+}
+
 TEST_F(BankMovesTest, ZeroAndNegativeAmountsMoveWithTheirSign) {
     EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("0")).kind, MoveOutcome::Kind::Done);
     EXPECT_EQ(home(), 8000000);

@@ -4,6 +4,7 @@
 #include "kit/DataGrid.h"
 #include "support/FindChild.h"
 #include "support/ModalDriver.h"
+#include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -42,6 +43,24 @@ class BankPanelTest : public ::testing::Test {
     BankPanel panel{h.household};
     DataGrid* grid = nullptr;
 };
+
+// Balances near the edge of an amount: the footer adds them exactly or says in Chinese that the total
+// is too large, and the amount box takes full-width digits.
+TEST_F(BankPanelTest, FooterTotalNeverWrapsAndTheAmountBoxTakesFullWidthDigits) {
+    h.exec(QStringLiteral("update zhangwubiao set jine=4611686018427387903"));
+    panel.broughtToFront();
+    EXPECT_EQ(grid->footerSum(), QStringLiteral("￥922337203685477.58"));
+    h.exec(
+        QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('建设银行', 9000000000000000000)"));
+    panel.broughtToFront();
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_TRUE(grid->footerSum().contains(QStringLiteral("过大"))) << grid->footerSum().toStdString();
+
+    grid->setCurrentRow(1);
+    click("SpeedButton25");
+    TypeKeys(edit1(), QStringLiteral("１００．５ａ"));
+    EXPECT_EQ(edit1()->text(), QStringLiteral("100.5"));
+}
 
 TEST_F(BankPanelTest, ListsPlacesWithFooterTotalChartAndColumnWidths) {
     ASSERT_EQ(grid->model()->rowCount(), 2);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QList>
+
+#include <algorithm>
+
 namespace {
 
 TEST(DateText, ShortAndLongFormats) {
@@ -32,6 +36,51 @@ TEST(DateText, ImpossibleOrMalformedDatesFail) {
         EXPECT_FALSE(result.isOk()) << text;
         EXPECT_EQ(result.error(), QStringLiteral("'%1' is not a valid date").arg(QString::fromUtf8(text)));
     }
+}
+
+// Two-digit years typed by a user: the year within 50 years of today, whatever the century.
+TEST(DateText, ShortYearsFallInTheCenturyAroundToday) {
+    const QDate today(2026, 12, 9);
+    EXPECT_EQ(ParseDate(QStringLiteral("24-3-5"), today).value(), QDate(2024, 3, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("99-1-1"), today).value(), QDate(1999, 1, 1));
+    EXPECT_EQ(ParseDate(QStringLiteral("7-1-15"), today).value(), QDate(2007, 1, 15));
+    EXPECT_EQ(ParseDate(QStringLiteral("00-2-29"), today).value(), QDate(2000, 2, 29));
+    // The edges: 50 years back is in, 50 years ahead is not.
+    EXPECT_EQ(ParseDate(QStringLiteral("76-6-1"), today).value(), QDate(1976, 6, 1));
+    EXPECT_EQ(ParseDate(QStringLiteral("75-6-1"), today).value(), QDate(2075, 6, 1));
+    // Another today moves the window.
+    EXPECT_EQ(ParseDate(QStringLiteral("99-1-1"), QDate(2080, 1, 1)).value(), QDate(2099, 1, 1));
+    EXPECT_EQ(ParseDate(QStringLiteral("24-3-5"), QDate(1960, 1, 1)).value(), QDate(1924, 3, 5));
+    // Full years stay as written, and a short year still has to name a real day.
+    EXPECT_EQ(ParseDate(QStringLiteral("2024-3-5"), today).value(), QDate(2024, 3, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("0024-03-05"), today).value(), QDate(24, 3, 5));
+    EXPECT_FALSE(ParseDate(QStringLiteral("23-2-29"), today).isOk());
+}
+
+TEST(DateText, ThreeDigitYearsAndShortYearsWithoutTodayAreRefused) {
+    const QDate today(2026, 12, 9);
+    for (const char* text : {"024-3-5", "202-3-5", "999-12-31"}) {
+        const auto result = ParseDate(QString::fromUtf8(text), today);
+        ASSERT_FALSE(result.isOk()) << text;
+        EXPECT_EQ(result.error(), QStringLiteral("'%1' is not a valid date").arg(QString::fromUtf8(text)));
+    }
+    // Text the program wrote itself always has a full year: a short one is no date there.
+    EXPECT_FALSE(ParseDate(QStringLiteral("24-3-5")).isOk());
+    EXPECT_EQ(ParseDate(QStringLiteral("2024-3-5")).value(), QDate(2024, 3, 5));
+}
+
+TEST(DateText, CenturyWindowCoversEveryShortYearOnce) {
+    const QDate today(2026, 12, 9);
+    QList<int> years;
+    for (int y = 0; y < 100; ++y) {
+        const int year = YearInCenturyWindow(y, today);
+        EXPECT_EQ(year % 100, y);
+        EXPECT_GE(year, 1976);
+        EXPECT_LE(year, 2075);
+        years.append(year);
+    }
+    std::sort(years.begin(), years.end());
+    EXPECT_EQ(std::unique(years.begin(), years.end()), years.end());
 }
 
 }  // namespace

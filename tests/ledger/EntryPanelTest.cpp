@@ -2,6 +2,7 @@
 #include "kit/DataGrid.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
+#include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -164,7 +165,7 @@ TEST_F(EntryPanelTest, ExpenseChecksSayKaizhiAndStopBeforeAnythingChanges) {
     EXPECT_EQ(rows(), 0);
 
     // The calendar button writes the picked day; then the save goes through once.
-    find<QDateEdit>("DateTimePicker4")->setDate(QDate(2007, 1, 14));
+    PickOnCalendar(find<QDateEdit>("DateTimePicker4"), QDate(2007, 1, 14));
     EXPECT_EQ(find<QLineEdit>("DBEdit6")->text(), QStringLiteral("2007-01-14"));
     click("SpeedButton21");
     EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(20));

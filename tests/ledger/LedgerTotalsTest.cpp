@@ -57,6 +57,45 @@ TEST_F(LedgerTotalsTest, ANullSumFailsTheConversion) {
               QStringLiteral("'' is not a valid floating point value"));
 }
 
+// Stored amounts near the edge of what an amount holds: the sums are exact where the figure fits and a
+// Chinese message where it does not, never the engine's "integer overflow".
+TEST_F(LedgerTotalsTest, SumsOfHugeStoredAmountsNeverOverflowInTheEngine) {
+    const auto addUnits = [this](const char* type, const char* detail, const QString& units) {
+        th.exec(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
+                               "('%1','%2',%3,'2007-01-10')")
+                    .arg(QString::fromLatin1(type), QString::fromUtf8(detail), units));
+    };
+    // 9e14 + 3e14 - 4e14 yuan: the engine's running sum would pass 2^63 on the way.
+    addUnits("zhichu", "甲", QStringLiteral("9000000000000000000"));
+    addUnits("zhichu", "甲", QStringLiteral("3000000000000000000"));
+    addUnits("zhichu", "甲", QStringLiteral("-4000000000000000000"));
+    addUnits("zhichu", "乙", QStringLiteral("-7"));
+    addUnits("zhichu", "乙", QStringLiteral("8589934599"));
+    const Result<PeriodTotals> fits =
+        TotalsOfPeriod(th.database.connection(), QDate(2007, 1, 1), QDate(2007, 1, 31));
+    ASSERT_TRUE(fits.isOk()) << fits.error().toStdString();
+    EXPECT_EQ(fits->expense.units(), 8000000000000000000 - 7 + 8589934599);
+    const Result<QList<DetailTotal>> details = DetailTotalsOfPeriod(
+        th.database.connection(), QDate(2007, 1, 1), QDate(2007, 1, 31), QStringLiteral("zhichu"));
+    ASSERT_TRUE(details.isOk()) << details.error().toStdString();
+    ASSERT_EQ(details->size(), 2);
+    EXPECT_EQ(details->at(0).total.units() + details->at(1).total.units(), 8000000000000000000 + 8589934592);
+
+    // Two incomes of 9e14 yuan: the total does not fit and says so in Chinese.
+    addUnits("shouru", "丙", QStringLiteral("9000000000000000000"));
+    addUnits("shouru", "丙", QStringLiteral("9000000000000000000"));
+    const Result<PeriodTotals> tooLarge =
+        TotalsOfPeriod(th.database.connection(), QDate(2007, 1, 1), QDate(2007, 1, 31));
+    ASSERT_FALSE(tooLarge.isOk());
+    EXPECT_FALSE(tooLarge.error().contains(QStringLiteral("overflow"))) << tooLarge.error().toStdString();
+    EXPECT_TRUE(tooLarge.error().contains(QStringLiteral("超出"))) << tooLarge.error().toStdString();
+    const Result<QList<DetailTotal>> detailTooLarge = DetailTotalsOfPeriod(
+        th.database.connection(), QDate(2007, 1, 1), QDate(2007, 1, 31), QStringLiteral("shouru"));
+    ASSERT_FALSE(detailTooLarge.isOk());
+    EXPECT_TRUE(detailTooLarge.error().contains(QStringLiteral("超出")))
+        << detailTooLarge.error().toStdString();
+}
+
 TEST_F(LedgerTotalsTest, DetailTotalsGroupOneTypeInThePeriod) {
     add("zhichu", "午饭", 20, "2007-01-02");
     add("zhichu", "午饭", 25, "2007-01-03");

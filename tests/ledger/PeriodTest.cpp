@@ -55,16 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
         PeriodCase{"2007-10-31", PeriodChoice::LastMonth, "2007-9-01", "2007-09-30", "上月帐务信息"}));
 
 TEST(PeriodRead, BuiltTextsReadBackAsTheirDays) {
-    const Result<PeriodBounds> month = ReadPeriod(QStringLiteral("2007-1-01"), QStringLiteral("2007-01-15"));
+    const Result<PeriodBounds> month =
+        ReadPeriod(QStringLiteral("2007-1-01"), QStringLiteral("2007-01-15"), QDate(2007, 1, 15));
     ASSERT_TRUE(month.isOk());
     EXPECT_EQ(month->first, QDate(2007, 1, 1));
     EXPECT_EQ(month->last, QDate(2007, 1, 15));
 }
 
 TEST(PeriodRead, TheFirstBadLabelNamesItself) {
-    EXPECT_EQ(ReadPeriod(QStringLiteral("2007-13-01"), QStringLiteral("x")).error(),
+    EXPECT_EQ(ReadPeriod(QStringLiteral("2007-13-01"), QStringLiteral("x"), QDate(2007, 1, 15)).error(),
               QStringLiteral("'2007-13-01' is not a valid date"));
-    EXPECT_EQ(ReadPeriod(QStringLiteral("2007-1-01"), QStringLiteral("明天")).error(),
+    EXPECT_EQ(ReadPeriod(QStringLiteral("2007-1-01"), QStringLiteral("明天"), QDate(2007, 1, 15)).error(),
               QStringLiteral("'明天' is not a valid date"));
 }
 

@@ -1,5 +1,6 @@
 #include "kit/BarChart.h"
 #include "ledger/SummaryPanel.h"
+#include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -110,22 +111,70 @@ TEST_F(SummaryPanelTest, AnyAndTheCalendarButtons) {
     EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
 
     choose("RadioButton3");
-    find<QDateEdit>("DateTimePicker1")->setDate(QDate(2006, 12, 1));
+    PickOnCalendar(find<QDateEdit>("DateTimePicker1"), QDate(2006, 12, 1));
     EXPECT_TRUE(find<QRadioButton>("RadioButton7")->isChecked());
     EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-01~2007-01-15"));
     EXPECT_EQ(text("Label1"), QStringLiteral("帐务信息"));
     EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));  // nothing recomputed yet
 
-    find<QDateEdit>("DateTimePicker2")->setDate(QDate(2007, 1, 1));
+    PickOnCalendar(find<QDateEdit>("DateTimePicker2"), QDate(2007, 1, 1));
     EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-01~2007-01-01"));
     EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥11000.00￥300.00"));
 
     // A first day after the last gives nothing, and an empty chart.
-    find<QDateEdit>("DateTimePicker1")->setDate(QDate(2007, 1, 10));
+    PickOnCalendar(find<QDateEdit>("DateTimePicker1"), QDate(2007, 1, 10));
     panel.ComputePeriodTotals();
     EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥0.00￥0.00"));
     EXPECT_TRUE(bars("Chart1").isEmpty());
     EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+// Picking today as the last day after a first day: the calendar already holds today, and the pick
+// still counts.
+TEST_F(SummaryPanelTest, PickingTheDayTheCalendarHoldsStillActs) {
+    PickOnCalendar(find<QDateEdit>("DateTimePicker1"), QDate(2006, 12, 24));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
+    PickOnCalendar(find<QDateEdit>("DateTimePicker2"), QDate(2007, 1, 15));
+    EXPECT_TRUE(find<QRadioButton>("RadioButton7")->isChecked());
+    EXPECT_EQ(text("Label2") + QLatin1Char('~') + text("Label3"), QStringLiteral("2006-12-24~2007-01-15"));
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥11500.00￥1545.00"));
+
+    // Back to 本月, then the same first day again: it is written again and 任意 marked.
+    choose("RadioButton3");
+    PickOnCalendar(find<QDateEdit>("DateTimePicker1"), QDate(2006, 12, 24));
+    EXPECT_EQ(text("Label2"), QStringLiteral("2006-12-24"));
+    EXPECT_TRUE(find<QRadioButton>("RadioButton7")->isChecked());
+    EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+// Stepping the last day with the arrow keys computes nothing until the user is done (Enter).
+TEST_F(SummaryPanelTest, SteppingTheEndDateComputesOnceWhenDone) {
+    auto* end = find<QDateEdit>("DateTimePicker2");
+    end->setFocus();
+    end->setCurrentSection(QDateTimeEdit::DaySection);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(end, Qt::Key_Down);
+    EXPECT_EQ(end->date(), QDate(2007, 1, 10));
+    EXPECT_EQ(text("Label3"), QStringLiteral("2007-01-15"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("本月帐务信息"));
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥3500.00￥1245.00"));
+    QTest::keyClick(end, Qt::Key_Return);
+    EXPECT_EQ(text("Label3"), QStringLiteral("2007-01-10"));
+    EXPECT_EQ(text("Label1"), QStringLiteral("帐务信息"));
+    EXPECT_EQ(text("Label6") + text("Label7"), QStringLiteral("￥3000.00￥1200.00"));
+}
+
+// Two stored incomes of 9×10^14 yuan: a Chinese message, never the engine's overflow.
+TEST_F(SummaryPanelTest, TotalsTooLargeToShowAreSaidInChinese) {
+    th.exec(
+        QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
+                       "('shouru','巨款',9000000000000000000,'2007-01-02'),"
+                       "('shouru','巨款',9000000000000000000,'2007-01-03')"));
+    panel.ComputePeriodTotals();
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("超出")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_FALSE(prompt.boxes()[0].text.contains(QStringLiteral("overflow")));
 }
 
 TEST_F(SummaryPanelTest, DetailChartsShowOneBarPerDetailUntilTheNextComputation) {

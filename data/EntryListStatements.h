@@ -1,0 +1,71 @@
+#pragma once
+
+// The statements of the entry lists read a page at a time. Each list has a fixed order that an index
+// gives without sorting, so that any row is reached from its neighbour's key in a few steps, and the
+// position of a row is the number of rows before it in that order:
+// - 全部, every entry of a type (:mxlx), in the order of the details, then of entry (index leixing,
+//   mingxi); entries without a detail come first;
+// - 今天, the entries of a type (:mxlx) and a day (:riqi), in the order of entry (index leixing,
+//   shururiqi).
+// Rows saved since the list was loaded and no longer matching it (:kept, a JSON array of keys) follow
+// the list, in the order of entry.
+namespace ListSql {
+
+// The shape of a row of every list, read without reading a row.
+inline constexpr char kShape[] = "SELECT * FROM shouzhibiao WHERE 0";
+
+// One entry by its key, with whether it belongs to the list (inlist).
+inline constexpr char kAllEntry[] = "SELECT *,(leixing=:mxlx) AS inlist FROM shouzhibiao WHERE id=:id";
+inline constexpr char kDayEntry[] =
+    "SELECT *,(leixing=:mxlx AND shururiqi=:riqi) AS inlist FROM shouzhibiao WHERE id=:id";
+
+// :n rows from position :skip (a walk over the index up to there, used only where no neighbour is read).
+inline constexpr char kAllFrom[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx ORDER BY mingxi,id LIMIT :n OFFSET :skip";
+inline constexpr char kDayFrom[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi ORDER BY id LIMIT :n OFFSET :skip";
+
+// :n rows after the row with the detail :key and the key :id, in the list's order.
+inline constexpr char kAllAfter[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(:key,:id) ORDER BY mingxi,id LIMIT :n";
+inline constexpr char kDayAfter[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id>:id ORDER BY id LIMIT :n";
+
+// :n rows before that row, nearest first (rows without a detail are not reached this way).
+inline constexpr char kAllBefore[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)<(:key,:id) ORDER BY mingxi DESC,id DESC "
+    "LIMIT :n";
+inline constexpr char kDayBefore[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id<:id ORDER BY id DESC LIMIT :n";
+
+// How many rows come before the row (:key its detail, :id its key), counted on the index alone.
+inline constexpr char kAllCountBefore[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS NULL AND (:key IS NOT NULL "
+    "OR "
+    "id<:id))+(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)<(:key,:id))";
+inline constexpr char kDayCountBefore[] =
+    "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id<:id";
+// How many rows of 全部 come after a row with a detail.
+inline constexpr char kAllCountAfter[] =
+    "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(:key,:id)";
+
+// How many rows the list holds. For 全部 the whole table less the other types: the engine counts a
+// whole table from its pages, so that only the rows of the other types are walked.
+inline constexpr char kAllCount[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao)-(SELECT count(*) FROM shouzhibiao WHERE leixing<:mxlx)-"
+    "(SELECT count(*) FROM shouzhibiao WHERE leixing>:mxlx)";
+inline constexpr char kDayCount[] =
+    "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi";
+// Whether 全部 holds more than :n rows, without walking further than that.
+inline constexpr char kAllHoldsMore[] =
+    "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing=:mxlx LIMIT :n)";
+
+// The rows saved since loading that no longer match the list.
+inline constexpr char kAllKept[] =
+    "SELECT * FROM shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) AND NOT (leixing=:mxlx) "
+    "ORDER BY id";
+inline constexpr char kDayKept[] =
+    "SELECT * FROM shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) AND NOT (leixing=:mxlx AND "
+    "shururiqi=:riqi) ORDER BY id";
+
+}  // namespace ListSql

@@ -1,0 +1,344 @@
+#include "ledger/EntryList.h"
+
+#include "data/DateText.h"
+#include "data/EntryListStatements.h"
+#include "ledger/LedgerTotals.h"
+
+#include <QScopedValueRollback>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+// From this length on, 全部 counts a row's position from whichever end of the list is nearer.
+constexpr int kLongList = 100000;
+
+QString keyList(const QList<qint64>& ids) {
+    QStringList parts;
+    for (qint64 id : ids)
+        parts.append(QString::number(id));
+    return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+}  // namespace
+
+EntryListModel::EntryListModel(QObject* parent) : QSqlQueryModel(parent) {}
+
+QVariantHash EntryListModel::params() const {
+    QVariantHash values{{QStringLiteral(":mxlx"), spec_.type}};
+    if (!spec_.all)
+        values.insert(QStringLiteral(":riqi"), ShortDate(spec_.day));
+    return values;
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
+                                                        const QVariantHash& values) const {
+    const QString text = QString::fromUtf8(statement);
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.prepare(text))
+        return Result<QList<Row>>::failure(query.lastError().text());
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (text.contains(it.key()))
+            query.bindValue(it.key(), it.value());
+    }
+    if (!query.exec())
+        return Result<QList<Row>>::failure(query.lastError().text());
+    QList<Row> rows;
+    const int columns = query.record().count();
+    while (query.next()) {
+        Row row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(query.value(c));
+        rows.append(std::move(row));
+    }
+    const QSqlError failed = query.lastError();
+    query.finish();
+    if (failed.isValid())
+        return Result<QList<Row>>::failure(failed.text());
+    return rows;
+}
+
+Result<qint64> EntryListModel::number(const char* statement, const QVariantHash& values) const {
+    const Result<QList<Row>> rows = read(statement, values);
+    if (!rows)
+        return rows.status();
+    return rows->isEmpty() || rows->first().isEmpty() ? 0 : rows->first().first().toLongLong();
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readFrom(int position, int count) const {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":n"), count);
+    values.insert(QStringLiteral(":skip"), position);
+    return read(spec_.all ? ListSql::kAllFrom : ListSql::kDayFrom, values);
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readAfter(const Row& anchor, int count) const {
+    // No row with a detail comes before one without: after such a row the walk goes by position.
+    if (spec_.all && anchor.value(keyColumn_).isNull())
+        return Result<QList<Row>>::failure(QString());
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":n"), count);
+    values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
+    values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
+    return read(spec_.all ? ListSql::kAllAfter : ListSql::kDayAfter, values);
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readBefore(const Row& anchor, int count) const {
+    if (spec_.all && anchor.value(keyColumn_).isNull())
+        return Result<QList<Row>>::failure(QString());
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":n"), count);
+    values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
+    values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
+    return read(spec_.all ? ListSql::kAllBefore : ListSql::kDayBefore, values);
+}
+
+Result<int> EntryListModel::listSize() const {
+    const Result<qint64> size = number(spec_.all ? ListSql::kAllCount : ListSql::kDayCount, params());
+    if (!size)
+        return size.status();
+    return int(size.value());
+}
+
+Result<int> EntryListModel::countBefore(const Row& row) const {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":id"), row.value(idColumn_));
+    values.insert(QStringLiteral(":key"), row.value(keyColumn_));
+    if (!spec_.all) {
+        const Result<qint64> before = number(ListSql::kDayCountBefore, values);
+        return before ? Result<int>(int(before.value())) : Result<int>(before.status());
+    }
+    const QVariant key = row.value(keyColumn_);
+    bool fromEnd = false;
+    if (!key.isNull()) {
+        // A long list is counted from the end when the row's detail lies in the later half of the
+        // details, so that at most about half of the list is walked.
+        QVariantHash probe = params();
+        probe.insert(QStringLiteral(":n"), kLongList);
+        const Result<qint64> held = number(ListSql::kAllHoldsMore, probe);
+        if (!held)
+            return held.status();
+        if (held.value() >= kLongList) {
+            const Result<QStringList> details = DistinctDetails(db_, spec_.type);
+            if (!details)
+                return details.status();
+            qsizetype earlier = 0;
+            for (const QString& detail : details.value())
+                earlier += detail < key.toString() ? 1 : 0;
+            fromEnd = earlier * 2 > details->size();
+        }
+    }
+    if (!fromEnd) {
+        const Result<qint64> before = number(ListSql::kAllCountBefore, values);
+        return before ? Result<int>(int(before.value())) : Result<int>(before.status());
+    }
+    const Result<int> size = listSize();
+    if (!size)
+        return size;
+    const Result<qint64> after = number(ListSql::kAllCountAfter, values);
+    if (!after)
+        return after.status();
+    return int(size.value() - 1 - after.value());
+}
+
+Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
+    db_ = db;
+    spec_ = spec;
+    if (idColumn_ < 0) {
+        // The columns of every list, from a statement that reads no row; no read stays open.
+        QSqlQuery shape(db_);
+        if (!shape.exec(QString::fromUtf8(ListSql::kShape)))
+            return Status::failure(shape.lastError().text());
+        showing_ = true;
+        setQuery(std::move(shape));
+        showing_ = false;
+        query().finish();
+        idColumn_ = record().indexOf(QStringLiteral("id"));
+        if (idColumn_ < 0)
+            return Status::failure(QStringLiteral("shouzhibiao has no id"));
+    }
+    keyColumn_ = record().indexOf(spec_.all ? QStringLiteral("mingxi") : QStringLiteral("shururiqi"));
+
+    const Result<QList<Row>> first = readFrom(0, kPage);
+    if (!first)
+        return first.status();
+    QList<Row> kept;
+    if (!spec_.kept.isEmpty()) {
+        QVariantHash values = params();
+        values.insert(QStringLiteral(":kept"), keyList(spec_.kept));
+        const Result<QList<Row>> rows = read(spec_.all ? ListSql::kAllKept : ListSql::kDayKept, values);
+        if (!rows)
+            return rows.status();
+        kept = rows.value();
+    }
+
+    beginResetModel();
+    rows_.clear();
+    for (int r = 0; r < first->size(); ++r)
+        rows_.insert(r, first->at(r));
+    known_ = int(first->size());
+    atEnd_ = first->size() < kPage;
+    keptRows_ = kept;
+    endResetModel();
+    return Status::ok();
+}
+
+void EntryListModel::grow(int rows) {
+    if (atEnd_ || rows <= known_)
+        return;
+    // Whatever the signals make others ask, no second fetch may change the rows while these go in.
+    const QScopedValueRollback<bool> once(fetching_, true);
+    beginInsertRows({}, known_, rows - 1);
+    known_ = rows;
+    endInsertRows();
+}
+
+void EntryListModel::reachEnd(int size) {
+    if (atEnd_)
+        return;
+    size = qMax(size, known_);
+    const QScopedValueRollback<bool> once(fetching_, true);
+    const int first = known_;
+    const int last = size + int(keptRows_.size()) - 1;
+    if (last >= first)
+        beginInsertRows({}, first, last);
+    known_ = size;
+    atEnd_ = true;
+    if (last >= first)
+        endInsertRows();
+}
+
+Result<int> EntryListModel::locate(qint64 id) {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":id"), id);
+    const Result<QList<Row>> found = read(spec_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
+    if (!found)
+        return found.status();
+    if (found->isEmpty())
+        return -1;
+    Row row = found->first();
+    const bool inList = row.takeLast().toBool();
+    if (!inList) {
+        const qsizetype kept =
+            std::find_if(keptRows_.cbegin(), keptRows_.cend(),
+                         [&](const Row& r) { return r.value(idColumn_).toLongLong() == id; }) -
+            keptRows_.cbegin();
+        if (kept >= keptRows_.size())
+            return -1;
+        if (!atEnd_) {
+            const Result<int> size = listSize();
+            if (!size)
+                return size;
+            reachEnd(size.value());
+        }
+        return known_ + int(kept);
+    }
+    const Result<int> position = countBefore(row);
+    if (!position)
+        return position;
+    if (position.value() >= known_) {
+        if (atEnd_)
+            return -1;  // the list has changed under it; the next reload shows the row
+        grow(position.value() + 1);
+    }
+    rows_.insert(position.value(), row);
+    return position.value();
+}
+
+Status EntryListModel::place(qint64 id, int row) {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":id"), id);
+    const Result<QList<Row>> found = read(spec_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
+    if (!found)
+        return found.status();
+    if (found->isEmpty())
+        return Status::ok();
+    Row entry = found->first();
+    if (!entry.takeLast().toBool() || (atEnd_ && row >= known_))
+        return locate(id).status();
+    grow(row + 1);
+    rows_.insert(row, entry);
+    return Status::ok();
+}
+
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return known_ + (atEnd_ ? int(keptRows_.size()) : 0);
+}
+
+void EntryListModel::fill(int row) const {
+    Result<QList<Row>> got = Result<QList<Row>>::failure(QString());
+    int step = 1;
+    int start = row;
+    if (const auto previous = rows_.constFind(row - 1); previous != rows_.cend()) {
+        got = readAfter(previous.value(), kPage);
+    } else if (const auto next = rows_.constFind(row + 1); next != rows_.cend()) {
+        got = readBefore(next.value(), kPage);
+        step = -1;
+    }
+    if (!got || got->isEmpty()) {
+        // No neighbour read, or none that leads here: the page that holds the row, by position.
+        start = row - row % kPage;
+        step = 1;
+        got = readFrom(start, kPage);
+        if (!got)
+            return;
+    }
+    int r = start;
+    for (const Row& values : got.value()) {
+        if (r < 0 || r >= known_)
+            break;
+        rows_.insert(r, values);
+        r += step;
+    }
+}
+
+QVariant EntryListModel::data(const QModelIndex& item, int role) const {
+    if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const int row = item.row();
+    if (row < 0 || row >= rowCount())
+        return {};
+    if (row >= known_)
+        return keptRows_[row - known_].value(item.column());
+    auto found = rows_.constFind(row);
+    if (found == rows_.cend()) {
+        fill(row);
+        found = rows_.constFind(row);
+        if (found == rows_.cend())
+            return {};
+    }
+    return found->value(item.column());
+}
+
+bool EntryListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !atEnd_ && !showing_ && !fetching_;
+}
+
+void EntryListModel::fetchMore(const QModelIndex& parent) {
+    // Views and testers may ask again from inside the signals of this very fetch.
+    if (parent.isValid() || atEnd_ || showing_ || fetching_)
+        return;
+    const QScopedValueRollback<bool> once(fetching_, true);
+    const auto last = rows_.constFind(known_ - 1);
+    Result<QList<Row>> got =
+        last != rows_.cend() ? readAfter(last.value(), kPage) : Result<QList<Row>>::failure(QString());
+    if (!got)
+        got = readFrom(known_, kPage);
+    if (!got)
+        return;
+    const int start = known_;
+    for (int i = 0; i < got->size(); ++i)
+        rows_.insert(start + i, got->at(i));
+    if (got->size() < kPage)
+        reachEnd(start + int(got->size()));
+    else
+        grow(start + int(got->size()));
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data/Result.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQueryModel>
+#include <QVariant>
+
+// The rows of one entry list -- today's entries of a type or all of them, followed by the rows saved
+// since loading that no longer match -- read a page at a time. Unlike a plain query model it can reach
+// any row without reading the rows before it: a page is read from a neighbouring row's key through the
+// list's index, and a row is placed by its key and the list's order (the rows before it are counted on
+// the index). A saved row is thus shown and selected wherever it lands, in a few milliseconds however
+// long the list. No read stays open between pages, so nothing keeps a write waiting.
+class EntryListModel : public QSqlQueryModel {
+    Q_OBJECT
+  public:
+    struct Spec {
+        bool all = false;    // 全部, else 今天
+        QString type;        // "shouru" or "zhichu"
+        QDate day;           // today, for 今天
+        QList<qint64> kept;  // rows saved since loading, listed even when they no longer match
+    };
+
+    explicit EntryListModel(QObject* parent = nullptr);
+
+    // Shows the list from its first page.
+    Status show(QSqlDatabase db, const Spec& spec);
+
+    // The position of the row with the key `id`, after making it part of the rows shown; -1 when the
+    // list does not hold it.
+    Result<int> locate(qint64 id);
+    // Places the row with the key `id` at position `row` without counting, where the rows before it are
+    // known not to have changed (the row after a deleted one takes the deleted row's place).
+    Status place(qint64 id, int row);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent = {}) const override;
+    void fetchMore(const QModelIndex& parent = {}) override;
+
+    // Rows read per page.
+    static constexpr int kPage = 256;
+
+  private:
+    using Row = QList<QVariant>;
+    Result<QList<Row>> read(const char* statement, const QVariantHash& values) const;
+    Result<QList<Row>> readFrom(int position, int count) const;
+    Result<QList<Row>> readAfter(const Row& anchor, int count) const;
+    Result<QList<Row>> readBefore(const Row& anchor, int count) const;
+    Result<qint64> number(const char* statement, const QVariantHash& values) const;
+    Result<int> countBefore(const Row& row) const;
+    Result<int> listSize() const;
+    // Reads the page around a row that is known to exist but not read yet.
+    void fill(int row) const;
+    void grow(int rows);
+    void reachEnd(int size);
+    QVariantHash params() const;
+
+    QSqlDatabase db_;
+    Spec spec_;
+    bool showing_ = false;
+    bool fetching_ = false;
+    int idColumn_ = -1;
+    int keyColumn_ = -1;
+    int known_ = 0;      // rows of the list known to exist, from the first on
+    bool atEnd_ = true;  // whether known_ is the whole list (then the kept rows follow)
+    QList<Row> keptRows_;
+    mutable QHash<int, Row> rows_;
+};

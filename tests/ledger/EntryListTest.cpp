@@ -1,0 +1,122 @@
+// The paged entry list against the plain ordered statements on a real file: same rows in the same
+// order however they are reached, every row found by its key at its position.
+#include "ledger/EntryList.h"
+#include "support/TestHousehold.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+class EntryListTest : public ::testing::Test {
+  protected:
+    // 1100 expenses over a few details (some without one), some today, and a few incomes.
+    void SetUp() override {
+        QSqlDatabase db = th.database.connection();
+        ASSERT_TRUE(db.transaction());
+        QSqlQuery insert(db);
+        ASSERT_TRUE(
+            insert.prepare(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) "
+                                          "values (:t,:m,:f,:d)")));
+        QRandomGenerator random(7);
+        const QStringList details = {QStringLiteral("午饭"), QStringLiteral("房租"), QStringLiteral("a"),
+                                     QStringLiteral("衣服"), QString()};
+        for (int i = 0; i < 1100; ++i) {
+            const QString detail = details[random.bounded(int(details.size()))];
+            insert.bindValue(QStringLiteral(":t"),
+                             i % 50 == 0 ? QStringLiteral("shouru") : QStringLiteral("zhichu"));
+            insert.bindValue(QStringLiteral(":m"), detail.isEmpty() ? QVariant() : QVariant(detail));
+            insert.bindValue(QStringLiteral(":f"), i);
+            insert.bindValue(QStringLiteral(":d"),
+                             i % 3 == 0 ? QStringLiteral("2007-01-15") : QStringLiteral("2006-05-01"));
+            ASSERT_TRUE(insert.exec());
+        }
+        ASSERT_TRUE(db.commit());
+    }
+    QList<qint64> expected(const char* statement) {
+        QSqlQuery q(th.database.connection());
+        EXPECT_TRUE(q.exec(QString::fromLatin1(statement)));
+        QList<qint64> ids;
+        while (q.next())
+            ids.append(q.value(0).toLongLong());
+        return ids;
+    }
+    qint64 idAt(EntryListModel& m, int row) {
+        return m.data(m.index(row, m.record().indexOf(QStringLiteral("id")))).toLongLong();
+    }
+
+    TestHousehold th;
+};
+
+TEST_F(EntryListTest, AllRowsInTheIndexOrderReachedInAnyOrder) {
+    const QList<qint64> all =
+        expected("select id from shouzhibiao where leixing='zhichu' order by mingxi, id");
+    ASSERT_GT(all.size(), 3 * EntryListModel::kPage);
+    EntryListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_TRUE(
+        model.show(th.database.connection(), {true, QStringLiteral("zhichu"), QDate(2007, 1, 15), {}}));
+    EXPECT_LT(model.rowCount(), int(all.size()));  // not read to the end
+
+    // Every row found by its key at its place, visited out of order, before the list is fetched.
+    QRandomGenerator random(11);
+    for (int i = 0; i < 60; ++i) {
+        const int row = random.bounded(int(all.size()));
+        const Result<int> at = model.locate(all[row]);
+        ASSERT_TRUE(at.isOk()) << at.error().toStdString();
+        EXPECT_EQ(at.value(), row);
+        EXPECT_GE(model.rowCount(), row + 1);
+    }
+    // Rows read backwards and forwards from the places found agree with the ordered statement.
+    for (int row = model.rowCount() - 1; row >= 0; row -= 7)
+        ASSERT_EQ(idAt(model, row), all[row]) << row;
+    while (model.canFetchMore())
+        model.fetchMore();
+    ASSERT_EQ(model.rowCount(), all.size());
+    for (int row = 0; row < all.size(); ++row)
+        ASSERT_EQ(idAt(model, row), all[row]) << row;
+    EXPECT_EQ(model.locate(1).value(), -1);  // an income is not in the list
+}
+
+TEST_F(EntryListTest, TodayListKeepsSavedRowsAfterTheOthers) {
+    const QList<qint64> today =
+        expected("select id from shouzhibiao where leixing='zhichu' and shururiqi='2007-01-15' order by id");
+    const QList<qint64> kept = {2, 5, today.first()};  // two rows of another day, one of today
+    EntryListModel model;
+    ASSERT_TRUE(
+        model.show(th.database.connection(), {false, QStringLiteral("zhichu"), QDate(2007, 1, 15), kept}));
+    while (model.canFetchMore())
+        model.fetchMore();
+    ASSERT_EQ(model.rowCount(), today.size() + 2);
+    for (int row = 0; row < today.size(); ++row)
+        ASSERT_EQ(idAt(model, row), today[row]);
+    EXPECT_EQ(idAt(model, int(today.size())), 2);
+    EXPECT_EQ(idAt(model, int(today.size()) + 1), 5);
+
+    // A kept row is found after the list even before the list was read to its end.
+    EntryListModel fresh;
+    ASSERT_TRUE(
+        fresh.show(th.database.connection(), {false, QStringLiteral("zhichu"), QDate(2007, 1, 15), kept}));
+    EXPECT_EQ(fresh.locate(5).value(), int(today.size()) + 1);
+    EXPECT_EQ(fresh.locate(today.last()).value(), int(today.size()) - 1);
+    EXPECT_EQ(fresh.rowCount(), today.size() + 2);
+}
+
+// A model whose pages are read and finished leaves no read open: a write of another connection and
+// the tracking of part-read lists are not held up by it.
+TEST_F(EntryListTest, NoReadStaysOpenBetweenPages) {
+    EntryListModel model;
+    ASSERT_TRUE(
+        model.show(th.database.connection(), {true, QStringLiteral("zhichu"), QDate(2007, 1, 15), {}}));
+    EXPECT_FALSE(model.query().isActive());
+    model.fetchMore();
+    th.exec(
+        QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
+                       "('zhichu','x',1,'2007-01-15')"));
+}
+
+}  // namespace
