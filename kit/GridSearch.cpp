@@ -52,15 +52,18 @@ struct Dialect {
 
 // The text "￥0.00" of a count of ten-thousandths, rounded half away from zero to the cent, with a leading
 // minus for a negative amount that does not round to zero.
-QString moneyText(const QString& units) {
-    const QString magnitude = QStringLiteral("abs(CAST(%1 AS BIGINT))").arg(units);
-    const QString cents =
-        QStringLiteral("(%1 / 100 + CASE WHEN %1 % 100 >= 50 THEN 1 ELSE 0 END)").arg(magnitude);
-    return QStringLiteral(
-               "(CASE WHEN %1 < 0 AND %2 <> 0 THEN '-' ELSE '' END || '￥' || CAST(%2 / 100 AS TEXT) || '.' "
-               "|| "
-               "CASE WHEN %2 % 100 < 10 THEN '0' ELSE '' END || CAST(%2 % 100 AS TEXT))")
-        .arg(units, cents);
+QString moneyText(const QString& units, const Dialect& dialect) {
+    // Put together by joining: the format's own "%" signs must not meet QString::arg.
+    const QString cents = QStringLiteral("((abs(CAST(") + units + QStringLiteral(" AS BIGINT)) + 50) / 100)");
+    const QString sign =
+        QStringLiteral("CASE WHEN ") + units + QStringLiteral(" <= -50 THEN '-' ELSE '' END");
+    if (dialect.postgres) {
+        return QStringLiteral("(") + sign + QStringLiteral(" || '￥' || CAST(") + cents +
+               QStringLiteral(" / 100 AS TEXT) || '.' || lpad(CAST(") + cents +
+               QStringLiteral(" % 100 AS TEXT), 2, '0'))");
+    }
+    return QStringLiteral("printf('%s￥%d.%02d', ") + sign + QStringLiteral(", ") + cents +
+           QStringLiteral(" / 100, ") + cents + QStringLiteral(" % 100)");
 }
 
 // A needle that cannot occur in any "￥0.00" text need not be looked for in money columns.
@@ -103,7 +106,10 @@ Condition buildCondition(const QuerySearch& search, const FindQuery& query, cons
             continue;
         const QString field =
             qualifier + search.db.driver()->escapeIdentifier(column.field, QSqlDriver::FieldName);
-        const QString text = column.money ? moneyText(field) : QStringLiteral("CAST(%1 AS TEXT)").arg(field);
+        // SQLite compares any value as its text; PostgreSQL is told to.
+        const QString text = column.money       ? moneyText(field, dialect)
+                             : dialect.postgres ? QStringLiteral("CAST(%1 AS TEXT)").arg(field)
+                                                : field;
         const QString name = QStringLiteral(":tamberlo_find%1").arg(condition.values.size());
         parts.append(QLatin1Char('(') +
                      dialect.contains(text, positional ? QStringLiteral("?") : name, query.matchCase) +

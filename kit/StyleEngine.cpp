@@ -1,10 +1,24 @@
 #include "kit/StyleEngine.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
 #include <QWidget>
 
 // The sheets are compiled into the library; a static library needs its resources named once.
@@ -86,10 +100,31 @@ QString StyleEngine::scopedSheet(const QString& sheet) {
     return out;
 }
 
+bool StyleEngine::isStyledKind(const QWidget* widget) {
+    // The kinds of control the styles draw wherever they stand: buttons of every sort, edit, combo and
+    // spin boxes, group boxes, scroll and progress bars, sliders, tabs, tool and status bars.
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QGroupBox*>(widget) || qobject_cast<const QAbstractSlider*>(widget) ||
+           qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QTabBar*>(widget) ||
+           qobject_cast<const QTabWidget*>(widget) || qobject_cast<const QToolBar*>(widget) ||
+           qobject_cast<const QStatusBar*>(widget);
+}
+
 bool StyleEngine::isSpared(const QWidget* widget) {
-    for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        if (w->property("tag").toInt() == kSpareTag)
+    // Only the widget's own window counts: a dialog opened from a tagged control is a window of its own.
+    bool insideGrid = false;
+    for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        if (w != widget && qobject_cast<const QAbstractItemView*>(w))
+            insideGrid = true;
+        if (w->property("tag").toInt() != kSpareTag)
+            continue;
+        // The tagged control keeps its own look, and so does every part of a tagged grid; the controls
+        // placed on a tagged panel follow the style, its labels and inner panels keep theirs.
+        if (w == widget || insideGrid || qobject_cast<const QAbstractItemView*>(w))
             return true;
+        return !isStyledKind(widget);
     }
     return false;
 }

@@ -34,8 +34,11 @@ class StyleEngine : public QObject {
     static QString storedSheet(int n);
     // A sheet rewritten so that each rule reaches only controls outside every tagged control.
     static QString scopedSheet(const QString& sheet);
-    // True when the widget or one of its ancestors carries tag 99.
+    // True when the widget keeps its own look: it carries tag 99, lies inside a tagged grid, or lies on
+    // a tagged panel without being of a kind the styles draw.
     static bool isSpared(const QWidget* widget);
+    // Buttons, edit, combo and spin boxes, group boxes and the other kinds of control the styles draw.
+    static bool isStyledKind(const QWidget* widget);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
