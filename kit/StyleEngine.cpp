@@ -31,6 +31,14 @@ namespace {
 // Every widget outside a tagged control carries this property with the value "1", the others "0"; each
 // rule of a sheet asks for it on the control it draws.
 const char kSkinProperty[] = "skinned";
+// Controls drawn in the style but standing on a tagged panel carry this property with the value "1".
+const char kOnPanelProperty[] = "onPanel";
+
+// The function panels keep their own light background, whatever the style: the texts of the controls
+// drawn straight onto them stay dark so they can be read in the dark styles too.
+const QString kOnPanelRules = QStringLiteral(
+    "QRadioButton[onPanel=\"1\"], QCheckBox[onPanel=\"1\"], QGroupBox[onPanel=\"1\"] { color: #1f2937; }\n"
+    "QGroupBox[onPanel=\"1\"]::title { color: #1f2937; }\n");
 const QString kSkinCondition = QStringLiteral("[skinned=\"1\"]");
 
 // The one engine that has the application's style sheet.
@@ -60,7 +68,7 @@ QString scopeSelector(const QString& selector) {
 
 StyleEngine::StyleEngine(QObject* parent) : QObject(parent) {
     initStyleResources();
-    sheet_ = scopedSheet(storedSheet(loaded_));
+    sheet_ = sheetFor(loaded_);
 }
 
 StyleEngine::~StyleEngine() {
@@ -129,15 +137,31 @@ bool StyleEngine::isSpared(const QWidget* widget) {
     return false;
 }
 
+QString StyleEngine::sheetFor(int n) {
+    const QString stored = storedSheet(n);
+    return stored.isEmpty() ? QString() : scopedSheet(stored) + kOnPanelRules;
+}
+
+bool StyleEngine::isOnPanel(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        if (w->property("tag").toInt() == kSpareTag)
+            return true;
+    }
+    return false;
+}
+
 void StyleEngine::mark(QWidget* widget) const {
-    widget->setProperty(kSkinProperty, isSpared(widget) ? QStringLiteral("0") : QStringLiteral("1"));
+    const bool spared = isSpared(widget);
+    widget->setProperty(kSkinProperty, spared ? QStringLiteral("0") : QStringLiteral("1"));
+    widget->setProperty(kOnPanelProperty,
+                        !spared && isOnPanel(widget) ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool StyleEngine::loadStyle(int n) {
     if (n < 0 || n >= kStyleCount)
         return false;
     loaded_ = n;
-    sheet_ = scopedSheet(storedSheet(n));
+    sheet_ = sheetFor(n);
     if (active_)
         qApp->setStyleSheet(sheet_);
     return true;
@@ -178,8 +202,10 @@ bool StyleEngine::eventFilter(QObject* watched, QEvent* event) {
             affected.prepend(moved);
             for (QWidget* widget : affected) {
                 const QVariant before = widget->property(kSkinProperty);
+                const QVariant onPanelBefore = widget->property(kOnPanelProperty);
                 mark(widget);
-                if (before.isValid() && before != widget->property(kSkinProperty)) {
+                if (before.isValid() && (before != widget->property(kSkinProperty) ||
+                                         onPanelBefore != widget->property(kOnPanelProperty))) {
                     widget->style()->unpolish(widget);
                     widget->style()->polish(widget);
                 }

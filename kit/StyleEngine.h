@@ -32,6 +32,9 @@ class StyleEngine : public QObject {
 
     // The sheet of store entry n as stored (empty outside 0..7).
     static QString storedSheet(int n);
+    // What the engine draws for store entry n: the scoped sheet, and dark texts for the radio buttons,
+    // check boxes and group boxes that stand on a tagged panel's own light background.
+    static QString sheetFor(int n);
     // A sheet rewritten so that each rule reaches only controls outside every tagged control.
     static QString scopedSheet(const QString& sheet);
     // True when the widget keeps its own look: it carries tag 99, lies inside a tagged grid, or lies on
@@ -41,6 +44,9 @@ class StyleEngine : public QObject {
     static bool isStyledKind(const QWidget* widget);
 
   protected:
+    // True when the widget stands inside a tagged control of its own window.
+    static bool isOnPanel(const QWidget* widget);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -52,11 +52,11 @@ TEST(WindowStyles, FirstStartChoiceIsAppliedWrittenMarkedAndRestored) {
         EXPECT_TRUE(engine->isActive());
         EXPECT_EQ(engine->loadedStyle(), 2);
         EXPECT_EQ(checkedStyles(form), QList<int>({2}));
-        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(2)));
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(2));
 
         choose(form, "N71");  // 样式七
         EXPECT_EQ(engine->loadedStyle(), 6);
-        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(6)));
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(6));
         EXPECT_EQ(checkedStyles(form), QList<int>({6}));
         EXPECT_EQ(storedStyle(home), 6);
 
@@ -102,7 +102,7 @@ TEST(WindowStyles, UnwritableSettingsFileIsReportedAndTheStyleStaysInForce) {
     ASSERT_EQ(prompt.boxes().size(), 1);
     EXPECT_TRUE(prompt.boxes().first().text.contains(home.iniPath()));
     EXPECT_EQ(form.styleEngine()->loadedStyle(), 7);
-    EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(7)));
+    EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(7));
     EXPECT_EQ(checkedStyles(form), QList<int>({7}));
     QFile::setPermissions(home.iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(storedStyle(home), 1);  // not remembered
@@ -149,6 +149,9 @@ TEST(WindowStyles, TaggedPanelsAndGridsKeepTheirLookButTheControlsOnThemFollowTh
     EXPECT_NE(look(choice), choiceBefore);
     EXPECT_EQ(look(label), labelBefore);
     EXPECT_EQ(look(grid), gridBefore);
+    // In a dark style the texts on the light panel stay dark enough to read.
+    engine.loadStyle(6);
+    EXPECT_LT(choice->palette().color(QPalette::WindowText).lightness(), 100);
 
     // A control created later, or moved onto a tagged panel, follows the same rule; a window opened
     // from a tagged control is styled as a window of its own.
