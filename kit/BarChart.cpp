@@ -34,6 +34,7 @@ BarChart::BarChart(const QString& title, QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(120, 90);
+    clear();  // the empty chart's scale
 }
 
 void BarChart::setSeriesName(const QString& name) {

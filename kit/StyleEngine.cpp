@@ -35,10 +35,13 @@ const char kSkinProperty[] = "skinned";
 const char kOnPanelProperty[] = "onPanel";
 
 // The function panels keep their own light background, whatever the style: the texts of the controls
-// drawn straight onto them stay dark so they can be read in the dark styles too.
+// drawn straight onto them (radio buttons, check boxes, group boxes, flat tool buttons) stay dark so
+// they can be read in the dark styles too.
 const QString kOnPanelRules = QStringLiteral(
     "QRadioButton[onPanel=\"1\"], QCheckBox[onPanel=\"1\"], QGroupBox[onPanel=\"1\"] { color: #1f2937; }\n"
-    "QGroupBox[onPanel=\"1\"]::title { color: #1f2937; }\n");
+    "QGroupBox[onPanel=\"1\"]::title { color: #1f2937; }\n"
+    "QToolButton[onPanel=\"1\"] { color: #1f2937; }\n"
+    "QToolButton[onPanel=\"1\"]:disabled { color: #9a9a9a; }\n");
 const QString kSkinCondition = QStringLiteral("[skinned=\"1\"]");
 
 // The one engine that has the application's style sheet.
