@@ -5,6 +5,7 @@
 #include "household/Household.h"
 #include "household/IniFile.h"
 #include "data/Database.h"
+#include "kit/FindDialog.h"
 #include "kit/Prompt.h"
 
 #include <QGridLayout>
@@ -65,6 +66,7 @@ TForm7::TForm7(Household& household, QWidget* parent) : QDialog(parent), househo
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FindDialog::install(list_);
     (new QVBoxLayout(usersBox))->addWidget(list_);
 
     auto* basicsBox = new QGroupBox(QStringLiteral("用户基本情况"), this);

@@ -3,6 +3,7 @@
 #include "household/Household.h"
 #include "bank/BankRecords.h"
 #include "data/Database.h"
+#include "kit/FindDialog.h"
 #include "kit/Prompt.h"
 
 #include <QBrush>
@@ -67,6 +68,7 @@ QTableView* makeGrid(const char* name, QWidget* parent) {
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid->horizontalHeader()->setHighlightSections(false);
+    FindDialog::install(grid);
     grid->setStyleSheet(
         QStringLiteral("QTableView { background: #dff5d8; color: navy; font-weight: bold; }"
                        "QHeaderView::section { font-weight: bold; color: navy; }"));

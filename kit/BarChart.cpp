@@ -13,17 +13,16 @@ const QColor kPalette[] = {QColor(0x2e, 0x8b, 0x57), QColor(0xd9, 0x4f, 0x3d), Q
                            QColor(0xc0, 0x39, 0x6b), QColor(0x7f, 0x8c, 0x2d), QColor(0x5d, 0x6d, 0x7e),
                            QColor(0xb0, 0x6a, 0x2c)};
 
-constexpr int kTicks = 4;  // intervals of the value axis
 constexpr double kBarWidth = 0.55;
 
-// A round upper bound for the value axis, so the marks above the bars stay inside the plot.
-double niceCeiling(double v) {
-    if (v <= 0)
-        return 0;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(v)));
-    for (double step : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        if (v <= step * magnitude)
-            return step * magnitude;
+// The step of the value axis: 1, 2 or 5 times a power of ten, giving about five intervals for the span
+// (with room for the marks above the bars).
+double roundStep(double span) {
+    const double rough = span / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double mantissa : {1.0, 2.0, 5.0}) {
+        if (rough <= mantissa * magnitude * (1 + 1e-9))
+            return mantissa * magnitude;
     }
     return 10 * magnitude;
 }
@@ -35,6 +34,7 @@ BarChart::BarChart(const QString& title, QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(120, 90);
+    clear();  // the empty chart's scale
 }
 
 void BarChart::setSeriesName(const QString& name) {
@@ -57,10 +57,30 @@ void BarChart::setBars(const QList<Bar>& bars) {
         low = std::min(low, bars_[i].value.toYuan());
         high = std::max(high, bars_[i].value.toYuan());
     }
-    const double top = niceCeiling(high * 1.15);
-    bottom_ = low < 0 ? -niceCeiling(-low * 1.15) : 0;
-    // An empty or all-zero chart still gets a readable scale.
-    top_ = top > 0 ? top : (bottom_ < 0 ? 0 : 100);
+    // Round steps from zero, the top above the highest bar, below zero only for a negative bar. An empty
+    // or all-zero chart still gets a readable scale.
+    const double headroom = 1.1;
+    const double span = (high - low) * headroom;
+    // A cent is the finest step an amount needs.
+    step_ = span > 0 ? std::max(roundStep(span), 0.01) : 20;
+    const qint64 topSteps = high > 0 ? qint64(std::ceil(high * headroom / step_ - 1e-9)) : 0;
+    const qint64 bottomSteps = low < 0 ? qint64(std::ceil(-low * headroom / step_ - 1e-9)) : 0;
+    top_ = span > 0 ? double(topSteps) * step_ : 100;
+    bottom_ = -double(bottomSteps) * step_;
+    // As many decimals as the step needs and no trailing zeros ("0", "0.5", "1"), so no two labels read
+    // alike.
+    const int decimals = std::max(0, int(-std::floor(std::log10(step_) + 1e-9)));
+    axisLabels_.clear();
+    for (qint64 k = -bottomSteps; double(k) * step_ <= top_ + step_ / 2; ++k) {
+        QString label = QString::number(double(k) * step_, 'f', decimals);
+        if (decimals > 0) {
+            while (label.endsWith(QLatin1Char('0')))
+                label.chop(1);
+            if (label.endsWith(QLatin1Char('.')))
+                label.chop(1);
+        }
+        axisLabels_.append(label == QStringLiteral("-0") ? QStringLiteral("0") : label);
+    }
     update();
 }
 
@@ -82,12 +102,10 @@ void BarChart::paintEvent(QPaintEvent*) {
 
     p.setFont(font());
     const QFontMetrics fm(font());
-    QStringList tickTexts;
+    const QStringList& tickTexts = axisLabels_;
     int tickWidth = 0;
-    for (int t = 0; t <= kTicks; ++t) {
-        tickTexts.append(QString::number(bottom_ + (top_ - bottom_) * t / kTicks, 'f', 0));
-        tickWidth = std::max(tickWidth, fm.horizontalAdvance(tickTexts.last()));
-    }
+    for (const QString& text : tickTexts)
+        tickWidth = std::max(tickWidth, fm.horizontalAdvance(text));
     // When the marks are wider than a bar's share of the width, marks and labels stand upright, with room
     // reserved above the bars and under the axis, so that many bars do not print over each other.
     int widestMark = 0;
@@ -109,8 +127,8 @@ void BarChart::paintEvent(QPaintEvent*) {
     };
 
     // The value axis and its grid.
-    for (int t = 0; t <= kTicks; ++t) {
-        const double y = yOf(bottom_ + (top_ - bottom_) * t / kTicks);
+    for (qsizetype t = 0; t < tickTexts.size(); ++t) {
+        const double y = yOf(bottom_ + double(t) * step_);
         p.setPen(QPen(QColor(0xc8, 0xd0, 0xdc), 1));
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.setPen(QColor(0x30, 0x30, 0x30));

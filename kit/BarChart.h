@@ -29,6 +29,8 @@ class BarChart : public QWidget {
     QString title() const { return title_; }
     // The texts of the value marks, in bar order.
     QStringList valueMarks() const { return marks_; }
+    // The labels of the value axis, from the bottom up.
+    QStringList axisLabels() const { return axisLabels_; }
     // The name of the chart's one series of bars (a child object found by that name).
     void setSeriesName(const QString& name);
 
@@ -41,6 +43,8 @@ class BarChart : public QWidget {
     QList<Bar> bars_;
     QStringList marks_;
     QList<QColor> colours_;
+    QStringList axisLabels_;
     double bottom_ = 0;  // the value axis's range
     double top_ = 1;
+    double step_ = 1;
 };

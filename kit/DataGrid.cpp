@@ -3,12 +3,18 @@
 #include "data/AmountText.h"
 #include "data/Money.h"
 #include "data/OpenReads.h"
+#include "kit/FindDialog.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+
+const QString DataGrid::kWidestMoneyText = QStringLiteral("-￥1000000000.00");
 
 // Shows the chosen fields of the source model, in the grid's column order and formats.
 class DataGrid::ColumnModel final : public QAbstractTableModel {
@@ -76,8 +82,16 @@ class DataGrid::ColumnModel final : public QAbstractTableModel {
             return {};
         if (role == Qt::DisplayRole)
             return text(index.row(), index.column());
-        if (role == Qt::TextAlignmentRole) {
-            return QVariant::fromValue(grid_->columns_[index.column()].alignment | Qt::AlignVCenter);
+        const Column& column = grid_->columns_[index.column()];
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
+        if (role == Qt::ForegroundRole && column.color.isValid())
+            return column.color;
+        if (role == Qt::FontRole && column.bold) {
+            // Only the weight: size and family stay the grid's.
+            QFont bold;
+            bold.setBold(true);
+            return bold;
         }
         return {};
     }
@@ -122,13 +136,67 @@ DataGrid::DataGrid(QWidget* parent)
             [this](const QModelIndex& current) {
                 Q_EMIT currentRowChanged(current.isValid() ? current.row() : -1);
             });
+    FindDialog::install(this, [this](const FindQuery& query, int from) { return find(query, from); });
+}
+
+Result<int> DataGrid::find(const FindQuery& query, int from) {
+    const QSqlQuery rows = source_ ? source_->query() : QSqlQuery();
+    const QString statement = rows.lastQuery();
+    QuerySearch search;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (rows.driver() && db.driver() == rows.driver())
+            search.db = db;
+    }
+    const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
+    for (const Column& c : columns_) {
+        if (record.indexOf(c.field) < 0)
+            search.db = QSqlDatabase();
+    }
+    // A list without a statement of its own is looked through where it stands.
+    if (statement.isEmpty() || !search.db.isValid())
+        return FindInModel(*view_, query, from);
+
+    search.statement = statement;
+    const QStringList names = PlaceholderNames(statement);
+    for (const QString& name : names)
+        search.named.append(qMakePair(name, rows.boundValue(name)));
+    if (names.isEmpty())
+        search.positional = rows.boundValues();
+    for (const Column& c : columns_)
+        search.columns.append({c.field, c.format == Format::Money});
+    // Every shown field and the key come straight from one table: that table can be looked through first.
+    const QString table = record.field(QStringLiteral("id")).tableName();
+    bool oneTable = !table.isEmpty();
+    for (const Column& c : columns_)
+        oneTable = oneTable && record.field(c.field).tableName() == table;
+    if (oneTable)
+        search.table = table;
+    return FindInQuery(search, query, from);
 }
 
 void DataGrid::setColumns(const QList<Column>& columns) {
     columns_ = columns;
     view_->reset(source_);
-    for (int i = 0; i < columns_.size(); ++i)
-        setColumnWidth(i, columns_[i].width);
+    applyColumnWidths();
+}
+
+void DataGrid::applyColumnWidths() {
+    // Measured in bold, the widest the grid's font may be drawn.
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int moneyWidth = metrics.horizontalAdvance(kWidestMoneyText) + 16;
+    for (int i = 0; i < columns_.size(); ++i) {
+        const bool money = columns_[i].format == Format::Money;
+        setColumnWidth(i, money ? std::max(columns_[i].width, moneyWidth) : columns_[i].width);
+    }
+}
+
+void DataGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applyColumnWidths();
 }
 
 void DataGrid::setSourceModel(QSqlQueryModel* model) {
@@ -136,8 +204,7 @@ void DataGrid::setSourceModel(QSqlQueryModel* model) {
     // A list left part-read must not keep the program from saving.
     OpenReads::track(model);
     view_->reset(model);
-    for (int i = 0; i < columns_.size(); ++i)
-        setColumnWidth(i, columns_[i].width);
+    applyColumnWidths();
     refreshFooter();
 }
 

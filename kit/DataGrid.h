@@ -1,5 +1,8 @@
 #pragma once
 
+#include "kit/GridSearch.h"
+
+#include <QColor>
 #include <QIdentityProxyModel>
 #include <QList>
 #include <QTableView>
@@ -9,7 +12,8 @@ class QSqlQueryModel;
 
 // A read-only data grid over the rows of a query: titled columns bound to fields by name, display
 // formats ("￥0.00" for money held as ten-thousandths, plain text otherwise), whole-row selection and an
-// optional footer row with a static text and the sum of one money column. Rows are fetched lazily as
+// optional footer row with a static text and the sum of one money column. A money column is never
+// narrower than the widest amount it may have to show. Rows are fetched lazily as
 // the grid scrolls, so a list of a million entries opens as fast as one of ten.
 class DataGrid : public QTableView {
     Q_OBJECT
@@ -21,7 +25,12 @@ class DataGrid : public QTableView {
         Format format = Format::Text;
         Qt::Alignment alignment = Qt::AlignLeft;
         int width = 100;
+        QColor color = {};  // the text's colour, invalid for the grid's own
+        bool bold = false;
     };
+
+    // The widest amount a money column shows whole: the largest one amount may be, negative.
+    static const QString kWidestMoneyText;
 
     explicit DataGrid(QWidget* parent = nullptr);
 
@@ -39,6 +48,10 @@ class DataGrid : public QTableView {
     // The text a cell shows ("￥12.50" for a money column).
     QString cellText(int row, int column) const;
 
+    // The next row that shows a text (the grid's find dialog, Ctrl+F). A list still being read is
+    // searched through its own statement in the database, not by reading its rows into the grid.
+    Result<int> find(const FindQuery& query, int from);
+
     // The footer row under the grid: a static text under one column and the sum of a money column
     // under another. Switched on and off as a whole.
     void setFooter(int textColumn, const QString& text, int sumColumn);
@@ -53,6 +66,7 @@ class DataGrid : public QTableView {
     void currentRowChanged(int row);
 
   protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
@@ -60,6 +74,7 @@ class DataGrid : public QTableView {
   private:
     class ColumnModel;
     void layoutFooter();
+    void applyColumnWidths();
 
     QList<Column> columns_;
     QSqlQueryModel* source_ = nullptr;

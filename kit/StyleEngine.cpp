@@ -1,10 +1,24 @@
 #include "kit/StyleEngine.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
 #include <QWidget>
 
 // The sheets are compiled into the library; a static library needs its resources named once.
@@ -17,6 +31,17 @@ namespace {
 // Every widget outside a tagged control carries this property with the value "1", the others "0"; each
 // rule of a sheet asks for it on the control it draws.
 const char kSkinProperty[] = "skinned";
+// Controls drawn in the style but standing on a tagged panel carry this property with the value "1".
+const char kOnPanelProperty[] = "onPanel";
+
+// The function panels keep their own light background, whatever the style: the texts of the controls
+// drawn straight onto them (radio buttons, check boxes, group boxes, flat tool buttons) stay dark so
+// they can be read in the dark styles too.
+const QString kOnPanelRules = QStringLiteral(
+    "QRadioButton[onPanel=\"1\"], QCheckBox[onPanel=\"1\"], QGroupBox[onPanel=\"1\"] { color: #1f2937; }\n"
+    "QGroupBox[onPanel=\"1\"]::title { color: #1f2937; }\n"
+    "QToolButton[onPanel=\"1\"] { color: #1f2937; }\n"
+    "QToolButton[onPanel=\"1\"]:disabled { color: #9a9a9a; }\n");
 const QString kSkinCondition = QStringLiteral("[skinned=\"1\"]");
 
 // The one engine that has the application's style sheet.
@@ -46,7 +71,7 @@ QString scopeSelector(const QString& selector) {
 
 StyleEngine::StyleEngine(QObject* parent) : QObject(parent) {
     initStyleResources();
-    sheet_ = scopedSheet(storedSheet(loaded_));
+    sheet_ = sheetFor(loaded_);
 }
 
 StyleEngine::~StyleEngine() {
@@ -86,8 +111,42 @@ QString StyleEngine::scopedSheet(const QString& sheet) {
     return out;
 }
 
+bool StyleEngine::isStyledKind(const QWidget* widget) {
+    // The kinds of control the styles draw wherever they stand: buttons of every sort, edit, combo and
+    // spin boxes, group boxes, scroll and progress bars, sliders, tabs, tool and status bars.
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QGroupBox*>(widget) || qobject_cast<const QAbstractSlider*>(widget) ||
+           qobject_cast<const QProgressBar*>(widget) || qobject_cast<const QTabBar*>(widget) ||
+           qobject_cast<const QTabWidget*>(widget) || qobject_cast<const QToolBar*>(widget) ||
+           qobject_cast<const QStatusBar*>(widget);
+}
+
 bool StyleEngine::isSpared(const QWidget* widget) {
-    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+    // Only the widget's own window counts: a dialog opened from a tagged control is a window of its own.
+    bool insideGrid = false;
+    for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        if (w != widget && qobject_cast<const QAbstractItemView*>(w))
+            insideGrid = true;
+        if (w->property("tag").toInt() != kSpareTag)
+            continue;
+        // The tagged control keeps its own look, and so does every part of a tagged grid; the controls
+        // placed on a tagged panel follow the style, its labels and inner panels keep theirs.
+        if (w == widget || insideGrid || qobject_cast<const QAbstractItemView*>(w))
+            return true;
+        return !isStyledKind(widget);
+    }
+    return false;
+}
+
+QString StyleEngine::sheetFor(int n) {
+    const QString stored = storedSheet(n);
+    return stored.isEmpty() ? QString() : scopedSheet(stored) + kOnPanelRules;
+}
+
+bool StyleEngine::isOnPanel(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
         if (w->property("tag").toInt() == kSpareTag)
             return true;
     }
@@ -95,14 +154,17 @@ bool StyleEngine::isSpared(const QWidget* widget) {
 }
 
 void StyleEngine::mark(QWidget* widget) const {
-    widget->setProperty(kSkinProperty, isSpared(widget) ? QStringLiteral("0") : QStringLiteral("1"));
+    const bool spared = isSpared(widget);
+    widget->setProperty(kSkinProperty, spared ? QStringLiteral("0") : QStringLiteral("1"));
+    widget->setProperty(kOnPanelProperty,
+                        !spared && isOnPanel(widget) ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool StyleEngine::loadStyle(int n) {
     if (n < 0 || n >= kStyleCount)
         return false;
     loaded_ = n;
-    sheet_ = scopedSheet(storedSheet(n));
+    sheet_ = sheetFor(n);
     if (active_)
         qApp->setStyleSheet(sheet_);
     return true;
@@ -143,8 +205,10 @@ bool StyleEngine::eventFilter(QObject* watched, QEvent* event) {
             affected.prepend(moved);
             for (QWidget* widget : affected) {
                 const QVariant before = widget->property(kSkinProperty);
+                const QVariant onPanelBefore = widget->property(kOnPanelProperty);
                 mark(widget);
-                if (before.isValid() && before != widget->property(kSkinProperty)) {
+                if (before.isValid() && (before != widget->property(kSkinProperty) ||
+                                         onPanelBefore != widget->property(kOnPanelProperty))) {
                     widget->style()->unpolish(widget);
                     widget->style()->polish(widget);
                 }

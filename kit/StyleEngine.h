@@ -32,12 +32,21 @@ class StyleEngine : public QObject {
 
     // The sheet of store entry n as stored (empty outside 0..7).
     static QString storedSheet(int n);
+    // What the engine draws for store entry n: the scoped sheet, and dark texts for the radio buttons,
+    // check boxes and group boxes that stand on a tagged panel's own light background.
+    static QString sheetFor(int n);
     // A sheet rewritten so that each rule reaches only controls outside every tagged control.
     static QString scopedSheet(const QString& sheet);
-    // True when the widget or one of its ancestors carries tag 99.
+    // True when the widget keeps its own look: it carries tag 99, lies inside a tagged grid, or lies on
+    // a tagged panel without being of a kind the styles draw.
     static bool isSpared(const QWidget* widget);
+    // Buttons, edit, combo and spin boxes, group boxes and the other kinds of control the styles draw.
+    static bool isStyledKind(const QWidget* widget);
 
   protected:
+    // True when the widget stands inside a tagged control of its own window.
+    static bool isOnPanel(const QWidget* widget);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -215,7 +215,8 @@ void EntryPanel::buildForm() {
     grid_->setObjectName(name(config_.grid));
     grid_->setColumns(
         {{QStringLiteral("明细"), QStringLiteral("mingxi"), DataGrid::Format::Text, Qt::AlignLeft, 110},
-         {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100},
+         {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100,
+          QColor(Qt::red), true},
          {QStringLiteral("登记日期"), QStringLiteral("shururiqi"), DataGrid::Format::Text, Qt::AlignHCenter,
           96},
          {QStringLiteral("登  记  人"), QStringLiteral("dengjiren"), DataGrid::Format::Text, Qt::AlignHCenter,

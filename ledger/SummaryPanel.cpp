@@ -140,12 +140,14 @@ void SummaryPanel::build() {
 
     const char* const panelNames[] = {"Panel9", "Panel10", "Panel11"};
     const char* const chartNames[] = {"Chart1", "Chart2", "Chart3"};
+    const char* const seriesNames[] = {"Series1", "BarSeries1", "BarSeries2"};
     const char* const titles[] = {"收支图", "收入项目详细图", "支出项目详细图"};
     for (int i = 0; i < 3; ++i) {
         chartPanels_[i] = new QFrame(this);
         chartPanels_[i]->setObjectName(QString::fromLatin1(panelNames[i]));
         charts_[i] = new BarChart(QString::fromUtf8(titles[i]), chartPanels_[i]);
         charts_[i]->setObjectName(QString::fromLatin1(chartNames[i]));
+        charts_[i]->setSeriesName(QString::fromLatin1(seriesNames[i]));
         chartPanels_[i]->setVisible(i == 0);
     }
 }

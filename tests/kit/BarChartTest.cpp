@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -52,6 +56,63 @@ TEST(BarChart, DrawsEveryBarInItsOwnColourHoweverManyThereAre) {
     EXPECT_TRUE(hasPixel(image, QColor(0x2e, 0x8b, 0x57)));  // the palette's first colour, bar 0
     chart.clear();
     EXPECT_FALSE(hasPixel(chart.grab().toImage(), QColor(0x12, 0x34, 0x56)));
+}
+
+}  // namespace
+
+namespace {
+
+QList<double> axisValues(const BarChart& chart) {
+    QList<double> values;
+    for (const QString& label : chart.axisLabels())
+        values.append(label.toDouble());
+    return values;
+}
+
+// Round steps of 1, 2 or 5 times a power of ten, every label different, the top above every bar, and
+// below zero only for a negative bar.
+void expectRoundAxis(const BarChart& chart, const QList<double>& bars) {
+    const QStringList labels = chart.axisLabels();
+    ASSERT_GE(labels.size(), 3) << labels.join(' ').toStdString();
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size())
+        << labels.join(' ').toStdString();
+    const QList<double> values = axisValues(chart);
+    const double step = values[1] - values[0];
+    const double power = std::pow(10.0, std::floor(std::log10(step)));
+    const double mantissa = step / power;
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                std::abs(mantissa - 5) < 1e-9)
+        << labels.join(' ').toStdString();
+    for (int i = 1; i < values.size(); ++i)
+        EXPECT_NEAR(values[i] - values[i - 1], step, step * 1e-9) << labels.join(' ').toStdString();
+    const double low = *std::min_element(bars.begin(), bars.end());
+    const double high = *std::max_element(bars.begin(), bars.end());
+    EXPECT_GE(values.last(), high);
+    EXPECT_LE(values.first(), low);
+    EXPECT_EQ(values.first() < 0, low < 0) << labels.join(' ').toStdString();
+    EXPECT_TRUE(values.contains(0.0)) << labels.join(' ').toStdString();
+}
+
+TEST(BarChart, ValueAxisHasRoundStepsAndNoRepeatedLabels) {
+    BarChart chart(QStringLiteral("收支图"));
+    const QList<QList<double>> cases = {{0, 0},         {0.8, 0.3},        {3, 0},
+                                        {4321.5, 1200}, {-3, 12.5},        {-250, -1},
+                                        {0.01, 0},      {999999999.99, 0}, {-1000000000, 1000000000}};
+    for (const QList<double>& values : cases) {
+        QList<BarChart::Bar> bars;
+        for (double v : values)
+            bars.append({QStringLiteral("收入"), Money::fromUnits(qRound64(v * 10000)), QColor()});
+        chart.setBars(bars);
+        expectRoundAxis(chart, values);
+    }
+    chart.clear();
+    expectRoundAxis(chart, {0});
+    EXPECT_EQ(chart.axisLabels().first(), QStringLiteral("0"));
+    chart.setBars({{QStringLiteral("收入"), Money::fromYuan(0), QColor()},
+                   {QStringLiteral("支出"), Money::fromUnits(8000), QColor()}});
+    EXPECT_EQ(chart.axisLabels().mid(0, 3), QStringList({"0", "0.2", "0.4"}));
+    chart.setBars({{QStringLiteral("收入"), Money::fromYuan(4500), QColor()}});
+    EXPECT_EQ(chart.axisLabels().mid(0, 3), QStringList({"0", "1000", "2000"}));
 }
 
 }  // namespace

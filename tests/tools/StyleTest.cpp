@@ -1,6 +1,6 @@
-#include "household/IniFile.h"
 #include "app/MenuLayout.h"
 #include "app/mainForm.h"
+#include "household/IniFile.h"
 #include "kit/StyleEngine.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
@@ -9,9 +9,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QSet>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,11 +52,11 @@ TEST(WindowStyles, FirstStartChoiceIsAppliedWrittenMarkedAndRestored) {
         EXPECT_TRUE(engine->isActive());
         EXPECT_EQ(engine->loadedStyle(), 2);
         EXPECT_EQ(checkedStyles(form), QList<int>({2}));
-        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(2)));
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(2));
 
         choose(form, "N71");  // 样式七
         EXPECT_EQ(engine->loadedStyle(), 6);
-        EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(6)));
+        EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(6));
         EXPECT_EQ(checkedStyles(form), QList<int>({6}));
         EXPECT_EQ(storedStyle(home), 6);
 
@@ -94,43 +102,70 @@ TEST(WindowStyles, UnwritableSettingsFileIsReportedAndTheStyleStaysInForce) {
     ASSERT_EQ(prompt.boxes().size(), 1);
     EXPECT_TRUE(prompt.boxes().first().text.contains(home.iniPath()));
     EXPECT_EQ(form.styleEngine()->loadedStyle(), 7);
-    EXPECT_EQ(qApp->styleSheet(), StyleEngine::scopedSheet(StyleEngine::storedSheet(7)));
+    EXPECT_EQ(qApp->styleSheet(), StyleEngine::sheetFor(7));
     EXPECT_EQ(checkedStyles(form), QList<int>({7}));
     QFile::setPermissions(home.iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(storedStyle(home), 1);  // not remembered
 }
 
-TEST(WindowStyles, TaggedControlsAndTheirContentsKeepTheirOwnLook) {
+TEST(WindowStyles, TaggedPanelsAndGridsKeepTheirLookButTheControlsOnThemFollowTheStyle) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
-    auto* tagged = new QWidget(&window);
-    tagged->setProperty("tag", 99);
-    auto* inner = new QPushButton(QStringLiteral("保存"), tagged);
-    inner->resize(80, 30);
+    auto* panel = new QWidget(&window);  // a function panel
+    panel->setProperty("tag", 99);
+    auto* panelLayout = new QVBoxLayout(panel);
+    auto* button = new QPushButton(QStringLiteral("保存"), panel);
+    auto* edit = new QLineEdit(QStringLiteral("123.50"), panel);
+    auto* group = new QGroupBox(QStringLiteral("查看"), panel);
+    auto* choice = new QRadioButton(QStringLiteral("本月"), group);
+    (new QVBoxLayout(group))->addWidget(choice);
+    auto* label = new QLabel(QStringLiteral("收入金额："), panel);
+    auto* grid = new QTableWidget(30, 2, panel);  // a data grid on the panel
+    grid->setProperty("tag", 99);
+    for (QWidget* w : std::initializer_list<QWidget*>{button, edit, group, label, grid})
+        panelLayout->addWidget(w);
     auto* outer = new QPushButton(QStringLiteral("保存"), &window);
-    layout->addWidget(tagged);
+    layout->addWidget(panel);
     layout->addWidget(outer);
-    outer->setFixedSize(80, 30);
+    window.resize(400, 600);
     window.show();
-    const QImage plain = inner->grab().toImage();
-    ASSERT_EQ(outer->grab().toImage(), plain);
+    const auto look = [](QWidget* w) { return w->grab().toImage(); };
+    const QImage buttonBefore = look(button), editBefore = look(edit), groupBefore = look(group);
+    const QImage choiceBefore = look(choice), labelBefore = look(label), gridBefore = look(grid);
+    const QImage outerBefore = look(outer);
 
     StyleEngine engine;
     engine.loadStyle(6);
     engine.activate();
-    EXPECT_TRUE(StyleEngine::isSpared(inner));
-    EXPECT_FALSE(StyleEngine::isSpared(outer));
-    EXPECT_EQ(inner->grab().toImage(), plain);
-    EXPECT_NE(outer->grab().toImage(), plain);
+    EXPECT_TRUE(StyleEngine::isSpared(panel));
+    EXPECT_TRUE(StyleEngine::isSpared(grid));
+    EXPECT_TRUE(StyleEngine::isSpared(grid->verticalScrollBar()));
+    EXPECT_TRUE(StyleEngine::isSpared(label));
+    EXPECT_FALSE(StyleEngine::isSpared(button));
+    EXPECT_NE(look(outer), outerBefore);
+    EXPECT_NE(look(button), buttonBefore);
+    EXPECT_NE(look(edit), editBefore);
+    EXPECT_NE(look(group), groupBefore);
+    EXPECT_NE(look(choice), choiceBefore);
+    EXPECT_EQ(look(label), labelBefore);
+    EXPECT_EQ(look(grid), gridBefore);
+    // In a dark style the texts on the light panel stay dark enough to read.
+    engine.loadStyle(6);
+    EXPECT_LT(choice->palette().color(QPalette::WindowText).lightness(), 100);
 
-    // A control created later, or moved into a tagged one, follows the same rule.
-    auto* late = new QPushButton(QStringLiteral("保存"), tagged);
-    late->resize(80, 30);
+    // A control created later, or moved onto a tagged panel, follows the same rule; a window opened
+    // from a tagged control is styled as a window of its own.
+    auto* late = new QPushButton(QStringLiteral("保存"), panel);
+    late->resize(button->size());
     late->show();
-    EXPECT_EQ(late->grab().toImage(), plain);
-    outer->setParent(tagged);
-    outer->show();
-    EXPECT_EQ(outer->grab().toImage(), plain);
+    EXPECT_FALSE(StyleEngine::isSpared(late));
+    auto* lateLabel = new QLabel(QStringLiteral("元"), &window);
+    EXPECT_FALSE(StyleEngine::isSpared(lateLabel));
+    lateLabel->setParent(panel);
+    EXPECT_TRUE(StyleEngine::isSpared(lateLabel));
+    QDialog dialog(grid);
+    auto* inDialog = new QLabel(QStringLiteral("查找内容："), &dialog);
+    EXPECT_FALSE(StyleEngine::isSpared(inDialog));
     engine.deactivate();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
 }

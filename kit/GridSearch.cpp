@@ -1,0 +1,264 @@
+#include "kit/GridSearch.h"
+
+#include <QAbstractItemModel>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+bool rowMatches(const QAbstractItemModel& model, int row, const FindQuery& query) {
+    const Qt::CaseSensitivity cs = query.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const int columns = model.columnCount();
+    for (int c = 0; c < columns; ++c) {
+        if (query.column >= 0 && c != query.column)
+            continue;
+        if (model.index(row, c).data(Qt::DisplayRole).toString().contains(query.text, cs))
+            return true;
+    }
+    return false;
+}
+
+// Reads on until the model holds more than `row` rows or has no more to give.
+bool fetchThrough(QAbstractItemModel& model, int row) {
+    while (model.rowCount() <= row && model.canFetchMore({})) {
+        const int before = model.rowCount();
+        model.fetchMore({});
+        if (model.rowCount() == before)
+            break;
+    }
+    return model.rowCount() > row;
+}
+
+// How the two engines the program runs on spell the few things a search needs.
+struct Dialect {
+    bool postgres = false;
+    QString contains(const QString& text, const QString& needle, bool matchCase) const {
+        if (matchCase) {
+            return QStringLiteral("%1(%2, %3) > 0")
+                .arg(postgres ? QStringLiteral("strpos") : QStringLiteral("instr"), text, needle);
+        }
+        return QStringLiteral("%1 %2 %3 ESCAPE '\\'")
+            .arg(text, postgres ? QStringLiteral("ILIKE") : QStringLiteral("LIKE"), needle);
+    }
+    QString rowsFrom(int skip) const {
+        return postgres ? QStringLiteral(" OFFSET %1").arg(skip)
+                        : QStringLiteral(" LIMIT -1 OFFSET %1").arg(skip);
+    }
+};
+
+// The text "￥0.00" of a count of ten-thousandths, rounded half away from zero to the cent, with a leading
+// minus for a negative amount that does not round to zero.
+QString moneyText(const QString& units, const Dialect& dialect) {
+    // Put together by joining: the format's own "%" signs must not meet QString::arg.
+    const QString cents = QStringLiteral("((abs(CAST(") + units + QStringLiteral(" AS BIGINT)) + 50) / 100)");
+    const QString sign =
+        QStringLiteral("CASE WHEN ") + units + QStringLiteral(" <= -50 THEN '-' ELSE '' END");
+    if (dialect.postgres) {
+        return QStringLiteral("(") + sign + QStringLiteral(" || '￥' || CAST(") + cents +
+               QStringLiteral(" / 100 AS TEXT) || '.' || lpad(CAST(") + cents +
+               QStringLiteral(" % 100 AS TEXT), 2, '0'))");
+    }
+    return QStringLiteral("printf('%s￥%d.%02d', ") + sign + QStringLiteral(", ") + cents +
+           QStringLiteral(" / 100, ") + cents + QStringLiteral(" % 100)");
+}
+
+// A needle that cannot occur in any "￥0.00" text need not be looked for in money columns.
+bool canBeInMoney(const QString& needle) {
+    for (const QChar c : needle) {
+        if (!c.isDigit() && c != QLatin1Char('.') && c != QLatin1Char('-') && c != QChar(0xFFE5))
+            return false;
+    }
+    return true;
+}
+
+QString likePattern(const QString& text) {
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+// The condition "this row shows the text", over columns named through `qualify`, with one parameter
+// per use of the needle (named ":tamberlo_findN", or "?" when the list's statement is positional).
+struct Condition {
+    QString sql;
+    QStringList names;
+    QVariantList values;
+};
+
+Condition buildCondition(const QuerySearch& search, const FindQuery& query, const Dialect& dialect,
+                         const QString& qualifier, bool positional) {
+    Condition condition;
+    const QVariant needle = query.matchCase ? QVariant(query.text) : QVariant(likePattern(query.text));
+    QStringList parts;
+    for (qsizetype c = 0; c < search.columns.size(); ++c) {
+        if (query.column >= 0 && c != query.column)
+            continue;
+        const QuerySearch::Column& column = search.columns[c];
+        if (column.money && !canBeInMoney(query.text))
+            continue;
+        const QString field =
+            qualifier + search.db.driver()->escapeIdentifier(column.field, QSqlDriver::FieldName);
+        // SQLite compares any value as its text; PostgreSQL is told to.
+        const QString text = column.money       ? moneyText(field, dialect)
+                             : dialect.postgres ? QStringLiteral("CAST(%1 AS TEXT)").arg(field)
+                                                : field;
+        const QString name = QStringLiteral(":tamberlo_find%1").arg(condition.values.size());
+        parts.append(QLatin1Char('(') +
+                     dialect.contains(text, positional ? QStringLiteral("?") : name, query.matchCase) +
+                     QLatin1Char(')'));
+        condition.names.append(name);
+        condition.values.append(needle);
+    }
+    condition.sql = parts.isEmpty()
+                        ? QStringLiteral("(1 = 0)")
+                        : QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    return condition;
+}
+
+Status bindAndRun(QSqlQuery& q, const QString& sql, const Condition& condition, const QuerySearch& search,
+                  bool withList) {
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        return Status::failure(q.lastError().text());
+    const bool positional = !search.positional.isEmpty();
+    for (qsizetype i = 0; i < condition.values.size(); ++i) {
+        if (positional)
+            q.addBindValue(condition.values[i]);
+        else
+            q.bindValue(condition.names[i], condition.values[i]);
+    }
+    if (withList) {
+        for (const QVariant& v : search.positional)
+            q.addBindValue(v);
+        for (const auto& [name, value] : search.named)
+            q.bindValue(name, value);
+    }
+    if (!q.exec())
+        return Status::failure(q.lastError().text());
+    return Status::ok();
+}
+
+}  // namespace
+
+int FindInModel(QAbstractItemModel& model, const FindQuery& query, int from) {
+    if (query.text.isEmpty())
+        return -1;
+    if (query.down) {
+        for (int row = from + 1; fetchThrough(model, row); ++row) {
+            if (rowMatches(model, row, query))
+                return row;
+        }
+        return -1;
+    }
+    int start = from - 1;
+    if (from < 0) {
+        fetchThrough(model, std::numeric_limits<int>::max() - 1);
+        start = model.rowCount() - 1;
+    }
+    for (int row = std::min(start, model.rowCount() - 1); row >= 0; --row) {
+        if (rowMatches(model, row, query))
+            return row;
+    }
+    return -1;
+}
+
+QStringList PlaceholderNames(const QString& statement) {
+    QStringList names;
+    QChar quote;
+    for (qsizetype i = 0; i < statement.size(); ++i) {
+        const QChar c = statement.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            continue;
+        }
+        if (c != QLatin1Char(':') || i + 1 >= statement.size())
+            continue;
+        // "::" is a cast, not a parameter.
+        if (statement.at(i + 1) == QLatin1Char(':')) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < statement.size() &&
+               (statement.at(end).isLetterOrNumber() || statement.at(end) == QLatin1Char('_')))
+            ++end;
+        if (end > i + 1) {
+            const QString name = statement.mid(i, end - i);
+            if (!names.contains(name))
+                names.append(name);
+        }
+        i = end - 1;
+    }
+    return names;
+}
+
+Result<int> FindInQuery(const QuerySearch& search, const FindQuery& query, int from) {
+    if (query.text.isEmpty())
+        return -1;
+    const Dialect dialect{search.db.driverName() == QLatin1String("QPSQL")};
+    const bool positional = !search.positional.isEmpty();
+
+    // A look through the whole table, in whatever order is quickest, settles the common case of a text
+    // that occurs nowhere without walking the list in its own order.
+    if (!search.table.isEmpty()) {
+        const Condition anywhere = buildCondition(search, query, dialect, QString(), positional);
+        QSqlQuery q(search.db);
+        const Status ran = bindAndRun(
+            q,
+            QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                .arg(search.db.driver()->escapeIdentifier(search.table, QSqlDriver::TableName), anywhere.sql),
+            anywhere, search, false);
+        if (!ran)
+            return ran;
+        const bool any = q.next();
+        q.finish();
+        if (!any)
+            return -1;
+    }
+
+    // Then the list's own rows, in its order, one flag per row: only the rows from the start of the
+    // search on are stepped through.
+    const Condition here =
+        buildCondition(search, query, dialect, QStringLiteral("tamberlo_rows."), positional);
+    QString sql = QStringLiteral("SELECT %1 FROM (%2) AS tamberlo_rows").arg(here.sql, search.statement);
+    int row = 0;
+    if (query.down) {
+        row = from + 1;
+        if (row > 0)
+            sql += dialect.rowsFrom(row);
+    } else if (from >= 0) {
+        if (from == 0)
+            return -1;
+        sql += QStringLiteral(" LIMIT %1").arg(from);
+    }
+    QSqlQuery q(search.db);
+    const Status ran = bindAndRun(q, sql, here, search, true);
+    if (!ran)
+        return ran;
+    int found = -1;
+    for (; q.next(); ++row) {
+        if (q.value(0).toBool()) {
+            found = row;
+            if (query.down)
+                break;
+        }
+    }
+    const QSqlError error = q.lastError();
+    q.finish();
+    if (error.isValid())
+        return Result<int>::failure(error.text());
+    return found;
+}
