@@ -31,6 +31,10 @@ class BarChart : public QWidget {
     QStringList valueMarks() const { return marks_; }
     // The name of the chart's one series of bars (a child object found by that name).
     void setSeriesName(const QString& name);
+    // Bars drawn side by side in groups of n (several series over one label): bars 0..n-1 share the first
+    // slot and the label of the first of them, and so on. 1, the default, gives every bar its own slot.
+    void setGroupSize(int n);
+    int groupSize() const { return groupSize_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,4 +47,5 @@ class BarChart : public QWidget {
     QList<QColor> colours_;
     double bottom_ = 0;  // the value axis's range
     double top_ = 1;
+    int groupSize_ = 1;
 };

@@ -4,6 +4,7 @@
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "ledger/EntryBin.h"
 
 #include <QSqlError>
 #include <QStringList>
@@ -64,7 +65,8 @@ Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const Q
     return query;
 }
 
-Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before) {
+Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before,
+                               const std::function<Status()>& alsoWrite) {
     const Result<QDate> date = ParseDate(entry.date);
     if (!date)
         return date.status();
@@ -91,18 +93,20 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
             return Status::failure(kRowGone);
         if (!id)
             savedId = query.lastInsertId().toLongLong();
-        return Status::ok();
+        return alsoWrite ? alsoWrite() : Status::ok();
     });
     if (!written)
         return written;
     return savedId;
 }
 
-Status EntryBook::remove(qint64 id, Money amount) {
+Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
     const Result<Money> balance = BalanceAfterDelete(type_, homeSafe_.balance(), amount);
     if (!balance)
         return balance.status();
     return homeSafe_.move(balance.value(), [&]() -> Status {
+        if (Status kept = KeepInBin(database_.connection(), id, deletedBy, BinTimestamp()); !kept)
+            return kept;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
             return Status::failure(query.lastError().text());

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Database;
@@ -53,11 +54,14 @@ class EntryBook {
 
     // Stores a new row (id empty) or the changes of an existing one, with the balance rule for the amount
     // it had before the edit. The date text must read as a date; it is stored in the short form.
-    // Returns the row's id.
-    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before);
+    // Returns the row's id. `alsoWrite` runs in the same transaction (a restore from the bin removes the
+    // bin's row there).
+    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before,
+                        const std::function<Status()>& alsoWrite = {});
 
-    // Deletes a row; `amount` is the amount the row shows.
-    Status remove(qint64 id, Money amount);
+    // Deletes a row; `amount` is the amount the row shows. The row goes to the bin in the same
+    // transaction, marked as deleted by `deletedBy` now.
+    Status remove(qint64 id, Money amount, const QString& deletedBy);
 
   private:
     Database& database_;

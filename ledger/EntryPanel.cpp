@@ -434,7 +434,7 @@ void EntryPanel::deleteClick() {
         return;
     }
     const int row = grid_->currentRow();
-    if (const Status removed = book_.remove(*id, amount.value()); !removed) {
+    if (const Status removed = book_.remove(*id, amount.value(), household_.user.name); !removed) {
         ReportError(removed.error());
         return;
     }

@@ -98,9 +98,9 @@ TEST_F(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
     EXPECT_EQ(th.scalar(QStringLiteral("select feiyong from shouzhibiao where id=%1").arg(salary.value())),
               yuan("150").units());
 
-    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30")).isOk());
+    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥650.00"));
-    ASSERT_TRUE(income.remove(salary.value(), yuan("150")).isOk());
+    ASSERT_TRUE(income.remove(salary.value(), yuan("150"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥500.00"));
     EXPECT_EQ(storedBalance(), yuan("500").units());
     EXPECT_EQ(entries(), 0);
@@ -129,7 +129,7 @@ TEST_F(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     }
     // A row that disappeared under an edit or a deletion moves nothing either.
     EXPECT_FALSE(income.save(qint64(4711), entry("奖金", "50"), yuan("20")).isOk());
-    EXPECT_FALSE(expense.remove(4711, yuan("20")).isOk());
+    EXPECT_FALSE(expense.remove(4711, yuan("20"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
     EXPECT_EQ(storedBalance(), yuan("100").units());
     EXPECT_EQ(entries(), 0);

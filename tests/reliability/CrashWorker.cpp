@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
                 book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount);
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book.type(), random))
-                book.remove(row->id, row->amount);
+                book.remove(row->id, row->amount, QStringLiteral("管理员"));
         } else {
             MoveRequest request;
             request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;
