@@ -166,7 +166,7 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
 
     // The heading keeps its centre; the 结余 takes the right end of its row, clear of the heading.
     const int balanceWidth = qMin(kBalanceWidth, qMax(0, (w - 16) / 3));
-    heading_->setGeometry(8 + balanceWidth, kHeadingTop, qMax(0, w - 16 - 2 * balanceWidth), 34);
+    heading_->setGeometry(24 + balanceWidth, kHeadingTop, qMax(0, w - 48 - 2 * balanceWidth), 34);
     balance_->setGeometry(w - 24 - balanceWidth, kHeadingTop, balanceWidth, 34);
 
     incomeBox_->setGeometry(24, kBoxTop, h, kBoxHeight);

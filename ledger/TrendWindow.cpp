@@ -8,6 +8,7 @@
 #include "ledger/YearTrend.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -43,11 +44,9 @@ TrendWindow::TrendWindow(Household& household, QWidget* parent)
 
     previous_ = new QPushButton(QStringLiteral("◀ 上一年"), this);
     previous_->setObjectName(QStringLiteral("trendPrevious"));
-    previous_->setShortcut(QKeySequence(Qt::Key_PageUp));
     previous_->setToolTip(QStringLiteral("上一年（PageUp）"));
     next_ = new QPushButton(QStringLiteral("下一年 ▶"), this);
     next_->setObjectName(QStringLiteral("trendNext"));
-    next_->setShortcut(QKeySequence(Qt::Key_PageDown));
     next_->setToolTip(QStringLiteral("下一年（PageDown）"));
     yearLabel_ = new QLabel(this);
     yearLabel_->setObjectName(QStringLiteral("trendYear"));
@@ -125,4 +124,16 @@ void TrendWindow::showYear(int year) {
     showAmount(expense_, QStringLiteral("全年支出："), trend->expenseTotal, kExpenseColour);
     showAmount(balance_, QStringLiteral("结余："), trend->balance,
                trend->balance.isNegative() ? kExpenseColour : kIncomeColour);
+}
+
+void TrendWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_PageUp && previous_->isEnabled()) {
+        showYear(year_ - 1);
+        return;
+    }
+    if (event->key() == Qt::Key_PageDown && next_->isEnabled()) {
+        showYear(year_ + 1);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

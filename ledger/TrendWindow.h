@@ -17,6 +17,10 @@ class TrendWindow : public QDialog {
     int year() const { return year_; }
     void showYear(int year);
 
+  protected:
+    // PageUp and PageDown step to the earlier and the later year from anywhere in the window.
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     Household& household_;
     int year_ = 0;

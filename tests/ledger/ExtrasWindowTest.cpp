@@ -194,6 +194,7 @@ TEST_F(ExtrasWindowTest, TheTrendShowsTwelveMonthsSideBySideAndStepsThroughTheYe
     EXPECT_EQ(chart->valueMarks().value(23), QStringLiteral("￥300.00"));
     EXPECT_EQ(child<QLabel>(&trend, "trendBalance")->text(), QStringLiteral("结余：-￥300.00"));
     EXPECT_TRUE(child<QLabel>(&trend, "trendBalance")->styleSheet().contains(QStringLiteral("#ff0000")));
+    // PageUp and PageDown step the year from anywhere in the window.
     QTest::keyClick(&trend, Qt::Key_PageDown);
     QTest::keyClick(&trend, Qt::Key_PageDown);
     EXPECT_EQ(child<QLabel>(&trend, "trendYear")->text(), QStringLiteral("2008年"));
