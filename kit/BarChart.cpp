@@ -151,7 +151,11 @@ void BarChart::paintEvent(QPaintEvent*) {
             // Rotated a quarter turn, text runs upwards from the anchor point.
             const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, labelRoom - 6);
             const int labelWidth = fm.horizontalAdvance(label);
-            if (labelled) {
+            if (labelled && groupSize_ > 1 && fm.horizontalAdvance(bars_[i].label) + 4 <= slot) {
+                // A group's slot is wide enough for its label to stand level under it.
+                p.drawText(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                           Qt::AlignHCenter | Qt::AlignTop, bars_[i].label);
+            } else if (labelled) {
                 p.save();
                 p.translate(groupCentre + fm.ascent() / 2.0 - fm.descent(), plot.bottom() + 4 + labelWidth);
                 p.rotate(-90);

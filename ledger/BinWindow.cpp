@@ -47,7 +47,8 @@ BinWindow::BinWindow(Household& household, QWidget* parent)
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
-    grid_->horizontalHeader()->setStretchLastSection(true);
+    // The remarks take what width is left.
+    grid_->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("binStatus"));

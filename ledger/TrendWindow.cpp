@@ -40,7 +40,7 @@ TrendWindow::TrendWindow(Household& household, QWidget* parent)
       household_(household) {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("收支趋势"));
-    resize(860, 540);
+    resize(780, 520);
 
     previous_ = new QPushButton(QStringLiteral("◀ 上一年"), this);
     previous_->setObjectName(QStringLiteral("trendPrevious"));
