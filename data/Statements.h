@@ -131,11 +131,13 @@ inline constexpr char kDeleteFromBin[] = "DELETE FROM huishouzhan WHERE id=:id";
 inline constexpr char kEmptyBin[] = "DELETE FROM huishouzhan";
 // Entries deleted before a day (:qishi, "yyyy-MM-dd") leave the bin.
 inline constexpr char kExpireBin[] = "DELETE FROM huishouzhan WHERE shanchushijian < :qishi";
-// Income and expense per month and type of one year (:qishi the first day, :jishu the last), read from
-// the covering index (shururiqi, feiyong, leixing) alone.
-inline constexpr char kMonthTotals[] =
-    "SELECT substr(shururiqi,6,2) AS yue,leixing,SUM(feiyong) AS zonge FROM shouzhibiao WHERE shururiqi "
-    "BETWEEN :qishi AND :jishu GROUP BY yue,leixing";
+// Income (:mxlx "shouru") and everything else per day of a period (:qishi, :jishu), read from the
+// covering index (shururiqi, feiyong, leixing) alone and grouped in its order, without a sort; the year's
+// trend adds the days up into months.
+inline constexpr char kDayTotals[] =
+    "SELECT shururiqi,SUM(CASE WHEN leixing=:mxlx THEN feiyong ELSE 0 END) AS shouru,SUM(CASE WHEN "
+    "leixing=:mxlx THEN 0 ELSE feiyong END) AS zhichu FROM shouzhibiao WHERE shururiqi BETWEEN :qishi AND "
+    ":jishu GROUP BY shururiqi";
 // The entries of a period for export, by date and then in the order they were made.
 inline constexpr char kEntriesOfPeriod[] =
     "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE shururiqi BETWEEN "
