@@ -90,6 +90,9 @@ class TForm1 : public QMainWindow {
     void N6Click();                   // 系统挂起
     void N8Click();                   // 更换用户, 注销用户
     void SpeedButton1Click();         // 退出系统
+    void N45Click();                  // 导出收支明细…
+    void N46Click();                  // 回收站
+    void N47Click();                  // 收支趋势
 
     // Runs the login window modally; false when the user left it by its exit button.
     bool runLogin();

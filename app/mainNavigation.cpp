@@ -13,6 +13,11 @@
 #include "bank/yinhang.h"
 #include "kit/Prompt.h"
 #include "kit/StyleEngine.h"
+#include "kit/Today.h"
+#include "ledger/BinWindow.h"
+#include "ledger/ExportDialog.h"
+#include "ledger/SummaryPanel.h"
+#include "ledger/TrendWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -20,6 +25,7 @@
 #include "tools/cldj.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -46,6 +52,15 @@ void TForm1::bindNavigation() {
     onAction("N26", &TForm1::SpeedButton3Click);
     onAction("N28", &TForm1::SpeedButton4Click);
     onAction("N30", &TForm1::SpeedButton2Click);
+    onAction("N45", &TForm1::N45Click);
+    onAction("N46", &TForm1::N46Click);
+    onAction("N47", &TForm1::N47Click);
+    findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    findChild<QAction*>(QStringLiteral("N46"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    findChild<QAction*>(QStringLiteral("N47"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    // Entries deleted more than a year ago leave the bin once the window is up; it is one ranged delete
+    // on the bin's own index. A failure leaves them for the next start or the bin's next opening.
+    connect(this, &TForm1::firstShowingDone, this, [this] { (void)ExpireBin(database_, Today()); });
     onAction("N31", &TForm1::SpeedButton5Click);
     onAction("N33", &TForm1::SpeedButton5Click);
     onAction("N37", &TForm1::N37Click);
@@ -266,4 +281,28 @@ void TForm1::N6Click() {
     TForm3 lock(household_, this);
     lock.exec();
     workArea_->show();
+}
+
+void TForm1::N45Click() {
+    // The export starts from the period the summary shows; a period that does not read starts at today.
+    QDate first = Today();
+    QDate last = Today();
+    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary)) {
+        if (const Result<PeriodBounds> shown = summary->shownPeriod(); shown) {
+            first = shown->first;
+            last = shown->last;
+        }
+    }
+    ExportDialog dialog(household_, first, last, this);
+    dialog.exec();
+}
+
+void TForm1::N46Click() {
+    BinWindow bin(household_, this);
+    bin.exec();
+}
+
+void TForm1::N47Click() {
+    TrendWindow trend(household_, this);
+    trend.exec();
 }

@@ -42,4 +42,4 @@ class Database {
 inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"
 // The newest version of the tables this program writes and reads (PRAGMA user_version); older files are
 // upgraded when opened (data/Upgrade.h), newer ones refused.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;

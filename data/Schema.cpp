@@ -9,6 +9,17 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+// The bin: an income or expense entry as it stood when it was deleted, who deleted it (shanchuren) and
+// when (shanchushijian, "yyyy-MM-dd HH:mm:ss"). Deleting an entry writes its row here in the same
+// transaction; restoring saves it back as a new entry. The index serves the newest-first list and the
+// removal of entries deleted more than a year ago.
+const char kBinTable[] =
+    "CREATE TABLE IF NOT EXISTS huishouzhan (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi TEXT, "
+    "feiyong INTEGER, shururiqi TEXT, dengjiren TEXT, beizhu TEXT, shanchuren TEXT, shanchushijian TEXT "
+    "NOT NULL)";
+const char kBinIndex[] =
+    "CREATE INDEX IF NOT EXISTS huishouzhan_shanchushijian ON huishouzhan (shanchushijian)";
+
 namespace {
 
 const char kPeriodTotalsIndex[] =
@@ -42,6 +53,8 @@ const char* const kTables[] = {
     "CREATE INDEX quanxiangbiao_yonghuID ON quanxiangbiao (yonghuID)",
     "CREATE TABLE yzbh (id INTEGER PRIMARY KEY, 省份 TEXT, 地区 TEXT, 区号 TEXT, 邮编 TEXT)",
     "CREATE INDEX yzbh_shengfen_diqu ON yzbh (省份, 地区)",
+    kBinTable,
+    kBinIndex,
 };
 
 }  // namespace

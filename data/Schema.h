@@ -13,6 +13,11 @@ inline constexpr char kName[] = "管理员";
 inline constexpr char kRights[] = "1111111";
 }  // namespace InitialUser
 
+// The bin of deleted entries (version 3): kept beside the other tables and run by the upgrade step that
+// brings it to older files. Both are safe to run on a file that has them already.
+extern const char kBinTable[];
+extern const char kBinIndex[];
+
 // Creates the six tables, their indexes and the rows a first start needs (the home safe at 0 and the
 // initial user and the postal and area-code rows) on an empty database. Runs inside the caller's transaction.
 Status CreateSchema(QSqlDatabase& db);

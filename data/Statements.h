@@ -124,6 +124,36 @@ inline constexpr char kOtherUsersNamed[] =
 inline constexpr char kOtherUsersWithId[] =
     "select count(*) from quanxiangbiao where yonghuID=:yonghuID and id<>:id";
 
+// The bin of deleted entries. An entry is kept (:id the entry, :shanchuren who deleted it,
+// :shanchushijian when) by copying its row before it is deleted.
+inline constexpr char kKeepInBin[] =
+    "INSERT INTO huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian) "
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,:shanchuren,:shanchushijian FROM shouzhibiao "
+    "WHERE id=:id";
+// The bin, newest first.
+inline constexpr char kBinEntries[] =
+    "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian FROM huishouzhan "
+    "ORDER BY shanchushijian DESC, id DESC";
+inline constexpr char kDeleteFromBin[] = "DELETE FROM huishouzhan WHERE id=:id";
+inline constexpr char kEmptyBin[] = "DELETE FROM huishouzhan";
+// Entries deleted before a day (:qishi, "yyyy-MM-dd") leave the bin.
+inline constexpr char kExpireBin[] = "DELETE FROM huishouzhan WHERE shanchushijian < :qishi";
+// Income (:mxlx "shouru") and everything else per day of a period (:qishi, :jishu), read from the
+// covering index (shururiqi, feiyong, leixing) alone and grouped in its order, without a sort; the year's
+// trend adds the days up into months.
+inline constexpr char kDayTotals[] =
+    "SELECT shururiqi,SUM(CASE WHEN leixing=:mxlx THEN feiyong ELSE 0 END) AS shouru,SUM(CASE WHEN "
+    "leixing=:mxlx THEN 0 ELSE feiyong END) AS zhichu FROM shouzhibiao WHERE shururiqi BETWEEN :qishi AND "
+    ":jishu GROUP BY shururiqi";
+// The entries of a period for export, by date and then in the order they were made.
+inline constexpr char kEntriesOfPeriod[] =
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE shururiqi BETWEEN "
+    ":qishi AND :jishu ORDER BY shururiqi,id";
+// The deposits and withdrawals of a period for export, by date and then in the order they were made.
+inline constexpr char kTransactionsOfPeriod[] =
+    "SELECT leixing,mingcheng,jine,riqi,caozuoren FROM yinghanbiao WHERE riqi BETWEEN :qishi AND :jishu "
+    "ORDER BY riqi,id";
+
 }  // namespace Sql
 
 // Coded values stored in the tables.

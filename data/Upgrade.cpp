@@ -29,6 +29,8 @@ const UpgradeStep kSteps[] = {
          "CREATE INDEX IF NOT EXISTS quanxiangbiao_yonghuID ON quanxiangbiao (yonghuID)",
          "CREATE INDEX IF NOT EXISTS yzbh_shengfen_diqu ON yzbh (省份, 地区)",
      }},
+    // 3: the bin of deleted income and expense entries.
+    {3, {kBinTable, kBinIndex}},
 };
 
 }  // namespace

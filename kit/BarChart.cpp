@@ -41,6 +41,11 @@ void BarChart::setSeriesName(const QString& name) {
     series_->setObjectName(name);
 }
 
+void BarChart::setGroupSize(int n) {
+    groupSize_ = std::max(1, n);
+    update();
+}
+
 void BarChart::clear() {
     setBars({});
 }
@@ -142,14 +147,18 @@ void BarChart::paintEvent(QPaintEvent*) {
         return;
 
     // The bars, their labels underneath and their value marks.
-    const double slot = plot.width() / double(bars_.size());
+    // A group of bars shares one slot and one label; each bar takes its part of the slot's bar width.
+    const qsizetype groups = (bars_.size() + groupSize_ - 1) / groupSize_;
+    const double slot = plot.width() / double(groups);
+    const double barWidth = slot * kBarWidth / groupSize_;
     const double zero = yOf(0);
     for (qsizetype i = 0; i < bars_.size(); ++i) {
         const double v = bars_[i].value.toYuan();
-        const double centre = plot.left() + (double(i) + 0.5) * slot;
-        const QRectF bar = QRectF(QPointF(centre - slot * kBarWidth / 2, yOf(v)),
-                                  QPointF(centre + slot * kBarWidth / 2, zero))
-                               .normalized();
+        const double groupCentre = plot.left() + (double(i / groupSize_) + 0.5) * slot;
+        const double centre = groupCentre + (double(i % groupSize_) - (groupSize_ - 1) / 2.0) * barWidth;
+        const QRectF bar =
+            QRectF(QPointF(centre - barWidth / 2, yOf(v)), QPointF(centre + barWidth / 2, zero)).normalized();
+        const bool labelled = i % groupSize_ == 0;
         p.setPen(QPen(colours_[i].darker(130), 1));
         p.setBrush(colours_[i]);
         p.drawRect(bar);
@@ -160,11 +169,17 @@ void BarChart::paintEvent(QPaintEvent*) {
             // Rotated a quarter turn, text runs upwards from the anchor point.
             const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, labelRoom - 6);
             const int labelWidth = fm.horizontalAdvance(label);
-            p.save();
-            p.translate(centre + fm.ascent() / 2.0 - fm.descent(), plot.bottom() + 4 + labelWidth);
-            p.rotate(-90);
-            p.drawText(QPointF(0, 0), label);
-            p.restore();
+            if (labelled && groupSize_ > 1 && fm.horizontalAdvance(bars_[i].label) + 4 <= slot) {
+                // A group's slot is wide enough for its label to stand level under it.
+                p.drawText(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                           Qt::AlignHCenter | Qt::AlignTop, bars_[i].label);
+            } else if (labelled) {
+                p.save();
+                p.translate(groupCentre + fm.ascent() / 2.0 - fm.descent(), plot.bottom() + 4 + labelWidth);
+                p.rotate(-90);
+                p.drawText(QPointF(0, 0), label);
+                p.restore();
+            }
             p.setPen(QColor(0x20, 0x20, 0x20));
             p.save();
             const double anchor = v >= 0 ? bar.top() - 2 : bar.bottom() + 2 + markWidth;
@@ -175,8 +190,10 @@ void BarChart::paintEvent(QPaintEvent*) {
             continue;
         }
         const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, int(slot));
-        p.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, fm.height()),
-                   Qt::AlignHCenter | Qt::AlignTop, label);
+        if (labelled) {
+            p.drawText(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                       Qt::AlignHCenter | Qt::AlignTop, label);
+        }
         p.setPen(QColor(0x20, 0x20, 0x20));
         const double markTop = v >= 0 ? bar.top() - fm.height() - 2 : bar.bottom() + 2;
         p.drawText(QRectF(centre - markWidth / 2.0 - 1, markTop, markWidth + 2, fm.height()), Qt::AlignCenter,

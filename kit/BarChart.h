@@ -33,6 +33,10 @@ class BarChart : public QWidget {
     QStringList axisLabels() const { return axisLabels_; }
     // The name of the chart's one series of bars (a child object found by that name).
     void setSeriesName(const QString& name);
+    // Bars drawn side by side in groups of n (several series over one label): bars 0..n-1 share the first
+    // slot and the label of the first of them, and so on. 1, the default, gives every bar its own slot.
+    void setGroupSize(int n);
+    int groupSize() const { return groupSize_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,4 +51,5 @@ class BarChart : public QWidget {
     double bottom_ = 0;  // the value axis's range
     double top_ = 1;
     double step_ = 1;
+    int groupSize_ = 1;
 };

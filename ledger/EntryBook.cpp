@@ -4,6 +4,7 @@
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "ledger/EntryBin.h"
 
 #include <QSqlError>
 #include <QStringList>
@@ -64,7 +65,8 @@ Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const Q
     return query;
 }
 
-Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before) {
+Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before,
+                               const std::function<Status()>& alsoWrite) {
     const Result<QDate> date = ParseDate(entry.date);
     if (!date)
         return date.status();
@@ -99,6 +101,10 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
             return Status::failure(kRowGone);
         if (!id)
             savedId = query.lastInsertId().toLongLong();
+        if (alsoWrite) {
+            if (Status also = alsoWrite(); !also)
+                return also;
+        }
         return change;
     });
     if (!written)
@@ -106,7 +112,7 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
     return savedId;
 }
 
-Status EntryBook::remove(qint64 id, Money amount) {
+Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
     return homeSafe_.move([&]() -> Result<Money> {
         const Result<Money> stored = storedAmount(id, amount);
         if (!stored)
@@ -114,6 +120,8 @@ Status EntryBook::remove(qint64 id, Money amount) {
         const Result<Money> change = BalanceAfterDelete(type_, Money(), stored.value());
         if (!change)
             return change;
+        if (Status kept = KeepInBin(database_.connection(), id, deletedBy, BinTimestamp()); !kept)
+            return kept;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
             return Status::failure(query.lastError().text());

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Database;
@@ -58,11 +59,14 @@ class EntryBook {
     // showed when its edit began: when the stored row no longer holds it (another copy of the program
     // changed it meanwhile), the edit is refused and nothing changes, so that neither edit is lost
     // unseen. The date text must read as a date; it is stored in the short form. Returns the row's id.
-    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before);
+    // `alsoWrite` runs in the same transaction (a restore from the bin removes the bin's row there).
+    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before,
+                        const std::function<Status()>& alsoWrite = {});
 
     // Deletes a row; `amount` is the amount the row shows, refused like an edit when the stored row
-    // holds another one.
-    Status remove(qint64 id, Money amount);
+    // holds another one. The row goes to the bin in the same transaction, marked as deleted by
+    // `deletedBy` now.
+    Status remove(qint64 id, Money amount, const QString& deletedBy);
 
   private:
     // The amount the row stores, inside the open transaction; fails when the row is gone, is of the

@@ -459,7 +459,7 @@ void EntryPanel::deleteClick() {
         neighbourRow = row - 1;
     if (neighbourRow >= 0)
         neighbour = grid_->value(neighbourRow, QStringLiteral("id")).toLongLong();
-    if (const Status removed = book_.remove(*id, amount.value()); !removed) {
+    if (const Status removed = book_.remove(*id, amount.value(), household_.user.name); !removed) {
         ReportError(removed.error());
         return;
     }

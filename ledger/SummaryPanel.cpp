@@ -27,6 +27,7 @@ constexpr int kHeadingTop = 88;
 constexpr int kBoxTop = 126;
 constexpr int kBoxHeight = 98;
 constexpr int kChartTop = 232;
+constexpr int kBalanceWidth = 230;  // the 结余 at the right end of the heading's row
 
 const QColor kIncomeColour(0x00, 0x80, 0x00);
 const QColor kExpenseColour(0xff, 0x00, 0x00);
@@ -135,6 +136,9 @@ void SummaryPanel::build() {
                           incomeTotal_, incomeDetails_);
     expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", kExpenseColour, "SpeedButton8",
                            "支出明细查看", expenseTotal_, expenseDetails_);
+    balance_ = label(QStringLiteral("LabelBalance"), QString(), this);
+    balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    showBalance(Money());
     connect(incomeDetails_, &QToolButton::clicked, this, [this] { showDetailChart(true); });
     connect(expenseDetails_, &QToolButton::clicked, this, [this] { showDetailChart(false); });
 
@@ -164,7 +168,10 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
     if (auto* line = group_->findChild<QFrame*>(QStringLiteral("DottedLine")))
         line->setGeometry(10, 42, group_->width() - 20, 2);
 
-    heading_->setGeometry(8, kHeadingTop, w - 16, 34);
+    // The heading keeps its centre; the 结余 takes the right end of its row, clear of the heading.
+    const int balanceWidth = qMin(kBalanceWidth, qMax(0, (w - 16) / 3));
+    heading_->setGeometry(24 + balanceWidth, kHeadingTop, qMax(0, w - 48 - 2 * balanceWidth), 34);
+    balance_->setGeometry(w - 24 - balanceWidth, kHeadingTop, balanceWidth, 34);
 
     incomeBox_->setGeometry(24, kBoxTop, h, kBoxHeight);
     expenseBox_->setGeometry(h + 48, kBoxTop, h, kBoxHeight);
@@ -245,8 +252,27 @@ void SummaryPanel::ComputePeriodTotals() {
         charts_[0]->setBars({{QStringLiteral("收入"), totals->income, kIncomeColour},
                              {QStringLiteral("支出"), totals->expense, kExpenseColour}});
     }
+    // The balance comes from the same two sums; a difference too large to hold is reported, and the
+    // totals are shown all the same.
+    const Result<Money> balance = totals->income.minus(totals->expense);
     incomeTotal_->setText(totals->income.format());
     expenseTotal_->setText(totals->expense.format());
+    if (!balance) {
+        balance_->setText(QStringLiteral("结余：—"));
+        ReportError(QStringLiteral("本期结余超出了可记录的范围。请检查是否有录入错误的巨额记录。"));
+        return;
+    }
+    showBalance(balance.value());
+}
+
+void SummaryPanel::showBalance(Money balance) {
+    balance_->setText(QStringLiteral("结余：") + balance.format());
+    balance_->setStyleSheet(QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
+                                .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name()));
+}
+
+Result<PeriodBounds> SummaryPanel::shownPeriod() const {
+    return ReadPeriod(first_->text(), last_->text());
 }
 
 void SummaryPanel::showDetailChart(bool income) {

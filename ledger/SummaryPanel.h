@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Money.h"
 #include "household/FunctionPanel.h"
 #include "ledger/Period.h"
 
@@ -30,6 +31,8 @@ class SummaryPanel : public FunctionPanel {
     void SetMonthToDate();
     // ComputePeriodTotals: the two totals and the income/expense chart of the period in the labels.
     void ComputePeriodTotals();
+    // The period the labels show, read back as dates (an export starts from it).
+    Result<PeriodBounds> shownPeriod() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +47,7 @@ class SummaryPanel : public FunctionPanel {
     // SpeedButton7Click / SpeedButton8Click.
     void showDetailChart(bool income);
     void showChartPanel(QFrame* panel);
+    void showBalance(Money balance);
 
     Household& household_;
     QGroupBox* group_ = nullptr;
@@ -57,6 +61,7 @@ class SummaryPanel : public FunctionPanel {
     QFrame* expenseBox_ = nullptr;           // Panel8
     QLabel* incomeTotal_ = nullptr;          // Label6
     QLabel* expenseTotal_ = nullptr;         // Label7
+    QLabel* balance_ = nullptr;              // 结余: income minus expense of the period
     QToolButton* incomeDetails_ = nullptr;   // SpeedButton7
     QToolButton* expenseDetails_ = nullptr;  // SpeedButton8
     QFrame* chartPanels_[3] = {};            // Panel9, Panel10, Panel11

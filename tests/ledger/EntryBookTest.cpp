@@ -98,9 +98,9 @@ TEST_F(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
     EXPECT_EQ(th.scalar(QStringLiteral("select feiyong from shouzhibiao where id=%1").arg(salary.value())),
               yuan("150").units());
 
-    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30")).isOk());
+    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥650.00"));
-    ASSERT_TRUE(income.remove(salary.value(), yuan("150")).isOk());
+    ASSERT_TRUE(income.remove(salary.value(), yuan("150"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥500.00"));
     EXPECT_EQ(storedBalance(), yuan("500").units());
     EXPECT_EQ(entries(), 0);
@@ -129,7 +129,7 @@ TEST_F(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     }
     // A row that disappeared under an edit or a deletion moves nothing either.
     EXPECT_FALSE(income.save(qint64(4711), entry("奖金", "50"), yuan("20")).isOk());
-    EXPECT_FALSE(expense.remove(4711, yuan("20")).isOk());
+    EXPECT_FALSE(expense.remove(4711, yuan("20"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
     EXPECT_EQ(storedBalance(), yuan("100").units());
     EXPECT_EQ(entries(), 0);
@@ -151,14 +151,14 @@ TEST_F(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere)
     const Result<qint64> edited = expense.save(lunch, entry("午饭", "35"), yuan("30"));
     ASSERT_FALSE(edited.isOk());
     EXPECT_TRUE(edited.error().contains(QStringLiteral("￥40.00"))) << edited.error().toStdString();
-    EXPECT_FALSE(expense.remove(lunch, yuan("30")).isOk());
+    EXPECT_FALSE(expense.remove(lunch, yuan("30"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(storedBalance(), yuan("310").units());
     // An income's key given to the expense book is no expense of its.
-    EXPECT_FALSE(expense.remove(lunch + 1, yuan("50")).isOk());
+    EXPECT_FALSE(expense.remove(lunch + 1, yuan("50"), QStringLiteral("管理员")).isOk());
 
     ASSERT_TRUE(expense.save(lunch, entry("午饭", "35"), yuan("40")).isOk());
     EXPECT_EQ(storedBalance(), yuan("315").units());
-    ASSERT_TRUE(expense.remove(lunch, yuan("35")).isOk());
+    ASSERT_TRUE(expense.remove(lunch, yuan("35"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(storedBalance(), yuan("350").units());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥350.00"));
 }

@@ -226,4 +226,45 @@ TEST_F(SummaryPanelTest, ResizeSharesTheWidthAndSpreadsTheChoices) {
     }
 }
 
+// 结余 follows every computation of the totals, green when not negative, red below zero.
+TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
+    const auto colour = [this] {
+        const QString sheet = find<QLabel>("LabelBalance")->styleSheet();
+        return sheet.contains(QStringLiteral("#008000"))   ? "green"
+               : sheet.contains(QStringLiteral("#ff0000")) ? "red"
+                                                           : "?";
+    };
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥2255.00"));
+    EXPECT_STREQ(colour(), "green");
+    choose("RadioButton2");  // 昨日: only expense
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：-￥45.00"));
+    EXPECT_STREQ(colour(), "red");
+    choose("RadioButton7");  // 任意 leaves totals and balance as they were
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：-￥45.00"));
+    find<QDateEdit>("DateTimePicker2")->setDate(QDate(2006, 12, 31));  // 2007-01-15 .. 2006-12-31: nothing
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥0.00"));
+    EXPECT_STREQ(colour(), "green");
+    choose("RadioButton6");  // 去年
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+    // A period that does not read keeps the balance with the totals.
+    find<QLabel>("Label2")->setText(QStringLiteral("2007-2-30"));
+    panel.ComputePeriodTotals();
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+}
+
+// The balance shares the heading's row without covering the heading, the boxes or the choices.
+TEST_F(SummaryPanelTest, TheBalanceOverlapsNothing) {
+    for (int w : {560, 640, 700, 1001, 1500}) {
+        panel.resize(w, 500);
+        const QRect balance = find<QWidget>("LabelBalance")->geometry();
+        EXPECT_TRUE(QRect(0, 0, w, 500).contains(balance)) << w;
+        for (const char* other : {"Label1", "Panel7", "Panel8", "GroupBox1", "Panel9"})
+            EXPECT_FALSE(balance.intersects(find<QWidget>(other)->geometry())) << w << other;
+        const QLabel* label = find<QLabel>("LabelBalance");
+        EXPECT_GE(balance.width(),
+                  label->fontMetrics().horizontalAdvance(QStringLiteral("结余：-￥99999.00")))
+            << w;
+    }
+}
+
 }  // namespace

@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
             }
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book.type(), random))
-                stored += book.remove(row->id, row->amount).isOk();
+                stored += book.remove(row->id, row->amount, QStringLiteral("管理员")).isOk();
         } else {
             MoveRequest request;
             request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;

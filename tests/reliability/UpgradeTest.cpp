@@ -71,7 +71,7 @@ TEST(Upgrade, AFirstVersionFileIsUpgradedAfterASafetyCopy) {
         Database db;
         const Status opened = db.open(home.databasePath());
         ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
-        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), 2);
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
         EXPECT_TRUE(hasIndex(db, "shouzhibiao_leixing_mingxi"));
         EXPECT_EQ(scalarOf(db, QStringLiteral("select jine from zhangwubiao")).toLongLong(), 8000000);
         EXPECT_EQ(scalarOf(db, QStringLiteral("select mingxi||feiyong from shouzhibiao")).toString(),
@@ -107,6 +107,70 @@ TEST(Upgrade, AFirstVersionFileIsUpgradedAfterASafetyCopy) {
                                             QStringLiteral("lomu.mdb")}));
 }
 
+// A household of the second version (before the bin existed), with entries and a balance, gains the bin
+// after a safety copy; every row stays as it was and the bin takes deletions at once.
+TEST(Upgrade, ASecondVersionFileGainsTheBinAfterASafetyCopy) {
+    TempHome home;
+    const QString folder = QFileInfo(home.databasePath()).absolutePath();
+    {
+        Database db;
+        ASSERT_TRUE(db.open(home.databasePath()).isOk());
+        for (const char* sql :
+             {"DROP TABLE huishouzhan", "UPDATE zhangwubiao SET jine=12345678",
+              "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
+              "('shouru','工资',30000000,'2007-01-05','管理员','一月'),"
+              "('zhichu','房租',12000000,'2007-01-10','管理员',NULL)",
+              "INSERT INTO yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) VALUES "
+              "('工商银行',500000,'cunkuan','2007-01-11','管理员')",
+              "PRAGMA user_version = 2"})
+            ASSERT_TRUE(QSqlQuery(db.connection()).exec(QString::fromUtf8(sql))) << sql;
+    }
+    {
+        Database db;
+        const Status opened = db.open(home.databasePath());
+        ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), 3);
+        EXPECT_TRUE(hasIndex(db, "huishouzhan_shanchushijian"));
+        EXPECT_EQ(scalarOf(db, QStringLiteral("select count(*) from huishouzhan")).toInt(), 0);
+        EXPECT_EQ(
+            scalarOf(db, QStringLiteral("select group_concat(mingxi||feiyong||ifnull(beizhu,'-'),'|') from "
+                                        "(select * from shouzhibiao order by id)"))
+                .toString(),
+            QStringLiteral("工资30000000一月|房租12000000-"));
+        EXPECT_EQ(scalarOf(db, QStringLiteral("select jine from zhangwubiao where mingcheng='家庭保险柜'"))
+                      .toLongLong(),
+                  12345678);
+        EXPECT_EQ(scalarOf(db, QStringLiteral("select count(*) from yinghanbiao")).toInt(), 1);
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        // The new table takes a kept entry as a deletion writes it.
+        ASSERT_TRUE(
+            QSqlQuery(db.connection())
+                .exec(QStringLiteral("insert into huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,"
+                                     "beizhu,shanchuren,shanchushijian) select leixing,mingxi,feiyong,"
+                                     "shururiqi,dengjiren,beizhu,'管理员','2007-01-15 10:00:00' from "
+                                     "shouzhibiao where id=1")));
+    }
+    // The copy is the version-2 file as it was, without the bin.
+    EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("lomu-v2.mdb"), QStringLiteral("lomu.mdb")}));
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy2"));
+        raw.setDatabaseName(folder + QStringLiteral("/lomu-v2.mdb"));
+        ASSERT_TRUE(raw.open());
+        QSqlQuery q(raw);
+        ASSERT_TRUE(
+            q.exec(QStringLiteral("select (select user_version from pragma_user_version), "
+                                  "(select count(*) from shouzhibiao), (select count(*) from sqlite_master "
+                                  "where name='huishouzhan')")));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), 2);
+        EXPECT_EQ(q.value(1).toInt(), 2);
+        EXPECT_EQ(q.value(2).toInt(), 0);
+        q.finish();
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("copy2"));
+}
+
 // An upgrade that cannot finish leaves the file at its old version with every row, and says where the
 // safety copy is.
 TEST(Upgrade, AFailedUpgradeLeavesTheOldFileWhole) {
@@ -119,7 +183,8 @@ TEST(Upgrade, AFailedUpgradeLeavesTheOldFileWhole) {
         Database db;
         const Status opened = db.open(home.databasePath());
         ASSERT_FALSE(opened.isOk());
-        EXPECT_TRUE(opened.error().contains(QStringLiteral("无法从数据版本 1 升级到版本 2")))
+        EXPECT_TRUE(
+            opened.error().contains(QStringLiteral("无法从数据版本 1 升级到版本 %1").arg(kSchemaVersion)))
             << opened.error().toStdString();
         EXPECT_TRUE(opened.error().contains(QStringLiteral("lomu-v1.mdb"))) << opened.error().toStdString();
         EXPECT_FALSE(db.isOpen());

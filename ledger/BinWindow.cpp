@@ -1,0 +1,173 @@
+#include "ledger/BinWindow.h"
+
+#include "data/Database.h"
+#include "household/Household.h"
+#include "kit/Prompt.h"
+#include "kit/Today.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+const char* const kHeaders[] = {"类型", "明细", "金额", "登记日期", "登记人", "备注", "删除人", "删除时间"};
+
+}  // namespace
+
+QString GateTextOf(EntryType type) {
+    return type == EntryType::Income ? QStringLiteral("收入管理") : QStringLiteral("支出管理");
+}
+
+BinWindow::BinWindow(Household& household, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
+      household_(household) {
+    setObjectName(QStringLiteral("BinWindow"));
+    setWindowTitle(QStringLiteral("回收站"));
+    resize(760, 420);
+
+    auto* heading = new QLabel(QStringLiteral("已删除的收支记录（删除满一年的记录会自动清除）"), this);
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+
+    grid_ = new QTableWidget(0, static_cast<int>(std::size(kHeaders)), this);
+    grid_->setObjectName(QStringLiteral("binGrid"));
+    QStringList headers;
+    for (const char* h : kHeaders)
+        headers.append(QString::fromUtf8(h));
+    grid_->setHorizontalHeaderLabels(headers);
+    grid_->verticalHeader()->hide();
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setWordWrap(false);
+    // The remarks take what width is left.
+    grid_->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("binStatus"));
+
+    restore_ = new QPushButton(QStringLiteral("恢复(&R)"), this);
+    restore_->setObjectName(QStringLiteral("binRestore"));
+    empty_ = new QPushButton(QStringLiteral("清空(&E)"), this);
+    empty_->setObjectName(QStringLiteral("binEmpty"));
+    close_ = new QPushButton(QStringLiteral("关闭"), this);
+    close_->setObjectName(QStringLiteral("binClose"));
+    for (QPushButton* b : {restore_, empty_, close_})
+        b->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(status_, 1);
+    buttons->addWidget(restore_);
+    buttons->addWidget(empty_);
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(buttons);
+
+    setTabOrder(grid_, restore_);
+    setTabOrder(restore_, empty_);
+    setTabOrder(empty_, close_);
+
+    connect(restore_, &QPushButton::clicked, this, &BinWindow::restoreChosen);
+    connect(empty_, &QPushButton::clicked, this, &BinWindow::emptyAll);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Entries deleted more than a year ago leave first; a failure here only leaves them listed a while.
+    (void)ExpireBin(household_.database, Today());
+    reload();
+    grid_->setFocus();
+}
+
+void BinWindow::reload() {
+    const Result<QList<BinEntry>> read = BinEntries(household_.database.connection());
+    if (!read) {
+        entries_.clear();
+        grid_->setRowCount(0);
+        status_->setText(QStringLiteral("无法读取回收站。"));
+        ReportError(QStringLiteral("无法读取回收站，请稍后再试。（%1）").arg(read.error()));
+        return;
+    }
+    entries_ = read.value();
+    grid_->setRowCount(static_cast<int>(entries_.size()));
+    for (int row = 0; row < entries_.size(); ++row) {
+        const BinEntry& e = entries_[row];
+        const QStringList cells = {
+            e.type() == EntryType::Income ? QStringLiteral("收入") : QStringLiteral("支出"),
+            e.detail,
+            e.amount.format(),
+            e.date,
+            e.registrar,
+            QString(e.remarks).replace(QLatin1Char('\n'), QLatin1Char(' ')),
+            e.deletedBy,
+            e.deletedAt};
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            if (column == 2)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (column == 5)
+                item->setToolTip(e.remarks);
+            grid_->setItem(row, column, item);
+        }
+    }
+    grid_->resizeColumnsToContents();
+    if (!entries_.isEmpty())
+        grid_->selectRow(0);
+    restore_->setEnabled(!entries_.isEmpty());
+    empty_->setEnabled(!entries_.isEmpty());
+    if (entries_.isEmpty())
+        status_->setText(QStringLiteral("回收站是空的。"));
+    else
+        status_->setText(QStringLiteral("共 %1 条记录。").arg(entries_.size()));
+}
+
+void BinWindow::restoreChosen() {
+    const int row = grid_->currentRow();
+    if (row < 0 || row >= entries_.size()) {
+        Prompt::current().show(Captions::kNotice, QStringLiteral("请先在列表中选定要恢复的记录。"),
+                               Prompt::Buttons::Ok, Prompt::Icon::Information);
+        return;
+    }
+    const BinEntry entry = entries_[row];
+    if (!household_.permissionGate(GateTextOf(entry.type())))
+        return;
+    const Result<qint64> restored = RestoreFromBin(household_.database, household_.homeSafe, entry);
+    if (!restored) {
+        ReportError(QStringLiteral("未能恢复这条记录，收支记录、回收站和家庭保险柜都保持原样。\n%1")
+                        .arg(restored.error()));
+        reload();
+        return;
+    }
+    reload();
+    status_->setText(
+        QStringLiteral("已恢复：%1 %2（%3）").arg(entry.detail, entry.amount.format(), entry.date));
+}
+
+void BinWindow::emptyAll() {
+    if (entries_.isEmpty())
+        return;
+    // The gate is asked for each type the bin holds, income first.
+    for (EntryType type : {EntryType::Income, EntryType::Expense}) {
+        const bool present = std::any_of(entries_.cbegin(), entries_.cend(),
+                                         [type](const BinEntry& e) { return e.type() == type; });
+        if (present && !household_.permissionGate(GateTextOf(type)))
+            return;
+    }
+    if (Prompt::current().show(
+            Captions::kNotice,
+            QStringLiteral("确信要清空回收站吗？其中的 %1 条记录将无法再恢复。").arg(entries_.size()),
+            Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+        return;
+    if (const Status emptied = EmptyBin(household_.database); !emptied) {
+        ReportError(QStringLiteral("无法清空回收站，记录都还在。请稍后再试。（%1）").arg(emptied.error()));
+        return;
+    }
+    reload();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ledger/EntryBin.h"
+
+#include <QDialog>
+#include <QList>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+struct Household;
+
+// "回收站": the deleted income and expense entries, newest first. 恢复 puts the chosen entry back as a
+// new save of it would (the home safe moves with it); 清空 empties the bin after a question. Both pass
+// the permission gate of the entry's type (收入管理 or 支出管理). Entries deleted more than a year ago
+// leave the bin when it opens.
+class BinWindow : public QDialog {
+    Q_OBJECT
+  public:
+    explicit BinWindow(Household& household, QWidget* parent = nullptr);
+
+    // Reads the bin again into the list.
+    void reload();
+
+  private:
+    void restoreChosen();
+    void emptyAll();
+
+    Household& household_;
+    QList<BinEntry> entries_;
+    QTableWidget* grid_;
+    QLabel* status_;
+    QPushButton* restore_;
+    QPushButton* empty_;
+    QPushButton* close_;
+};
+
+// Entries of either type pass the gate of their own panel.
+QString GateTextOf(EntryType type);

@@ -1,0 +1,143 @@
+#include "ledger/CsvExport.h"
+
+#include "data/DateText.h"
+#include "data/Statements.h"
+#include "ledger/LedgerTotals.h"
+
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QString writeFailure(const QString& path, const QString& reason) {
+    return QStringLiteral("无法写入文件 %1（%2）。请选择其他位置，或检查该文件夹的写入权限和磁盘空间。")
+        .arg(path, reason);
+}
+
+// The amount as a plain decimal with two places and no currency sign ("-12.50").
+QString plainAmount(const Money& amount) {
+    return amount.format().remove(QChar(0xFFE5));
+}
+
+QString typeName(const QString& code) {
+    if (code == QLatin1String(Codes::kIncome))
+        return QStringLiteral("收入");
+    if (code == QLatin1String(Codes::kExpense))
+        return QStringLiteral("支出");
+    if (code == QLatin1String(Codes::kDeposit))
+        return QStringLiteral("存款");
+    if (code == QLatin1String(Codes::kWithdrawal))
+        return QStringLiteral("取款");
+    return code;
+}
+
+}  // namespace
+
+QByteArray CsvRecord(const QStringList& fields) {
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        const QByteArray field = fields[i].toUtf8();
+        if (field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')) {
+            QByteArray quoted = field;
+            quoted.replace("\"", "\"\"");
+            line += '"' + quoted + '"';
+        } else {
+            line += field;
+        }
+    }
+    return line + "\r\n";
+}
+
+QStringList ExportHeader(ExportKind kind) {
+    if (kind == ExportKind::Entries) {
+        return {QStringLiteral("类型"),     QStringLiteral("明细"),   QStringLiteral("金额"),
+                QStringLiteral("登记日期"), QStringLiteral("登记人"), QStringLiteral("备注")};
+    }
+    return {QStringLiteral("类型"), QStringLiteral("银行名称"), QStringLiteral("金额"),
+            QStringLiteral("日期"), QStringLiteral("操作人")};
+}
+
+Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
+                        const QString& path) {
+    const bool entries = kind == ExportKind::Entries;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromUtf8(entries ? Sql::kEntriesOfPeriod : Sql::kTransactionsOfPeriod)))
+        return Result<int>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
+    query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
+    if (!query.exec()) {
+        return Result<int>::failure(QStringLiteral("无法读取要导出的记录，文件未写。请稍后再试。（%1）")
+                                        .arg(query.lastError().text()));
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Result<int>::failure(writeFailure(path, file.errorString()));
+    // The byte-order mark tells WPS and Excel that the file is UTF-8.
+    QByteArray chunk("\xEF\xBB\xBF");
+    chunk += CsvRecord(ExportHeader(kind));
+
+    const QSqlRecord r = query.record();
+    const QStringList columns =
+        entries
+            ? QStringList{QStringLiteral("leixing"),   QStringLiteral("mingxi"),    QStringLiteral("feiyong"),
+                          QStringLiteral("shururiqi"), QStringLiteral("dengjiren"), QStringLiteral("beizhu")}
+            : QStringList{QStringLiteral("leixing"), QStringLiteral("mingcheng"), QStringLiteral("jine"),
+                          QStringLiteral("riqi"), QStringLiteral("caozuoren")};
+    QList<int> at;
+    for (const QString& c : columns)
+        at.append(r.indexOf(c));
+    const int amountColumn = 2;
+
+    int rows = 0;
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < at.size(); ++i) {
+            const QVariant value = query.value(at[i]);
+            if (i == 0) {
+                fields.append(typeName(value.toString()));
+            } else if (i == amountColumn) {
+                const Result<Money> amount = MoneyFromColumn(value);
+                if (!amount) {
+                    file.cancelWriting();
+                    return Result<int>::failure(
+                        QStringLiteral(
+                            "第 %1 条记录的金额无法读取，文件未写。请在相应面板中改正这条记录。（%2）")
+                            .arg(rows + 1)
+                            .arg(amount.error()));
+                }
+                fields.append(plainAmount(amount.value()));
+            } else {
+                fields.append(value.toString());
+            }
+        }
+        chunk += CsvRecord(fields);
+        ++rows;
+        if (chunk.size() > (1 << 16)) {
+            if (file.write(chunk) != chunk.size()) {
+                const QString reason = file.errorString();
+                file.cancelWriting();
+                return Result<int>::failure(writeFailure(path, reason));
+            }
+            chunk.clear();
+        }
+    }
+    if (query.lastError().isValid()) {
+        file.cancelWriting();
+        return Result<int>::failure(QStringLiteral("读取要导出的记录时出错，文件未写。请稍后再试。（%1）")
+                                        .arg(query.lastError().text()));
+    }
+    if (!chunk.isEmpty() && file.write(chunk) != chunk.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return Result<int>::failure(writeFailure(path, reason));
+    }
+    if (!file.commit())
+        return Result<int>::failure(writeFailure(path, file.errorString()));
+    return rows;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "data/Result.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// Writing the entries of a period to a CSV file that spreadsheets open in Chinese: UTF-8 with a
+// byte-order mark, fields quoted as RFC 4180 asks (a field holding a comma, a quote or a line break is
+// enclosed in quotes and its quotes doubled), records ended by CRLF.
+
+// What is exported: the income and expense entries, or the deposits and withdrawals.
+enum class ExportKind { Entries, Transactions };
+
+// One record: the fields joined by commas and quoted where needed, ended by CRLF, in UTF-8.
+QByteArray CsvRecord(const QStringList& fields);
+
+// The column titles of each kind.
+QStringList ExportHeader(ExportKind kind);
+
+// Writes the rows of the period (both days included), sorted by date and then in the order they were
+// made, under the column titles. The file appears whole or not at all: it is written beside its place
+// and takes its name only when complete, so a failed write leaves an existing file as it was. Returns
+// the number of rows written; a failure says why in Chinese.
+Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
+                        const QString& path);

@@ -1,0 +1,104 @@
+#include "ledger/EntryBin.h"
+
+#include "data/Database.h"
+#include "data/DateText.h"
+#include "data/Statements.h"
+#include "kit/Today.h"
+#include "ledger/LedgerTotals.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTime>
+
+namespace {
+
+Status run(QSqlDatabase db, const char* statement, const QList<QPair<QString, QVariant>>& values,
+           int* affected = nullptr) {
+    QSqlQuery query(db);
+    if (!query.prepare(QString::fromUtf8(statement)))
+        return Status::failure(query.lastError().text());
+    for (const auto& [name, value] : values)
+        query.bindValue(name, value);
+    if (!query.exec())
+        return Status::failure(query.lastError().text());
+    if (affected)
+        *affected = query.numRowsAffected();
+    return Status::ok();
+}
+
+}  // namespace
+
+EntryType BinEntry::type() const {
+    return typeCode == QLatin1String(Codes::kIncome) ? EntryType::Income : EntryType::Expense;
+}
+
+QString BinTimestamp() {
+    return ShortDate(Today()) + QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+Status KeepInBin(QSqlDatabase db, qint64 entryId, const QString& deletedBy, const QString& deletedAt) {
+    return run(db, Sql::kKeepInBin,
+               {{QStringLiteral(":shanchuren"), deletedBy},
+                {QStringLiteral(":shanchushijian"), deletedAt},
+                {QStringLiteral(":id"), entryId}});
+}
+
+Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QString::fromUtf8(Sql::kBinEntries)))
+        return Result<QList<BinEntry>>::failure(query.lastError().text());
+    const QSqlRecord r = query.record();
+    const int id = r.indexOf(QStringLiteral("id"));
+    const int leixing = r.indexOf(QStringLiteral("leixing"));
+    const int mingxi = r.indexOf(QStringLiteral("mingxi"));
+    const int feiyong = r.indexOf(QStringLiteral("feiyong"));
+    const int shururiqi = r.indexOf(QStringLiteral("shururiqi"));
+    const int dengjiren = r.indexOf(QStringLiteral("dengjiren"));
+    const int beizhu = r.indexOf(QStringLiteral("beizhu"));
+    const int shanchuren = r.indexOf(QStringLiteral("shanchuren"));
+    const int shanchushijian = r.indexOf(QStringLiteral("shanchushijian"));
+    QList<BinEntry> entries;
+    while (query.next()) {
+        const Result<Money> amount = MoneyFromColumn(query.value(feiyong));
+        if (!amount)
+            return amount.status();
+        entries.append({query.value(id).toLongLong(), query.value(leixing).toString(),
+                        query.value(mingxi).toString(), amount.value(), query.value(shururiqi).toString(),
+                        query.value(dengjiren).toString(), query.value(beizhu).toString(),
+                        query.value(shanchuren).toString(), query.value(shanchushijian).toString()});
+    }
+    return entries;
+}
+
+Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry) {
+    EntryBook book(database, homeSafe, entry.type());
+    const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks};
+    return book.save(std::nullopt, text, Money(), [&]() -> Status {
+        int affected = 0;
+        if (Status s = run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), entry.id}},
+                           &affected);
+            !s)
+            return s;
+        if (affected != 1)
+            return Status::failure(
+                QStringLiteral("这条记录已不在回收站中，可能已被恢复或清空。请重新打开回收站。"));
+        return Status::ok();
+    });
+}
+
+Status EmptyBin(Database& database) {
+    return database.transaction([&] { return run(database.connection(), Sql::kEmptyBin, {}); });
+}
+
+Result<int> ExpireBin(Database& database, const QDate& today) {
+    int affected = 0;
+    const Status s = database.transaction([&] {
+        return run(database.connection(), Sql::kExpireBin,
+                   {{QStringLiteral(":qishi"), ShortDate(today.addYears(-1))}}, &affected);
+    });
+    if (!s)
+        return s;
+    return affected;
+}
