@@ -1,5 +1,6 @@
-#include "household/Folders.h"
 #include "app/mainForm.h"
+#include "household/Folders.h"
+#include "household/HouseholdLock.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
@@ -24,6 +25,11 @@ int main(int argc, char* argv[]) {
     StartupProbe probe(QStringLiteral("Form2"));
     if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN"))
         app.installEventFilter(&probe);
+
+    // One running copy per household: a second start says so and ends without touching the file.
+    HouseholdLock lock(DatabasePath(HomeFolder()));
+    if (!ClaimHousehold(lock, Captions::kApplication))
+        return 1;
 
     TForm1 form(HomeFolder());
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
