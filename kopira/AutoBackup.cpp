@@ -32,7 +32,8 @@ void AutoBackup::start() {
         const QString failure = outcome ? QString() : outcome.error();
         const qint64 ms = outcome ? outcome->milliseconds : 0;
         QMetaObject::invokeMethod(
-            this, [this, written, failure, ms] { Q_EMIT finished(written, failure, ms); }, Qt::QueuedConnection);
+            this, [this, written, failure, ms] { Q_EMIT finished(written, failure, ms); },
+            Qt::QueuedConnection);
     });
     thread_->setParent(this);
     thread_->setObjectName(QStringLiteral("AutoBackup"));

@@ -110,7 +110,8 @@ QString DescribeBackup(const BackupSummary& summary) {
                  .arg(summary.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), KindText(summary.kind));
     lines << QStringLiteral("收支记录：%1 条，最后一条的日期：%2")
                  .arg(summary.entries)
-                 .arg(summary.lastEntryDate.isEmpty() ? QStringLiteral("（没有记录）") : summary.lastEntryDate);
+                 .arg(summary.lastEntryDate.isEmpty() ? QStringLiteral("（没有记录）")
+                                                      : summary.lastEntryDate);
     lines << QStringLiteral("家庭保险柜余额：%1").arg(summary.homeSafe.format());
     if (summary.banks.isEmpty()) {
         lines << QStringLiteral("银行：（没有）");

@@ -18,7 +18,7 @@ struct BackupSummary {
     BackupKind kind = BackupKind::Other;
     QDateTime made;  // from the file name, else the file's time
     qint64 size = 0;
-    qint64 entries = -1;   // income and expense entries; -1 when the file could not be read
+    qint64 entries = -1;    // income and expense entries; -1 when the file could not be read
     QString lastEntryDate;  // yyyy-MM-dd, empty when there is no entry
     QList<QPair<QString, Money>> banks;
     Money homeSafe;

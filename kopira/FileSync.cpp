@@ -17,7 +17,8 @@ namespace Kopira {
 Status SyncFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        return Status::failure(QStringLiteral("无法把文件 %1 写到磁盘上（%2）。").arg(path, file.errorString()));
+        return Status::failure(
+            QStringLiteral("无法把文件 %1 写到磁盘上（%2）。").arg(path, file.errorString()));
 #ifdef Q_OS_WIN
     const bool synced = _commit(file.handle()) == 0;
 #else

@@ -35,7 +35,8 @@ bool LooksCutShort(const QString& databasePath) {
     if (pageSize == 1)
         pageSize = 65536;
     const quint32 pages = qFromBigEndian<quint32>(bytes + 28);
-    const bool pagesValid = pages > 0 && qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
+    const bool pagesValid =
+        pages > 0 && qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
     if (pageSize < 512 || info.size() % pageSize != 0)
         return true;
     return pagesValid && info.size() < pageSize * static_cast<qint64>(pages);
@@ -50,7 +51,8 @@ QString NewestSafetyCopy(const QString& databasePath) {
             candidates.append({TimeInName(file.fileName()), file.absoluteFilePath()});
         }
     }
-    std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort(candidates.begin(), candidates.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& [made, path] : candidates) {
         if (CheckBackup(path))
             return path;
@@ -65,10 +67,11 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
     if (copy.isEmpty())
         return true;
     const QString question =
-        QStringLiteral("数据库文件 %1 是空的或不完整（只有 %2 字节），可能是上次恢复数据时断电或磁盘出错造成的。"
-                       "程序不会把它当作新账本。\n\n找到了恢复之前保存的安全副本：\n%3\n\n"
-                       "选“是”用这份安全副本恢复账本（不完整的文件另存在备份文件夹中）；"
-                       "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
+        QStringLiteral(
+            "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是上次恢复数据时断电或磁盘出错造成的。"
+            "程序不会把它当作新账本。\n\n找到了恢复之前保存的安全副本：\n%3\n\n"
+            "选“是”用这份安全副本恢复账本（不完整的文件另存在备份文件夹中）；"
+            "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
             .arg(QDir::toNativeSeparators(databasePath))
             .arg(QFileInfo(databasePath).size())
             .arg(DescribeBackup(Summarize(copy)));
@@ -76,7 +79,8 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
                                Prompt::Icon::Warning) != Prompt::Answer::Yes) {
         return false;
     }
-    const QString backupFolder = QDir(QFileInfo(databasePath).absolutePath()).filePath(QStringLiteral("backup"));
+    const QString backupFolder =
+        QDir(QFileInfo(databasePath).absolutePath()).filePath(QStringLiteral("backup"));
     const Result<QString> restored = RestoreHoldingLock(databasePath, copy, backupFolder, now);
     if (!restored) {
         ReportError(restored.error());

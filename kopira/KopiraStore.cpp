@@ -104,7 +104,9 @@ bool DatabaseReleased(const QString& databasePath) {
     return !QFile::exists(walOf(databasePath));
 }
 
-Status CheckBackup(const QString& file) {
+namespace {
+
+Status checkFile(const QString& file, const QString& check) {
     const QFileInfo info(file);
     if (!info.isFile() || info.size() == 0)
         return Status::failure(QStringLiteral("文件 %1 不存在或是空的。").arg(file));
@@ -117,7 +119,7 @@ Status CheckBackup(const QString& file) {
         const Result<QString> version = firstValue(db, QStringLiteral("PRAGMA user_version"));
         if (version && version.value().toInt() > kSchemaVersion)
             return Status::failure(NewerFileRefusal(file, version.value().toInt(), kSchemaVersion));
-        const Result<QString> integrity = firstValue(db, QStringLiteral("PRAGMA integrity_check"));
+        const Result<QString> integrity = firstValue(db, QStringLiteral("PRAGMA %1").arg(check));
         if (!integrity || integrity.value() != QStringLiteral("ok"))
             return Status::failure(QStringLiteral("文件 %1 已损坏，未通过完整性检查。").arg(file));
         for (const char* table :
@@ -132,10 +134,19 @@ Status CheckBackup(const QString& file) {
     });
 }
 
+}  // namespace
+
+Status CheckBackup(const QString& file) {
+    return checkFile(file, QStringLiteral("integrity_check"));
+}
+
 Result<QString> Backup(const QString& databasePath, const QString& folder, const QDateTime& when,
                        const QString& fileName) {
     if (!QFileInfo(databasePath).isFile())
-        return Result<QString>::failure(QStringLiteral("找不到数据库文件 %1。").arg(databasePath));
+        return Result<QString>::failure(
+            QStringLiteral("找不到数据库文件 %1：这里还没有账本。请检查账本文件夹（TAMBERLO_HOME），"
+                           "或先运行一次 Tamberlo。")
+                .arg(databasePath));
     if (!QDir().mkpath(folder))
         return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1，请选择别的文件夹。").arg(folder));
     const QString target =
@@ -153,15 +164,14 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
     if (!copied) {
         QFile::remove(partial);
         return Result<QString>::failure(
-            QStringLiteral("无法写入备份文件 %1，请检查磁盘空间和文件夹权限。（%2）").arg(target, copied.error()));
+            QStringLiteral("无法写入备份文件 %1，请检查磁盘空间和文件夹权限。（%2）")
+                .arg(target, copied.error()));
     }
     return target;
 }
 
 Result<QString> Restore(const QString& databasePath, const QString& backupFile, const QString& safetyFolder,
                         const QDateTime& when) {
-    if (Status checked = CheckBackup(backupFile); !checked)
-        return checked;
     HouseholdLock lock(databasePath);
     if (lock.tryLock() == HouseholdLock::State::HeldElsewhere) {
         return Result<QString>::failure(HouseholdInUseText(lock) +
@@ -179,7 +189,8 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
     // On a new computer the database folder does not exist yet.
     const QString databaseFolder = QFileInfo(databasePath).absolutePath();
     if (!QDir().mkpath(databaseFolder))
-        return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1，未作任何改动。").arg(databaseFolder));
+        return Result<QString>::failure(
+            QStringLiteral("无法创建文件夹 %1，未作任何改动。").arg(databaseFolder));
     if (!DatabaseReleased(databasePath))
         return Result<QString>::failure(
             QStringLiteral("Tamberlo 仍在使用数据库，请先关闭 Tamberlo 再恢复。未作任何改动。"));
@@ -188,7 +199,8 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
     QString safetyCopy;
     if (QFileInfo(databasePath).isFile() && QFileInfo(databasePath).size() > 0) {
         if (!QDir().mkpath(safetyFolder))
-            return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1，未作任何改动。").arg(safetyFolder));
+            return Result<QString>::failure(
+                QStringLiteral("无法创建文件夹 %1，未作任何改动。").arg(safetyFolder));
         safetyCopy = QDir(safetyFolder).absoluteFilePath(SafetyCopyFileName(when));
         Status kept = QFile::exists(safetyCopy) || !QFile::copy(databasePath, safetyCopy)
                           ? Status::failure(QStringLiteral("复制失败"))
@@ -197,7 +209,8 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
             kept = SyncFolder(safetyFolder);
         if (!kept) {
             return Result<QString>::failure(
-                QStringLiteral("无法保存当前数据库的安全副本 %1，未作任何改动。请检查磁盘空间。").arg(safetyCopy));
+                QStringLiteral("无法保存当前数据库的安全副本 %1，未作任何改动。请检查磁盘空间。")
+                    .arg(safetyCopy));
         }
         QFile::setPermissions(safetyCopy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
@@ -206,8 +219,9 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
     const QString staging = databasePath + QStringLiteral(".restoring");
     QFile::remove(staging);
     Status prepared = WithConnection(backupFile, [&](QSqlDatabase& db) { return copyInto(db, staging); });
+    // The staged file was just written from a checked backup: its structure is checked once more.
     if (prepared)
-        prepared = CheckBackup(staging);
+        prepared = checkFile(staging, QStringLiteral("quick_check"));
     if (prepared) {
         QFile::remove(shmOf(databasePath));
         prepared = renameOver(staging, databasePath);
@@ -219,7 +233,8 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
     }
     if (Status synced = SyncFolder(databaseFolder); !synced) {
         return Result<QString>::failure(
-            QStringLiteral("备份已放回，但无法确认它已写到磁盘上：%1\n安全副本在 %2。").arg(synced.error(), safetyCopy));
+            QStringLiteral("备份已放回，但无法确认它已写到磁盘上：%1\n安全副本在 %2。")
+                .arg(synced.error(), safetyCopy));
     }
     return safetyCopy;
 }

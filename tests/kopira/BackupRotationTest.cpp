@@ -55,10 +55,9 @@ TEST(BackupRotation, AYearOfDailyBackupsKeepsSevenDaysFourWeeksAndTwelveMonths) 
 
 TEST(BackupRotation, RunsOfTheProgramSkipDaysAndSeveralStartsADay) {
     // Started on a few scattered days: the newest of each period stands for it, nothing is lost early.
-    const QList<QDateTime> made = {QDateTime(QDate(2007, 1, 3), QTime(8, 0)),
-                                   QDateTime(QDate(2007, 1, 3), QTime(20, 0)),
-                                   QDateTime(QDate(2007, 2, 20), QTime(9, 0)),
-                                   QDateTime(QDate(2007, 6, 1), QTime(9, 0))};
+    const QList<QDateTime> made = {
+        QDateTime(QDate(2007, 1, 3), QTime(8, 0)), QDateTime(QDate(2007, 1, 3), QTime(20, 0)),
+        QDateTime(QDate(2007, 2, 20), QTime(9, 0)), QDateTime(QDate(2007, 6, 1), QTime(9, 0))};
     EXPECT_EQ(Kopira::KeptByRotation(made), QList<bool>({false, true, true, true}));
 }
 
@@ -92,8 +91,7 @@ TEST(AutomaticBackup, WrittenOnceADayWhenSomethingChangedAndRotated) {
     ASSERT_FALSE(first->written.isEmpty());
     EXPECT_TRUE(Kopira::CheckBackup(first->written).isOk());
     EXPECT_EQ(Kopira::KindOfBackup(QFileInfo(first->written).fileName()), Kopira::BackupKind::Automatic);
-    EXPECT_TRUE(Kopira::RunAutomaticBackup(db, folder, made.addSecs(1))->written.isEmpty())
-        << "one a day";
+    EXPECT_TRUE(Kopira::RunAutomaticBackup(db, folder, made.addSecs(1))->written.isEmpty()) << "one a day";
     // Opening and closing without a change is no change.
     {
         Database open;
@@ -106,7 +104,8 @@ TEST(AutomaticBackup, WrittenOnceADayWhenSomethingChangedAndRotated) {
         {
             Database open;
             ASSERT_TRUE(open.open(db).isOk());
-            QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-02-01')"));
+            QSqlQuery(open.connection())
+                .exec(QStringLiteral("insert into tixing (riqi) values ('2007-02-01')"));
         }
         QFile file(db);  // the change is made on that (simulated) day
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));

@@ -44,9 +44,10 @@ qint64 count(const QString& path, const QString& table) {
 // A household with three entries, a bank and money in the home safe, backed up into its backup folder.
 QString householdWithBackup(const TempHome& home) {
     run(home.databasePath(),
-        {QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
-                        "('shouru', '工资', 50000000, '2007-01-10'), ('zhichu', '菜钱', 125000, '2007-01-14'), "
-                        "('shouru', '奖金', 10000, '2006-12-31')"),
+        {QStringLiteral(
+             "insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
+             "('shouru', '工资', 50000000, '2007-01-10'), ('zhichu', '菜钱', 125000, '2007-01-14'), "
+             "('shouru', '奖金', 10000, '2006-12-31')"),
          QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 12345600)"),
          QStringLiteral("update zhangwubiao set jine = 49885000 where mingcheng = '家庭保险柜'")});
     return Kopira::Backup(home.databasePath(), Kopira::DefaultBackupFolder(home.path()), kWhen).value();
@@ -57,8 +58,8 @@ TEST(KopiraRestore, OntoANewComputerMakesTheFolderAndMovesTheBackupIn) {
     const QString backup = householdWithBackup(old);
     TempHome fresh;  // the program never ran here: no database folder
     ASSERT_FALSE(QFileInfo::exists(QFileInfo(fresh.databasePath()).absolutePath()));
-    const Result<QString> restored = Kopira::Restore(fresh.databasePath(), backup,
-                                                     Kopira::DefaultBackupFolder(fresh.path()), kWhen);
+    const Result<QString> restored =
+        Kopira::Restore(fresh.databasePath(), backup, Kopira::DefaultBackupFolder(fresh.path()), kWhen);
     ASSERT_TRUE(restored.isOk()) << restored.error().toStdString();
     EXPECT_TRUE(restored.value().isEmpty());  // nothing to keep
     EXPECT_EQ(count(fresh.databasePath(), QStringLiteral("shouzhibiao")), 3);
@@ -83,8 +84,8 @@ TEST(KopiraRestore, ABackupFromANewerProgramIsRefusedBeforeAnythingChanges) {
     const Status checked = Kopira::CheckBackup(newer);
     ASSERT_FALSE(checked.isOk());
     EXPECT_TRUE(checked.error().contains(QStringLiteral("较新版本"))) << checked.error().toStdString();
-    const Result<QString> restored =
-        Kopira::Restore(home.databasePath(), newer, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(9));
+    const Result<QString> restored = Kopira::Restore(
+        home.databasePath(), newer, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(9));
     ASSERT_FALSE(restored.isOk());
     EXPECT_TRUE(restored.error().contains(QStringLiteral("较新版本")));
     EXPECT_EQ(bytesOf(home.databasePath()), before);
@@ -115,8 +116,8 @@ TEST(KopiraRestore, IsRefusedWhileTheHouseholdIsOpenInAnotherWindow) {
     const QByteArray before = bytesOf(home.databasePath());
     HouseholdLock program(home.databasePath());
     ASSERT_EQ(program.tryLock(), HouseholdLock::State::Held);
-    const Result<QString> refused =
-        Kopira::Restore(home.databasePath(), backup, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(1));
+    const Result<QString> refused = Kopira::Restore(
+        home.databasePath(), backup, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(1));
     ASSERT_FALSE(refused.isOk());
     EXPECT_TRUE(refused.error().contains(QStringLiteral("另一个窗口"))) << refused.error().toStdString();
     EXPECT_EQ(bytesOf(home.databasePath()), before);
@@ -131,8 +132,8 @@ TEST(KopiraRestore, ACutShortFileBesideASafetyCopyIsNeverTakenForANewHousehold) 
     TempHome home;
     const QString backup = householdWithBackup(home);
     run(home.databasePath(), {QStringLiteral("insert into tixing (riqi) values ('2007-01-15')")});
-    const Result<QString> restored =
-        Kopira::Restore(home.databasePath(), backup, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(5));
+    const Result<QString> restored = Kopira::Restore(
+        home.databasePath(), backup, Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(5));
     ASSERT_TRUE(restored.isOk());
     const QString safety = restored.value();
     const QByteArray whole = bytesOf(home.databasePath());
