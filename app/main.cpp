@@ -1,6 +1,6 @@
-#include "app/mainForm.h"
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
+#include "app/mainForm.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
