@@ -30,7 +30,7 @@ QDateTime TimeInName(const QString& fileName) {
     return QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-BackupSummary Summarize(const QString& file) {
+BackupSummary Summarize(const QString& file, bool thorough) {
     const QFileInfo info(file);
     BackupSummary summary;
     summary.path = info.absoluteFilePath();
@@ -39,7 +39,7 @@ BackupSummary Summarize(const QString& file) {
     if (!summary.made.isValid())
         summary.made = info.lastModified();
     summary.size = info.size();
-    if (Status checked = CheckBackup(file); !checked) {
+    if (Status checked = thorough ? CheckBackup(file) : CheckIdentity(file); !checked) {
         summary.problem = checked.error();
         return summary;
     }
@@ -77,7 +77,7 @@ QList<BackupSummary> ListBackups(const QString& folder) {
     const QFileInfoList files =
         QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& file : files)
-        found.append(Summarize(file.absoluteFilePath()));
+        found.append(Summarize(file.absoluteFilePath(), false));
     std::stable_sort(found.begin(), found.end(),
                      [](const BackupSummary& a, const BackupSummary& b) { return a.made > b.made; });
     return found;

@@ -29,10 +29,11 @@ BackupKind KindOfBackup(const QString& fileName);
 // The time in a backup's name ("lomu-自动-20070115-093005.mdb"), invalid when the name carries none.
 QDateTime TimeInName(const QString& fileName);
 
-// Reads the summary of one file; the file is checked first (CheckBackup) and nothing is written.
-BackupSummary Summarize(const QString& file);
+// Reads the summary of one file; nothing is written. A thorough summary checks the whole file first
+// (CheckBackup, before a restore); a light one only its identity and version (the list of a folder).
+BackupSummary Summarize(const QString& file, bool thorough = true);
 
-// Every *.mdb file of the folder, newest first, each with its summary.
+// Every *.mdb file of the folder, newest first, each with its light summary.
 QList<BackupSummary> ListBackups(const QString& folder);
 
 // The summary in words, for the question before a restore.

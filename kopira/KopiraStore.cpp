@@ -119,9 +119,11 @@ Status checkFile(const QString& file, const QString& check) {
         const Result<QString> version = firstValue(db, QStringLiteral("PRAGMA user_version"));
         if (version && version.value().toInt() > kSchemaVersion)
             return Status::failure(NewerFileRefusal(file, version.value().toInt(), kSchemaVersion));
-        const Result<QString> integrity = firstValue(db, QStringLiteral("PRAGMA %1").arg(check));
-        if (!integrity || integrity.value() != QStringLiteral("ok"))
-            return Status::failure(QStringLiteral("文件 %1 已损坏，未通过完整性检查。").arg(file));
+        if (!check.isEmpty()) {
+            const Result<QString> integrity = firstValue(db, QStringLiteral("PRAGMA %1").arg(check));
+            if (!integrity || integrity.value() != QStringLiteral("ok"))
+                return Status::failure(QStringLiteral("文件 %1 已损坏，未通过完整性检查。").arg(file));
+        }
         for (const char* table :
              {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh"}) {
             QSqlQuery query(db);
@@ -138,6 +140,10 @@ Status checkFile(const QString& file, const QString& check) {
 
 Status CheckBackup(const QString& file) {
     return checkFile(file, QStringLiteral("integrity_check"));
+}
+
+Status CheckIdentity(const QString& file) {
+    return checkFile(file, QString());
 }
 
 Result<QString> Backup(const QString& databasePath, const QString& folder, const QDateTime& when,

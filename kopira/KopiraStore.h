@@ -33,6 +33,8 @@ bool DatabaseReleased(const QString& databasePath);
 // knows, passes SQLite's integrity check and holds the tables the program reads. Nothing is written to
 // it.
 Status CheckBackup(const QString& file);
+// The same without the integrity check: identity, version and tables only (quick, for lists).
+Status CheckIdentity(const QString& file);
 
 // Writes a consistent copy of the database into the folder (created when missing) through SQLite itself,
 // from one read transaction, so that it may run while the program saves. The copy reaches the disk
