@@ -23,7 +23,7 @@ BackupKind KindOfBackup(const QString& fileName) {
 }
 
 QDateTime TimeInName(const QString& fileName) {
-    static const QRegularExpression stamp(QStringLiteral("(\\d{8}-\\d{6})\\.mdb$"));
+    static const QRegularExpression stamp(QStringLiteral("(\\d{8}-\\d{6})(?:-\\d+)?\\.mdb$"));
     const QRegularExpressionMatch match = stamp.match(fileName);
     if (!match.hasMatch())
         return QDateTime();

@@ -207,10 +207,14 @@ Result<QString> RestoreHoldingLock(const QString& databasePath, const QString& b
         if (!QDir().mkpath(safetyFolder))
             return Result<QString>::failure(
                 QStringLiteral("无法创建文件夹 %1，未作任何改动。").arg(safetyFolder));
+        // Two restores in one second keep two copies: the second gets a number.
         safetyCopy = QDir(safetyFolder).absoluteFilePath(SafetyCopyFileName(when));
-        Status kept = QFile::exists(safetyCopy) || !QFile::copy(databasePath, safetyCopy)
-                          ? Status::failure(QStringLiteral("复制失败"))
-                          : SyncFile(safetyCopy);
+        for (int n = 2; QFile::exists(safetyCopy); ++n)
+            safetyCopy = QDir(safetyFolder)
+                             .absoluteFilePath(SafetyCopyFileName(when).replace(
+                                 QStringLiteral(".mdb"), QStringLiteral("-%1.mdb").arg(n)));
+        Status kept = !QFile::copy(databasePath, safetyCopy) ? Status::failure(QStringLiteral("复制失败"))
+                                                             : SyncFile(safetyCopy);
         if (kept)
             kept = SyncFolder(safetyFolder);
         if (!kept) {

@@ -126,6 +126,12 @@ TEST(KopiraRestore, IsRefusedWhileTheHouseholdIsOpenInAnotherWindow) {
                                 kWhen.addSecs(2))
                     .isOk());
     EXPECT_EQ(count(home.databasePath(), QStringLiteral("shouzhibiao")), 3);
+    // A second restore in the same second keeps its own safety copy.
+    const Result<QString> again = Kopira::Restore(home.databasePath(), backup,
+                                                  Kopira::DefaultBackupFolder(home.path()), kWhen.addSecs(2));
+    ASSERT_TRUE(again.isOk()) << again.error().toStdString();
+    EXPECT_TRUE(again.value().endsWith(QStringLiteral("-2.mdb")));
+    EXPECT_EQ(Kopira::TimeInName(QFileInfo(again.value()).fileName()), kWhen.addSecs(2));
 }
 
 TEST(KopiraRestore, ACutShortFileBesideASafetyCopyIsNeverTakenForANewHousehold) {
