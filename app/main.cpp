@@ -1,9 +1,12 @@
 #include "app/CommandLine.h"
+#include "household/HouseholdLock.h"
 #include "app/mainForm.h"
 #include "household/Folders.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
+#include "kopira/AutoBackup.h"
+#include "kopira/KopiraStore.h"
 #include "resources/icon/AppIcon.h"
 
 #include <QApplication>
@@ -62,8 +65,25 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN"))
         app.installEventFilter(&probe);
 
+    // One running copy per household: a second start says so and ends without touching the file.
+    HouseholdLock lock(DatabasePath(HomeFolder()));
+    if (!ClaimHousehold(lock, Captions::kApplication))
+        return 1;
+
     TForm1 form(HomeFolder());
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The day's automatic backup, in the background once the main window is ready after the login.
+    AutoBackup autoBackup(DatabasePath(HomeFolder()), Kopira::DefaultBackupFolder(HomeFolder()));
+    QObject::connect(&form, &TForm1::firstShowingDone, &autoBackup, [&form, &autoBackup] {
+        if (form.database().isOpen() && !form.currentUser().name.isEmpty())
+            autoBackup.start();
+    });
+    QObject::connect(
+        &autoBackup, &AutoBackup::finished, &form, [](const QString&, const QString& failure, qint64) {
+            if (!failure.isEmpty())
+                ReportError(
+                    QStringLiteral("今天的自动备份没有成功，请用“备份数据库”手动备份。\n%1").arg(failure));
+        });
     form.show();
     const int code = QApplication::exec();
     Prompt::install(nullptr);

@@ -12,6 +12,7 @@
 #include "kit/StatusPanels.h"
 #include "kit/StyleEngine.h"
 #include "kit/Today.h"
+#include "kopira/InterruptedRestore.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
 #include "reminders/ReminderPanel.h"
@@ -145,6 +146,9 @@ void TForm1::FormCreate() {
     if (!skinData_->isActive())
         skinData_->activate();
 
+    // A file cut short by a power cut during a restore is not taken for a new household.
+    if (!Kopira::OfferSafetyCopy(DatabasePath(homeFolder_), QDateTime::currentDateTime()))
+        return;
     if (Status opened = database_.open(DatabasePath(homeFolder_)); !opened) {
         // The window still comes up; every database action then reports its own error.
         ReportError(opened.error());

@@ -1,25 +1,32 @@
 #include "kopira/KopiraWindow.h"
 
 #include "household/Folders.h"
+#include "household/HouseholdLock.h"
 #include "kit/Prompt.h"
+#include "kopira/CommandLine.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
-constexpr int kTickMs = 250;
-constexpr int kPatienceTicks = 120;  // half a minute
-
+constexpr int kWatchMs = 500;
 const QString kCaption = QStringLiteral("kopira");
 
 QPushButton* button(const char* name, const QString& text, QWidget* parent) {
@@ -36,15 +43,23 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
       programFolder_(programFolder),
       databasePath_(DatabasePath(homeFolder)),
       status_(new QLabel(this)),
-      folder_(new QLineEdit(Kopira::DefaultBackupFolder(homeFolder), this)),
+      folder_(new QLineEdit(Kopira::RememberedBackupFolder(homeFolder), this)),
       backupButton_(button("backupButton", QStringLiteral("备份"), this)),
-      restoreButton_(button("restoreButton", QStringLiteral("恢复…"), this)),
-      wait_(new QTimer(this)) {
+      restoreButton_(button("restoreButton", QStringLiteral("恢复所选备份"), this)),
+      restoreFileButton_(button("restoreFileButton", QStringLiteral("从其他文件恢复…"), this)),
+      list_(new QTreeWidget(this)),
+      watch_(new QTimer(this)) {
     setObjectName(QStringLiteral("KopiraWindow"));
     setWindowTitle(QStringLiteral("kopira — Tamberlo 数据库备份与恢复"));
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
     folder_->setObjectName(QStringLiteral("folder"));
+    list_->setObjectName(QStringLiteral("backupList"));
+    list_->setHeaderLabels({QStringLiteral("备份时间"), QStringLiteral("类型"), QStringLiteral("大小"),
+                            QStringLiteral("收支记录"), QStringLiteral("文件")});
+    list_->setRootIsDecorated(false);
+    list_->setAlternatingRowColors(true);
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     pickBackup = [this](const QString& folder) {
         return QFileDialog::getOpenFileName(this, QStringLiteral("选择要恢复的备份"), folder,
                                             QStringLiteral("Tamberlo 数据库 (*.mdb);;所有文件 (*)"));
@@ -52,7 +67,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
 
     auto* layout = new QVBoxLayout(this);
     auto* database =
-        new QLabel(QStringLiteral("数据库：%1").arg(QDir::toNativeSeparators(databasePath_)), this);
+        new QLabel(QStringLiteral("账本：%1").arg(QDir::toNativeSeparators(databasePath_)), this);
     database->setObjectName(QStringLiteral("database"));
     database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(database);
@@ -60,8 +75,9 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
 
     auto* backup = new QGroupBox(QStringLiteral("备份"), this);
     auto* backupLayout = new QVBoxLayout(backup);
-    backupLayout->addWidget(
-        new QLabel(QStringLiteral("把数据库完整地复制一份，文件名带有日期和时间。备份文件夹："), backup));
+    backupLayout->addWidget(new QLabel(
+        QStringLiteral("把账本完整地复制一份，文件名带有日期和时间；Tamberlo 运行时也可以备份。备份文件夹："),
+        backup));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(folder_, 1);
     QPushButton* browse = button("browseButton", QStringLiteral("浏览…"), backup);
@@ -71,13 +87,19 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     layout->addWidget(backup);
 
     auto* restoreBox = new QGroupBox(QStringLiteral("恢复"), this);
-    auto* restoreLayout = new QHBoxLayout(restoreBox);
-    auto* restoreText = new QLabel(
-        QStringLiteral("用所选的备份替换当前数据库。替换之前，当前数据库会另存一份安全副本。"), restoreBox);
+    auto* restoreLayout = new QVBoxLayout(restoreBox);
+    auto* restoreText = new QLabel(QStringLiteral("文件夹里的备份（最新的在最前）。选中一个，按“恢复所选备份”"
+                                                  "（或双击它）；替换之前，当前账本会另存一份安全副本。"),
+                                   restoreBox);
     restoreText->setWordWrap(true);
-    restoreLayout->addWidget(restoreText, 1);
-    restoreLayout->addWidget(restoreButton_);
-    layout->addWidget(restoreBox);
+    restoreLayout->addWidget(restoreText);
+    restoreLayout->addWidget(list_, 1);
+    auto* restoreRow = new QHBoxLayout;
+    restoreRow->addStretch(1);
+    restoreRow->addWidget(restoreFileButton_);
+    restoreRow->addWidget(restoreButton_);
+    restoreLayout->addLayout(restoreRow);
+    layout->addWidget(restoreBox, 1);
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -86,101 +108,217 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     bottom->addWidget(start);
     bottom->addWidget(quit);
     layout->addLayout(bottom);
-    resize(560, 300);
+    resize(720, 480);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString chosen =
             QFileDialog::getExistingDirectory(this, QStringLiteral("选择备份文件夹"), folder_->text());
-        if (!chosen.isEmpty())
+        if (!chosen.isEmpty()) {
             folder_->setText(chosen);
+            refreshList();
+        }
     });
+    connect(folder_, &QLineEdit::editingFinished, this, &KopiraWindow::refreshList);
     connect(backupButton_, &QPushButton::clicked, this, &KopiraWindow::backUp);
-    connect(restoreButton_, &QPushButton::clicked, this, &KopiraWindow::restore);
+    connect(restoreButton_, &QPushButton::clicked, this, &KopiraWindow::restoreSelected);
+    connect(restoreFileButton_, &QPushButton::clicked, this, &KopiraWindow::restoreFromFile);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &KopiraWindow::restoreSelected);
+    connect(list_, &QTreeWidget::currentItemChanged, this, [this] { setBusy(busy_); });
     connect(start, &QPushButton::clicked, this, &KopiraWindow::startTamberlo);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
-    wait_->setInterval(kTickMs);
-    connect(wait_, &QTimer::timeout, this, &KopiraWindow::checkReleased);
-    setWaiting(true);
-    checkReleased();
+    // Waiting for Tamberlo to end looks at its lock only: the database is never touched meanwhile.
+    watch_->setInterval(kWatchMs);
+    connect(watch_, &QTimer::timeout, this, &KopiraWindow::checkHousehold);
+    watch_->start();
+    checkHousehold();
+    refreshList();
 }
 
-void KopiraWindow::setWaiting(bool waiting) {
-    backupButton_->setEnabled(!waiting);
-    restoreButton_->setEnabled(!waiting);
-    if (waiting) {
-        status_->setText(QStringLiteral("正在等待 Tamberlo 关闭数据库……"));
-        wait_->start();
-    } else {
-        wait_->stop();
-        status_->setText(QStringLiteral("请选择“备份”或“恢复”。"));
-    }
+KopiraWindow::~KopiraWindow() {
+    // Background work holds pointers into this window: it ends first.
+    for (QThread* thread : findChildren<QThread*>())
+        thread->wait();
 }
 
-void KopiraWindow::checkReleased() {
-    if (Kopira::DatabaseReleased(databasePath_)) {
-        setWaiting(false);
+void KopiraWindow::checkHousehold() {
+    const bool open = HouseholdLock::heldByAnother(databasePath_);
+    if (open == householdOpen_ && !status_->text().isEmpty())
         return;
+    householdOpen_ = open;
+    status_->setText(open ? QStringLiteral("Tamberlo 正在使用这个账本。现在可以备份；恢复要等 Tamberlo 关闭，"
+                                           "关闭后会自动可用。")
+                          : QStringLiteral("请选择“备份”或“恢复”。"));
+    setBusy(busy_);
+}
+
+void KopiraWindow::setBusy(bool busy) {
+    busy_ = busy;
+    backupButton_->setEnabled(!busy);
+    restoreButton_->setEnabled(!busy && !householdOpen_ && list_->currentItem() != nullptr);
+    restoreFileButton_->setEnabled(!busy && !householdOpen_);
+}
+
+void KopiraWindow::inBackground(const QString& label, std::function<void()> work,
+                                std::function<void()> done) {
+    setBusy(true);
+    QThread* thread = QThread::create(std::move(work));
+    thread->setParent(this);
+    // The progress dialog shows only for work that takes over a second; the window keeps painting.
+    auto progress = std::make_shared<QPointer<QProgressDialog>>();
+    auto* later = new QTimer(this);
+    later->setSingleShot(true);
+    connect(later, &QTimer::timeout, this, [this, label, progress] {
+        auto* dialog = new QProgressDialog(label, QString(), 0, 0, this);
+        dialog->setObjectName(QStringLiteral("progress"));
+        dialog->setWindowTitle(kCaption);
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->setCancelButton(nullptr);
+        dialog->setMinimumDuration(0);
+        dialog->show();
+        *progress = dialog;
+    });
+    connect(thread, &QThread::finished, this, [this, thread, later, progress, done = std::move(done)] {
+        later->stop();
+        later->deleteLater();
+        delete progress->data();
+        thread->deleteLater();
+        setBusy(false);
+        done();
+        Q_EMIT workFinished();
+    });
+    later->start(1000);
+    thread->start();
+}
+
+void KopiraWindow::refreshList() {
+    if (busy_)
+        return;
+    const QString folder = folder_->text().trimmed();
+    auto found = std::make_shared<QList<Kopira::BackupSummary>>();
+    inBackground(
+        QStringLiteral("正在读取备份列表……"), [folder, found] { *found = Kopira::ListBackups(folder); },
+        [this, found] { showList(*found); });
+}
+
+void KopiraWindow::showList(const QList<Kopira::BackupSummary>& backups) {
+    list_->clear();
+    for (const Kopira::BackupSummary& b : backups) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, b.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        item->setText(1, Kopira::KindText(b.kind));
+        item->setText(2, Kopira::SizeText(b.size));
+        item->setText(3, b.problem.isEmpty() ? QString::number(b.entries) : QStringLiteral("无法恢复"));
+        item->setToolTip(3, b.problem);
+        item->setText(4, QFileInfo(b.path).fileName());
+        item->setData(0, Qt::UserRole, b.path);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (++waitedTicks_ >= kPatienceTicks) {
-        // Backing up is safe while the database is open; a restore checks again and refuses.
-        wait_->stop();
-        backupButton_->setEnabled(true);
-        restoreButton_->setEnabled(true);
-        status_->setText(QStringLiteral("Tamberlo 仍在使用数据库。可以备份；恢复之前请先关闭 Tamberlo。"));
-    }
+    setBusy(busy_);
 }
 
 void KopiraWindow::backUp() {
-    const Result<QString> made = Kopira::Backup(databasePath_, folder_->text().trimmed(), now());
-    if (!made) {
-        Prompt::current().show(kCaption, QStringLiteral("备份失败：%1").arg(made.error()),
-                               Prompt::Buttons::Ok, Prompt::Icon::Critical);
-        return;
-    }
-    status_->setText(QStringLiteral("已备份到 %1").arg(QDir::toNativeSeparators(made.value())));
-    Prompt::current().show(kCaption,
-                           QStringLiteral("备份完成：\n%1").arg(QDir::toNativeSeparators(made.value())),
-                           Prompt::Buttons::Ok, Prompt::Icon::Information);
+    const QString folder = folder_->text().trimmed();
+    Kopira::RememberBackupFolder(homeFolder_, folder);
+    auto made = std::make_shared<Result<QString>>(QString());
+    const QDateTime when = now();
+    const QString database = databasePath_;
+    inBackground(
+        QStringLiteral("正在备份，请稍候……"), [=] { *made = Kopira::Backup(database, folder, when); },
+        [this, made] {
+            if (!made->isOk()) {
+                Prompt::current().show(kCaption, QStringLiteral("备份失败：%1").arg(made->error()),
+                                       Prompt::Buttons::Ok, Prompt::Icon::Critical);
+                return;
+            }
+            const QString path = QDir::toNativeSeparators(made->value());
+            status_->setText(QStringLiteral("已备份到 %1").arg(path));
+            Prompt::current().show(kCaption, QStringLiteral("备份完成：\n%1").arg(path), Prompt::Buttons::Ok,
+                                   Prompt::Icon::Information);
+            QTimer::singleShot(0, this, &KopiraWindow::refreshList);
+        });
 }
 
-void KopiraWindow::restore() {
-    const QString chosen = pickBackup ? pickBackup(folder_->text().trimmed()) : QString();
-    if (chosen.isEmpty())
+void KopiraWindow::restoreSelected() {
+    if (busy_ || householdOpen_ || !list_->currentItem())
         return;
-    if (Status checked = Kopira::CheckBackup(chosen); !checked) {
-        Prompt::current().show(kCaption, checked.error() + QStringLiteral("\n当前数据库未作任何改动。"),
+    restore(list_->currentItem()->data(0, Qt::UserRole).toString());
+}
+
+void KopiraWindow::restoreFromFile() {
+    const QString chosen = pickBackup ? pickBackup(folder_->text().trimmed()) : QString();
+    if (!chosen.isEmpty())
+        restore(chosen);
+}
+
+void KopiraWindow::restore(const QString& file) {
+    if (householdOpen_) {
+        HouseholdLock lock(databasePath_);
+        Prompt::current().show(kCaption,
+                               HouseholdInUseText(lock) + QStringLiteral("\n请先关闭 Tamberlo 再恢复。"),
+                               Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
+    auto summary = std::make_shared<Kopira::BackupSummary>();
+    inBackground(
+        QStringLiteral("正在检查备份……"), [file, summary] { *summary = Kopira::Summarize(file); },
+        [this, summary] { QTimer::singleShot(0, this, [this, summary] { confirmAndRestore(*summary); }); });
+}
+
+void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
+    if (!summary.problem.isEmpty()) {
+        Prompt::current().show(kCaption, summary.problem + QStringLiteral("\n当前账本未作任何改动。"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
     if (Prompt::current().show(
             kCaption,
-            QStringLiteral("确信要用\n%1\n替换当前数据库吗？").arg(QDir::toNativeSeparators(chosen)),
+            Kopira::DescribeBackup(summary) +
+                QStringLiteral("\n\n确信要用这个备份替换当前账本吗？替换之前，当前账本会另存"
+                               "一份安全副本。"),
             Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok) {
         return;
     }
-    const Result<QString> restored =
-        Kopira::Restore(databasePath_, chosen, Kopira::DefaultBackupFolder(homeFolder_), now());
-    if (!restored) {
-        Prompt::current().show(kCaption, restored.error(), Prompt::Buttons::Ok, Prompt::Icon::Critical);
-        return;
-    }
-    QString text = QStringLiteral("恢复完成。");
-    if (!restored.value().isEmpty())
-        text +=
-            QStringLiteral("\n原来的数据库已另存为：\n%1").arg(QDir::toNativeSeparators(restored.value()));
-    status_->setText(QStringLiteral("已从 %1 恢复").arg(QDir::toNativeSeparators(chosen)));
-    Prompt::current().show(kCaption, text, Prompt::Buttons::Ok, Prompt::Icon::Information);
+    auto restored = std::make_shared<Result<QString>>(QString());
+    const QString database = databasePath_;
+    const QString file = summary.path;
+    const QString safety = Kopira::DefaultBackupFolder(homeFolder_);
+    const QDateTime when = now();
+    inBackground(
+        QStringLiteral("正在恢复，请稍候……"),
+        [=] { *restored = Kopira::Restore(database, file, safety, when); },
+        [this, restored, file] {
+            if (!restored->isOk()) {
+                Prompt::current().show(kCaption, restored->error(), Prompt::Buttons::Ok,
+                                       Prompt::Icon::Critical);
+                return;
+            }
+            QString text = QStringLiteral("恢复完成。");
+            if (!restored->value().isEmpty())
+                text += QStringLiteral("\n原来的账本已另存为：\n%1")
+                            .arg(QDir::toNativeSeparators(restored->value()));
+            status_->setText(QStringLiteral("已从 %1 恢复").arg(QDir::toNativeSeparators(file)));
+            Prompt::current().show(kCaption, text, Prompt::Buttons::Ok, Prompt::Icon::Information);
+            QTimer::singleShot(0, this, &KopiraWindow::refreshList);
+        });
 }
 
 void KopiraWindow::startTamberlo() {
+    // The same rule as the program's own start: one running copy per household.
+    HouseholdLock lock(databasePath_);
+    if (!ClaimHousehold(lock, kCaption))
+        return;
+    lock.unlock();
 #ifdef Q_OS_WIN
     const QString program = QDir(programFolder_).filePath(QStringLiteral("tamberlo.exe"));
 #else
     const QString program = QDir(programFolder_).filePath(QStringLiteral("tamberlo"));
 #endif
     if (!QProcess::startDetached(program, {})) {
-        Prompt::current().show(kCaption, QStringLiteral("无法启动 %1").arg(QDir::toNativeSeparators(program)),
+        Prompt::current().show(kCaption,
+                               QStringLiteral("无法启动 %1，请检查 Tamberlo 是否安装完整。")
+                                   .arg(QDir::toNativeSeparators(program)),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }

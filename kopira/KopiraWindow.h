@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kopira/BackupInfo.h"
+
 #include <QDateTime>
 #include <QWidget>
 
@@ -9,25 +11,41 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QTreeWidget;
 
-// The backup tool's window: waits until Tamberlo has released the database, then offers 备份 into a
-// folder of the user's choice and 恢复 from a backup the user picks, and can start Tamberlo again.
+// The backup tool's window. Backing up works at once, also while Tamberlo runs (a consistent copy from
+// one read). Restoring waits until Tamberlo has let go of the household (its lock, never the database's
+// write lock). Lists every backup of the chosen folder, newest first; the chosen one is restored after
+// a question that shows what it holds. Long work runs off the window's thread behind a progress dialog.
 class KopiraWindow : public QWidget {
     Q_OBJECT
   public:
     KopiraWindow(const QString& homeFolder, const QString& programFolder, QWidget* parent = nullptr);
+    ~KopiraWindow() override;
 
     // Seams for tests: the file the user picks for a restore (empty: none) and the clock.
     std::function<QString(const QString& folder)> pickBackup;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
     void backUp();
-    void restore();
+    void restoreSelected();
+    void restoreFromFile();
     void startTamberlo();
+    void refreshList();
+    bool isBusy() const { return busy_; }
+
+  Q_SIGNALS:
+    // A piece of background work (a backup, a restore, reading the list) has ended.
+    void workFinished();
 
   private:
-    void checkReleased();
-    void setWaiting(bool waiting);
+    void checkHousehold();
+    void restore(const QString& file);
+    void confirmAndRestore(const Kopira::BackupSummary& summary);
+    void showList(const QList<Kopira::BackupSummary>& backups);
+    void setBusy(bool busy);
+    // Runs the work on a thread of its own; a Chinese progress dialog shows once it takes over a second.
+    void inBackground(const QString& label, std::function<void()> work, std::function<void()> done);
 
     QString homeFolder_;
     QString programFolder_;
@@ -36,6 +54,9 @@ class KopiraWindow : public QWidget {
     QLineEdit* folder_;
     QPushButton* backupButton_;
     QPushButton* restoreButton_;
-    QTimer* wait_;
-    int waitedTicks_ = 0;
+    QPushButton* restoreFileButton_;
+    QTreeWidget* list_;
+    QTimer* watch_;
+    bool busy_ = false;
+    bool householdOpen_ = false;
 };

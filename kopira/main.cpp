@@ -1,13 +1,26 @@
 #include "household/Folders.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
+#include "kopira/CommandLine.h"
 #include "kopira/KopiraWindow.h"
 #include "resources/icon/AppIcon.h"
 
 #include <QApplication>
 
-// The backup tool: started by Tamberlo as it ends, or by hand. Takes no arguments.
+#include <cstdio>
+
+// The backup tool: started by Tamberlo as it ends, or by hand. With options it works on the command line
+// and never opens a window (no display needed: over ssh, from cron).
 int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (Kopira::WantsCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("kopira"));
+        return Kopira::RunCommandLine(arguments, HomeFolder(), stdin, stdout, stderr);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kopira"));
     QApplication::setApplicationDisplayName(QStringLiteral("kopira"));

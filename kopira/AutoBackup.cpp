@@ -1,0 +1,41 @@
+#include "kopira/AutoBackup.h"
+
+#include "kit/Today.h"
+#include "kopira/BackupRotation.h"
+
+#include <QThread>
+
+AutoBackup::AutoBackup(const QString& databasePath, const QString& folder, QObject* parent)
+    : QObject(parent), databasePath_(databasePath), folder_(folder) {}
+
+AutoBackup::~AutoBackup() {
+    wait();
+}
+
+bool AutoBackup::isRunning() const {
+    return thread_ && thread_->isRunning();
+}
+
+void AutoBackup::wait() {
+    if (thread_)
+        thread_->wait();
+}
+
+void AutoBackup::start() {
+    if (thread_)
+        return;
+    const QDateTime now(Today(), QTime::currentTime());
+    thread_ = QThread::create([this, now] {
+        const Result<Kopira::AutomaticBackupOutcome> outcome =
+            Kopira::RunAutomaticBackup(databasePath_, folder_, now);
+        const QString written = outcome ? outcome->written : QString();
+        const QString failure = outcome ? QString() : outcome.error();
+        const qint64 ms = outcome ? outcome->milliseconds : 0;
+        QMetaObject::invokeMethod(
+            this, [this, written, failure, ms] { Q_EMIT finished(written, failure, ms); },
+            Qt::QueuedConnection);
+    });
+    thread_->setParent(this);
+    thread_->setObjectName(QStringLiteral("AutoBackup"));
+    thread_->start(QThread::LowPriority);
+}

@@ -1,0 +1,127 @@
+#include "kopira/BackupInfo.h"
+
+#include "data/Statements.h"
+#include "kopira/KopiraStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace Kopira {
+
+BackupKind KindOfBackup(const QString& fileName) {
+    if (fileName.startsWith(QStringLiteral("lomu-自动-")))
+        return BackupKind::Automatic;
+    if (fileName.startsWith(QStringLiteral("lomu-恢复前-")))
+        return BackupKind::SafetyCopy;
+    if (TimeInName(fileName).isValid())
+        return BackupKind::Manual;
+    return BackupKind::Other;
+}
+
+QDateTime TimeInName(const QString& fileName) {
+    static const QRegularExpression stamp(QStringLiteral("(\\d{8}-\\d{6})(?:-\\d+)?\\.mdb$"));
+    const QRegularExpressionMatch match = stamp.match(fileName);
+    if (!match.hasMatch())
+        return QDateTime();
+    return QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+BackupSummary Summarize(const QString& file, bool thorough) {
+    const QFileInfo info(file);
+    BackupSummary summary;
+    summary.path = info.absoluteFilePath();
+    summary.kind = KindOfBackup(info.fileName());
+    summary.made = TimeInName(info.fileName());
+    if (!summary.made.isValid())
+        summary.made = info.lastModified();
+    summary.size = info.size();
+    if (Status checked = thorough ? CheckBackup(file) : CheckIdentity(file); !checked) {
+        summary.problem = checked.error();
+        return summary;
+    }
+    const Status read = WithConnection(file, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("select count(*) from shouzhibiao")) || !query.next())
+            return Status::failure(QStringLiteral("无法读取收支记录"));
+        summary.entries = query.value(0).toLongLong();
+        // Each half through its index, so a large household is not read row by row.
+        if (query.exec(QStringLiteral(
+                "select max(d) from (select max(shururiqi) as d from shouzhibiao where leixing='shouru' "
+                "union all select max(shururiqi) from shouzhibiao where leixing='zhichu')")) &&
+            query.next()) {
+            summary.lastEntryDate = query.value(0).toString();
+        }
+        if (!query.exec(QStringLiteral("select mingcheng, jine from zhangwubiao order by id")))
+            return Status::failure(QStringLiteral("无法读取账户"));
+        while (query.next()) {
+            const QString name = query.value(0).toString();
+            const Money balance = Money::fromUnits(query.value(1).toLongLong());
+            if (name == QString::fromUtf8(Codes::kHomeSafe))
+                summary.homeSafe = balance;
+            else
+                summary.banks.append({name, balance});
+        }
+        return Status::ok();
+    });
+    if (!read)
+        summary.problem = QStringLiteral("无法读取备份 %1（%2）").arg(file, read.error());
+    return summary;
+}
+
+QList<BackupSummary> ListBackups(const QString& folder) {
+    QList<BackupSummary> found;
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo& file : files)
+        found.append(Summarize(file.absoluteFilePath(), false));
+    std::stable_sort(found.begin(), found.end(),
+                     [](const BackupSummary& a, const BackupSummary& b) { return a.made > b.made; });
+    return found;
+}
+
+QString KindText(BackupKind kind) {
+    switch (kind) {
+        case BackupKind::Manual:
+            return QStringLiteral("手动备份");
+        case BackupKind::Automatic:
+            return QStringLiteral("自动备份");
+        case BackupKind::SafetyCopy:
+            return QStringLiteral("恢复前的安全副本");
+        case BackupKind::Other:
+            break;
+    }
+    return QStringLiteral("其他文件");
+}
+
+QString SizeText(qint64 bytes) {
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+    return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
+QString DescribeBackup(const BackupSummary& summary) {
+    QStringList lines;
+    lines << QStringLiteral("备份文件：%1").arg(QDir::toNativeSeparators(summary.path));
+    lines << QStringLiteral("备份时间：%1（%2）")
+                 .arg(summary.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), KindText(summary.kind));
+    lines << QStringLiteral("收支记录：%1 条，最后一条的日期：%2")
+                 .arg(summary.entries)
+                 .arg(summary.lastEntryDate.isEmpty() ? QStringLiteral("（没有记录）")
+                                                      : summary.lastEntryDate);
+    lines << QStringLiteral("家庭保险柜余额：%1").arg(summary.homeSafe.format());
+    if (summary.banks.isEmpty()) {
+        lines << QStringLiteral("银行：（没有）");
+    } else {
+        QStringList banks;
+        for (const auto& [name, balance] : summary.banks)
+            banks << QStringLiteral("%1 %2").arg(name, balance.format());
+        lines << QStringLiteral("银行：%1").arg(banks.join(QStringLiteral("，")));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace Kopira

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "data/Money.h"
+#include "data/Result.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// What a backup holds, read before the user confirms a restore, and the backups of a folder.
+namespace Kopira {
+
+enum class BackupKind { Manual, Automatic, SafetyCopy, Other };
+
+struct BackupSummary {
+    QString path;
+    BackupKind kind = BackupKind::Other;
+    QDateTime made;  // from the file name, else the file's time
+    qint64 size = 0;
+    qint64 entries = -1;    // income and expense entries; -1 when the file could not be read
+    QString lastEntryDate;  // yyyy-MM-dd, empty when there is no entry
+    QList<QPair<QString, Money>> banks;
+    Money homeSafe;
+    QString problem;  // why the file cannot be restored, empty when it can
+};
+
+BackupKind KindOfBackup(const QString& fileName);
+// The time in a backup's name ("lomu-自动-20070115-093005.mdb"), invalid when the name carries none.
+QDateTime TimeInName(const QString& fileName);
+
+// Reads the summary of one file; nothing is written. A thorough summary checks the whole file first
+// (CheckBackup, before a restore); a light one only its identity and version (the list of a folder).
+BackupSummary Summarize(const QString& file, bool thorough = true);
+
+// Every *.mdb file of the folder, newest first, each with its light summary.
+QList<BackupSummary> ListBackups(const QString& folder);
+
+// The summary in words, for the question before a restore.
+QString DescribeBackup(const BackupSummary& summary);
+QString KindText(BackupKind kind);
+QString SizeText(qint64 bytes);
+
+}  // namespace Kopira

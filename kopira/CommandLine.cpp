@@ -1,0 +1,163 @@
+#include "kopira/CommandLine.h"
+
+#include "data/Version.h"
+#include "household/Folders.h"
+#include "household/IniFile.h"
+#include "kopira/BackupInfo.h"
+#include "kopira/KopiraStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kSection = QStringLiteral("kopira");
+const QString kFolderKey = QStringLiteral("beifenmulu");
+
+void print(std::FILE* to, const QString& text) {
+    std::fputs(text.toUtf8().constData(), to);
+    std::fputc('\n', to);
+    std::fflush(to);
+}
+
+struct Command {
+    enum class Action { Window, Help, Version, Backup, Restore, Wrong } action = Action::Window;
+    QString target;
+    bool yes = false;
+};
+
+Command parse(const QStringList& args) {
+    Command command;
+    const auto set = [&command](Command::Action action) {
+        command.action = command.action == Command::Action::Window ? action : Command::Action::Wrong;
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
+            set(Command::Action::Help);
+        } else if (arg == QStringLiteral("--version")) {
+            set(Command::Action::Version);
+        } else if (arg == QStringLiteral("--yes")) {
+            command.yes = true;
+        } else if (arg == QStringLiteral("--backup")) {
+            set(Command::Action::Backup);
+            if (i + 1 < args.size() && !args[i + 1].startsWith(QStringLiteral("--")))
+                command.target = args[++i];
+        } else if (arg == QStringLiteral("--restore")) {
+            set(Command::Action::Restore);
+            if (i + 1 < args.size() && !args[i + 1].startsWith(QStringLiteral("--")))
+                command.target = args[++i];
+            else
+                command.action = Command::Action::Wrong;
+        } else {
+            command.action = Command::Action::Wrong;
+        }
+    }
+    if (command.yes && command.action != Command::Action::Restore && command.action != Command::Action::Help)
+        command.action = Command::Action::Wrong;
+    return command;
+}
+
+bool confirmed(std::FILE* in, std::FILE* out) {
+    std::fputs(QStringLiteral("确信要用这个备份替换当前账本吗？输入 y 并回车确认：").toUtf8().constData(),
+               out);
+    std::fflush(out);
+    char line[64] = {};
+    if (!std::fgets(line, sizeof line, in))
+        return false;
+    const QString reply = QString::fromUtf8(line).trimmed().toLower();
+    return reply == QStringLiteral("y") || reply == QStringLiteral("yes") || reply == QStringLiteral("是");
+}
+
+}  // namespace
+
+namespace Kopira {
+
+QString RememberedBackupFolder(const QString& homeFolder) {
+    const std::optional<QString> kept = IniFile(IniPath(homeFolder)).readString(kSection, kFolderKey);
+    return kept && !kept->trimmed().isEmpty() ? kept->trimmed() : DefaultBackupFolder(homeFolder);
+}
+
+void RememberBackupFolder(const QString& homeFolder, const QString& folder) {
+    if (folder != RememberedBackupFolder(homeFolder))
+        IniFile(IniPath(homeFolder)).writeString(kSection, kFolderKey, folder);
+}
+
+QString UsageText(const QString& homeFolder) {
+    return QStringLiteral(
+               "用法：kopira [--backup [文件夹] | --restore 备份文件 [--yes] | --version | --help]\n"
+               "Tamberlo 家庭账本的备份与恢复工具。不带选项时打开窗口。\n"
+               "\n"
+               "  --backup [文件夹]       把账本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
+               "                          默认是 <账本文件夹>/database/backup）；Tamberlo 运行时也可以备份\n"
+               "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前账本；\n"
+               "                          原来的账本先另存为安全副本。Tamberlo 运行时不能恢复\n"
+               "  --yes                   恢复时不询问（用于脚本）\n"
+               "  --version               显示版本\n"
+               "  --help                  显示本说明\n"
+               "\n"
+               "账本文件夹：环境变量 TAMBERLO_HOME，否则按 Tamberlo 的规则查找（现在是 %1）。\n"
+               "退出状态：0 成功；1 失败，原因写在标准错误上；2 选项不对。")
+        .arg(QDir::toNativeSeparators(homeFolder));
+}
+
+bool WantsCommandLine(const QStringList& arguments) {
+    return !arguments.isEmpty();
+}
+
+int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std::FILE* in, std::FILE* out,
+                   std::FILE* err) {
+    const Command command = parse(arguments);
+    const QString databasePath = DatabasePath(homeFolder);
+    switch (command.action) {
+        case Command::Action::Window:
+        case Command::Action::Wrong:
+            print(err, UsageText(homeFolder));
+            return 2;
+        case Command::Action::Help:
+            print(out, UsageText(homeFolder));
+            return 0;
+        case Command::Action::Version:
+            print(out, QStringLiteral("kopira (Tamberlo) %1").arg(QString::fromLatin1(kTamberloVersion)));
+            return 0;
+        case Command::Action::Backup: {
+            const QString folder =
+                command.target.isEmpty() ? RememberedBackupFolder(homeFolder) : command.target;
+            const Result<QString> made = Backup(databasePath, folder, QDateTime::currentDateTime());
+            if (!made) {
+                print(err, QStringLiteral("备份失败：%1").arg(made.error()));
+                return 1;
+            }
+            print(out, QStringLiteral("已备份到 %1").arg(QDir::toNativeSeparators(made.value())));
+            return 0;
+        }
+        case Command::Action::Restore: {
+            const BackupSummary summary = Summarize(command.target);
+            if (!summary.problem.isEmpty()) {
+                print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(summary.problem));
+                return 1;
+            }
+            print(out, DescribeBackup(summary));
+            if (!command.yes && !confirmed(in, out)) {
+                print(err, QStringLiteral("未恢复：没有确认。当前账本未作任何改动。"));
+                return 1;
+            }
+            const Result<QString> restored = Restore(
+                databasePath, command.target, DefaultBackupFolder(homeFolder), QDateTime::currentDateTime());
+            if (!restored) {
+                print(err, QStringLiteral("恢复失败：%1").arg(restored.error()));
+                return 1;
+            }
+            QString done = QStringLiteral("恢复完成：%1").arg(QDir::toNativeSeparators(databasePath));
+            if (!restored.value().isEmpty())
+                done +=
+                    QStringLiteral("\n原来的账本已另存为 %1").arg(QDir::toNativeSeparators(restored.value()));
+            print(out, done);
+            return 0;
+        }
+    }
+    return 2;
+}
+
+}  // namespace Kopira

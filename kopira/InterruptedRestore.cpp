@@ -1,0 +1,93 @@
+#include "kopira/InterruptedRestore.h"
+
+#include "kit/Prompt.h"
+#include "kopira/BackupInfo.h"
+#include "kopira/KopiraStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace Kopira {
+
+bool LooksCutShort(const QString& databasePath) {
+    const QFileInfo info(databasePath);
+    if (!info.isFile())
+        return false;
+    if (info.size() == 0)
+        return true;
+    const QFileInfo log(databasePath + QStringLiteral("-wal"));
+    if (log.exists() && log.size() > 0)
+        return false;  // the log may still hold what the file lacks
+    QFile file(databasePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(100);
+    if (!header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return false;  // not an SQLite file at all: the open path reports it
+    if (header.size() < 100)
+        return true;
+    const auto* bytes = reinterpret_cast<const uchar*>(header.constData());
+    qint64 pageSize = qFromBigEndian<quint16>(bytes + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const quint32 pages = qFromBigEndian<quint32>(bytes + 28);
+    const bool pagesValid =
+        pages > 0 && qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
+    if (pageSize < 512 || info.size() % pageSize != 0)
+        return true;
+    return pagesValid && info.size() < pageSize * static_cast<qint64>(pages);
+}
+
+QString NewestSafetyCopy(const QString& databasePath) {
+    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
+    QList<QPair<QDateTime, QString>> candidates;
+    for (const QString& folder : {databaseFolder, QDir(databaseFolder).filePath(QStringLiteral("backup"))}) {
+        for (const QFileInfo& file :
+             QDir(folder).entryInfoList({QStringLiteral("lomu-恢复前-*.mdb")}, QDir::Files)) {
+            candidates.append({TimeInName(file.fileName()), file.absoluteFilePath()});
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [made, path] : candidates) {
+        if (CheckBackup(path))
+            return path;
+    }
+    return QString();
+}
+
+bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
+    if (!LooksCutShort(databasePath))
+        return true;
+    const QString copy = NewestSafetyCopy(databasePath);
+    if (copy.isEmpty())
+        return true;
+    const QString question =
+        QStringLiteral(
+            "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是上次恢复数据时断电或磁盘出错造成的。"
+            "程序不会把它当作新账本。\n\n找到了恢复之前保存的安全副本：\n%3\n\n"
+            "选“是”用这份安全副本恢复账本（不完整的文件另存在备份文件夹中）；"
+            "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
+            .arg(QDir::toNativeSeparators(databasePath))
+            .arg(QFileInfo(databasePath).size())
+            .arg(DescribeBackup(Summarize(copy)));
+    if (Prompt::current().show(Captions::kApplication, question, Prompt::Buttons::YesNo,
+                               Prompt::Icon::Warning) != Prompt::Answer::Yes) {
+        return false;
+    }
+    const QString backupFolder =
+        QDir(QFileInfo(databasePath).absolutePath()).filePath(QStringLiteral("backup"));
+    const Result<QString> restored = RestoreHoldingLock(databasePath, copy, backupFolder, now);
+    if (!restored) {
+        ReportError(restored.error());
+        return false;
+    }
+    Notify(QStringLiteral("已用安全副本 %1 恢复账本。").arg(QDir::toNativeSeparators(copy)));
+    return true;
+}
+
+}  // namespace Kopira

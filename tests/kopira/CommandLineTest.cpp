@@ -1,0 +1,185 @@
+// kopira on the command line, run as a real program without a display.
+#include "data/Database.h"
+#include "data/Version.h"
+#include "kopira/KopiraStore.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QThread>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// No display and no platform named: a window (a QApplication) could not even start.
+Outcome kopira(const QString& home, const QStringList& args, const QByteArray& input = QByteArray()) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("TAMBERLO_HOME"), home);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KOPIRA_PROGRAM), args);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void addReminders(const QString& db, int n) {
+    Database open;
+    ASSERT_TRUE(open.open(db).isOk());
+    for (int i = 0; i < n; ++i)
+        QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-01-15')"));
+}
+
+qint64 reminders(const QString& db) {
+    qint64 n = -1;
+    Kopira::WithConnection(db, [&](QSqlDatabase& c) {
+        QSqlQuery q(c);
+        if (q.exec(QStringLiteral("select count(*) from tixing")) && q.next())
+            n = q.value(0).toLongLong();
+        return Status::ok();
+    });
+    return n;
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(KopiraCommandLine, HelpVersionAndUnknownArguments) {
+    TempHome home;
+    const Outcome help = kopira(home.path(), {QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("用法：kopira"))) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains(QDir::toNativeSeparators(home.path())));
+    const Outcome version = kopira(home.path(), {QStringLiteral("--version")});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.trimmed(),
+              QStringLiteral("kopira (Tamberlo) ") + QString::fromLatin1(kTamberloVersion));
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("--yes")},
+          QStringList{QStringLiteral("--restore")},
+          QStringList{QStringLiteral("--backup"), QStringLiteral("--version")},
+          QStringList{QStringLiteral("extra")}}) {
+        const Outcome run = kopira(home.path(), wrong);
+        EXPECT_EQ(run.code, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("用法："))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("database"))));
+}
+
+TEST(KopiraCommandLine, BackupAndRestoreWithTheQuestionAndWithout) {
+    TempHome home;
+    const Outcome nothing = kopira(home.path(), {QStringLiteral("--backup")});
+    EXPECT_EQ(nothing.code, 1);
+    EXPECT_TRUE(nothing.err.contains(QStringLiteral("找不到数据库文件"))) << nothing.err.toStdString();
+
+    addReminders(home.databasePath(), 2);
+    const QString folder = QDir(home.path()).filePath(QStringLiteral("外部备份"));
+    const Outcome backup = kopira(home.path(), {QStringLiteral("--backup"), folder});
+    ASSERT_EQ(backup.code, 0) << backup.err.toStdString();
+    const QStringList made = QDir(folder).entryList({QStringLiteral("*.mdb")});
+    ASSERT_EQ(made.size(), 1);
+    const QString file = QDir(folder).filePath(made.first());
+    EXPECT_TRUE(backup.out.contains(QDir::toNativeSeparators(file)));
+    EXPECT_TRUE(Kopira::CheckBackup(file).isOk());
+    EXPECT_EQ(kopira(home.path(), {QStringLiteral("--backup")}).code, 0);
+    EXPECT_EQ(QDir(Kopira::DefaultBackupFolder(home.path())).entryList({QStringLiteral("*.mdb")}).size(), 1);
+
+    addReminders(home.databasePath(), 3);
+    const QByteArray before = bytesOf(home.databasePath());
+    const Outcome declined = kopira(home.path(), {QStringLiteral("--restore"), file}, "n\n");
+    EXPECT_EQ(declined.code, 1);
+    EXPECT_TRUE(declined.out.contains(QStringLiteral("收支记录：0 条"))) << declined.out.toStdString();
+    EXPECT_TRUE(declined.err.contains(QStringLiteral("未作任何改动")));
+    EXPECT_EQ(bytesOf(home.databasePath()), before);
+    EXPECT_EQ(kopira(home.path(), {QStringLiteral("--restore"), file}).code, 1);  // no answer: no
+
+    const Outcome restored = kopira(home.path(), {QStringLiteral("--restore"), file}, "y\n");
+    EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 2);
+    addReminders(home.databasePath(), 1);
+    EXPECT_EQ(kopira(home.path(), {QStringLiteral("--yes"), QStringLiteral("--restore"), file}).code, 0);
+    EXPECT_EQ(reminders(home.databasePath()), 2);
+
+    // A new computer: the program never ran there.
+    TempHome fresh;
+    const Outcome onNew = kopira(fresh.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")});
+    EXPECT_EQ(onNew.code, 0) << onNew.err.toStdString();
+    EXPECT_EQ(reminders(fresh.databasePath()), 2);
+
+    // A backup of a newer program and a file that is no backup: refused, nothing changed.
+    const QString newer = QDir(home.path()).filePath(QStringLiteral("newer.mdb"));
+    QFile::copy(file, newer);
+    Kopira::WithConnection(newer, [](QSqlDatabase& db) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion + 1));
+        return Status::ok();
+    });
+    const QByteArray now = bytesOf(home.databasePath());
+    const Outcome refused =
+        kopira(home.path(), {QStringLiteral("--restore"), newer, QStringLiteral("--yes")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("较新版本"))) << refused.err.toStdString();
+    const Outcome missing = kopira(
+        home.path(), {QStringLiteral("--restore"), newer + QStringLiteral("x"), QStringLiteral("--yes")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(bytesOf(home.databasePath()), now);
+}
+
+// The real program holds the household: a backup goes through at once, a restore is refused until the
+// program is gone, even when it was killed and left its lock behind.
+TEST(KopiraCommandLine, WhileTheProgramRunsBackupGoesAheadAndRestoreWaitsForIt) {
+    TempHome home;
+    addReminders(home.databasePath(), 4);
+    const QString file = Kopira::Backup(home.databasePath(), QDir(home.path()).filePath(QStringLiteral("b")),
+                                        QDateTime::currentDateTime())
+                             .value();
+    addReminders(home.databasePath(), 1);
+
+    QProcess tamberlo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAMBERLO_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    tamberlo.setProcessEnvironment(env);
+    tamberlo.start(QStringLiteral(TAMBERLO_PROGRAM), QStringList());
+    ASSERT_TRUE(tamberlo.waitForStarted());
+    const QString lock = QDir(home.path()).filePath(QStringLiteral("database/lomu.lock"));
+    for (int i = 0; i < 200 && !QFile::exists(lock); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(lock));
+    QThread::msleep(500);  // the program has its database open
+
+    const Outcome live = kopira(home.path(), {QStringLiteral("--backup")});
+    EXPECT_EQ(live.code, 0) << live.err.toStdString();
+    const Outcome refused = kopira(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("另一个窗口"))) << refused.err.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 5);
+
+    tamberlo.kill();
+    tamberlo.waitForFinished();
+    ASSERT_TRUE(QFile::exists(lock));  // left behind by the killed program
+    const Outcome restored =
+        kopira(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")});
+    EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 4);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+#include "data/Database.h"
+#include "household/HouseholdLock.h"
+#include "kopira/CommandLine.h"
+#include "kopira/KopiraStore.h"
+#include "kopira/KopiraWindow.h"
+#include "support/FindChild.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+void addReminders(const QString& db, int n) {
+    Database open;
+    ASSERT_TRUE(open.open(db).isOk());
+    for (int i = 0; i < n; ++i)
+        QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-01-15')"));
+}
+
+qint64 reminders(const QString& db) {
+    qint64 n = -1;
+    Kopira::WithConnection(db, [&](QSqlDatabase& c) {
+        QSqlQuery q(c);
+        if (q.exec(QStringLiteral("select count(*) from tixing")) && q.next())
+            n = q.value(0).toLongLong();
+        return Status::ok();
+    });
+    return n;
+}
+
+// Lets the window's background work end, the window's thread staying free meanwhile.
+void settle(KopiraWindow& window) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QTest::qWait(20);
+    } while (window.isBusy() && timer.elapsed() < 60000);
+    ASSERT_FALSE(window.isBusy());
+}
+
+TEST(KopiraWindow, ListsBackupsNewestFirstAndRestoresTheChosenOneAfterShowingWhatItHolds) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    addReminders(home.databasePath(), 1);
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    const QString older =
+        Kopira::Backup(home.databasePath(), folder, QDateTime(QDate(2007, 1, 1), QTime(8, 0))).value();
+    addReminders(home.databasePath(), 1);
+    Kopira::Backup(home.databasePath(), folder, QDateTime(QDate(2007, 1, 2), QTime(8, 0)),
+                   Kopira::AutomaticBackupFileName(QDateTime(QDate(2007, 1, 2), QTime(8, 0))));
+    addReminders(home.databasePath(), 5);
+
+    KopiraWindow window(home.path(), QString());
+    window.show();
+    settle(window);
+    auto* list = child<QTreeWidget>(&window, "backupList");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("2007-01-02 08:00:00"));
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("自动备份"));
+    EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("手动备份"));
+    EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("0"));
+    auto* restore = child<QPushButton>(&window, "restoreButton");
+    EXPECT_FALSE(restore->isEnabled());  // nothing chosen yet
+
+    // Two clicks: the backup, then 恢复所选备份; the question shows what it holds.
+    list->setCurrentItem(list->topLevelItem(1));
+    ASSERT_TRUE(restore->isEnabled());
+    prompt.answerNext(Prompt::Answer::Ok);
+    QTest::mouseClick(restore, Qt::LeftButton);
+    settle(window);
+    settle(window);
+    ASSERT_GE(prompt.boxes().size(), 2);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("备份时间：2007-01-01 08:00:00")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("家庭保险柜余额")));
+    EXPECT_TRUE(prompt.boxes()[1].text.startsWith(QStringLiteral("恢复完成")))
+        << prompt.boxes()[1].text.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 1);
+    EXPECT_EQ(reminders(older), 1);
+    settle(window);
+    EXPECT_EQ(list->topLevelItemCount(), 3);  // the safety copy joined them
+}
+
+TEST(KopiraWindow, WaitsForTheProgramThroughItsLockAndRemembersTheFolder) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    addReminders(home.databasePath(), 2);
+    HouseholdLock program(home.databasePath());
+    ASSERT_EQ(program.tryLock(), HouseholdLock::State::Held);
+
+    const QString elsewhere = QDir(home.path()).filePath(QStringLiteral("U盘"));
+    {
+        KopiraWindow window(home.path(), QString());
+        window.show();
+        settle(window);
+        EXPECT_TRUE(child<QLabel>(&window, "status")->text().contains(QStringLiteral("正在使用")));
+        EXPECT_FALSE(child<QPushButton>(&window, "restoreFileButton")->isEnabled());
+        // A backup goes ahead at once.
+        child<QLineEdit>(&window, "folder")->setText(elsewhere);
+        auto* backup = child<QPushButton>(&window, "backupButton");
+        ASSERT_TRUE(backup->isEnabled());
+        ASSERT_TRUE(backup->isVisible());
+        backup->click();
+        settle(window);
+        settle(window);
+        EXPECT_EQ(QDir(elsewhere).entryList({QStringLiteral("*.mdb")}).size(), 1);
+        // Starting a second copy is refused as the program refuses it.
+        prompt.clear();
+        window.startTamberlo();
+        ASSERT_EQ(prompt.boxes().size(), 1);
+        EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("另一个窗口")));
+        EXPECT_TRUE(window.isVisible());
+
+        program.unlock();
+        QTest::qWait(1200);
+        EXPECT_TRUE(child<QPushButton>(&window, "restoreFileButton")->isEnabled());
+        EXPECT_EQ(child<QTreeWidget>(&window, "backupList")->topLevelItemCount(), 1);
+    }
+    EXPECT_EQ(Kopira::RememberedBackupFolder(home.path()), elsewhere);
+    KopiraWindow again(home.path(), QString());
+    EXPECT_EQ(child<QLineEdit>(&again, "folder")->text(), elsewhere);
+    settle(again);
+}
+
+}  // namespace
