@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
-#include "household/HouseholdLock.h"
 #include "app/mainForm.h"
 #include "household/Folders.h"
+#include "household/HouseholdLock.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"

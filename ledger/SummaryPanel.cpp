@@ -272,7 +272,7 @@ void SummaryPanel::showBalance(Money balance) {
 }
 
 Result<PeriodBounds> SummaryPanel::shownPeriod() const {
-    return ReadPeriod(first_->text(), last_->text());
+    return ReadPeriod(first_->text(), last_->text(), Today());
 }
 
 void SummaryPanel::showDetailChart(bool income) {
