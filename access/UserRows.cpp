@@ -1,5 +1,6 @@
 #include "access/UserRows.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -10,7 +11,7 @@ namespace {
 
 UserSave failed(const QSqlQuery& query, QString* error) {
     if (error)
-        *error = query.lastError().text();
+        *error = DatabaseErrors::Describe(query.lastError());
     return UserSave::Failed;
 }
 
@@ -20,7 +21,7 @@ Result<QList<UserRow>> LoadUsers(QSqlDatabase db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QString::fromUtf8(Sql::kAllUsers)))
-        return Result<QList<UserRow>>::failure(query.lastError().text());
+        return Result<QList<UserRow>>::failure(DatabaseErrors::Describe(query.lastError()));
     const QSqlRecord r = query.record();
     const int id = r.indexOf(QStringLiteral("id"));
     const int userId = r.indexOf(QStringLiteral("yonghuID"));
@@ -71,7 +72,7 @@ Status DeleteUser(QSqlDatabase db, qint64 id) {
     query.prepare(QString::fromUtf8(Sql::kDeleteUser));
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 
@@ -81,6 +82,6 @@ Status ChangePassword(QSqlDatabase db, const QString& name, const QString& newPa
     query.bindValue(QStringLiteral(":mmia"), newPassword);
     query.bindValue(QStringLiteral(":yhmm"), name);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
