@@ -112,7 +112,6 @@ TEST(Damage, EachDamagedFileIsFoundReportedAndLeftByteIdentical) {
         {"header magic", 0, QByteArray("SQLite format 4")},
         {"header page size", 16, QByteArray("\x00\x03", 2)},
         {"header format versions", 18, QByteArray("\x07\x07", 2)},
-        {"header journal mode", 18, QByteArray("\x01\x01", 2)},
         {"header payload fractions", 21, QByteArray("\x10\x10\x10", 3)},
         {"schema page header", 100, junk},
         {"schema page cells", page(2) - 600, junk},
