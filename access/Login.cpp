@@ -1,5 +1,6 @@
 #include "access/Login.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Schema.h"
 #include "data/Statements.h"
 
@@ -11,13 +12,13 @@ Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(Sql::kLogin)))
-        return Result<Found>::failure(query.lastError().text());
+        return Result<Found>::failure(DatabaseErrors::Describe(query.lastError()));
     // An empty box is empty text, never NULL (which would match nothing).
     const auto text = [](const QString& typed) { return typed.isNull() ? QStringLiteral("") : typed; };
     query.bindValue(QStringLiteral(":yonghumingID"), text(id));
     query.bindValue(QStringLiteral(":mima"), text(password));
     if (!query.exec())
-        return Result<Found>::failure(query.lastError().text());
+        return Result<Found>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
         return Found();
     // A null column gives empty text.

@@ -1,5 +1,6 @@
 #include "access/UserRows.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -18,7 +19,7 @@ Outcome failed(const QString& text, QString* error) {
 }
 
 UserSave failed(const QSqlQuery& query, QString* error) {
-    return failed<UserSave>(query.lastError().text(), error);
+    return failed<UserSave>(DatabaseErrors::Describe(query.lastError()), error);
 }
 
 // The number of other rows than :id that a statement with one more bound value counts.
@@ -29,7 +30,7 @@ Result<qint64> countOthers(QSqlDatabase db, const char* sql, const QString& name
     query.bindValue(name, value);
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec() || !query.next())
-        return Result<qint64>::failure(query.lastError().text());
+        return Result<qint64>::failure(DatabaseErrors::Describe(query.lastError()));
     const qint64 count = query.value(0).toLongLong();
     query.finish();
     return count;
@@ -41,7 +42,7 @@ Result<QList<UserRow>> LoadUsers(QSqlDatabase db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QString::fromUtf8(Sql::kAllUsers)))
-        return Result<QList<UserRow>>::failure(query.lastError().text());
+        return Result<QList<UserRow>>::failure(DatabaseErrors::Describe(query.lastError()));
     const QSqlRecord r = query.record();
     const int id = r.indexOf(QStringLiteral("id"));
     const int userId = r.indexOf(QStringLiteral("yonghuID"));
@@ -122,7 +123,7 @@ UserDelete DeleteUser(QSqlDatabase db, qint64 id, QString* error) {
     query.prepare(QString::fromUtf8(Sql::kDeleteUser));
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
-        return failed<UserDelete>(query.lastError().text(), error);
+        return failed<UserDelete>(DatabaseErrors::Describe(query.lastError()), error);
     return UserDelete::Deleted;
 }
 
@@ -132,6 +133,6 @@ Result<int> ChangePassword(QSqlDatabase db, const QString& name, const QString& 
     query.bindValue(QStringLiteral(":mmia"), newPassword);
     query.bindValue(QStringLiteral(":yhmm"), name);
     if (!query.exec())
-        return Result<int>::failure(query.lastError().text());
+        return Result<int>::failure(DatabaseErrors::Describe(query.lastError()));
     return query.numRowsAffected();
 }

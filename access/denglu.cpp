@@ -5,6 +5,7 @@
 #include "household/Household.h"
 #include "household/IniFile.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "kit/Prompt.h"
 
 #include <QCloseEvent>
@@ -152,6 +153,11 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::SpeedButton1Click() {
+    // Without its database nobody can log in: say why it could not be opened.
+    if (const Database& database = household_.database; !database.isOpen()) {
+        ReportError(DatabaseErrors::NotOpened(database.path(), database.openError()));
+        return;
+    }
     const auto found = LookUpLogin(household_.database.connection(), edit1_->text(), edit2_->text());
     if (!found) {
         ReportError(found.error());

@@ -4,6 +4,7 @@
 #include "access/denglu.h"
 #include "household/Folders.h"
 #include "household/FunctionPanel.h"
+#include "app/DamageWatch.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "bank/BankPanel.h"
@@ -199,6 +200,8 @@ void TForm1::FormShow() {
     // 10. Last, the notice of today's reminders, if any are due.
     if (database_.isOpen())
         ShowTodayReminders(database_.connection());
+    // With the window up, the file is checked for damage off this thread.
+    WatchForDamage(this, database_, household_.programFolder, [this] { Q_EMIT terminateRequested(); });
     Q_EMIT firstShowingDone();
 }
 

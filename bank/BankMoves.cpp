@@ -2,6 +2,7 @@
 
 #include "data/AmountText.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
@@ -24,7 +25,7 @@ MoveOutcome error(const QString& text) {
 Status insertRecord(QSqlDatabase db, const MoveRequest& request, Money amount) {
     QSqlQuery query(db);
     if (!query.prepare(QString::fromUtf8(Sql::kInsertTransaction)))
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":mingcheng"), request.bank);
     query.bindValue(QStringLiteral(":jine"), amount.units());
     query.bindValue(
@@ -33,7 +34,7 @@ Status insertRecord(QSqlDatabase db, const MoveRequest& request, Money amount) {
     query.bindValue(QStringLiteral(":riqi"), ShortDate(request.day));
     query.bindValue(QStringLiteral(":caozuoren"), request.operatorName);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 

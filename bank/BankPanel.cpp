@@ -1,13 +1,14 @@
 #include "bank/BankPanel.h"
 
-#include "household/CurrentUser.h"
-#include "household/Household.h"
 #include "bank/BankPlaces.h"
 #include "bank/cunquxx.h"
 #include "bank/yinhang.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 #include "data/TypedText.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
 #include "kit/HalfWidthValidator.h"
@@ -148,7 +149,7 @@ void BankPanel::RefreshBankPanel() {
     chart_->clear();
     places_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
     if (places_->lastError().isValid()) {
-        ReportError(places_->lastError().text());
+        ReportError(DatabaseErrors::Describe(places_->lastError()));
         return;
     }
     while (places_->canFetchMore())

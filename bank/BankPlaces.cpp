@@ -1,5 +1,6 @@
 #include "bank/BankPlaces.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -9,7 +10,7 @@
 namespace {
 
 Status fail(const QSqlQuery& query) {
-    return Status::failure(query.lastError().text());
+    return Status::failure(DatabaseErrors::Describe(query.lastError()));
 }
 
 void bindDetails(QSqlQuery& query, const BankDetails& details, bool withName) {

@@ -1,5 +1,6 @@
 #include "bank/BankRecords.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Money.h"
 #include "data/Statements.h"
 
@@ -17,7 +18,7 @@ Status TransactionReader::start() {
     error_.clear();
     if (!query_.exec(QString::fromUtf8(Sql::kAllTransactions))) {
         done_ = true;
-        return Status::failure(query_.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query_.lastError()));
     }
     const QSqlRecord fields = query_.record();
     name_ = fields.indexOf(QStringLiteral("mingcheng"));
@@ -32,14 +33,14 @@ Status TransactionReader::start() {
         const bool failed = query_.lastError().isValid();
         query_.finish();
         if (failed)
-            return Status::failure(query_.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(query_.lastError()));
         return Status::ok();
     }
     QSqlQuery count(db_);
     if (!count.exec(QString::fromUtf8(Sql::kCountTransactions)) || !count.next()) {
         done_ = true;
         query_.finish();
-        return Status::failure(count.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(count.lastError()));
     }
     total_ = count.value(0).toLongLong();
     return Status::ok();
@@ -51,7 +52,7 @@ bool TransactionReader::readOne() {
     if (!hasCurrent_ && !query_.next()) {
         done_ = true;
         if (query_.lastError().isValid())
-            error_ = query_.lastError().text();
+            error_ = DatabaseErrors::Describe(query_.lastError());
         query_.finish();
         return false;
     }

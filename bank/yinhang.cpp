@@ -1,10 +1,11 @@
 #include "bank/yinhang.h"
 
-#include "household/Household.h"
 #include "bank/BankMoves.h"
 #include "bank/BankPlaces.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
+#include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
 
@@ -113,7 +114,7 @@ void TForm4::FormCreate() {
 void TForm4::reload(qint64 currentId, int fallbackRow) {
     query_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
     if (query_->lastError().isValid()) {
-        ReportError(query_->lastError().text());
+        ReportError(DatabaseErrors::Describe(query_->lastError()));
         setState(State::Closed);
         return;
     }

@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include "data/DamageCheck.h"
+#include "data/DatabaseErrors.h"
 #include "data/OpenReads.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
@@ -18,10 +20,10 @@ QAtomicInt connectionCounter;
 Result<int> readPragma(QSqlDatabase& db, const char* pragma) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA %1").arg(QString::fromLatin1(pragma)))) {
-        return Result<int>::failure(query.lastError().text());
+        return Result<int>::failure(DatabaseErrors::Describe(query.lastError(), db.databaseName()));
     }
     if (!query.next())
-        return Result<int>::failure(QStringLiteral("PRAGMA %1 gave no value").arg(pragma));
+        return Result<int>::failure(DatabaseErrors::NotAHousehold(db.databaseName()));
     return query.value(0).toInt();
 }
 
@@ -71,7 +73,19 @@ bool Database::isOpen() const {
     return QSqlDatabase::contains(connectionName_) && connection().isOpen();
 }
 
+void Database::refuseWrites() {
+    writesRefused_ = true;
+    DatabaseErrors::SetWritesRefused(path_);
+    if (isOpen()) {
+        QSqlDatabase db = connection();
+        (void)Exec(db, QStringLiteral("PRAGMA query_only = 1"));
+    }
+}
+
 void Database::close() {
+    if (writesRefused_)
+        DatabaseErrors::SetWritesRefused(QString());
+    writesRefused_ = false;
     if (!QSqlDatabase::contains(connectionName_))
         return;
     {
@@ -92,6 +106,7 @@ Status Database::open(const QString& path) {
             return s;
     }
     const Status opened = connect(isNew);
+    openError_ = opened ? QString() : opened.error();
     if (!opened) {
         close();
         // Only a file this call created is removed, so that the next start tries again from nothing.
@@ -106,7 +121,7 @@ Status Database::connect(bool isNew) {
     db.setDatabaseName(path_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        return Status::failure(db.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(db.lastError(), path_));
 
     int fileVersion = kSchemaVersion;
     if (!isNew) {
@@ -114,8 +129,7 @@ Status Database::connect(bool isNew) {
         if (!id)
             return id.status();
         if (id.value() != kTamberloApplicationId) {
-            return Status::failure(
-                QStringLiteral("文件 %1 不是 Tamberlo 的数据库，未打开，也未作任何改动。").arg(path_));
+            return Status::failure(DatabaseErrors::NotAHousehold(path_));
         }
         // A file from a newer program may hold what this one does not know how to keep: it is not touched.
         const Result<int> version = readPragma(db, "user_version");
@@ -124,6 +138,8 @@ Status Database::connect(bool isNew) {
         if (version.value() > kSchemaVersion)
             return Status::failure(NewerFileRefusal(path_, version.value(), kSchemaVersion));
         fileVersion = version.value();
+        if (Status s = recognise(db, fileVersion); !s)
+            return s;
     }
     // A committed save must survive a power cut.
     for (const char* pragma :
@@ -148,6 +164,26 @@ Status Database::connect(bool isNew) {
     return Status::ok();
 }
 
+Status Database::recognise(QSqlDatabase& db, int fileVersion) {
+    // What the open would write: the journal mode, the summary's indexes, an upgrade. A household this
+    // program wrote last needs none of them, and its check for damage runs later, off the window's
+    // thread. Anything else is checked now, before the first byte is written.
+    QSqlQuery mode(db);
+    if (!mode.exec(QStringLiteral("PRAGMA journal_mode")) || !mode.next())
+        return Status::failure(DatabaseErrors::Describe(mode.lastError(), path_));
+    const bool wal = mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    mode.finish();
+    const Result<bool> indexes = SummaryIndexesPresent(db);
+    if (!indexes)
+        return indexes.status();
+    if (wal && indexes.value() && fileVersion == kSchemaVersion)
+        return Status::ok();
+    const DamageCheck::Verdict verdict = DamageCheck::Run(path_);
+    if (verdict.damaged)
+        return Status::failure(DatabaseErrors::DamagedAtOpen(path_, verdict.detail));
+    return Status::ok();
+}
+
 Status Database::upgrade(QSqlDatabase& db, int fileVersion) {
     const Result<QString> copy = KeepSafetyCopy(db, path_, fileVersion);
     if (!copy)
@@ -167,8 +203,12 @@ Status Database::upgrade(QSqlDatabase& db, int fileVersion) {
 
 Status Database::transaction(const std::function<Status()>& work) {
     QSqlDatabase db = connection();
-    if (!db.isOpen())
-        return Status::failure(QStringLiteral("数据库未打开"));
+    if (!db.isOpen()) {
+        return Status::failure(openError_.isEmpty() ? QStringLiteral("家庭的数据库没有打开，改动没有保存。")
+                                                    : DatabaseErrors::NotOpened(path_, openError_));
+    }
+    if (writesRefused_)
+        return Status::failure(DatabaseErrors::WritesRefused(path_));
     // The write lock is taken at the start: a transaction that read first and then wanted to write
     // would fail at once, without waiting, when another program wrote in between. A list still reading
     // lazily holds such a read open: when that makes the start fail, the lists' reads are finished and
@@ -177,7 +217,7 @@ Status Database::transaction(const std::function<Status()>& work) {
     if (busy.isValid() && isBusy(busy) && OpenReads::finishAll())
         busy = beginImmediate(db);
     if (busy.isValid())
-        return Status::failure(busy.text());
+        return Status::failure(DatabaseErrors::Describe(busy, path_));
     Status result = work();
     if (result)
         result = Exec(db, QStringLiteral("COMMIT"));

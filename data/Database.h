@@ -22,6 +22,15 @@ class Database {
     bool isOpen() const;
     const QString& path() const { return path_; }
 
+    // Why the last open failed (empty when it succeeded).
+    const QString& openError() const { return openError_; }
+
+    // Refuses every further write to the file, for a file found damaged: transactions fail with a
+    // message that says so, and the engine itself refuses any other write on the connection
+    // (PRAGMA query_only). Reading goes on. Ends with close() or the next open().
+    void refuseWrites();
+    bool writesRefused() const { return writesRefused_; }
+
     // The connection every query of every window uses.
     QSqlDatabase connection() const;
 
@@ -31,11 +40,15 @@ class Database {
 
   private:
     Status connect(bool isNew);
+    // Makes sure that a file the open is about to write to is sound; a damaged one is refused untouched.
+    Status recognise(QSqlDatabase& db, int fileVersion);
     // Takes an older file to the newest version after keeping a safety copy beside it.
     Status upgrade(QSqlDatabase& db, int fileVersion);
 
     QString connectionName_;
     QString path_;
+    QString openError_;
+    bool writesRefused_ = false;
 };
 
 // The identity a Tamberlo database carries in its header.

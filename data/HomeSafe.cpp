@@ -1,6 +1,7 @@
 #include "data/HomeSafe.h"
 
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -9,22 +10,22 @@
 Status WriteBalance(QSqlDatabase db, const QString& name, Money value) {
     QSqlQuery query(db);
     if (!query.prepare(QString::fromUtf8(Sql::kWriteBalance)))
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":jingestr"), value.units());
     query.bindValue(QStringLiteral(":jtbxg"), name);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 
 Result<Money> ReadStoredBalance(QSqlDatabase db, const QString& name) {
     QSqlQuery query(db);
     if (!query.prepare(QString::fromUtf8(Sql::kReadBalance))) {
-        return Result<Money>::failure(query.lastError().text());
+        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
     }
     query.bindValue(QStringLiteral(":jtbxg"), name);
     if (!query.exec())
-        return Result<Money>::failure(query.lastError().text());
+        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
         return Result<Money>::failure(QStringLiteral("找不到“%1”的余额").arg(name));
     const QVariant jine = query.value(0);

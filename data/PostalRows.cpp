@@ -1,5 +1,7 @@
 #include "data/PostalRows.h"
 
+#include "data/DatabaseErrors.h"
+
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,14 +43,14 @@ Status LoadPostalRows(QSqlDatabase& db) {
         return rows.status();
     QSqlQuery insert(db);
     if (!insert.prepare(QStringLiteral("INSERT INTO yzbh (省份, 地区, 区号, 邮编) VALUES (?, ?, ?, ?)")))
-        return Status::failure(insert.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(insert.lastError()));
     for (const PostalRow& row : rows.value()) {
         insert.bindValue(0, row.province);
         insert.bindValue(1, row.region);
         insert.bindValue(2, row.areaCode);
         insert.bindValue(3, row.postCode);
         if (!insert.exec())
-            return Status::failure(insert.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(insert.lastError()));
     }
     return Status::ok();
 }

@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/PostalRows.h"
 #include "data/Statements.h"
 #include "data/Upgrade.h"
@@ -59,17 +60,21 @@ const char* const kTables[] = {
 
 }  // namespace
 
-Status EnsureSummaryIndexes(QSqlDatabase& db) {
+Result<bool> SummaryIndexesPresent(QSqlDatabase& db) {
     QSqlQuery present(db);
     if (!present.exec(QStringLiteral("select count(*) from sqlite_master where type='index' and name in "
                                      "('shouzhibiao_riqi_feiyong_leixing', "
                                      "'shouzhibiao_leixing_riqi_mingxi_feiyong')")) ||
         !present.next()) {
-        return Status::failure(present.lastError().text());
+        return Result<bool>::failure(DatabaseErrors::Describe(present.lastError()));
     }
-    if (present.value(0).toInt() == 2)
-        return Status::ok();
-    present.finish();
+    return present.value(0).toInt() == 2;
+}
+
+Status EnsureSummaryIndexes(QSqlDatabase& db) {
+    const Result<bool> present = SummaryIndexesPresent(db);
+    if (!present || present.value())
+        return present.status();
     // The detail index is made again after the summary's, so that 全部 keeps its order by detail; the
     // date index of the first households serves nothing any more.
     for (const char* statement :
@@ -86,7 +91,7 @@ Status EnsureSummaryIndexes(QSqlDatabase& db) {
 Status Exec(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 
@@ -100,7 +105,7 @@ Status CreateSchema(QSqlDatabase& db) {
     safe.prepare(QStringLiteral("INSERT INTO zhangwubiao (mingcheng, jine) VALUES (:name, 0)"));
     safe.bindValue(QStringLiteral(":name"), QString::fromUtf8(Codes::kHomeSafe));
     if (!safe.exec())
-        return Status::failure(safe.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(safe.lastError()));
 
     QSqlQuery user(db);
     user.prepare(QStringLiteral(
@@ -111,7 +116,7 @@ Status CreateSchema(QSqlDatabase& db) {
     user.bindValue(QStringLiteral(":pw"), QString::fromUtf8(InitialUser::kPassword));
     user.bindValue(QStringLiteral(":rights"), QString::fromUtf8(InitialUser::kRights));
     if (!user.exec())
-        return Status::failure(user.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(user.lastError()));
 
     if (Status s = LoadPostalRows(db); !s)
         return s;

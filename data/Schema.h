@@ -25,6 +25,8 @@ Status CreateSchema(QSqlDatabase& db);
 // Gives a household made before the summary's covering indexes existed those indexes, keeping the
 // lists' order. Quick when they are there; on a large old household the first open builds them once.
 // Runs inside the caller's transaction.
+// Whether the summary's covering indexes are there (EnsureSummaryIndexes then writes nothing).
+Result<bool> SummaryIndexesPresent(QSqlDatabase& db);
 Status EnsureSummaryIndexes(QSqlDatabase& db);
 
 // Runs one statement without parameters; the failure carries the engine's text.

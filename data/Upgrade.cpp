@@ -1,6 +1,7 @@
 #include "data/Upgrade.h"
 
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/Schema.h"
 
 #include <QFileInfo>
@@ -60,11 +61,11 @@ Result<QString> KeepSafetyCopy(QSqlDatabase& db, const QString& path, int versio
     // write-ahead log, which a plain file copy would miss.
     QSqlQuery query(db);
     if (!query.prepare(QStringLiteral("VACUUM INTO :copy")))
-        return Result<QString>::failure(query.lastError().text());
+        return Result<QString>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":copy"), copy);
     if (!query.exec()) {
-        return Result<QString>::failure(
-            QStringLiteral("无法在升级前保存数据库的安全副本 %1：%2").arg(copy, query.lastError().text()));
+        return Result<QString>::failure(QStringLiteral("无法在升级前保存数据库的安全副本 %1：%2")
+                                            .arg(copy, DatabaseErrors::Describe(query.lastError())));
     }
     return copy;
 }

@@ -1,5 +1,6 @@
 #include "ledger/CsvExport.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "ledger/LedgerTotals.h"
@@ -67,7 +68,7 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(entries ? Sql::kEntriesOfPeriod : Sql::kTransactionsOfPeriod)))
-        return Result<int>::failure(query.lastError().text());
+        return Result<int>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
     if (!query.exec()) {

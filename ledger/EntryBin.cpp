@@ -1,6 +1,7 @@
 #include "ledger/EntryBin.h"
 
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "kit/Today.h"
@@ -17,11 +18,11 @@ Status run(QSqlDatabase db, const char* statement, const QList<QPair<QString, QV
            int* affected = nullptr) {
     QSqlQuery query(db);
     if (!query.prepare(QString::fromUtf8(statement)))
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     for (const auto& [name, value] : values)
         query.bindValue(name, value);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     if (affected)
         *affected = query.numRowsAffected();
     return Status::ok();
@@ -48,7 +49,7 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QString::fromUtf8(Sql::kBinEntries)))
-        return Result<QList<BinEntry>>::failure(query.lastError().text());
+        return Result<QList<BinEntry>>::failure(DatabaseErrors::Describe(query.lastError()));
     const QSqlRecord r = query.record();
     const int id = r.indexOf(QStringLiteral("id"));
     const int leixing = r.indexOf(QStringLiteral("leixing"));

@@ -1,6 +1,7 @@
 #include "ledger/EntryBook.h"
 
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
@@ -54,14 +55,14 @@ Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const Q
 
     QSqlQuery query(database_.connection());
     if (!query.prepare(QString::fromUtf8(statement)))
-        return Result<QSqlQuery>::failure(query.lastError().text());
+        return Result<QSqlQuery>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":mxlx"), EntryTypeCode(type_));
     if (filter == ListFilter::Today)
         query.bindValue(income ? QStringLiteral(":srriqi") : QStringLiteral(":zcriqi"), ShortDate(today));
     if (!keep.isEmpty())
         query.bindValue(QStringLiteral(":kept"), keepList(keep));
     if (!query.exec())
-        return Result<QSqlQuery>::failure(query.lastError().text());
+        return Result<QSqlQuery>::failure(DatabaseErrors::Describe(query.lastError()));
     return query;
 }
 
@@ -86,7 +87,7 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
             return change;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
-            return Status::failure(query.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(query.lastError()));
         query.bindValue(QStringLiteral(":leixing"), EntryTypeCode(type_));
         query.bindValue(QStringLiteral(":mingxi"), entry.detail);
         query.bindValue(QStringLiteral(":feiyong"), entry.amount.units());
@@ -96,7 +97,7 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
         if (id)
             query.bindValue(QStringLiteral(":id"), *id);
         if (!query.exec())
-            return Status::failure(query.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(query.lastError()));
         if (id && query.numRowsAffected() != 1)
             return Status::failure(kRowGone);
         if (!id)
@@ -124,10 +125,10 @@ Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
             return kept;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
-            return Status::failure(query.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(query.lastError()));
         query.bindValue(QStringLiteral(":id"), id);
         if (!query.exec())
-            return Status::failure(query.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(query.lastError()));
         if (query.numRowsAffected() != 1)
             return Status::failure(kRowGone);
         return change;
@@ -137,10 +138,10 @@ Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
 Result<Money> EntryBook::storedAmount(qint64 id, Money shown) const {
     QSqlQuery query(database_.connection());
     if (!query.prepare(QString::fromUtf8(Sql::kStoredEntry)))
-        return Result<Money>::failure(query.lastError().text());
+        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
-        return Result<Money>::failure(query.lastError().text());
+        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next() || query.value(0).toString() != EntryTypeCode(type_))
         return Result<Money>::failure(kRowGone);
     const QVariant feiyong = query.value(1);

@@ -1,5 +1,6 @@
 #include "ledger/EntryList.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/EntryListStatements.h"
 #include "ledger/LedgerTotals.h"
@@ -41,13 +42,13 @@ Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
     QSqlQuery query(db_);
     query.setForwardOnly(true);
     if (!query.prepare(text))
-        return Result<QList<Row>>::failure(query.lastError().text());
+        return Result<QList<Row>>::failure(DatabaseErrors::Describe(query.lastError()));
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         if (text.contains(it.key()))
             query.bindValue(it.key(), it.value());
     }
     if (!query.exec())
-        return Result<QList<Row>>::failure(query.lastError().text());
+        return Result<QList<Row>>::failure(DatabaseErrors::Describe(query.lastError()));
     QList<Row> rows;
     const int columns = query.record().count();
     while (query.next()) {
@@ -154,7 +155,7 @@ Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
         // The columns of every list, from a statement that reads no row; no read stays open.
         QSqlQuery shape(db_);
         if (!shape.exec(QString::fromUtf8(ListSql::kShape)))
-            return Status::failure(shape.lastError().text());
+            return Status::failure(DatabaseErrors::Describe(shape.lastError()));
         showing_ = true;
         setQuery(std::move(shape));
         showing_ = false;

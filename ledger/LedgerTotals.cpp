@@ -1,6 +1,7 @@
 #include "ledger/LedgerTotals.h"
 
 #include "data/AmountText.h"
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 
@@ -22,10 +23,10 @@ Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(Sql::kDistinctDetails)))
-        return Result<QStringList>::failure(query.lastError().text());
+        return Result<QStringList>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":mxlx"), type);
     if (!query.exec())
-        return Result<QStringList>::failure(query.lastError().text());
+        return Result<QStringList>::failure(DatabaseErrors::Describe(query.lastError()));
     QStringList details;
     while (query.next())
         details.append(query.value(0).toString());
@@ -36,11 +37,11 @@ Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const Q
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(Sql::kPeriodTotals)))
-        return Result<PeriodTotals>::failure(query.lastError().text());
+        return Result<PeriodTotals>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
     if (!query.exec())
-        return Result<PeriodTotals>::failure(query.lastError().text());
+        return Result<PeriodTotals>::failure(DatabaseErrors::Describe(query.lastError()));
     const int leixing = query.record().indexOf(QStringLiteral("leixing"));
     const int zonge = query.record().indexOf(QStringLiteral("zonge"));
     const int zongeLow = query.record().indexOf(QStringLiteral("zonge_low"));
@@ -63,12 +64,12 @@ Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& fi
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(Sql::kDetailTotals)))
-        return Result<QList<DetailTotal>>::failure(query.lastError().text());
+        return Result<QList<DetailTotal>>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
     query.bindValue(QStringLiteral(":mxlx"), type);
     if (!query.exec())
-        return Result<QList<DetailTotal>>::failure(query.lastError().text());
+        return Result<QList<DetailTotal>>::failure(DatabaseErrors::Describe(query.lastError()));
     const int mingxi = query.record().indexOf(QStringLiteral("mingxi"));
     const int mxzonge = query.record().indexOf(QStringLiteral("mxzonge"));
     const int mxzongeLow = query.record().indexOf(QStringLiteral("mxzonge_low"));

@@ -1,5 +1,6 @@
 #include "ledger/YearTrend.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "ledger/LedgerTotals.h"
@@ -30,12 +31,12 @@ Result<YearTrend> TrendOfYear(QSqlDatabase db, int year) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromUtf8(Sql::kDayTotals)))
-        return Result<YearTrend>::failure(query.lastError().text());
+        return Result<YearTrend>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":mxlx"), QString::fromLatin1(Codes::kIncome));
     query.bindValue(QStringLiteral(":qishi"), ShortDate(QDate(year, 1, 1)));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(QDate(year, 12, 31)));
     if (!query.exec())
-        return Result<YearTrend>::failure(query.lastError().text());
+        return Result<YearTrend>::failure(DatabaseErrors::Describe(query.lastError()));
     const int shururiqi = query.record().indexOf(QStringLiteral("shururiqi"));
     const int shouru = query.record().indexOf(QStringLiteral("shouru"));
     const int zhichu = query.record().indexOf(QStringLiteral("zhichu"));

@@ -1,9 +1,10 @@
 #include "reminders/ReminderPanel.h"
 
-#include "household/Household.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
+#include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
@@ -135,7 +136,7 @@ void ReminderPanel::setRange(const QString& range) {
 void ReminderPanel::openTable() {
     model_->setQuery(QString::fromUtf8(Sql::kAllReminders), household_.database.connection());
     if (model_->lastError().isValid()) {
-        ReportError(model_->lastError().text());
+        ReportError(DatabaseErrors::Describe(model_->lastError()));
         return;
     }
     while (model_->canFetchMore())

@@ -1,5 +1,6 @@
 #include "reminders/Reminders.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "kit/Prompt.h"
@@ -79,7 +80,7 @@ Result<QList<Reminder>> LoadReminders(QSqlDatabase db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QString::fromUtf8(Sql::kAllReminders)))
-        return Result<QList<Reminder>>::failure(query.lastError().text());
+        return Result<QList<Reminder>>::failure(DatabaseErrors::Describe(query.lastError()));
     const QSqlRecord record = query.record();
     const int id = record.indexOf(QStringLiteral("id"));
     const int date = record.indexOf(QStringLiteral("riqi"));
@@ -100,7 +101,7 @@ Result<qint64> AddReminder(QSqlDatabase db, const Reminder& reminder) {
     query.bindValue(QStringLiteral(":fanwei"), reminder.range);
     query.bindValue(QStringLiteral(":neirong"), reminder.content);
     if (!query.exec())
-        return Result<qint64>::failure(query.lastError().text());
+        return Result<qint64>::failure(DatabaseErrors::Describe(query.lastError()));
     return query.lastInsertId().toLongLong();
 }
 
@@ -109,7 +110,7 @@ Status DeleteReminder(QSqlDatabase db, qint64 id) {
     query.prepare(QString::fromUtf8(Sql::kDeleteReminder));
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 

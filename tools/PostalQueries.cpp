@@ -1,5 +1,6 @@
 #include "tools/PostalQueries.h"
 
+#include "data/DatabaseErrors.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -15,17 +16,17 @@ Status runGrid(QSqlQueryModel& model, const QSqlDatabase& db, const QString& sta
     QSqlQuery query(db);
     if (!query.prepare(statement)) {
         model.clear();
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     }
     for (const Binding& b : bindings)
         query.bindValue(b.first, b.second);
     if (!query.exec()) {
         model.clear();
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     }
     model.setQuery(std::move(query));
     if (model.lastError().isValid()) {
-        const QString error = model.lastError().text();
+        const QString error = DatabaseErrors::Describe(model.lastError());
         model.clear();
         return Status::failure(error);
     }
@@ -37,11 +38,11 @@ Result<QStringList> firstColumn(const QSqlDatabase& db, const QString& statement
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        return Result<QStringList>::failure(query.lastError().text());
+        return Result<QStringList>::failure(DatabaseErrors::Describe(query.lastError()));
     for (const Binding& b : bindings)
         query.bindValue(b.first, b.second);
     if (!query.exec())
-        return Result<QStringList>::failure(query.lastError().text());
+        return Result<QStringList>::failure(DatabaseErrors::Describe(query.lastError()));
     QStringList values;
     while (query.next())
         values.append(query.value(0).toString());

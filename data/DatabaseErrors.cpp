@@ -1,0 +1,168 @@
+#include "data/DatabaseErrors.h"
+
+namespace DatabaseErrors {
+
+namespace {
+
+// SQLite's primary result codes (the low byte of an extended code).
+enum Code {
+    kPerm = 3,
+    kBusy = 5,
+    kLocked = 6,
+    kReadOnly = 8,
+    kIoErr = 10,
+    kCorrupt = 11,
+    kFull = 13,
+    kCantOpen = 14,
+    kConstraint = 19,
+    kNotADb = 26,
+};
+
+// SQLITE_CONSTRAINT_UNIQUE and SQLITE_CONSTRAINT_PRIMARYKEY.
+constexpr int kConstraintUnique = kConstraint | (8 << 8);
+constexpr int kConstraintPrimaryKey = kConstraint | (6 << 8);
+
+// The engine's own words: its message when it gave one, else the driver's.
+QString detail(const QSqlError& error) {
+    const QString engine = error.databaseText().trimmed();
+    return engine.isEmpty() ? error.driverText().trimmed() : engine;
+}
+
+QString withDetail(const QString& message, const QString& english) {
+    return english.isEmpty() ? message : QStringLiteral("%1（%2）").arg(message, english);
+}
+
+QString refusedPath;
+
+QString inFile(const QString& path) {
+    return path.isEmpty() ? QStringLiteral("数据库文件") : QStringLiteral("数据库文件 %1 ").arg(path);
+}
+
+}  // namespace
+
+Kind Classify(const QSqlError& error) {
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    const QString text = detail(error);
+    if (!number) {
+        // Failures before the engine answers (a driver that could not open the file) carry no code.
+        return error.type() == QSqlError::ConnectionError ? Kind::CannotOpen : Kind::Other;
+    }
+    switch (code & 0xFF) {
+        case kReadOnly:
+        case kPerm:
+            return Kind::ReadOnly;
+        case kFull:
+            return Kind::Full;
+        case kIoErr:
+            return Kind::Io;
+        case kCantOpen:
+            return Kind::CannotOpen;
+        case kCorrupt:
+        case kNotADb:
+            return Kind::Damaged;
+        case kBusy:
+        case kLocked:
+            return Kind::Busy;
+        case kConstraint:
+            // Older drivers give the primary code only: the engine's text then tells a unique key apart.
+            if (code == kConstraintUnique || code == kConstraintPrimaryKey ||
+                text.startsWith(QLatin1String("UNIQUE constraint failed"))) {
+                return Kind::Duplicate;
+            }
+            return Kind::Other;
+        default:
+            return Kind::Other;
+    }
+}
+
+QString Describe(const QSqlError& error, const QString& path) {
+    const QString english = detail(error);
+    QString message;
+    switch (Classify(error)) {
+        case Kind::ReadOnly:
+            message = QStringLiteral(
+                          "%1是只读的，改动没有保存。请检查这个文件和它所在文件夹的写入权限"
+                          "（或它是否在只读的磁盘上），然后再试。")
+                          .arg(inFile(path));
+            break;
+        case Kind::Full:
+            message = QStringLiteral("磁盘已满，改动没有保存。请清理出一些磁盘空间，然后再试。");
+            break;
+        case Kind::Io:
+            message = QStringLiteral(
+                          "读写%1时磁盘出错，改动没有保存。请检查磁盘或存储设备是否正常，然后再试；"
+                          "问题持续时请用备份工具 kopira 恢复最近的备份。")
+                          .arg(inFile(path));
+            break;
+        case Kind::CannotOpen:
+            message = QStringLiteral("无法打开%1。请确认它所在的文件夹存在并且可以写入，然后重新启动程序。")
+                          .arg(inFile(path));
+            break;
+        case Kind::Damaged:
+            message = QStringLiteral(
+                          "%1已损坏或不是数据库，无法读取。请不要再用它记账，用备份工具 kopira "
+                          "恢复最近的完好备份。")
+                          .arg(inFile(path));
+            break;
+        case Kind::Busy:
+            message = QStringLiteral(
+                          "%1正被另一个程序（备份工具或另一个 Tamberlo 窗口）占用，等待太久，改动没有保存。"
+                          "请等它完成或关闭它，然后再试。")
+                          .arg(inFile(path));
+            break;
+        case Kind::Duplicate:
+            message = english.contains(QLatin1String("zhangwubiao.mingcheng"))
+                          ? QStringLiteral("该银行名称已存在，请换一个名称。")
+                          : QStringLiteral("这个名称已经存在，请换一个名称。");
+            break;
+        case Kind::Other:
+            message = QStringLiteral(
+                "数据库操作失败，改动没有保存。请再试一次；问题持续时请用备份工具 kopira "
+                "恢复最近的备份。");
+            break;
+    }
+    return withDetail(message, english);
+}
+
+QString NotAHousehold(const QString& path) {
+    return QStringLiteral(
+               "文件 %1 不是 Tamberlo 的数据库，未打开，也未作任何改动。"
+               "请确认家庭文件夹选得对，或用备份工具 kopira 恢复备份。")
+        .arg(path);
+}
+
+QString AmountTooLarge() {
+    return QStringLiteral("金额超出范围，无法记账。请检查输入的金额。");
+}
+
+QString WritesRefused(const QString& path) {
+    return QStringLiteral(
+               "数据库文件 %1 已损坏，为保护其中的数据，程序不再向它写入任何改动。"
+               "请用备份工具 kopira 恢复最近的完好备份。")
+        .arg(path);
+}
+
+void SetWritesRefused(const QString& path) {
+    refusedPath = path;
+}
+
+QString NotOpened(const QString& path, const QString& reason) {
+    return QStringLiteral("家庭的数据库 %1 没有打开，所以无法登录。\n%2").arg(path, reason);
+}
+
+QString DamagedAtOpen(const QString& path, const QString& detail) {
+    return withDetail(QStringLiteral("数据库文件 %1 已损坏，未打开，也未作任何改动。请用备份工具 kopira "
+                                     "恢复最近的完好备份。")
+                          .arg(path),
+                      detail);
+}
+
+QString DamageFound(const QString& path, const QString& detail) {
+    return QStringLiteral(
+               "数据库文件 %1 已损坏%2。\n程序不会再向这个文件写入任何改动；您仍可以查看其中能读出的内容。"
+               "\n\n要现在关闭程序，打开备份工具 kopira 恢复最近的完好备份吗？")
+        .arg(path, detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(detail));
+}
+
+}  // namespace DatabaseErrors

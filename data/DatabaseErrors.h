@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSqlError>
+#include <QString>
+
+// What a database failure means for the household, said in Chinese with what to do. The engine's English
+// detail follows in brackets for whoever helps; the Qt driver's own words ("Unable to fetch row" and its
+// translation) are dropped, as they only mislead.
+namespace DatabaseErrors {
+
+// The classes of failure a household can meet.
+enum class Kind {
+    ReadOnly,    // the file or its folder cannot be written
+    Full,        // the disk (or the file's size limit) is full
+    Io,          // the disk failed to read or write
+    CannotOpen,  // the file or its folder is missing or not reachable
+    Damaged,     // the file is damaged or is no database at all
+    Busy,        // another program held the file too long
+    Duplicate,   // a name that must be unique is taken
+    Other,       // anything else the engine reports
+};
+
+// The class of an engine error, from its SQLite result code (primary or extended).
+Kind Classify(const QSqlError& error);
+
+// The message for an engine error. `path`, when given, is named where the file matters.
+QString Describe(const QSqlError& error, const QString& path = QString());
+
+// The program's own refusals.
+QString NotAHousehold(const QString& path);
+QString AmountTooLarge();
+// Writes are refused once the file was found damaged.
+QString WritesRefused(const QString& path);
+// Remembers that writes to the file at `path` are refused (empty: none are), so that the engine's
+// refusal of a write (a read-only error) is described as that refusal.
+void SetWritesRefused(const QString& path);
+// The household could not be opened, so nobody can log in; `reason` says why.
+QString NotOpened(const QString& path, const QString& reason);
+// A damaged file found while it was being opened: not opened, nothing written.
+QString DamagedAtOpen(const QString& path, const QString& detail);
+// The one notice that a damaged file was found; `detail` is what the check reported.
+QString DamageFound(const QString& path, const QString& detail);
+
+}  // namespace DatabaseErrors
