@@ -1,5 +1,6 @@
 #include "access/Login.h"
 
+#include "data/EngineVariants.h"
 #include "data/Schema.h"
 #include "data/Statements.h"
 
@@ -10,7 +11,7 @@ Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id
     using Found = std::optional<LoginMatch>;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromUtf8(Sql::kLogin)))
+    if (!query.prepare(Sql::For(db, Sql::kLogin)))
         return Result<Found>::failure(query.lastError().text());
     // An empty box is empty text, never NULL (which would match nothing).
     const auto text = [](const QString& typed) { return typed.isNull() ? QStringLiteral("") : typed; };

@@ -26,6 +26,11 @@ int main(int argc, char* argv[]) {
         app.installEventFilter(&probe);
 
     TForm1 form(HomeFolder());
+    // The household's server could not be used: the message has been shown, nothing was touched.
+    if (form.startFailed()) {
+        Prompt::install(nullptr);
+        return 1;
+    }
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     form.show();
     const int code = QApplication::exec();

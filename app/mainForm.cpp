@@ -2,6 +2,7 @@
 
 #include "access/PermissionString.h"
 #include "access/denglu.h"
+#include "household/DatabaseChoice.h"
 #include "household/Folders.h"
 #include "household/FunctionPanel.h"
 #include "app/MenuLayout.h"
@@ -145,9 +146,11 @@ void TForm1::FormCreate() {
     if (!skinData_->isActive())
         skinData_->activate();
 
-    if (Status opened = database_.open(DatabasePath(homeFolder_)); !opened) {
-        // The window still comes up; every database action then reports its own error.
-        ReportError(opened.error());
+    if (const HouseholdOpening opened = OpenHouseholdDatabase(database_, settings_, homeFolder_);
+        !opened.status) {
+        // The window still comes up on a local file; every database action then reports its own error.
+        ReportError(opened.status.error());
+        startFailed_ = opened.endOnFailure;
         return;
     }
     if (Status read = homeSafe_.ReadHomeSafeBalance(); !read)

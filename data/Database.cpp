@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/EngineVariants.h"
 #include "data/OpenReads.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
@@ -39,14 +40,6 @@ Status createPrivateFile(const QString& path) {
     return Status::ok();
 }
 
-// Starts a write transaction; the error is invalid when it started.
-QSqlError beginImmediate(QSqlDatabase& db) {
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return {};
-    return query.lastError();
-}
-
 // SQLITE_BUSY and its extended codes (a stale read's BUSY_SNAPSHOT among them).
 bool isBusy(const QSqlError& error) {
     bool number = false;
@@ -84,6 +77,7 @@ void Database::close() {
 Status Database::open(const QString& path) {
     close();
     path_ = path;
+    server_.clear();
     const QFileInfo info(path);
     // An empty file holds nothing to lose: it is treated like a missing one.
     const bool isNew = !info.exists() || (info.isFile() && info.size() == 0);
@@ -173,9 +167,9 @@ Status Database::transaction(const std::function<Status()>& work) {
     // would fail at once, without waiting, when another program wrote in between. A list still reading
     // lazily holds such a read open: when that makes the start fail, the lists' reads are finished and
     // the start is tried once more, now waiting for the lock as usual.
-    QSqlError busy = beginImmediate(db);
+    QSqlError busy = BeginWrite(db);
     if (busy.isValid() && isBusy(busy) && OpenReads::finishAll())
-        busy = beginImmediate(db);
+        busy = BeginWrite(db);
     if (busy.isValid())
         return Status::failure(busy.text());
     Status result = work();

@@ -1,6 +1,7 @@
 #include "data/HomeSafe.h"
 
 #include "data/Database.h"
+#include "data/EngineVariants.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -19,7 +20,7 @@ Status WriteBalance(QSqlDatabase db, const QString& name, Money value) {
 
 Result<Money> ReadStoredBalance(QSqlDatabase db, const QString& name) {
     QSqlQuery query(db);
-    if (!query.prepare(QString::fromUtf8(Sql::kReadBalance))) {
+    if (!query.prepare(Sql::For(db, Sql::kReadBalance))) {
         return Result<Money>::failure(query.lastError().text());
     }
     query.bindValue(QStringLiteral(":jtbxg"), name);

@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Database.h"
+#include "data/EngineVariants.h"
 #include "data/PostalRows.h"
 #include "data/Statements.h"
 #include "data/Upgrade.h"
@@ -79,7 +80,7 @@ Status Exec(QSqlDatabase& db, const QString& statement) {
 
 Status CreateSchema(QSqlDatabase& db) {
     for (const char* statement : kTables) {
-        if (Status s = Exec(db, QString::fromUtf8(statement)); !s)
+        if (Status s = ExecDefinition(db, statement); !s)
             return s;
     }
 
@@ -103,7 +104,5 @@ Status CreateSchema(QSqlDatabase& db) {
     if (Status s = LoadPostalRows(db); !s)
         return s;
 
-    if (Status s = Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
-        return s;
-    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kFirstSchemaVersion));
+    return WriteHouseholdMark(db, kFirstSchemaVersion);
 }

@@ -1,6 +1,7 @@
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,10 @@
 
 namespace {
 
-class HomeSafeTest : public ::testing::Test {
+// Runs on the file and on the server alike.
+class HomeSafeTest : public ::testing::TestWithParam<TestEngine> {
   protected:
-    void SetUp() override { ASSERT_TRUE(db.open(home.databasePath()).isOk()); }
+    void SetUp() override { ASSERT_TRUE(place.open(db).isOk()); }
     void exec(const QString& sql) {
         QSqlQuery q(db.connection());
         ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
@@ -20,16 +22,17 @@ class HomeSafeTest : public ::testing::Test {
     }
 
     TempHome home;
+    EngineHousehold place{CurrentTestEngine(), home};
     Database db;
     HomeSafe safe{db};
 };
 
-TEST_F(HomeSafeTest, NewHouseholdStartsAtZero) {
+TEST_P(HomeSafeTest, NewHouseholdStartsAtZero) {
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     EXPECT_EQ(safe.balance().format(), QStringLiteral("￥0.00"));
 }
 
-TEST_F(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
+TEST_P(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
     exec(QStringLiteral("update zhangwubiao set jine=5000000"));
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     ASSERT_TRUE(safe.move(safe.balance().plus(Money::fromYuan(120)).value()).isOk());
@@ -40,7 +43,7 @@ TEST_F(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
     EXPECT_EQ(stored(), 5900000);
 }
 
-TEST_F(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
+TEST_P(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     const Status failed = safe.move(Money::fromYuan(100), [this]() -> Status {
         QSqlQuery q(db.connection());
@@ -53,7 +56,7 @@ TEST_F(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
     EXPECT_EQ(stored(), 0);
 }
 
-TEST_F(HomeSafeTest, RowAndBalanceCommitTogether) {
+TEST_P(HomeSafeTest, RowAndBalanceCommitTogether) {
     ASSERT_TRUE(
         safe.move(Money::fromYuan(-10),
                   [this]() -> Status {
@@ -69,7 +72,7 @@ TEST_F(HomeSafeTest, RowAndBalanceCommitTogether) {
     EXPECT_EQ(stored(), -100000);
 }
 
-TEST_F(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
+TEST_P(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
     exec(QStringLiteral("update zhangwubiao set jine=NULL"));
     Status read = safe.ReadHomeSafeBalance();
     EXPECT_FALSE(read.isOk());
@@ -88,11 +91,13 @@ TEST_F(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
     EXPECT_EQ(q.value(0).toInt(), 0);
 }
 
-TEST_F(HomeSafeTest, WriteBalanceChangesOnlyTheNamedPlace) {
+TEST_P(HomeSafeTest, WriteBalanceChangesOnlyTheNamedPlace) {
     exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('建设银行', 10000)"));
     ASSERT_TRUE(WriteBalance(db.connection(), QStringLiteral("建设银行"), Money::fromUnits(-5)).isOk());
     EXPECT_EQ(stored(QStringLiteral("建设银行")), -5);
     EXPECT_EQ(stored(), 0);
 }
+
+TAMBERLO_ON_BOTH_ENGINES(HomeSafeTest);
 
 }  // namespace
