@@ -31,6 +31,20 @@ TestEngine CurrentTestEngine() {
     return param && std::strcmp(param, "Server") == 0 ? TestEngine::Server : TestEngine::File;
 }
 
+QStringList RefuseInserts(TestEngine engine, const QString& table, const QString& message) {
+    if (engine == TestEngine::File) {
+        return {QStringLiteral(
+                    "create trigger refuse_%1 before insert on %1 begin select raise(abort, '%2'); end")
+                    .arg(table, message)};
+    }
+    return {QStringLiteral("create function refuse_%1() returns trigger language plpgsql as $$ begin raise "
+                           "exception '%2'; end $$")
+                .arg(table, message),
+            QStringLiteral(
+                "create trigger refuse_%1 before insert on %1 for each row execute function refuse_%1()")
+                .arg(table)};
+}
+
 QString TestServerConnection() {
     return qEnvironmentVariable("TAMBERLO_TEST_PG");
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <ostream>
@@ -25,6 +26,10 @@ std::string EngineTestName(const ::testing::TestParamInfo<TestEngine>& info);
 
 // The engine of the running test: Server in the server instance of a parameterised suite, File otherwise.
 TestEngine CurrentTestEngine();
+
+// The statements that make every insert into the table fail with the message, on the engine: a fault
+// injected where the engine itself would report it.
+QStringList RefuseInserts(TestEngine engine, const QString& table, const QString& message);
 
 // The tests' PostgreSQL cluster, started by ctest (tests/server/pg-cluster.sh); its connection string
 // comes in $TAMBERLO_TEST_PG. Server tests fail, never skip, when it is missing.
