@@ -1,6 +1,7 @@
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "support/Books.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -18,51 +19,6 @@
 namespace {
 
 constexpr qint64 kUnits = Money::kUnitsPerYuan;
-
-qint64 scalar(Database& db, const QString& sql) {
-    QSqlQuery q(db.connection());
-    EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
-    EXPECT_TRUE(q.next()) << sql.toStdString();
-    return q.value(0).toLongLong();
-}
-
-// The balances the rows say each place must hold, from the opening balances.
-QMap<QString, qint64> expectedBalances(Database& db, const QMap<QString, qint64>& opening) {
-    QMap<QString, qint64> expected = opening;
-    const QString safe = QString::fromUtf8(Codes::kHomeSafe);
-    expected[safe] +=
-        scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='shouru'"));
-    expected[safe] -=
-        scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='zhichu'"));
-    QSqlQuery moves(db.connection());
-    EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine from yinghanbiao")));
-    while (moves.next()) {
-        const qint64 amount = moves.value(2).toLongLong();
-        const bool deposit = moves.value(1).toString() == QLatin1String(Codes::kDeposit);
-        expected[moves.value(0).toString()] += deposit ? amount : -amount;
-        expected[safe] += deposit ? -amount : amount;
-    }
-    return expected;
-}
-
-QMap<QString, qint64> storedBalances(Database& db) {
-    QMap<QString, qint64> stored;
-    QSqlQuery q(db.connection());
-    EXPECT_TRUE(q.exec(QStringLiteral("select mingcheng, jine from zhangwubiao")));
-    while (q.next()) {
-        EXPECT_FALSE(q.value(1).isNull()) << q.value(0).toString().toStdString();
-        stored[q.value(0).toString()] = q.value(1).toLongLong();
-    }
-    return stored;
-}
-
-// Readable in a failure message.
-std::map<std::string, qint64> printable(const QMap<QString, qint64>& balances) {
-    std::map<std::string, qint64> out;
-    for (auto it = balances.begin(); it != balances.end(); ++it)
-        out[it.key().toStdString()] = it.value();
-    return out;
-}
 
 int killCount() {
     bool ok = false;
@@ -120,9 +76,9 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
         ASSERT_TRUE(check.exec(QStringLiteral("PRAGMA integrity_check")));
         ASSERT_TRUE(check.next());
         ASSERT_EQ(check.value(0).toString(), QStringLiteral("ok")) << "run " << run;
-        ASSERT_EQ(printable(storedBalances(db)), printable(expectedBalances(db, opening))) << "run " << run;
-        ASSERT_EQ(scalar(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
-                                            "shururiqi is null or leixing not in ('shouru','zhichu')")),
+        ASSERT_EQ(Printable(StoredBalances(db)), Printable(ExpectedBalances(db, opening))) << "run " << run;
+        ASSERT_EQ(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
+                                              "shururiqi is null or leixing not in ('shouru','zhichu')")),
                   0);
     }
 
@@ -130,12 +86,12 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
     // The runs did real work: entries of both kinds, edits and moves both ways are in the file.
     EXPECT_GT(killedWhileWorking, kills / 2);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
+    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
               kills / 4);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
+    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
               kills / 4);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
+    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
               kills / 8);
-    EXPECT_GT(scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
+    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
               kills / 8);
 }

@@ -1,6 +1,9 @@
 // A stand-in for the program that only moves money: it opens the household given on the command line
-// and runs a long random sequence of entry saves, edits and deletions, deposits and withdrawals through
-// the same calls the panels make, until it is killed. Each start says "ready" once the database is open.
+// (a file, or "postgresql:" and a connection string for a server) and runs a long random sequence of
+// entry saves, edits and deletions, deposits and withdrawals through the same calls the panels make,
+// until it is killed or, when a number of operations is given, until it has made them; it then says how
+// many failed. Each start says "ready" once the database is open. With "hold" instead of a seed it
+// saves one expense and stops in the middle of the transaction, saying "inside", until it is killed.
 #include "bank/BankMoves.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
@@ -11,8 +14,11 @@
 #include <QDate>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QThread>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <random>
 
@@ -58,16 +64,38 @@ EntryText randomEntry(std::mt19937_64& random, Money amount) {
                      QStringLiteral("备注 %1").arg(random() % 1000)};
 }
 
+// Saves an expense of 1 yuan and stops before the commit, holding the write lock.
+int holdInsideATransaction(Database& database) {
+    (void)database.transaction([&database]() -> Status {
+        QSqlQuery write(database.connection());
+        write.exec(QStringLiteral("update zhangwubiao set jine = jine - 10000 where mingcheng='家庭保险柜'"));
+        write.exec(
+            QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
+                           "('zhichu', '半途', 10000, '2007-01-15')"));
+        std::puts("inside");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+        return Status::ok();
+    });
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <database> <seed>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <database|postgresql:connection> <seed|hold> [operations]\n",
+                     argv[0]);
         return 2;
     }
     Database database;
-    if (Status s = database.open(QString::fromLocal8Bit(argv[1])); !s) {
+    const QString where = QString::fromLocal8Bit(argv[1]);
+    const QString server = QStringLiteral("postgresql:");
+    const Status opened =
+        where.startsWith(server) ? database.openServer(where.mid(server.size())) : database.open(where);
+    if (Status s = opened; !s) {
         std::fprintf(stderr, "%s\n", qPrintable(s.error()));
         return 1;
     }
@@ -78,23 +106,28 @@ int main(int argc, char** argv) {
     }
     EntryBook income(database, homeSafe, EntryType::Income);
     EntryBook expense(database, homeSafe, EntryType::Expense);
-    std::mt19937_64 random(std::stoull(argv[2]));
     std::puts("ready");
     std::fflush(stdout);
+    if (std::strcmp(argv[2], "hold") == 0)
+        return holdInsideATransaction(database);
+    std::mt19937_64 random(std::stoull(argv[2]));
+    const long long operations = argc == 4 ? std::atoll(argv[3]) : -1;
+    long long failed = 0;
 
-    for (;;) {
+    for (long long done = 0; operations < 0 || done < operations; ++done) {
+        bool ok = true;
         const unsigned choice = static_cast<unsigned>(random() % 100);
         EntryBook& book = random() % 2 ? income : expense;
         if (choice < 25) {
-            income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money());
+            ok = income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money()).isOk();
         } else if (choice < 45) {
-            expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money());
+            ok = expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money()).isOk();
         } else if (choice < 60) {
             if (const auto row = pickRow(database, book.type(), random))
-                book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount);
+                ok = book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount).isOk();
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book.type(), random))
-                book.remove(row->id, row->amount);
+                ok = book.remove(row->id, row->amount).isOk();
         } else {
             MoveRequest request;
             request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;
@@ -102,7 +135,12 @@ int main(int argc, char** argv) {
             request.amountText = randomAmount(random, 3000).toPlainText();
             request.operatorName = QStringLiteral("管理员");
             request.day = QDate(2007, 1, 15);
-            PerformMove(database, homeSafe, request);
+            // A refusal (not enough money) is an answer, not a failure.
+            ok = PerformMove(database, homeSafe, request).kind != MoveOutcome::Kind::Error;
         }
+        if (!ok)
+            ++failed;
     }
+    std::printf("failed %lld\n", failed);
+    return 0;
 }

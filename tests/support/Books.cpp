@@ -1,0 +1,51 @@
+#include "support/Books.h"
+
+#include "data/Statements.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+qint64 ScalarOf(Database& db, const QString& sql) {
+    QSqlQuery q(db.connection());
+    EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    EXPECT_TRUE(q.next()) << sql.toStdString();
+    return q.value(0).toLongLong();
+}
+
+QMap<QString, qint64> ExpectedBalances(Database& db, const QMap<QString, qint64>& opening) {
+    QMap<QString, qint64> expected = opening;
+    const QString safe = QString::fromUtf8(Codes::kHomeSafe);
+    expected[safe] += ScalarOf(
+        db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='shouru'"));
+    expected[safe] -= ScalarOf(
+        db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='zhichu'"));
+    QSqlQuery moves(db.connection());
+    EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine from yinghanbiao")));
+    while (moves.next()) {
+        const qint64 amount = moves.value(2).toLongLong();
+        const bool deposit = moves.value(1).toString() == QLatin1String(Codes::kDeposit);
+        expected[moves.value(0).toString()] += deposit ? amount : -amount;
+        expected[safe] += deposit ? -amount : amount;
+    }
+    return expected;
+}
+
+QMap<QString, qint64> StoredBalances(Database& db) {
+    QMap<QString, qint64> stored;
+    QSqlQuery q(db.connection());
+    EXPECT_TRUE(q.exec(QStringLiteral("select mingcheng, jine from zhangwubiao")));
+    while (q.next()) {
+        EXPECT_FALSE(q.value(1).isNull()) << q.value(0).toString().toStdString();
+        stored[q.value(0).toString()] = q.value(1).toLongLong();
+    }
+    return stored;
+}
+
+std::map<std::string, qint64> Printable(const QMap<QString, qint64>& balances) {
+    std::map<std::string, qint64> out;
+    for (auto it = balances.begin(); it != balances.end(); ++it)
+        out[it.key().toStdString()] = it.value();
+    return out;
+}
