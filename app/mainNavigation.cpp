@@ -91,11 +91,19 @@ bool TForm1::PermissionGate(const QString& text) {
     return true;
 }
 
+// On a server other computers change the home safe too: a panel brought up starts from the balance as
+// stored now. A failed read keeps the balance in memory, as at start.
+static void FollowOtherComputers(Database& database, HomeSafe& homeSafe) {
+    if (database.isServer() && database.isOpen())
+        (void)homeSafe.ReadHomeSafeBalance();
+}
+
 void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText) {
     if (!gateText.isEmpty() && !PermissionGate(gateText))
         return;
     workArea_->moveHighlightTo(sideButton);
     workArea_->bringToFront(panel);
+    FollowOtherComputers(database_, homeSafe_);
     panel->broughtToFront();
 }
 
@@ -126,6 +134,7 @@ void TForm1::SpeedButton19Click() {
     workArea_->moveHighlightTo(button);
     workArea_->bringToFront(panels_.summary);
     button->setChecked(true);
+    FollowOtherComputers(database_, homeSafe_);
     panels_.summary->broughtToFront();
 }
 
