@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <optional>
+
 namespace {
 
 MoveOutcome refused(const char* text) {
@@ -54,13 +56,11 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
     if (request.amountText.isEmpty())
         return refused(deposit ? "必须输入存款金额！" : "必须输入取款金额！");
 
-    // A withdrawal reads the bank's balance before the amount; a deposit needs it only for the write.
-    Money bankBalance;
+    // A withdrawal reads the bank's balance before the amount, so that a bank that has gone away is
+    // reported before a mistyped amount; the comparison itself is made in the move below.
     if (!deposit) {
-        const Result<Money> stored = ReadStoredBalance(database.connection(), request.bank);
-        if (!stored)
+        if (const Result<Money> stored = ReadStoredBalance(database.connection(), request.bank); !stored)
             return error(stored.error());
-        bankBalance = stored.value();
     }
 
     const Result<Money> parsed = Money::parse(request.amountText);
@@ -68,30 +68,41 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
         return error(parsed.error());
     const Money amount = parsed.value();
 
-    if (deposit && amount > homeSafe.balance())
-        return refused("存款金额高于现有现金额怎么存款？请核查！");
-    if (!deposit && amount > bankBalance)
-        return refused("取款金额高于现有银行存款怎么取款？请核查！");
-
-    const Result<Money> newHomeSafe =
-        deposit ? homeSafe.balance().minus(amount) : homeSafe.balance().plus(amount);
-    if (!newHomeSafe)
-        return error(newHomeSafe.error());
-
-    const Status written = homeSafe.move(newHomeSafe.value(), [&]() -> Status {
+    // The checks judge the balances as stored now, read under the write lock of the move: another copy
+    // of the program may have moved them since this one last looked.
+    const QString homeSafeName = QString::fromUtf8(Codes::kHomeSafe);
+    std::optional<MoveOutcome> refusal;
+    const Status written = homeSafe.move([&]() -> Result<Money> {
         QSqlDatabase db = database.connection();
-        // The bank's balance as it stands now; a bank that has gone away is an error, so that no money
-        // leaves the home safe for nowhere.
-        const Result<Money> stored = ReadStoredBalance(db, request.bank);
-        if (!stored)
-            return stored.status();
-        const Result<Money> newBank = deposit ? stored.value().plus(amount) : stored.value().minus(amount);
-        if (!newBank)
-            return newBank.status();
-        if (Status s = WriteBalance(db, request.bank, newBank.value()); !s)
+        // A bank that has gone away is an error, so that no money leaves the home safe for nowhere.
+        const Result<Money> bank = ReadStoredBalance(db, request.bank);
+        if (!bank)
+            return bank;
+        if (deposit) {
+            const Result<Money> cash = ReadStoredBalance(db, homeSafeName);
+            if (!cash)
+                return cash;
+            if (amount > cash.value())
+                refusal = refused("存款金额高于现有现金额怎么存款？请核查！");
+        } else if (amount > bank.value()) {
+            refusal = refused("取款金额高于现有银行存款怎么取款？请核查！");
+        }
+        if (refusal)
+            return Status::failure(refusal->message);
+        const Result<Money> minusAmount = Money().minus(amount);
+        if (!minusAmount)
+            return minusAmount;
+        if (const Result<Money> newBank =
+                AddToStoredBalance(db, request.bank, deposit ? amount : minusAmount.value());
+            !newBank) {
+            return newBank;
+        }
+        if (Status s = insertRecord(db, request, amount); !s)
             return s;
-        return insertRecord(db, request, amount);
+        return deposit ? minusAmount : Result<Money>(amount);
     });
+    if (refusal)
+        return *refusal;
     if (!written)
         return error(written.error());
     return {MoveOutcome::Kind::Done, deposit ? QStringLiteral("存款完成！") : QStringLiteral("取款完成！")};

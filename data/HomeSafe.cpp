@@ -39,6 +39,18 @@ Result<Money> ReadStoredBalance(QSqlDatabase db, const QString& name) {
     return Money::fromUnits(units);
 }
 
+Result<Money> AddToStoredBalance(QSqlDatabase db, const QString& name, Money change) {
+    const Result<Money> stored = ReadStoredBalance(db, name);
+    if (!stored)
+        return stored;
+    const Result<Money> sum = stored->plus(change);
+    if (!sum)
+        return sum;
+    if (Status s = WriteBalance(db, name, sum.value()); !s)
+        return s;
+    return sum;
+}
+
 Status HomeSafe::ReadHomeSafeBalance() {
     const Result<Money> stored =
         ReadStoredBalance(database_.connection(), QString::fromUtf8(Codes::kHomeSafe));
@@ -48,22 +60,37 @@ Status HomeSafe::ReadHomeSafeBalance() {
     return Status::ok();
 }
 
-Status HomeSafe::move(Money newBalance, const std::function<Status()>& alsoWrite) {
+Status HomeSafe::move(const Work& work) {
+    Money stored;
     const Status written = database_.transaction([&]() -> Status {
+        const Result<Money> change = work();
+        if (!change)
+            return change.status();
         // Without its row, or with a balance nobody knows, the move would store the row that causes it
         // while the money went nowhere: the books could never balance again.
         const QString name = QString::fromUtf8(Codes::kHomeSafe);
-        if (const Result<Money> stored = ReadStoredBalance(database_.connection(), name); !stored) {
+        const Result<Money> before = ReadStoredBalance(database_.connection(), name);
+        if (!before) {
             return Status::failure(QStringLiteral("“%1”的余额在数据库中缺失或为空（%2），这次改动没有保存。")
-                                       .arg(name, stored.error()));
+                                       .arg(name, before.error()));
         }
-        if (Status s = WriteBalance(database_.connection(), QString::fromUtf8(Codes::kHomeSafe), newBalance);
-            !s) {
-            return s;
-        }
-        return alsoWrite ? alsoWrite() : Status::ok();
+        const Result<Money> sum = AddToStoredBalance(database_.connection(), name, change.value());
+        if (!sum)
+            return sum.status();
+        stored = sum.value();
+        return Status::ok();
     });
     if (written)
-        balance_ = newBalance;
+        balance_ = stored;
     return written;
+}
+
+Status HomeSafe::move(Money change, const std::function<Status()>& alsoWrite) {
+    return move([&]() -> Result<Money> {
+        if (alsoWrite) {
+            if (Status s = alsoWrite(); !s)
+                return s;
+        }
+        return change;
+    });
 }

@@ -11,31 +11,48 @@
 class Database;
 
 // Writes a place's balance by name as a whole new value. A name that matches no row changes nothing and
-// is no error.
+// is no error. Money moves never call it directly: they go through AddToStoredBalance.
 Status WriteBalance(QSqlDatabase db, const QString& name, Money value);
 
 // Reads a place's stored balance by name; a missing row or a null balance fails.
 Result<Money> ReadStoredBalance(QSqlDatabase db, const QString& name);
 
-// The cash at home. The balance held in memory is the master while the program runs: every move is
-// computed from it, written in the same transaction as the row that causes it, and taken into memory
-// only after the commit.
+// Applies a change to a place's balance as it is stored now: reads it, adds the change, writes the sum
+// and returns it. Call it only inside Database::transaction, whose write lock keeps every other
+// connection (another copy of the program, kopira) from writing between the read and the write. A
+// missing row, a null balance or a sum out of range fails and writes nothing.
+Result<Money> AddToStoredBalance(QSqlDatabase db, const QString& name, Money change);
+
+// The cash at home.
+//
+// Every change to the balance is applied to the balance as stored, never computed from memory: another
+// copy of the program may have moved it meanwhile. A move is one write transaction: the work writes the
+// rows that cause it and says by how much the home safe moves; the stored balance is then read, the
+// change added and the sum written, and the transaction commits. Only after the commit does the
+// balance in memory take the stored result, which includes what others moved in between. The balance in
+// memory is what the windows show; it never decides what is written.
 class HomeSafe {
   public:
     explicit HomeSafe(Database& database) : database_(database) {}
 
-    // HomeSafeBalance: 0 until it is read.
+    // HomeSafeBalance, the displayed figure: 0 until it is read, then the stored balance as of the last
+    // read or move.
     Money balance() const { return balance_; }
 
     // ReadHomeSafeBalance: takes the stored balance into memory. On failure the balance in memory is
     // left as it was.
     Status ReadHomeSafeBalance();
 
-    // Moves the balance to newBalance: writes it and runs alsoWrite (the row change that causes the
-    // move, and any other balance) in one transaction, and only when that commits takes newBalance into
-    // memory. A home-safe row that is missing or holds no balance fails the move. On failure nothing is
-    // changed, in memory or in the file.
-    Status move(Money newBalance, const std::function<Status()>& alsoWrite = {});
+    // The work of a move: writes the rows (inside the open transaction) and returns the change to the
+    // home safe, or fails, which rolls everything back.
+    using Work = std::function<Result<Money>()>;
+
+    // Moves the balance by the change the work returns, in one transaction with the work's writes (see
+    // above). A home-safe row that is missing or holds no balance, or a sum out of range, fails the move.
+    // On failure nothing is changed, in memory or in the file.
+    Status move(const Work& work);
+    // The same for a change known beforehand; alsoWrite writes the rows that cause it.
+    Status move(Money change, const std::function<Status()>& alsoWrite = {});
 
   private:
     Database& database_;

@@ -42,6 +42,8 @@ inline constexpr char kUpdateEntry[] =
     "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
     "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
+// An entry's type and amount as stored, by its hidden key.
+inline constexpr char kStoredEntry[] = "SELECT leixing, feiyong FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu).
 inline constexpr char kPeriodTotals[] =
     "SELECT leixing,SUM(feiyong) AS zonge from shouzhibiao WHERE shururiqi BETWEEN :qishi AND :jishu "

@@ -69,12 +69,20 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
     const Result<QDate> date = ParseDate(entry.date);
     if (!date)
         return date.status();
-    const Result<Money> balance = BalanceAfterSave(type_, homeSafe_.balance(), before, entry.amount);
-    if (!balance)
-        return balance.status();
 
     qint64 savedId = id.value_or(0);
-    const Status written = homeSafe_.move(balance.value(), [&]() -> Status {
+    const Status written = homeSafe_.move([&]() -> Result<Money> {
+        // A new row has nothing to take back; an edited one takes back what it stored.
+        Money stored;
+        if (id) {
+            const Result<Money> amount = storedAmount(*id, before);
+            if (!amount)
+                return amount;
+            stored = amount.value();
+        }
+        const Result<Money> change = BalanceAfterSave(type_, Money(), stored, entry.amount);
+        if (!change)
+            return change;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
             return Status::failure(query.lastError().text());
@@ -92,7 +100,7 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
             return Status::failure(kRowGone);
         if (!id)
             savedId = query.lastInsertId().toLongLong();
-        return Status::ok();
+        return change;
     });
     if (!written)
         return written;
@@ -100,10 +108,13 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
 }
 
 Status EntryBook::remove(qint64 id, Money amount) {
-    const Result<Money> balance = BalanceAfterDelete(type_, homeSafe_.balance(), amount);
-    if (!balance)
-        return balance.status();
-    return homeSafe_.move(balance.value(), [&]() -> Status {
+    return homeSafe_.move([&]() -> Result<Money> {
+        const Result<Money> stored = storedAmount(id, amount);
+        if (!stored)
+            return stored;
+        const Result<Money> change = BalanceAfterDelete(type_, Money(), stored.value());
+        if (!change)
+            return change;
         QSqlQuery query(database_.connection());
         if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
             return Status::failure(query.lastError().text());
@@ -112,6 +123,27 @@ Status EntryBook::remove(qint64 id, Money amount) {
             return Status::failure(query.lastError().text());
         if (query.numRowsAffected() != 1)
             return Status::failure(kRowGone);
-        return Status::ok();
+        return change;
     });
+}
+
+Result<Money> EntryBook::storedAmount(qint64 id, Money shown) const {
+    QSqlQuery query(database_.connection());
+    if (!query.prepare(QString::fromUtf8(Sql::kStoredEntry)))
+        return Result<Money>::failure(query.lastError().text());
+    query.bindValue(QStringLiteral(":id"), id);
+    if (!query.exec())
+        return Result<Money>::failure(query.lastError().text());
+    if (!query.next() || query.value(0).toString() != EntryTypeCode(type_))
+        return Result<Money>::failure(kRowGone);
+    const QVariant feiyong = query.value(1);
+    if (feiyong.isNull())
+        return Result<Money>::failure(NotAFloatMessage(QString()));
+    const Money stored = Money::fromUnits(feiyong.toLongLong());
+    if (stored != shown) {
+        return Result<Money>::failure(QStringLiteral("这条记录已在别处被改动，金额现为 %1（这里显示 "
+                                                     "%2）。这次改动没有保存，请重新打开列表后再试。")
+                                          .arg(stored.format(), shown.format()));
+    }
+    return stored;
 }

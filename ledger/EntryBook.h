@@ -24,6 +24,7 @@ QString EntryTypeCode(EntryType type);
 Result<Money> BalanceAfterSave(EntryType type, Money balance, Money before, Money saved);
 // The home safe after an entry is deleted: an income's amount leaves it, an expense's comes back.
 Result<Money> BalanceAfterDelete(EntryType type, Money balance, Money amount);
+// Both applied to a balance of 0 give the change a save or a deletion makes to the home safe.
 
 // Which entries the list shows.
 enum class ListFilter { Today, All };
@@ -39,8 +40,10 @@ struct EntryText {
 };
 
 // The entries of one type: the list query and the changes that move the home safe. Every change writes
-// the row and the home safe's new balance in one transaction, and the balance in memory moves only
-// after the commit; a failure leaves row, stored balance and memory as they were.
+// the row and applies its change to the home safe's stored balance in one transaction (HomeSafe::move),
+// and the balance in memory moves only after the commit; a failure leaves row, stored balance and memory
+// as they were. The change is worked out from the row as stored, read in that transaction: an edited or
+// deleted row first takes back what it stored, whatever the panel remembers.
 class EntryBook {
   public:
     EntryBook(Database& database, HomeSafe& homeSafe, EntryType type);
@@ -51,15 +54,21 @@ class EntryBook {
     // since the last reload (`keep`) are listed too, after the others, even when they no longer match.
     Result<QSqlQuery> list(ListFilter filter, const QDate& today, const QList<qint64>& keep) const;
 
-    // Stores a new row (id empty) or the changes of an existing one, with the balance rule for the amount
-    // it had before the edit. The date text must read as a date; it is stored in the short form.
-    // Returns the row's id.
+    // Stores a new row (id empty) or the changes of an existing one. `before` is the amount the row
+    // showed when its edit began: when the stored row no longer holds it (another copy of the program
+    // changed it meanwhile), the edit is refused and nothing changes, so that neither edit is lost
+    // unseen. The date text must read as a date; it is stored in the short form. Returns the row's id.
     Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before);
 
-    // Deletes a row; `amount` is the amount the row shows.
+    // Deletes a row; `amount` is the amount the row shows, refused like an edit when the stored row
+    // holds another one.
     Status remove(qint64 id, Money amount);
 
   private:
+    // The amount the row stores, inside the open transaction; fails when the row is gone, is of the
+    // other type, or no longer holds the amount shown.
+    Result<Money> storedAmount(qint64 id, Money shown) const;
+
     Database& database_;
     HomeSafe& homeSafe_;
     EntryType type_;

@@ -141,6 +141,21 @@ TEST_P(BankMovesTest, ABankThatHasGoneAwayTakesNoMoneyFromHome) {
     EXPECT_EQ(records(), 0);
 }
 
+// Another copy of the program spent cash and emptied part of the bank after this one read its balance:
+// the checks judge what is stored now, and a move adds to it.
+TEST_P(BankMovesTest, ChecksAndMovesUseTheBalancesAsStoredNow) {
+    h.exec(QStringLiteral("update zhangwubiao set jine=1000000 where mingcheng='家庭保险柜'"));
+    h.exec(QStringLiteral("update zhangwubiao set jine=300000 where mingcheng='工商银行'"));
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("200")).kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("40")).kind, MoveOutcome::Kind::Refused);
+    EXPECT_EQ(records(), 0);
+
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("100")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(home(), 0);
+    EXPECT_EQ(bank(), 1300000);
+    EXPECT_EQ(h.homeSafe.balance().format(), QStringLiteral("￥0.00"));
+}
+
 TAMBERLO_ON_BOTH_ENGINES(BankMovesTest);
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace {
 
 // Runs on the file and on the server alike.
@@ -35,12 +37,37 @@ TEST_P(HomeSafeTest, NewHouseholdStartsAtZero) {
 TEST_P(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
     exec(QStringLiteral("update zhangwubiao set jine=5000000"));
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
-    ASSERT_TRUE(safe.move(safe.balance().plus(Money::fromYuan(120)).value()).isOk());
+    ASSERT_TRUE(safe.move(Money::fromYuan(120)).isOk());
     EXPECT_EQ(safe.balance().format(), QStringLiteral("￥620.00"));
     EXPECT_EQ(stored(), 6200000);
-    ASSERT_TRUE(safe.move(safe.balance().minus(Money::fromYuan(30)).value()).isOk());
+    ASSERT_TRUE(safe.move(Money::fromYuan(-30)).isOk());
     EXPECT_EQ(safe.balance().format(), QStringLiteral("￥590.00"));
     EXPECT_EQ(stored(), 5900000);
+}
+
+// Another copy of the program moved the stored balance after this one read it: the next move adds to
+// what is stored, and memory takes the stored result. Nothing the other copy did is lost.
+TEST_P(HomeSafeTest, AMoveAddsToTheBalanceAsStoredNotAsRemembered) {
+    exec(QStringLiteral("update zhangwubiao set jine=5000000"));
+    ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
+    Database other;
+    ASSERT_TRUE(place.open(other).isOk());
+    HomeSafe otherSafe(other);
+    ASSERT_TRUE(otherSafe.ReadHomeSafeBalance().isOk());
+    ASSERT_TRUE(otherSafe.move(Money::fromYuan(200)).isOk());
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("￥500.00"));  // not read again until it moves
+
+    ASSERT_TRUE(safe.move(Money::fromYuan(100)).isOk());
+    EXPECT_EQ(stored(), 8000000);
+    EXPECT_EQ(safe.balance().format(), QStringLiteral("￥800.00"));
+}
+
+TEST_P(HomeSafeTest, AMoveOutOfRangeChangesNothing) {
+    exec(QStringLiteral("update zhangwubiao set jine=%1").arg(std::numeric_limits<qint64>::max() - 5));
+    ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
+    EXPECT_FALSE(safe.move(Money::fromUnits(10)).isOk());
+    EXPECT_EQ(stored(), std::numeric_limits<qint64>::max() - 5);
+    EXPECT_EQ(safe.balance().units(), std::numeric_limits<qint64>::max() - 5);
 }
 
 TEST_P(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {

@@ -136,6 +136,34 @@ TEST_P(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     EXPECT_EQ(entries(), 0);
 }
 
+// Another copy of the program saved an income and changed a row after this one read the balance.
+TEST_P(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere) {
+    setBalance("100");
+    const qint64 lunch = expense.save(std::nullopt, entry("午饭", "30"), Money()).value();
+    th.exec(QStringLiteral("update zhangwubiao set jine=jine+2000000"));  // the other copy's income of 200
+    ASSERT_TRUE(income.save(std::nullopt, entry("工资", "50"), Money()).isOk());
+    EXPECT_EQ(storedBalance(), yuan("320").units());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥320.00"));
+
+    // The other copy made the lunch 40 (and moved the balance by 10): an edit or deletion that still
+    // thinks it is 30 would undo the wrong amount, so it is refused and nothing changes.
+    th.exec(QStringLiteral("update shouzhibiao set feiyong=400000 where id=%1").arg(lunch));
+    th.exec(QStringLiteral("update zhangwubiao set jine=jine-100000"));
+    const Result<qint64> edited = expense.save(lunch, entry("午饭", "35"), yuan("30"));
+    ASSERT_FALSE(edited.isOk());
+    EXPECT_TRUE(edited.error().contains(QStringLiteral("￥40.00"))) << edited.error().toStdString();
+    EXPECT_FALSE(expense.remove(lunch, yuan("30")).isOk());
+    EXPECT_EQ(storedBalance(), yuan("310").units());
+    // An income's key given to the expense book is no expense of its.
+    EXPECT_FALSE(expense.remove(lunch + 1, yuan("50")).isOk());
+
+    ASSERT_TRUE(expense.save(lunch, entry("午饭", "35"), yuan("40")).isOk());
+    EXPECT_EQ(storedBalance(), yuan("315").units());
+    ASSERT_TRUE(expense.remove(lunch, yuan("35")).isOk());
+    EXPECT_EQ(storedBalance(), yuan("350").units());
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥350.00"));
+}
+
 TEST_P(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {
     const qint64 today = income.save(std::nullopt, entry("今天的", "1"), Money()).value();
     const qint64 older = income.save(std::nullopt, entry("上周的", "2", "2007-01-08"), Money()).value();

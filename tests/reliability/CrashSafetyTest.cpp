@@ -1,7 +1,7 @@
+#include "Books.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
-#include "support/Books.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +40,7 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
     {
         Database db;
         ASSERT_TRUE(db.open(home.databasePath()).isOk());
-        for (auto it = opening.begin(); it != opening.end(); ++it) {
-            QSqlQuery q(db.connection());
-            q.prepare(QStringLiteral("insert or ignore into zhangwubiao (mingcheng) values (:n)"));
-            q.bindValue(QStringLiteral(":n"), it.key());
-            ASSERT_TRUE(q.exec());
-            ASSERT_TRUE(WriteBalance(db.connection(), it.key(), Money::fromUnits(it.value())).isOk());
-        }
+        Books::Open(db, opening);
     }
 
     std::mt19937 random(20070115);
@@ -72,26 +66,25 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
         Database db;
         const Status reopened = db.open(home.databasePath());
         ASSERT_TRUE(reopened.isOk()) << "run " << run << ": " << reopened.error().toStdString();
-        QSqlQuery check(db.connection());
-        ASSERT_TRUE(check.exec(QStringLiteral("PRAGMA integrity_check")));
-        ASSERT_TRUE(check.next());
-        ASSERT_EQ(check.value(0).toString(), QStringLiteral("ok")) << "run " << run;
-        ASSERT_EQ(Printable(StoredBalances(db)), Printable(ExpectedBalances(db, opening))) << "run " << run;
-        ASSERT_EQ(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
-                                              "shururiqi is null or leixing not in ('shouru','zhichu')")),
-                  0);
+        ASSERT_EQ(Books::IntegrityCheck(db), QStringLiteral("ok")) << "run " << run;
+        ASSERT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, opening)))
+            << "run " << run;
+        ASSERT_EQ(
+            Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where feiyong is null or "
+                                             "shururiqi is null or leixing not in ('shouru','zhichu')")),
+            0);
     }
 
     Database db;
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
     // The runs did real work: entries of both kinds, edits and moves both ways are in the file.
     EXPECT_GT(killedWhileWorking, kills / 2);
-    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
               kills / 4);
-    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
               kills / 4);
-    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='cunkuan'")),
               kills / 8);
-    EXPECT_GT(ScalarOf(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
               kills / 8);
 }

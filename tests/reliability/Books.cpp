@@ -1,5 +1,6 @@
-#include "support/Books.h"
+#include "Books.h"
 
+#include "data/HomeSafe.h"
 #include "data/Statements.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +8,32 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-qint64 ScalarOf(Database& db, const QString& sql) {
+namespace Books {
+
+qint64 Scalar(Database& db, const QString& sql) {
     QSqlQuery q(db.connection());
     EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
     EXPECT_TRUE(q.next()) << sql.toStdString();
     return q.value(0).toLongLong();
 }
 
-QMap<QString, qint64> ExpectedBalances(Database& db, const QMap<QString, qint64>& opening) {
+void Open(Database& db, const QMap<QString, qint64>& opening) {
+    for (auto it = opening.begin(); it != opening.end(); ++it) {
+        QSqlQuery q(db.connection());
+        q.prepare(QStringLiteral("insert or ignore into zhangwubiao (mingcheng) values (:n)"));
+        q.bindValue(QStringLiteral(":n"), it.key());
+        ASSERT_TRUE(q.exec());
+        ASSERT_TRUE(WriteBalance(db.connection(), it.key(), Money::fromUnits(it.value())).isOk());
+    }
+}
+
+QMap<QString, qint64> Expected(Database& db, const QMap<QString, qint64>& opening) {
     QMap<QString, qint64> expected = opening;
     const QString safe = QString::fromUtf8(Codes::kHomeSafe);
-    expected[safe] += ScalarOf(
-        db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='shouru'"));
-    expected[safe] -= ScalarOf(
-        db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='zhichu'"));
+    expected[safe] +=
+        Scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='shouru'"));
+    expected[safe] -=
+        Scalar(db, QStringLiteral("select coalesce(sum(feiyong),0) from shouzhibiao where leixing='zhichu'"));
     QSqlQuery moves(db.connection());
     EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine from yinghanbiao")));
     while (moves.next()) {
@@ -32,7 +45,7 @@ QMap<QString, qint64> ExpectedBalances(Database& db, const QMap<QString, qint64>
     return expected;
 }
 
-QMap<QString, qint64> StoredBalances(Database& db) {
+QMap<QString, qint64> Stored(Database& db) {
     QMap<QString, qint64> stored;
     QSqlQuery q(db.connection());
     EXPECT_TRUE(q.exec(QStringLiteral("select mingcheng, jine from zhangwubiao")));
@@ -49,3 +62,12 @@ std::map<std::string, qint64> Printable(const QMap<QString, qint64>& balances) {
         out[it.key().toStdString()] = it.value();
     return out;
 }
+
+QString IntegrityCheck(Database& db) {
+    QSqlQuery q(db.connection());
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
+        return q.lastError().text();
+    return q.value(0).toString();
+}
+
+}  // namespace Books
