@@ -1,6 +1,7 @@
 #include "access/Login.h"
 
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Schema.h"
 #include "data/Statements.h"
 
@@ -11,7 +12,7 @@ Result<std::optional<LoginMatch>> LookUpLogin(QSqlDatabase db, const QString& id
     using Found = std::optional<LoginMatch>;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromUtf8(Sql::kLogin)))
+    if (!query.prepare(Sql::For(db, Sql::kLogin)))
         return Result<Found>::failure(DatabaseErrors::Describe(query.lastError()));
     // An empty box is empty text, never NULL (which would match nothing).
     const auto text = [](const QString& typed) { return typed.isNull() ? QStringLiteral("") : typed; };

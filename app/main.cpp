@@ -71,6 +71,11 @@ int main(int argc, char* argv[]) {
         return 1;
 
     TForm1 form(HomeFolder());
+    // The household's server could not be used: the message has been shown, nothing was touched.
+    if (form.startFailed()) {
+        Prompt::install(nullptr);
+        return 1;
+    }
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     // The day's automatic backup, in the background once the main window is ready after the login.
     AutoBackup autoBackup(DatabasePath(HomeFolder()), Kopira::DefaultBackupFolder(HomeFolder()));

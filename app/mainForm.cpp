@@ -2,13 +2,14 @@
 
 #include "access/PermissionString.h"
 #include "access/denglu.h"
-#include "household/Folders.h"
-#include "household/FunctionPanel.h"
 #include "app/DamageWatch.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "bank/BankPanel.h"
 #include "data/DateText.h"
+#include "household/DatabaseChoice.h"
+#include "household/Folders.h"
+#include "household/FunctionPanel.h"
 #include "kit/Prompt.h"
 #include "kit/StatusPanels.h"
 #include "kit/StyleEngine.h"
@@ -150,9 +151,11 @@ void TForm1::FormCreate() {
     // A file cut short by a power cut during a restore is not taken for a new household.
     if (!Kopira::OfferSafetyCopy(DatabasePath(homeFolder_), QDateTime::currentDateTime()))
         return;
-    if (Status opened = database_.open(DatabasePath(homeFolder_)); !opened) {
-        // The window still comes up; every database action then reports its own error.
-        ReportError(opened.error());
+    if (const HouseholdOpening opened = OpenHouseholdDatabase(database_, settings_, homeFolder_);
+        !opened.status) {
+        // The window still comes up on a local file; every database action then reports its own error.
+        ReportError(opened.status.error());
+        startFailed_ = opened.endOnFailure;
         return;
     }
     if (Status read = homeSafe_.ReadHomeSafeBalance(); !read)

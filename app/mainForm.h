@@ -34,6 +34,8 @@ class TForm1 : public QMainWindow {
     Household& household() { return household_; }
     const FunctionPanels& panels() const { return panels_; }
     const QString& homeFolder() const { return homeFolder_; }
+    // The household's server could not be used: the program ends without showing the window.
+    bool startFailed() const { return startFailed_; }
 
     WorkArea* workArea() const { return workArea_; }
     StatusPanels* statusPanels() const { return statusBar_; }
@@ -115,6 +117,7 @@ class TForm1 : public QMainWindow {
     FunctionPanels panels_{};
     int styleNumber_ = Settings::kDefaultStyle;
     bool shown_ = false;
+    bool startFailed_ = false;
 
     WorkArea* workArea_ = nullptr;
     StatusPanels* statusBar_ = nullptr;

@@ -3,14 +3,14 @@
 #include "access/guaqi.h"
 #include "access/qxgl.h"
 #include "access/xgmm.h"
-#include "household/FunctionPanel.h"
-#include "household/PendingEdit.h"
 #include "app/MenuLayout.h"
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
 #include "bank/BankPanel.h"
 #include "bank/cunquxx.h"
 #include "bank/yinhang.h"
+#include "household/FunctionPanel.h"
+#include "household/PendingEdit.h"
 #include "kit/Prompt.h"
 #include "kit/StyleEngine.h"
 #include "kit/Today.h"
@@ -115,6 +115,13 @@ bool TForm1::settlePendingEdits() {
     return true;
 }
 
+// On a server other computers change the home safe too: a panel brought up starts from the balance as
+// stored now. A failed read keeps the balance in memory, as at start.
+static void FollowOtherComputers(Database& database, HomeSafe& homeSafe) {
+    if (database.isServer() && database.isOpen())
+        (void)homeSafe.ReadHomeSafeBalance();
+}
+
 void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText) {
     if (!gateText.isEmpty() && !PermissionGate(gateText))
         return;
@@ -127,6 +134,7 @@ void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const 
     }
     workArea_->moveHighlightTo(sideButton);
     workArea_->bringToFront(panel);
+    FollowOtherComputers(database_, homeSafe_);
     panel->broughtToFront();
 }
 
@@ -159,6 +167,7 @@ void TForm1::SpeedButton19Click() {
     workArea_->moveHighlightTo(button);
     workArea_->bringToFront(panels_.summary);
     button->setChecked(true);
+    FollowOtherComputers(database_, homeSafe_);
     panels_.summary->broughtToFront();
 }
 

@@ -1,5 +1,7 @@
 // tamberlo_bench --household=<generated file> [Google Benchmark flags]
 // tamberlo_bench --household=<generated file> --screenshots=<prefix>   (pictures of the charts instead)
+// tamberlo_bench --household=<generated file> --server=<connection>     (the same household on a server,
+//                                                                         loaded by tamberlo-server-load)
 //
 // The program's operations on a generated household, today pinned to its last day: the main window's
 // creation and first showing, the summary's totals and detail charts, the income panel's lists, the
@@ -50,6 +52,7 @@
 namespace {
 
 QString sourceHousehold;
+QString serverConnection;
 
 // A copy of the generated household in a home folder of its own, so that the saves leave the cached
 // file as it was.
@@ -65,6 +68,13 @@ struct Home {
         if (!QFile::copy(sourceHousehold, databaseFile))
             qFatal("cannot copy %s", qPrintable(sourceHousehold));
         QFile::setPermissions(databaseFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (!serverConnection.isEmpty()) {
+            QFile ini(folder + QStringLiteral("/database/lomu.ini"));
+            if (!ini.open(QIODevice::WriteOnly))
+                qFatal("cannot write lomu.ini");
+            ini.write(
+                QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(serverConnection).toUtf8());
+        }
     }
 };
 
@@ -645,6 +655,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--household=", 12) == 0)
             sourceHousehold = QString::fromLocal8Bit(argv[i] + 12);
+        else if (std::strncmp(argv[i], "--server=", 9) == 0)
+            serverConnection = QString::fromLocal8Bit(argv[i] + 9);
         else if (std::strncmp(argv[i], "--screenshots=", 14) == 0)
             screenshots = QString::fromLocal8Bit(argv[i] + 14);
         else

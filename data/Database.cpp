@@ -2,6 +2,7 @@
 
 #include "data/DamageCheck.h"
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/OpenReads.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
@@ -39,14 +40,6 @@ Status createPrivateFile(const QString& path) {
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return Status::ok();
-}
-
-// Starts a write transaction; the error is invalid when it started.
-QSqlError beginImmediate(QSqlDatabase& db) {
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return {};
-    return query.lastError();
 }
 
 // SQLITE_BUSY and its extended codes (a stale read's BUSY_SNAPSHOT among them).
@@ -98,6 +91,7 @@ void Database::close() {
 Status Database::open(const QString& path) {
     close();
     path_ = path;
+    server_.clear();
     const QFileInfo info(path);
     // An empty file holds nothing to lose: it is treated like a missing one.
     const bool isNew = !info.exists() || (info.isFile() && info.size() == 0);
@@ -213,9 +207,9 @@ Status Database::transaction(const std::function<Status()>& work) {
     // would fail at once, without waiting, when another program wrote in between. A list still reading
     // lazily holds such a read open: when that makes the start fail, the lists' reads are finished and
     // the start is tried once more, now waiting for the lock as usual.
-    QSqlError busy = beginImmediate(db);
+    QSqlError busy = BeginWrite(db);
     if (busy.isValid() && isBusy(busy) && OpenReads::finishAll())
-        busy = beginImmediate(db);
+        busy = BeginWrite(db);
     if (busy.isValid())
         return Status::failure(DatabaseErrors::Describe(busy, path_));
     Status result = work();

@@ -18,9 +18,16 @@ class Database {
     Database& operator=(const Database&) = delete;
 
     Status open(const QString& path);
+    // Opens the household on a PostgreSQL server through a libpq connection string; an empty database
+    // is set up as a new file is, one that is not a Tamberlo household is refused untouched.
+    Status openServer(const QString& connectionString);
     void close();
     bool isOpen() const;
     const QString& path() const { return path_; }
+    bool isServer() const { return !server_.isEmpty(); }
+    const QString& server() const { return server_; }
+    // The file's path or the server, as messages name them.
+    QString where() const;
 
     // Why the last open failed (empty when it succeeded).
     const QString& openError() const { return openError_; }
@@ -44,11 +51,14 @@ class Database {
     Status recognise(QSqlDatabase& db, int fileVersion);
     // Takes an older file to the newest version after keeping a safety copy beside it.
     Status upgrade(QSqlDatabase& db, int fileVersion);
+    Status connectServer();
+    Status setUpServer(QSqlDatabase& db);
 
     QString connectionName_;
     QString path_;
     QString openError_;
     bool writesRefused_ = false;
+    QString server_;
 };
 
 // The identity a Tamberlo database carries in its header.

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -20,7 +21,7 @@ Status WriteBalance(QSqlDatabase db, const QString& name, Money value) {
 
 Result<Money> ReadStoredBalance(QSqlDatabase db, const QString& name) {
     QSqlQuery query(db);
-    if (!query.prepare(QString::fromUtf8(Sql::kReadBalance))) {
+    if (!query.prepare(Sql::For(db, Sql::kReadBalance))) {
         return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
     }
     query.bindValue(QStringLiteral(":jtbxg"), name);

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/PostalRows.h"
 #include "data/Statements.h"
 #include "data/Upgrade.h"
@@ -97,7 +98,7 @@ Status Exec(QSqlDatabase& db, const QString& statement) {
 
 Status CreateSchema(QSqlDatabase& db) {
     for (const char* statement : kTables) {
-        if (Status s = Exec(db, QString::fromUtf8(statement)); !s)
+        if (Status s = ExecDefinition(db, statement); !s)
             return s;
     }
 
@@ -121,7 +122,5 @@ Status CreateSchema(QSqlDatabase& db) {
     if (Status s = LoadPostalRows(db); !s)
         return s;
 
-    if (Status s = Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
-        return s;
-    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kFirstSchemaVersion));
+    return WriteHouseholdMark(db, kFirstSchemaVersion);
 }

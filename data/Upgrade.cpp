@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Schema.h"
 
 #include <QFileInfo>
@@ -41,11 +42,11 @@ Status UpgradeSchema(QSqlDatabase& db, int fromVersion) {
         if (step.version <= fromVersion)
             continue;
         for (const char* statement : step.statements) {
-            if (Status s = Exec(db, QString::fromUtf8(statement)); !s)
+            if (Status s = ExecDefinition(db, statement); !s)
                 return s;
         }
     }
-    return Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    return WriteHouseholdMark(db, kSchemaVersion);
 }
 
 Result<QString> KeepSafetyCopy(QSqlDatabase& db, const QString& path, int version) {

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
+#include "data/EngineVariants.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "ledger/EntryBin.h"
@@ -54,7 +55,7 @@ Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const Q
         statement = keep.isEmpty() ? Sql::kTodayExpenses : Sql::kTodayExpensesKeeping;
 
     QSqlQuery query(database_.connection());
-    if (!query.prepare(QString::fromUtf8(statement)))
+    if (!query.prepare(Sql::For(database_.connection(), statement)))
         return Result<QSqlQuery>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":mxlx"), EntryTypeCode(type_));
     if (filter == ListFilter::Today)

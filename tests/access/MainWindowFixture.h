@@ -5,6 +5,7 @@
 #include "support/ModalDriver.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,9 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 
-// The real main window on a fresh household, shown as at a start, with scripted message boxes.
-class MainWindowFixture : public ::testing::Test {
+// The real main window on a fresh household, shown as at a start, with scripted message boxes. In a
+// suite run on both engines, the household of the server instance lives on the tests' server.
+class MainWindowFixture : public ::testing::TestWithParam<TestEngine> {
   protected:
     void SetUp() override { form = std::make_unique<TForm1>(home.path()); }
 
@@ -59,6 +61,7 @@ class MainWindowFixture : public ::testing::Test {
     }
 
     TempHome home;
+    EngineHousehold place{CurrentTestEngine(), home};
     ScriptedPrompt prompt;
     std::unique_ptr<TForm1> form;
 };

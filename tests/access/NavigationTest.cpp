@@ -28,7 +28,7 @@ class Navigation : public MainWindowFixture {
     }
 };
 
-TEST_F(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
+TEST_P(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
     startAs(QStringLiteral("001"), QStringLiteral("123"));
     const struct {
         const char* button;
@@ -53,7 +53,7 @@ TEST_F(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
     EXPECT_TRUE(prompt.boxes().isEmpty());
 }
 
-TEST_F(Navigation, MenuItemsMoveThePanelButNotThePressedButton) {
+TEST_P(Navigation, MenuItemsMoveThePanelButNotThePressedButton) {
     startAs(QStringLiteral("001"), QStringLiteral("123"));
     const struct {
         const char* item;
@@ -70,7 +70,7 @@ TEST_F(Navigation, MenuItemsMoveThePanelButNotThePressedButton) {
     }
 }
 
-TEST_F(Navigation, RefreshShowsTheSummaryAndPressesItsButton) {
+TEST_P(Navigation, RefreshShowsTheSummaryAndPressesItsButton) {
     startAs(QStringLiteral("001"), QStringLiteral("123"));
     side("SpeedButton5")->click();
     child<QToolButton>("SpeedButton19")->click();
@@ -80,7 +80,7 @@ TEST_F(Navigation, RefreshShowsTheSummaryAndPressesItsButton) {
     EXPECT_EQ(highlight(), side("SpeedButton2")->pos() - QPoint(8, 8));
 }
 
-TEST_F(Navigation, ChangeOfUserKeepsThePanelAndTheNewRightsApplyAtTheNextGuardedStep) {
+TEST_P(Navigation, ChangeOfUserKeepsThePanelAndTheNewRightsApplyAtTheNextGuardedStep) {
     addUser(QStringLiteral("kid"), QStringLiteral("小明"), QStringLiteral("456"), QStringLiteral("1100011"));
     startAs(QStringLiteral("001"), QStringLiteral("123"));
     side("SpeedButton3")->click();
@@ -111,7 +111,7 @@ TEST_F(Navigation, ChangeOfUserKeepsThePanelAndTheNewRightsApplyAtTheNextGuarded
     EXPECT_EQ(front(), panel("Panel2"));
 }
 
-TEST_F(Navigation, AShortPermissionStringLeavesThePreviousUsersLaterTicks) {
+TEST_P(Navigation, AShortPermissionStringLeavesThePreviousUsersLaterTicks) {
     addUser(QStringLiteral("gran"), QStringLiteral("奶奶"), QStringLiteral("789"), QStringLiteral("000"));
     startAs(QStringLiteral("001"), QStringLiteral("123"));
     changeUser(QStringLiteral("gran"), QStringLiteral("789"));
@@ -122,7 +122,7 @@ TEST_F(Navigation, AShortPermissionStringLeavesThePreviousUsersLaterTicks) {
     EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
 }
 
-TEST_F(Navigation, ToolbarButtonsPassTheirMenuItemsCaptionToTheGate) {
+TEST_P(Navigation, ToolbarButtonsPassTheirMenuItemsCaptionToTheGate) {
     addUser(QStringLiteral("aunt"), QStringLiteral("阿姨"), QStringLiteral("000"), QStringLiteral("0011111"));
     startAs(QStringLiteral("aunt"), QStringLiteral("000"));
     child<QToolButton>("SpeedButton24")->click();  // 备份数据 passes 备份数据库
@@ -135,11 +135,11 @@ TEST_F(Navigation, ToolbarButtonsPassTheirMenuItemsCaptionToTheGate) {
     });
     child<QToolButton>("SpeedButton15")->click();
     EXPECT_TRUE(userWindowOpened);
-    child<QAction>("N17")->trigger();              // 恢复数据库
+    child<QAction>("N17")->trigger();  // 恢复数据库
     EXPECT_EQ(prompt.texts(), QStringList({kRefusal, kRefusal}));
 }
 
-TEST_F(Navigation, TheGateComparesWholeTextsExactly) {
+TEST_P(Navigation, TheGateComparesWholeTextsExactly) {
     addUser(QStringLiteral("x"), QStringLiteral("某人"), QStringLiteral("x"), QStringLiteral("0000000"));
     startAs(QStringLiteral("x"), QStringLiteral("x"));
     EXPECT_TRUE(form->PermissionGate(QStringLiteral("备份数据")));  // matches no item
@@ -148,5 +148,8 @@ TEST_F(Navigation, TheGateComparesWholeTextsExactly) {
     EXPECT_FALSE(form->PermissionGate(QStringLiteral("存款")));
     EXPECT_EQ(prompt.boxes().size(), 1);
 }
+
+// The whole window on the file and on the server alike.
+TAMBERLO_ON_BOTH_ENGINES(Navigation);
 
 }  // namespace

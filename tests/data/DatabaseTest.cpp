@@ -1,7 +1,9 @@
 #include "data/Database.h"
+#include "data/EngineVariants.h"
 #include "data/Schema.h"
 #include "data/Statements.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -44,16 +46,37 @@ TEST(Database, MissingFileIsCreatedWithSchemaHomeSafeAndInitialUser) {
     EXPECT_FALSE(perms & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther));
 }
 
-TEST(Database, ReopeningKeepsTheRows) {
+// The household's rules that hold on the file and on the server alike.
+class DatabaseOnEngine : public ::testing::TestWithParam<TestEngine> {
+  protected:
     TempHome home;
+    EngineHousehold place{CurrentTestEngine(), home};
+};
+
+TEST_P(DatabaseOnEngine, ANewHouseholdHasTheSixTablesHomeSafeUserAndPostalRowsAndKeepsThemWhenReopened) {
     {
         Database db;
-        ASSERT_TRUE(db.open(home.databasePath()).isOk());
-        QSqlQuery q(db.connection());
+        ASSERT_TRUE(place.open(db).isOk());
+        QSqlDatabase c = db.connection();
+        EXPECT_EQ(scalar(c, QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
+        EXPECT_EQ(
+            scalar(c, QStringLiteral("select quangxian from quanxiangbiao where yonghuID='001'")).toString(),
+            QStringLiteral("1111111"));
+        EXPECT_GT(scalar(c, QStringLiteral("select count(*) from yzbh")).toInt(), 300);
+        for (const char* table : {"shouzhibiao", "yinghanbiao", "tixing"}) {
+            EXPECT_EQ(
+                scalar(c, QStringLiteral("select count(*) from %1").arg(QString::fromLatin1(table))).toInt(),
+                0);
+        }
+        const Result<HouseholdMark> mark = ReadHouseholdMark(c);
+        ASSERT_TRUE(mark.isOk());
+        EXPECT_EQ(mark->applicationId, kTamberloApplicationId);
+        EXPECT_EQ(mark->schemaVersion, kSchemaVersion);
+        QSqlQuery q(c);
         ASSERT_TRUE(q.exec(QStringLiteral("update zhangwubiao set jine=5000000")));
     }
     Database db;
-    ASSERT_TRUE(db.open(home.databasePath()).isOk());
+    ASSERT_TRUE(place.open(db).isOk());
     EXPECT_EQ(scalar(db.connection(), QStringLiteral("select jine from zhangwubiao")).toLongLong(), 5000000);
     EXPECT_EQ(scalar(db.connection(), QStringLiteral("select count(*) from quanxiangbiao")).toInt(), 1);
 }
@@ -94,10 +117,9 @@ TEST(Database, AnotherProgramsSqliteFileIsRefusedWithoutChange) {
     EXPECT_EQ(QFileInfo(home.databasePath()).size(), sizeBefore);
 }
 
-TEST(Database, TransactionRollsBackEveryChangeWhenTheWorkFails) {
-    TempHome home;
+TEST_P(DatabaseOnEngine, TransactionRollsBackEveryChangeWhenTheWorkFails) {
     Database db;
-    ASSERT_TRUE(db.open(home.databasePath()).isOk());
+    ASSERT_TRUE(place.open(db).isOk());
     QSqlDatabase c = db.connection();
     const Status failed = db.transaction([&c]() -> Status {
         QSqlQuery q(c);
@@ -108,10 +130,9 @@ TEST(Database, TransactionRollsBackEveryChangeWhenTheWorkFails) {
     EXPECT_EQ(scalar(c, QStringLiteral("select count(*) from tixing")).toInt(), 0);
 }
 
-TEST(Database, PlaceNamesAreDistinctAndLoginIgnoresLetterCase) {
-    TempHome home;
+TEST_P(DatabaseOnEngine, PlaceNamesAreDistinctAndLoginIgnoresLetterCase) {
     Database db;
-    ASSERT_TRUE(db.open(home.databasePath()).isOk());
+    ASSERT_TRUE(place.open(db).isOk());
     QSqlQuery q(db.connection());
     EXPECT_FALSE(q.exec(QStringLiteral("insert into zhangwubiao (mingcheng) values ('家庭保险柜')")));
     ASSERT_TRUE(q.exec(QStringLiteral("insert into zhangwubiao (mingcheng) values ('工商银行')")));
@@ -120,12 +141,18 @@ TEST(Database, PlaceNamesAreDistinctAndLoginIgnoresLetterCase) {
             .toInt(),
         0);
     ASSERT_TRUE(q.exec(QStringLiteral("update quanxiangbiao set yonghuID='Abc', mima='XyZ'")));
-    q.prepare(QString::fromUtf8(Sql::kLogin));
+    q.prepare(Sql::For(db.connection(), Sql::kLogin));
     q.bindValue(QStringLiteral(":yonghumingID"), QStringLiteral("aBC"));
     q.bindValue(QStringLiteral(":mima"), QStringLiteral("xyz"));
     ASSERT_TRUE(q.exec());
     EXPECT_TRUE(q.next());
+    q.bindValue(QStringLiteral(":yonghumingID"), QStringLiteral("aBC"));
+    q.bindValue(QStringLiteral(":mima"), QStringLiteral("xy"));
+    ASSERT_TRUE(q.exec());
+    EXPECT_FALSE(q.next());
 }
+
+TAMBERLO_ON_BOTH_ENGINES(DatabaseOnEngine);
 
 TEST(Database, TheTotalsStatementUsesTheDateIndex) {
     TempHome home;

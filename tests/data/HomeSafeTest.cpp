@@ -1,6 +1,7 @@
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,10 @@
 
 namespace {
 
-class HomeSafeTest : public ::testing::Test {
+// Runs on the file and on the server alike.
+class HomeSafeTest : public ::testing::TestWithParam<TestEngine> {
   protected:
-    void SetUp() override { ASSERT_TRUE(db.open(home.databasePath()).isOk()); }
+    void SetUp() override { ASSERT_TRUE(place.open(db).isOk()); }
     void exec(const QString& sql) {
         QSqlQuery q(db.connection());
         ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
@@ -22,16 +24,17 @@ class HomeSafeTest : public ::testing::Test {
     }
 
     TempHome home;
+    EngineHousehold place{CurrentTestEngine(), home};
     Database db;
     HomeSafe safe{db};
 };
 
-TEST_F(HomeSafeTest, NewHouseholdStartsAtZero) {
+TEST_P(HomeSafeTest, NewHouseholdStartsAtZero) {
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     EXPECT_EQ(safe.balance().format(), QStringLiteral("￥0.00"));
 }
 
-TEST_F(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
+TEST_P(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
     exec(QStringLiteral("update zhangwubiao set jine=5000000"));
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     ASSERT_TRUE(safe.move(Money::fromYuan(120)).isOk());
@@ -44,11 +47,11 @@ TEST_F(HomeSafeTest, MovesChangeMemoryAndFileTogether) {
 
 // Another copy of the program moved the stored balance after this one read it: the next move adds to
 // what is stored, and memory takes the stored result. Nothing the other copy did is lost.
-TEST_F(HomeSafeTest, AMoveAddsToTheBalanceAsStoredNotAsRemembered) {
+TEST_P(HomeSafeTest, AMoveAddsToTheBalanceAsStoredNotAsRemembered) {
     exec(QStringLiteral("update zhangwubiao set jine=5000000"));
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     Database other;
-    ASSERT_TRUE(other.open(home.databasePath()).isOk());
+    ASSERT_TRUE(place.open(other).isOk());
     HomeSafe otherSafe(other);
     ASSERT_TRUE(otherSafe.ReadHomeSafeBalance().isOk());
     ASSERT_TRUE(otherSafe.move(Money::fromYuan(200)).isOk());
@@ -59,7 +62,7 @@ TEST_F(HomeSafeTest, AMoveAddsToTheBalanceAsStoredNotAsRemembered) {
     EXPECT_EQ(safe.balance().format(), QStringLiteral("￥800.00"));
 }
 
-TEST_F(HomeSafeTest, AMoveOutOfRangeChangesNothing) {
+TEST_P(HomeSafeTest, AMoveOutOfRangeChangesNothing) {
     exec(QStringLiteral("update zhangwubiao set jine=%1").arg(std::numeric_limits<qint64>::max() - 5));
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     EXPECT_FALSE(safe.move(Money::fromUnits(10)).isOk());
@@ -67,7 +70,7 @@ TEST_F(HomeSafeTest, AMoveOutOfRangeChangesNothing) {
     EXPECT_EQ(safe.balance().units(), std::numeric_limits<qint64>::max() - 5);
 }
 
-TEST_F(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
+TEST_P(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
     ASSERT_TRUE(safe.ReadHomeSafeBalance().isOk());
     const Status failed = safe.move(Money::fromYuan(100), [this]() -> Status {
         QSqlQuery q(db.connection());
@@ -80,7 +83,7 @@ TEST_F(HomeSafeTest, AFailedRowChangeLeavesMemoryAndBalanceAsTheyWere) {
     EXPECT_EQ(stored(), 0);
 }
 
-TEST_F(HomeSafeTest, RowAndBalanceCommitTogether) {
+TEST_P(HomeSafeTest, RowAndBalanceCommitTogether) {
     ASSERT_TRUE(
         safe.move(Money::fromYuan(-10),
                   [this]() -> Status {
@@ -96,7 +99,7 @@ TEST_F(HomeSafeTest, RowAndBalanceCommitTogether) {
     EXPECT_EQ(stored(), -100000);
 }
 
-TEST_F(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
+TEST_P(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
     exec(QStringLiteral("update zhangwubiao set jine=NULL"));
     Status read = safe.ReadHomeSafeBalance();
     EXPECT_FALSE(read.isOk());
@@ -115,11 +118,13 @@ TEST_F(HomeSafeTest, MissingRowOrNullBalanceFailsTheReadAndKeepsZero) {
     EXPECT_EQ(q.value(0).toInt(), 0);
 }
 
-TEST_F(HomeSafeTest, WriteBalanceChangesOnlyTheNamedPlace) {
+TEST_P(HomeSafeTest, WriteBalanceChangesOnlyTheNamedPlace) {
     exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('建设银行', 10000)"));
     ASSERT_TRUE(WriteBalance(db.connection(), QStringLiteral("建设银行"), Money::fromUnits(-5)).isOk());
     EXPECT_EQ(stored(QStringLiteral("建设银行")), -5);
     EXPECT_EQ(stored(), 0);
 }
+
+TAMBERLO_ON_BOTH_ENGINES(HomeSafeTest);
 
 }  // namespace

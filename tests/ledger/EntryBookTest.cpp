@@ -54,7 +54,8 @@ TEST(BalanceRules, OverflowIsRefused) {
     EXPECT_FALSE(BalanceAfterDelete(EntryType::Expense, huge, yuan("1")).isOk());
 }
 
-class EntryBookTest : public ::testing::Test {
+// Runs on the file and on the server alike (apart from the file's query plan).
+class EntryBookTest : public ::testing::TestWithParam<TestEngine> {
   protected:
     qint64 storedBalance() { return th.scalar(QStringLiteral("select jine from zhangwubiao")).toLongLong(); }
     int entries() { return th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toInt(); }
@@ -80,7 +81,7 @@ class EntryBookTest : public ::testing::Test {
     EntryBook expense{th.database, th.homeSafe, EntryType::Expense};
 };
 
-TEST_F(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
+TEST_P(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
     setBalance("500");
     const Result<qint64> salary = income.save(std::nullopt, entry("工资", "120"), Money());
     ASSERT_TRUE(salary.isOk()) << salary.error().toStdString();
@@ -106,7 +107,7 @@ TEST_F(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
     EXPECT_EQ(entries(), 0);
 }
 
-TEST_F(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
+TEST_P(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
     const Result<qint64> id = expense.save(std::nullopt, entry("水电", "45.5", "2007-1-5"), Money());
     ASSERT_TRUE(id.isOk());
     QSqlQuery q(th.database.connection());
@@ -118,7 +119,7 @@ TEST_F(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
     EXPECT_EQ(q.value(QStringLiteral("dengjiren")).toString(), QStringLiteral("管理员"));
 }
 
-TEST_F(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
+TEST_P(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     setBalance("100");
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Result<qint64> failed = income.save(std::nullopt, entry("奖金", "50", "2007-02-30"), Money());
@@ -136,7 +137,7 @@ TEST_F(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
 }
 
 // Another copy of the program saved an income and changed a row after this one read the balance.
-TEST_F(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere) {
+TEST_P(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere) {
     setBalance("100");
     const qint64 lunch = expense.save(std::nullopt, entry("午饭", "30"), Money()).value();
     th.exec(QStringLiteral("update zhangwubiao set jine=jine+2000000"));  // the other copy's income of 200
@@ -163,7 +164,7 @@ TEST_F(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere)
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥350.00"));
 }
 
-TEST_F(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {
+TEST_P(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {
     const qint64 today = income.save(std::nullopt, entry("今天的", "1"), Money()).value();
     const qint64 older = income.save(std::nullopt, entry("上周的", "2", "2007-01-08"), Money()).value();
     ASSERT_TRUE(expense.save(std::nullopt, entry("支出", "3"), Money()).isOk());
@@ -192,5 +193,7 @@ TEST_F(EntryBookTest, ListsUseAnIndexOnTheType) {
         EXPECT_TRUE(details.contains(QStringLiteral("(leixing=?"))) << details.toStdString();
     }
 }
+
+TAMBERLO_ON_BOTH_ENGINES(EntryBookTest);
 
 }  // namespace

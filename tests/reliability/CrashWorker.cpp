@@ -1,8 +1,10 @@
 // A stand-in for the program that only moves money: it opens the household given on the command line
-// and runs a long random sequence of entry saves, edits and deletions, deposits and withdrawals through
-// the same calls the panels make, until it is killed. Each start says "ready" once the database is open.
-// Given a number of operations, it instead waits for a line on its input after "ready" (so that two
-// copies start together), runs that many and ends, saying how many were stored ("stored N of M").
+// (a file, or "postgresql:" and a connection string for a server) and runs a long random sequence of entry
+// saves, edits and deletions, deposits and withdrawals through the same calls the panels make, until it is
+// killed. Each start says "ready" once the database is open. Given a number of operations, it instead waits
+// for a line on its input after "ready" (so that two copies start together), runs that many and ends, saying
+// how many were stored ("stored N of M"). With "hold" instead of a seed it saves one expense and stops inside
+// the transaction, saying "inside".
 #include "bank/BankMoves.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
@@ -16,6 +18,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <random>
 
@@ -61,16 +64,39 @@ EntryText randomEntry(std::mt19937_64& random, Money amount) {
                      QStringLiteral("备注 %1").arg(random() % 1000)};
 }
 
+// Saves an expense of 1 yuan and stops before the commit, holding the write lock, until it is killed.
+int holdInsideATransaction(Database& database) {
+    std::puts("ready");
+    (void)database.transaction([&database]() -> Status {
+        QSqlQuery write(database.connection());
+        write.exec(QStringLiteral("update zhangwubiao set jine = jine - 10000 where mingcheng='家庭保险柜'"));
+        write.exec(
+            QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
+                           "('zhichu', '半途', 10000, '2007-01-15')"));
+        std::puts("inside");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+        return Status::ok();
+    });
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: %s <database> <seed> [operations]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <database|postgresql:connection> <seed|hold> [operations]\n",
+                     argv[0]);
         return 2;
     }
     Database database;
-    if (Status s = database.open(QString::fromLocal8Bit(argv[1])); !s) {
+    const QString where = QString::fromLocal8Bit(argv[1]);
+    const QString server = QStringLiteral("postgresql:");
+    if (Status s =
+            where.startsWith(server) ? database.openServer(where.mid(server.size())) : database.open(where);
+        !s) {
         std::fprintf(stderr, "%s\n", qPrintable(s.error()));
         return 1;
     }
@@ -81,6 +107,8 @@ int main(int argc, char** argv) {
     }
     EntryBook income(database, homeSafe, EntryType::Income);
     EntryBook expense(database, homeSafe, EntryType::Expense);
+    if (std::strcmp(argv[2], "hold") == 0)
+        return holdInsideATransaction(database);
     std::mt19937_64 random(std::stoull(argv[2]));
     const long long operations = argc == 4 ? std::stoll(argv[3]) : -1;
     std::puts("ready");

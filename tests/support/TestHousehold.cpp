@@ -6,7 +6,7 @@
 #include <QSqlQuery>
 
 TestHousehold::TestHousehold() {
-    const Status opened = database.open(home.databasePath());
+    const Status opened = place.open(database);
     EXPECT_TRUE(opened.isOk()) << opened.error().toStdString();
     EXPECT_TRUE(homeSafe.ReadHomeSafeBalance().isOk());
 }

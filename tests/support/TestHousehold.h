@@ -1,11 +1,12 @@
 #pragma once
 
+#include "data/Database.h"
+#include "data/HomeSafe.h"
 #include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "household/IniFile.h"
-#include "data/Database.h"
-#include "data/HomeSafe.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -22,6 +23,8 @@ struct TestHousehold {
     QVariant scalar(const QString& sql);
 
     TempHome home;
+    // The file, or a scratch database on the tests' server in a suite run on both engines.
+    EngineHousehold place{CurrentTestEngine(), home};
     Database database;
     HomeSafe homeSafe{database};
     IniFile settings{home.iniPath()};

@@ -1,0 +1,183 @@
+#include "data/EngineVariants.h"
+
+#include "data/Database.h"
+#include "data/Statements.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+struct Variant {
+    const char* file;    // the statement of data/Statements.h
+    const char* server;  // what the server runs instead
+};
+
+// Each server variant and the reason it differs.
+const Variant kServerVariants[] = {
+    // User ID and password compare without letter case: the file's columns are declared COLLATE NOCASE,
+    // which the server does not have; lower() folds the same ASCII letters under the "C" collation.
+    {Sql::kLogin,
+     "select xingming,mima,quangxian from quanxiangbiao where lower(yonghuID)=lower(:yonghumingID) and "
+     "lower(mima)=lower(:mima)"},
+    // The lists come in the order the file's indexes give them (the day's entries in the order they
+    // were made, 全部 by detail with a missing detail first); the server only keeps an order it is told.
+    // The ids kept since the list was loaded arrive as a JSON array: the file reads it with json_each,
+    // the server with json_array_elements_text.
+    {Sql::kTodayIncome,
+     "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:srriqi) ORDER BY id"},
+    {Sql::kTodayExpenses,
+     "SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:zcriqi) ORDER BY id"},
+    {Sql::kAllOfType, "SELECT * from shouzhibiao WHERE leixing=:mxlx ORDER BY mingxi NULLS FIRST, id"},
+    {Sql::kTodayIncomeKeeping,
+     "(SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:srriqi) ORDER BY id) UNION ALL "
+     "(SELECT * from shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
+     "json_array_elements_text(CAST(:kept AS json))) and not ((leixing=:mxlx) and (shururiqi=:srriqi)) "
+     "ORDER BY id)"},
+    {Sql::kTodayExpensesKeeping,
+     "(SELECT * from shouzhibiao WHERE (leixing=:mxlx) and (shururiqi=:zcriqi) ORDER BY id) UNION ALL "
+     "(SELECT * from shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
+     "json_array_elements_text(CAST(:kept AS json))) and not ((leixing=:mxlx) and (shururiqi=:zcriqi)) "
+     "ORDER BY id)"},
+    {Sql::kAllOfTypeKeeping,
+     "(SELECT * from shouzhibiao WHERE leixing=:mxlx ORDER BY mingxi NULLS FIRST, id) UNION ALL "
+     "(SELECT * from shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
+     "json_array_elements_text(CAST(:kept AS json))) and not (leixing=:mxlx) ORDER BY id)"},
+    // Inside a write the balance is read under a row lock, so that nothing else changes it between the
+    // read and the write that follows (on the file the write lock already covers the whole database).
+    {Sql::kReadBalance, "select jine from zhangwubiao where mingcheng=:jtbxg FOR UPDATE"},
+};
+
+// The one-row table that carries the household mark on the server.
+const char kCreateMarkTable[] =
+    "CREATE TABLE IF NOT EXISTS tamberlo_biaoji (application_id BIGINT NOT NULL, user_version INTEGER NOT "
+    "NULL)";
+
+// The key of the server's write lock: the household's identity, taken per database.
+constexpr qint64 kWriteLockKey = kTamberloApplicationId;
+
+Result<qint64> firstInteger(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(statement))
+        return Result<qint64>::failure(query.lastError().text());
+    if (!query.next())
+        return qint64{0};
+    return query.value(0).toLongLong();
+}
+
+}  // namespace
+
+Engine EngineOf(const QSqlDatabase& db) {
+    return db.driverName() == QLatin1String("QPSQL") ? Engine::Server : Engine::File;
+}
+
+QString Sql::For(const QSqlDatabase& db, const char* statement) {
+    if (EngineOf(db) == Engine::Server) {
+        for (const Variant& variant : kServerVariants) {
+            if (variant.file == statement)
+                return QString::fromUtf8(variant.server);
+        }
+    }
+    return QString::fromUtf8(statement);
+}
+
+QString ServerDefinition(const QString& fileDefinition) {
+    QString text = fileDefinition;
+    text.remove(QRegularExpression(QStringLiteral("\\s+COLLATE\\s+NOCASE\\b"),
+                                   QRegularExpression::CaseInsensitiveOption));
+    if (!text.trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
+        return text;
+    static const QRegularExpression key(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression textType(QStringLiteral("\\bTEXT\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    text.replace(key, QStringLiteral("SERIALKEY"));
+    text.replace(integer, QStringLiteral("BIGINT"));
+    text.replace(QStringLiteral("SERIALKEY"),
+                 QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+    text.replace(textType, QStringLiteral("TEXT COLLATE \"C\""));
+    return text;
+}
+
+Status ExecDefinition(QSqlDatabase& db, const char* fileDefinition) {
+    const QString text = QString::fromUtf8(fileDefinition);
+    QSqlQuery query(db);
+    if (!query.exec(EngineOf(db) == Engine::Server ? ServerDefinition(text) : text))
+        return Status::failure(query.lastError().text());
+    return Status::ok();
+}
+
+Result<HouseholdMark> ReadHouseholdMark(QSqlDatabase& db) {
+    HouseholdMark mark;
+    if (EngineOf(db) == Engine::File) {
+        const Result<qint64> id = firstInteger(db, QStringLiteral("PRAGMA application_id"));
+        if (!id)
+            return id.status();
+        const Result<qint64> version = firstInteger(db, QStringLiteral("PRAGMA user_version"));
+        if (!version)
+            return version.status();
+        mark.applicationId = id.value();
+        mark.schemaVersion = static_cast<int>(version.value());
+        return mark;
+    }
+    const Result<qint64> present =
+        firstInteger(db, QStringLiteral("select count(*) from information_schema.tables where table_schema = "
+                                        "current_schema() and table_name = 'tamberlo_biaoji'"));
+    if (!present)
+        return present.status();
+    if (present.value() == 0)
+        return mark;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select application_id, user_version from tamberlo_biaoji")))
+        return Result<HouseholdMark>::failure(query.lastError().text());
+    if (query.next()) {
+        mark.applicationId = query.value(0).toLongLong();
+        mark.schemaVersion = query.value(1).toInt();
+    }
+    return mark;
+}
+
+Status WriteHouseholdMark(QSqlDatabase& db, int schemaVersion) {
+    const auto exec = [&db](const QString& statement) {
+        QSqlQuery query(db);
+        return query.exec(statement) ? Status::ok() : Status::failure(query.lastError().text());
+    };
+    if (EngineOf(db) == Engine::File) {
+        if (Status s = exec(QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)
+            return s;
+        return exec(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
+    }
+    for (const QString& statement :
+         {QString::fromUtf8(kCreateMarkTable), QStringLiteral("DELETE FROM tamberlo_biaoji"),
+          QStringLiteral("INSERT INTO tamberlo_biaoji (application_id, user_version) VALUES (%1, %2)")
+              .arg(kTamberloApplicationId)
+              .arg(schemaVersion)}) {
+        if (Status s = exec(statement); !s)
+            return s;
+    }
+    return Status::ok();
+}
+
+QSqlError BeginWrite(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (EngineOf(db) == Engine::File) {
+        if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return {};
+        return query.lastError();
+    }
+    if (!query.exec(QStringLiteral("BEGIN")))
+        return query.lastError();
+    if (query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)))
+        return {};
+    const QSqlError error = query.lastError();
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return QSqlError(QStringLiteral("另一台电脑正在写入帐本，等候超时，这次改动没有保存，请稍后再试。（%1）")
+                         .arg(error.databaseText().trimmed()),
+                     QString(), QSqlError::TransactionError, error.nativeErrorCode());
+}

@@ -1,0 +1,86 @@
+#include "kopira/ServerKopira.h"
+
+#include "data/Database.h"
+#include "data/HouseholdCopy.h"
+#include "kopira/KopiraStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace Kopira {
+
+namespace {
+
+// Writes the server's household into a new household file at target.
+Status copyServerInto(Database& server, const QString& target) {
+    Database file;
+    Status written = file.open(target);
+    if (written)
+        written = file.transaction([&] { return CopyHouseholdRows(server.connection(), file.connection()); });
+    file.close();
+    if (!written)
+        QFile::remove(target);
+    return written;
+}
+
+Result<QString> newFileIn(const QString& folder, const QString& name) {
+    if (!QDir().mkpath(folder))
+        return Result<QString>::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
+    const QString target = QDir(folder).filePath(name);
+    if (QFile::exists(target))
+        return Result<QString>::failure(QStringLiteral("文件 %1 已经存在。").arg(target));
+    return QFileInfo(target).absoluteFilePath();
+}
+
+}  // namespace
+
+Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when) {
+    const Result<QString> target = newFileIn(folder, BackupFileName(when));
+    if (!target)
+        return target;
+    Database server;
+    if (Status s = server.openServer(connection); !s)
+        return s;
+    if (Status s = copyServerInto(server, target.value()); !s)
+        return Result<QString>::failure(QStringLiteral("备份失败，没有留下备份文件：%1").arg(s.error()));
+    return target;
+}
+
+Result<QString> RestoreOntoServer(const QString& connection, const QString& backupFile,
+                                  const QString& safetyFolder, const QDateTime& when) {
+    if (Status checked = CheckBackup(backupFile); !checked)
+        return checked;
+    // The backup itself is never written: it is opened (and, when older, upgraded) in a scratch copy.
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("lomu.mdb"));
+    if (!scratch.isValid() || !QFile::copy(backupFile, copy))
+        return Result<QString>::failure(QStringLiteral("无法读取备份文件 %1。").arg(backupFile));
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    Database file;
+    if (Status s = file.open(copy); !s)
+        return s;
+
+    Database server;
+    if (Status s = server.openServer(connection); !s)
+        return s;
+    const Result<QString> safety = newFileIn(safetyFolder, SafetyCopyFileName(when));
+    if (!safety)
+        return safety;
+    if (Status s = copyServerInto(server, safety.value()); !s) {
+        return Result<QString>::failure(
+            QStringLiteral("无法保存服务器上帐本的安全副本，没有恢复，服务器上的帐本保持原样：%1")
+                .arg(s.error()));
+    }
+    const Status restored =
+        server.transaction([&] { return CopyHouseholdRows(file.connection(), server.connection()); });
+    if (!restored) {
+        return Result<QString>::failure(
+            QStringLiteral("恢复失败，服务器上的帐本保持原样（安全副本在 %1）：%2")
+                .arg(safety.value(), restored.error()));
+    }
+    return safety;
+}
+
+}  // namespace Kopira

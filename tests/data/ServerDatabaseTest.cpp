@@ -1,0 +1,124 @@
+// What only the server has: recognising a database that is not a household, a server that cannot be
+// reached, and the write lock that makes writers from several computers take turns.
+#include "data/Database.h"
+#include "data/EngineVariants.h"
+#include "data/Schema.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+namespace {
+
+QVariant scalar(QSqlDatabase db, const QString& sql) {
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+// Runs statements on the scratch database directly, as another program would.
+void onServer(const ScratchServerDatabase& server, const QStringList& statements) {
+    const QString name = QStringLiteral("raw-") + server.name();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setConnectOptions(server.connection());
+        ASSERT_TRUE(db.open());
+        for (const QString& statement : statements)
+            EXPECT_TRUE(QSqlQuery(db).exec(statement)) << statement.toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+TEST(ServerDatabase, ADatabaseHoldingOtherTablesIsRefusedAndLeftAlone) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    onServer(server, {QStringLiteral("create table notes (t text)"),
+                      QStringLiteral("insert into notes values ('x')")});
+    Database db;
+    const Status opened = db.openServer(server.connection());
+    ASSERT_FALSE(opened.isOk());
+    EXPECT_TRUE(opened.error().contains(QStringLiteral("不是 Tamberlo 的帐本")))
+        << opened.error().toStdString();
+    EXPECT_FALSE(db.isOpen());
+    Database again;  // nothing was added: the database still holds its one table and no household
+    ASSERT_FALSE(again.openServer(server.connection()).isOk());
+    ASSERT_TRUE(ScratchServerDatabase::admin(QStringLiteral("select 1")).isOk());
+}
+
+TEST(ServerDatabase, AHouseholdFromANewerProgramOrAnotherMarkIsRefusedUntouched) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    {
+        Database db;
+        ASSERT_TRUE(db.openServer(server.connection()).isOk());
+        QSqlQuery(db.connection()).exec(QStringLiteral("update zhangwubiao set jine=123"));
+    }
+    onServer(server, {QStringLiteral("update tamberlo_biaoji set user_version=%1").arg(kSchemaVersion + 1)});
+    {
+        Database db;
+        const Status opened = db.openServer(server.connection());
+        ASSERT_FALSE(opened.isOk());
+        EXPECT_TRUE(opened.error().contains(QStringLiteral("较新版本"))) << opened.error().toStdString();
+    }
+    onServer(
+        server,
+        {QStringLiteral("update tamberlo_biaoji set user_version=%1, application_id=7").arg(kSchemaVersion)});
+    Database db;
+    const Status opened = db.openServer(server.connection());
+    ASSERT_FALSE(opened.isOk());
+    EXPECT_TRUE(opened.error().contains(QStringLiteral("不是 Tamberlo 的帐本")));
+    onServer(server,
+             {QStringLiteral("update tamberlo_biaoji set application_id=%1").arg(kTamberloApplicationId)});
+    ASSERT_TRUE(db.openServer(server.connection()).isOk());
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("select jine from zhangwubiao")).toLongLong(), 123);
+}
+
+TEST(ServerDatabase, AServerThatCannotBeReachedIsNamedWithTheReason) {
+    Database db;
+    const QString nowhere = QStringLiteral("host=/nonexistent/tamberlo port=5999 dbname=jia user=jia");
+    const Status opened = db.openServer(nowhere);
+    ASSERT_FALSE(opened.isOk());
+    EXPECT_TRUE(opened.error().startsWith(QStringLiteral("无法连接数据库服务器")))
+        << opened.error().toStdString();
+    EXPECT_TRUE(opened.error().contains(nowhere));
+    EXPECT_TRUE(opened.error().contains(QStringLiteral("/nonexistent/tamberlo")));  // libpq's reason
+    EXPECT_FALSE(db.isOpen());
+}
+
+TEST(ServerDatabase, WritersTakeTurnsAndOneThatWaitsTooLongIsToldInChinese) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    Database first;
+    Database second;
+    ASSERT_TRUE(first.openServer(server.connection()).isOk());
+    ASSERT_TRUE(second.openServer(server.connection()).isOk());
+    ASSERT_TRUE(QSqlQuery(second.connection()).exec(QStringLiteral("SET lock_timeout = 300")));
+    Status waited = Status::ok();
+    const Status outer = first.transaction([&]() -> Status {
+        // The first writer holds the household's write lock from its start, before it writes anything.
+        QSqlDatabase c = second.connection();
+        waited = second.transaction([&c] { return Exec(c, QStringLiteral("select 1")); });
+        return Status::ok();
+    });
+    EXPECT_TRUE(outer.isOk());
+    ASSERT_FALSE(waited.isOk());
+    EXPECT_TRUE(waited.error().startsWith(QStringLiteral("另一台电脑正在写入帐本")))
+        << waited.error().toStdString();
+    // Once the first is done, the second goes through.
+    EXPECT_TRUE(second.transaction([] { return Status::ok(); }).isOk());
+}
+
+TEST(ServerDatabase, TheSameEmptyDatabaseOpenedTwiceIsSetUpOnce) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    Database first;
+    Database second;
+    ASSERT_TRUE(first.openServer(server.connection()).isOk());
+    ASSERT_TRUE(second.openServer(server.connection()).isOk());
+    EXPECT_EQ(scalar(second.connection(), QStringLiteral("select count(*) from quanxiangbiao")).toInt(), 1);
+    EXPECT_EQ(scalar(second.connection(), QStringLiteral("select count(*) from tamberlo_biaoji")).toInt(), 1);
+}
+
+}  // namespace

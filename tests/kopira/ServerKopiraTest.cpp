@@ -1,0 +1,96 @@
+#include "data/Database.h"
+#include "kopira/KopiraStore.h"
+#include "kopira/ServerKopira.h"
+#include "support/TempHome.h"
+#include "support/TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+const QDateTime kWhen(QDate(2007, 1, 15), QTime(9, 30, 5));
+
+qint64 scalar(Database& db, const QString& sql) {
+    QSqlQuery q(db.connection());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+void exec(Database& db, const QString& sql) {
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+}
+
+// A family moves its local household onto the server, then backs the server up into a file that opens
+// like any local household.
+TEST(ServerKopira, ALocalHouseholdMovesOntoTheServerAndComesBackAsAnOrdinaryBackup) {
+    TempHome home;
+    {
+        Database local;
+        ASSERT_TRUE(local.open(home.databasePath()).isOk());
+        exec(local, QStringLiteral("update zhangwubiao set jine=35000000"));
+        exec(local, QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
+                                   "('shouru', '工资', 35000000, '2007-01-15')"));
+    }
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    QTemporaryDir folder;
+
+    const Result<QString> safety = Kopira::RestoreOntoServer(scratch.connection(), home.databasePath(),
+                                                             folder.filePath(QStringLiteral("safe")), kWhen);
+    ASSERT_TRUE(safety.isOk()) << safety.error().toStdString();
+    EXPECT_TRUE(Kopira::CheckBackup(safety.value()).isOk());  // the server's household before, as a file
+    Database server;
+    ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+    EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 35000000);
+    EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from shouzhibiao")), 1);
+
+    const Result<QString> backup =
+        Kopira::BackupServer(scratch.connection(), folder.filePath(QStringLiteral("backup")), kWhen);
+    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
+    EXPECT_TRUE(backup.value().endsWith(Kopira::BackupFileName(kWhen)));
+    EXPECT_TRUE(Kopira::CheckBackup(backup.value()).isOk());
+    Database copy;
+    ASSERT_TRUE(copy.open(backup.value()).isOk());
+    EXPECT_EQ(scalar(copy, QStringLiteral("select feiyong from shouzhibiao where mingxi='工资'")), 35000000);
+}
+
+TEST(ServerKopira, AFileThatIsNoHouseholdOrFromANewerProgramLeavesTheServerAsItWas) {
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    Database server;
+    ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+    exec(server, QStringLiteral("update zhangwubiao set jine=777"));
+    QTemporaryDir folder;
+
+    const QString letter = folder.filePath(QStringLiteral("letter.mdb"));
+    QFile file(letter);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Dear grandma,\n");
+    file.close();
+    const Result<QString> refused = Kopira::RestoreOntoServer(scratch.connection(), letter,
+                                                              folder.filePath(QStringLiteral("safe")), kWhen);
+    ASSERT_FALSE(refused.isOk());
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("不是 Tamberlo")));
+
+    TempHome newer;
+    {
+        Database db;
+        ASSERT_TRUE(db.open(newer.databasePath()).isOk());
+        exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion + 1));
+    }
+    const Result<QString> tooNew = Kopira::RestoreOntoServer(scratch.connection(), newer.databasePath(),
+                                                             folder.filePath(QStringLiteral("safe")), kWhen);
+    ASSERT_FALSE(tooNew.isOk());
+    EXPECT_TRUE(tooNew.error().contains(QStringLiteral("较新版本"))) << tooNew.error().toStdString();
+
+    EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 777);
+    EXPECT_FALSE(QDir(folder.filePath(QStringLiteral("safe"))).exists());
+}
+
+}  // namespace
