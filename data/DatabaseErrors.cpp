@@ -1,5 +1,7 @@
 #include "data/DatabaseErrors.h"
 
+#include <optional>
+
 namespace DatabaseErrors {
 
 namespace {
@@ -40,7 +42,29 @@ QString inFile(const QString& path) {
 
 }  // namespace
 
+// A server names its failures by SQLSTATE, always five characters; the file's codes have four digits at
+// most.
+std::optional<Kind> classifyServer(const QString& state) {
+    if (state.size() != 5)
+        return std::nullopt;
+    if (state == QLatin1String("23505"))
+        return Kind::Duplicate;
+    if (state == QLatin1String("53100"))
+        return Kind::Full;
+    if (state == QLatin1String("25006") || state == QLatin1String("42501"))
+        return Kind::ReadOnly;
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01") || state == QLatin1String("40001"))
+        return Kind::ServerBusy;
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return Kind::CannotOpen;
+    if (state == QLatin1String("XX001") || state == QLatin1String("XX002"))
+        return Kind::Damaged;
+    return Kind::Other;
+}
+
 Kind Classify(const QSqlError& error) {
+    if (const std::optional<Kind> server = classifyServer(error.nativeErrorCode()))
+        return *server;
     bool number = false;
     const int code = error.nativeErrorCode().toInt(&number);
     const QString text = detail(error);
@@ -111,8 +135,12 @@ QString Describe(const QSqlError& error, const QString& path) {
                           "请等它完成或关闭它，然后再试。")
                           .arg(inFile(path));
             break;
+        case Kind::ServerBusy:
+            message = QStringLiteral("另一台电脑正在写入帐本，等候超时，这次改动没有保存，请稍后再试。");
+            break;
         case Kind::Duplicate:
-            message = english.contains(QLatin1String("zhangwubiao.mingcheng"))
+            message = english.contains(QLatin1String("zhangwubiao.mingcheng")) ||
+                              english.contains(QLatin1String("zhangwubiao_mingcheng"))
                           ? QStringLiteral("该银行名称已存在，请换一个名称。")
                           : QStringLiteral("这个名称已经存在，请换一个名称。");
             break;

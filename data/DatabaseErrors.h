@@ -16,11 +16,13 @@ enum class Kind {
     CannotOpen,  // the file or its folder is missing or not reachable
     Damaged,     // the file is damaged or is no database at all
     Busy,        // another program held the file too long
+    ServerBusy,  // another computer held the shared household's write lock too long
     Duplicate,   // a name that must be unique is taken
     Other,       // anything else the engine reports
 };
 
-// The class of an engine error, from its SQLite result code (primary or extended).
+// The class of an engine error, from its SQLite result code (primary or extended) or the server's
+// SQLSTATE.
 Kind Classify(const QSqlError& error);
 
 // The message for an engine error. `path`, when given, is named where the file matters.

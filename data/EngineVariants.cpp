@@ -1,6 +1,7 @@
 #include "data/EngineVariants.h"
 
 #include "data/Database.h"
+#include "data/EntryListStatements.h"
 #include "data/Statements.h"
 
 #include <QRegularExpression>
@@ -48,6 +49,33 @@ const Variant kServerVariants[] = {
     // Inside a write the balance is read under a row lock, so that nothing else changes it between the
     // read and the write that follows (on the file the write lock already covers the whole database).
     {Sql::kReadBalance, "select jine from zhangwubiao where mingcheng=:jtbxg FOR UPDATE"},
+    // The lists read a page at a time keep the file's order too: a missing detail sorts first going
+    // up and last going down; a key compared with a missing detail is given its type; the kept ids come
+    // through json_array_elements_text; a sub-select in FROM carries a name.
+    {ListSql::kAllFrom,
+     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx ORDER BY mingxi NULLS FIRST,id LIMIT :n OFFSET :skip"},
+    {ListSql::kAllAfter,
+     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(CAST(:key AS TEXT),:id) ORDER BY mingxi "
+     "NULLS FIRST,id LIMIT :n"},
+    {ListSql::kAllBefore,
+     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)<(CAST(:key AS TEXT),:id) ORDER BY mingxi "
+     "DESC NULLS LAST,id DESC LIMIT :n"},
+    {ListSql::kAllCountBefore,
+     "SELECT (SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS NULL AND (CAST(:key AS "
+     "TEXT) "
+     "IS NOT NULL OR id<:id))+(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND "
+     "(mingxi,id)<(CAST(:key AS TEXT),:id))"},
+    {ListSql::kAllCountAfter,
+     "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(CAST(:key AS TEXT),:id)"},
+    {ListSql::kAllHoldsMore,
+     "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing=:mxlx LIMIT :n) AS held"},
+    {ListSql::kAllKept,
+     "SELECT * FROM shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
+     "json_array_elements_text(CAST(:kept AS json))) AND NOT (leixing=:mxlx) ORDER BY id"},
+    {ListSql::kDayKept,
+     "SELECT * FROM shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
+     "json_array_elements_text(CAST(:kept AS json))) AND NOT (leixing=:mxlx AND shururiqi=:riqi) ORDER BY "
+     "id"},
 };
 
 // The one-row table that carries the household mark on the server.
@@ -175,9 +203,8 @@ QSqlError BeginWrite(QSqlDatabase& db) {
         return query.lastError();
     if (query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)))
         return {};
+    // A wait longer than the lock timeout ends here; the error's SQLSTATE tells the reader what it was.
     const QSqlError error = query.lastError();
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    return QSqlError(QStringLiteral("另一台电脑正在写入帐本，等候超时，这次改动没有保存，请稍后再试。（%1）")
-                         .arg(error.databaseText().trimmed()),
-                     QString(), QSqlError::TransactionError, error.nativeErrorCode());
+    return error;
 }

@@ -12,7 +12,7 @@
 namespace ListSql {
 
 // The shape of a row of every list, read without reading a row.
-inline constexpr char kShape[] = "SELECT * FROM shouzhibiao WHERE 0";
+inline constexpr char kShape[] = "SELECT * FROM shouzhibiao WHERE 1=0";
 
 // One entry by its key, with whether it belongs to the list (inlist).
 inline constexpr char kAllEntry[] = "SELECT *,(leixing=:mxlx) AS inlist FROM shouzhibiao WHERE id=:id";

@@ -2,6 +2,7 @@
 
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
+#include "data/EngineVariants.h"
 #include "data/EntryListStatements.h"
 #include "ledger/LedgerTotals.h"
 
@@ -38,7 +39,7 @@ QVariantHash EntryListModel::params() const {
 
 Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
                                                         const QVariantHash& values) const {
-    const QString text = QString::fromUtf8(statement);
+    const QString text = Sql::For(db_, statement);
     QSqlQuery query(db_);
     query.setForwardOnly(true);
     if (!query.prepare(text))
@@ -61,7 +62,7 @@ Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
     const QSqlError failed = query.lastError();
     query.finish();
     if (failed.isValid())
-        return Result<QList<Row>>::failure(failed.text());
+        return Result<QList<Row>>::failure(DatabaseErrors::Describe(failed));
     return rows;
 }
 
@@ -154,7 +155,7 @@ Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
     if (idColumn_ < 0) {
         // The columns of every list, from a statement that reads no row; no read stays open.
         QSqlQuery shape(db_);
-        if (!shape.exec(QString::fromUtf8(ListSql::kShape)))
+        if (!shape.exec(Sql::For(db_, ListSql::kShape)))
             return Status::failure(DatabaseErrors::Describe(shape.lastError()));
         showing_ = true;
         setQuery(std::move(shape));

@@ -50,7 +50,7 @@ TEST_P(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
             EXPECT_EQ(panel(other)->geometry(), panel(r.panel)->geometry());
         }
     }
-    EXPECT_TRUE(prompt.boxes().isEmpty());
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_P(Navigation, MenuItemsMoveThePanelButNotThePressedButton) {

@@ -241,7 +241,8 @@ TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
     EXPECT_STREQ(colour(), "red");
     choose("RadioButton7");  // 任意 leaves totals and balance as they were
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：-￥45.00"));
-    find<QDateEdit>("DateTimePicker2")->setDate(QDate(2006, 12, 31));  // 2007-01-15 .. 2006-12-31: nothing
+    PickOnCalendar(find<QDateEdit>("DateTimePicker2"),
+                   QDate(2006, 12, 31));  // 2007-01-15 .. 2006-12-31: nothing
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥0.00"));
     EXPECT_STREQ(colour(), "green");
     choose("RadioButton6");  // 去年
