@@ -31,9 +31,9 @@ QString keyList(const QList<qint64>& ids) {
 EntryListModel::EntryListModel(QObject* parent) : QSqlQueryModel(parent) {}
 
 QVariantHash EntryListModel::params() const {
-    QVariantHash values{{QStringLiteral(":mxlx"), spec_.type}};
-    if (!spec_.all)
-        values.insert(QStringLiteral(":riqi"), ShortDate(spec_.day));
+    QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}};
+    if (!choice_.all)
+        values.insert(QStringLiteral(":riqi"), ShortDate(choice_.day));
     return values;
 }
 
@@ -77,32 +77,32 @@ Result<QList<EntryListModel::Row>> EntryListModel::readFrom(int position, int co
     QVariantHash values = params();
     values.insert(QStringLiteral(":n"), count);
     values.insert(QStringLiteral(":skip"), position);
-    return read(spec_.all ? ListSql::kAllFrom : ListSql::kDayFrom, values);
+    return read(choice_.all ? ListSql::kAllFrom : ListSql::kDayFrom, values);
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::readAfter(const Row& anchor, int count) const {
     // No row with a detail comes before one without: after such a row the walk goes by position.
-    if (spec_.all && anchor.value(keyColumn_).isNull())
+    if (choice_.all && anchor.value(keyColumn_).isNull())
         return Result<QList<Row>>::failure(QString());
     QVariantHash values = params();
     values.insert(QStringLiteral(":n"), count);
     values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
     values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
-    return read(spec_.all ? ListSql::kAllAfter : ListSql::kDayAfter, values);
+    return read(choice_.all ? ListSql::kAllAfter : ListSql::kDayAfter, values);
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::readBefore(const Row& anchor, int count) const {
-    if (spec_.all && anchor.value(keyColumn_).isNull())
+    if (choice_.all && anchor.value(keyColumn_).isNull())
         return Result<QList<Row>>::failure(QString());
     QVariantHash values = params();
     values.insert(QStringLiteral(":n"), count);
     values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
     values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
-    return read(spec_.all ? ListSql::kAllBefore : ListSql::kDayBefore, values);
+    return read(choice_.all ? ListSql::kAllBefore : ListSql::kDayBefore, values);
 }
 
 Result<int> EntryListModel::listSize() const {
-    const Result<qint64> size = number(spec_.all ? ListSql::kAllCount : ListSql::kDayCount, params());
+    const Result<qint64> size = number(choice_.all ? ListSql::kAllCount : ListSql::kDayCount, params());
     if (!size)
         return size.status();
     return int(size.value());
@@ -112,7 +112,7 @@ Result<int> EntryListModel::countBefore(const Row& row) const {
     QVariantHash values = params();
     values.insert(QStringLiteral(":id"), row.value(idColumn_));
     values.insert(QStringLiteral(":key"), row.value(keyColumn_));
-    if (!spec_.all) {
+    if (!choice_.all) {
         const Result<qint64> before = number(ListSql::kDayCountBefore, values);
         return before ? Result<int>(int(before.value())) : Result<int>(before.status());
     }
@@ -127,7 +127,7 @@ Result<int> EntryListModel::countBefore(const Row& row) const {
         if (!held)
             return held.status();
         if (held.value() >= kLongList) {
-            const Result<QStringList> details = DistinctDetails(db_, spec_.type);
+            const Result<QStringList> details = DistinctDetails(db_, choice_.type);
             if (!details)
                 return details.status();
             qsizetype earlier = 0;
@@ -149,9 +149,9 @@ Result<int> EntryListModel::countBefore(const Row& row) const {
     return int(size.value() - 1 - after.value());
 }
 
-Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
+Status EntryListModel::show(QSqlDatabase db, const Choice& choice) {
     db_ = db;
-    spec_ = spec;
+    choice_ = choice;
     if (idColumn_ < 0) {
         // The columns of every list, from a statement that reads no row; no read stays open.
         QSqlQuery shape(db_);
@@ -165,16 +165,16 @@ Status EntryListModel::show(QSqlDatabase db, const Spec& spec) {
         if (idColumn_ < 0)
             return Status::failure(QStringLiteral("shouzhibiao has no id"));
     }
-    keyColumn_ = record().indexOf(spec_.all ? QStringLiteral("mingxi") : QStringLiteral("shururiqi"));
+    keyColumn_ = record().indexOf(choice_.all ? QStringLiteral("mingxi") : QStringLiteral("shururiqi"));
 
     const Result<QList<Row>> first = readFrom(0, kPage);
     if (!first)
         return first.status();
     QList<Row> kept;
-    if (!spec_.kept.isEmpty()) {
+    if (!choice_.kept.isEmpty()) {
         QVariantHash values = params();
-        values.insert(QStringLiteral(":kept"), keyList(spec_.kept));
-        const Result<QList<Row>> rows = read(spec_.all ? ListSql::kAllKept : ListSql::kDayKept, values);
+        values.insert(QStringLiteral(":kept"), keyList(choice_.kept));
+        const Result<QList<Row>> rows = read(choice_.all ? ListSql::kAllKept : ListSql::kDayKept, values);
         if (!rows)
             return rows.status();
         kept = rows.value();
@@ -219,7 +219,7 @@ void EntryListModel::reachEnd(int size) {
 Result<int> EntryListModel::locate(qint64 id) {
     QVariantHash values = params();
     values.insert(QStringLiteral(":id"), id);
-    const Result<QList<Row>> found = read(spec_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
+    const Result<QList<Row>> found = read(choice_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
     if (!found)
         return found.status();
     if (found->isEmpty())
@@ -256,7 +256,7 @@ Result<int> EntryListModel::locate(qint64 id) {
 Status EntryListModel::place(qint64 id, int row) {
     QVariantHash values = params();
     values.insert(QStringLiteral(":id"), id);
-    const Result<QList<Row>> found = read(spec_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
+    const Result<QList<Row>> found = read(choice_.all ? ListSql::kAllEntry : ListSql::kDayEntry, values);
     if (!found)
         return found.status();
     if (found->isEmpty())

@@ -18,7 +18,7 @@
 class EntryListModel : public QSqlQueryModel {
     Q_OBJECT
   public:
-    struct Spec {
+    struct Choice {
         bool all = false;    // 全部, else 今天
         QString type;        // "shouru" or "zhichu"
         QDate day;           // today, for 今天
@@ -28,7 +28,7 @@ class EntryListModel : public QSqlQueryModel {
     explicit EntryListModel(QObject* parent = nullptr);
 
     // Shows the list from its first page.
-    Status show(QSqlDatabase db, const Spec& spec);
+    Status show(QSqlDatabase db, const Choice& choice);
 
     // The position of the row with the key `id`, after making it part of the rows shown; -1 when the
     // list does not hold it.
@@ -61,7 +61,7 @@ class EntryListModel : public QSqlQueryModel {
     QVariantHash params() const;
 
     QSqlDatabase db_;
-    Spec spec_;
+    Choice choice_;
     bool showing_ = false;
     bool fetching_ = false;
     int idColumn_ = -1;
