@@ -136,6 +136,9 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
 }
 
 KopiraWindow::~KopiraWindow() {
+    // The folder box loses its focus while the base class takes the children down, after this part of
+    // the window is gone: it must not call back into it then.
+    folder_->disconnect(this);
     // Background work holds pointers into this window: it ends first.
     for (QThread* thread : findChildren<QThread*>())
         thread->wait();
