@@ -4,6 +4,8 @@
 #include "data/EntryListStatements.h"
 #include "data/Statements.h"
 
+#include "data/DatabaseErrors.h"
+
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -90,7 +92,7 @@ Result<qint64> firstInteger(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(statement))
-        return Result<qint64>::failure(query.lastError().text());
+        return Result<qint64>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
         return qint64{0};
     return query.value(0).toLongLong();
@@ -136,7 +138,7 @@ Status ExecDefinition(QSqlDatabase& db, const char* fileDefinition) {
     const QString text = QString::fromUtf8(fileDefinition);
     QSqlQuery query(db);
     if (!query.exec(EngineOf(db) == Engine::Server ? ServerDefinition(text) : text))
-        return Status::failure(query.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(query.lastError()));
     return Status::ok();
 }
 
@@ -163,7 +165,7 @@ Result<HouseholdMark> ReadHouseholdMark(QSqlDatabase& db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("select application_id, user_version from tamberlo_biaoji")))
-        return Result<HouseholdMark>::failure(query.lastError().text());
+        return Result<HouseholdMark>::failure(DatabaseErrors::Describe(query.lastError()));
     if (query.next()) {
         mark.applicationId = query.value(0).toLongLong();
         mark.schemaVersion = query.value(1).toInt();
@@ -174,7 +176,8 @@ Result<HouseholdMark> ReadHouseholdMark(QSqlDatabase& db) {
 Status WriteHouseholdMark(QSqlDatabase& db, int schemaVersion) {
     const auto exec = [&db](const QString& statement) {
         QSqlQuery query(db);
-        return query.exec(statement) ? Status::ok() : Status::failure(query.lastError().text());
+        return query.exec(statement) ? Status::ok()
+                                     : Status::failure(DatabaseErrors::Describe(query.lastError()));
     };
     if (EngineOf(db) == Engine::File) {
         if (Status s = exec(QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId)); !s)

@@ -5,6 +5,8 @@
 #include "data/Schema.h"
 #include "data/Upgrade.h"
 
+#include "data/DatabaseErrors.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -24,7 +26,7 @@ Result<qint64> tableCount(QSqlDatabase& db) {
     if (!query.exec(QStringLiteral("select count(*) from information_schema.tables where table_schema = "
                                    "current_schema()")) ||
         !query.next()) {
-        return Result<qint64>::failure(query.lastError().text());
+        return Result<qint64>::failure(DatabaseErrors::Describe(query.lastError()));
     }
     return query.value(0).toLongLong();
 }

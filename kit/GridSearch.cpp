@@ -1,5 +1,7 @@
 #include "kit/GridSearch.h"
 
+#include "data/DatabaseErrors.h"
+
 #include <QAbstractItemModel>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -127,7 +129,7 @@ Status bindAndRun(QSqlQuery& q, const QString& sql, const Condition& condition, 
                   bool withList) {
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(q.lastError()));
     const bool positional = !search.positional.isEmpty();
     for (qsizetype i = 0; i < condition.values.size(); ++i) {
         if (positional)
@@ -142,7 +144,7 @@ Status bindAndRun(QSqlQuery& q, const QString& sql, const Condition& condition, 
             q.bindValue(name, value);
     }
     if (!q.exec())
-        return Status::failure(q.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(q.lastError()));
     return Status::ok();
 }
 

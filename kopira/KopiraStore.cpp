@@ -5,6 +5,8 @@
 #include "household/HouseholdLock.h"
 #include "kopira/FileSync.h"
 
+#include "data/DatabaseErrors.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -22,7 +24,7 @@ QAtomicInt connectionCounter;
 Result<QString> firstValue(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        return Result<QString>::failure(query.lastError().text());
+        return Result<QString>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
         return Result<QString>::failure(QStringLiteral("“%1”没有结果").arg(statement));
     const QString value = query.value(0).toString();
@@ -34,10 +36,10 @@ Result<QString> firstValue(QSqlDatabase& db, const QString& statement) {
 Status copyInto(QSqlDatabase& db, const QString& target) {
     QSqlQuery vacuum(db);
     if (!vacuum.prepare(QStringLiteral("VACUUM INTO :target")))
-        return Status::failure(vacuum.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(vacuum.lastError()));
     vacuum.bindValue(QStringLiteral(":target"), target);
     if (!vacuum.exec())
-        return Status::failure(vacuum.lastError().text());
+        return Status::failure(DatabaseErrors::Describe(vacuum.lastError()));
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return Kopira::SyncFile(target);
 }
@@ -85,7 +87,7 @@ Status WithConnection(const QString& file, const std::function<Status(QSqlDataba
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(file);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        result = db.open() ? work(db) : Status::failure(db.lastError().text());
+        result = db.open() ? work(db) : Status::failure(DatabaseErrors::Describe(db.lastError()));
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
