@@ -3,6 +3,7 @@
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
 #include "kit/ChineseUi.h"
+#include "kit/FontWarmUp.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
 #include "kopira/AutoBackup.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <future>
 #include <optional>
 
 namespace {
@@ -46,9 +48,18 @@ std::optional<int> AnswerCommandLine(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    StartupMark("main");
     if (const std::optional<int> answered = AnswerCommandLine(argc, argv))
         return *answered;
     QApplication app(argc, argv);
+    StartupMark("application");
+    const FontWarmUp fonts;
+    // One running copy per household. The lock is taken on a thread of its own, as writing it waits on
+    // the disk, while the main window is built; the window waits for it before it touches the household,
+    // and a second start says so and ends without having touched the file.
+    HouseholdLock lock(DatabasePath(HomeFolder()));
+    std::future<HouseholdLock::State> locking =
+        std::async(std::launch::async, [&lock] { return lock.tryLock(); });
     QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
     QApplication::setWindowIcon(AppIcon());
@@ -59,19 +70,17 @@ int main(int argc, char* argv[]) {
 
     MessageBoxPrompt prompt;
     Prompt::install(&prompt);
+    StartupMark("translations");
 
     // For the start-up benchmark: say when the login window is on screen, then end.
     StartupProbe probe(QStringLiteral("Form2"));
     if (qEnvironmentVariableIsSet("TAMBERLO_PROBE_LOGIN"))
         app.installEventFilter(&probe);
 
-    // One running copy per household: a second start says so and ends without touching the file.
-    HouseholdLock lock(DatabasePath(HomeFolder()));
-    if (!ClaimHousehold(lock, Captions::kApplication))
-        return 1;
-
-    TForm1 form(HomeFolder());
-    // The household's server could not be used: the message has been shown, nothing was touched.
+    TForm1 form(HomeFolder(),
+                [&lock, &locking] { return ClaimHousehold(lock, locking.get(), Captions::kApplication); });
+    // The household is open in another window, or its server could not be used: the message has been
+    // shown, nothing was touched.
     if (form.startFailed()) {
         Prompt::install(nullptr);
         return 1;
@@ -89,7 +98,9 @@ int main(int argc, char* argv[]) {
                 ReportError(
                     QStringLiteral("今天的自动备份没有成功，请用“备份数据库”手动备份。\n%1").arg(failure));
         });
+    StartupMark("backup-prepared");
     form.show();
+    StartupMark("main-window-shown");
     const int code = QApplication::exec();
     Prompt::install(nullptr);
     return code;

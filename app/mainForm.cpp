@@ -11,6 +11,7 @@
 #include "household/Folders.h"
 #include "household/FunctionPanel.h"
 #include "kit/Prompt.h"
+#include "kit/StartupProbe.h"
 #include "kit/StatusPanels.h"
 #include "kit/StyleEngine.h"
 #include "kit/Today.h"
@@ -50,9 +51,12 @@ const ToolButton kToolButtons[] = {
 
 }  // namespace
 
-TForm1::TForm1(const QString& homeFolder, QWidget* parent)
+TForm1::TForm1(const QString& homeFolder, QWidget* parent) : TForm1(homeFolder, nullptr, parent) {}
+
+TForm1::TForm1(const QString& homeFolder, std::function<bool()> householdClaimed, QWidget* parent)
     : QMainWindow(parent),
       homeFolder_(homeFolder),
+      householdClaimed_(std::move(householdClaimed)),
       settings_(IniPath(homeFolder)),
       homeSafe_(database_),
       household_{database_,
@@ -61,18 +65,27 @@ TForm1::TForm1(const QString& homeFolder, QWidget* parent)
                  user_,
                  [this](const QString& text) { return PermissionGate(text); },
                  this,
-                 ProgramFolder()} {
+                 ProgramFolder()},
+      panels_(household_,
+              [this](FunctionPanels::Slot slot, FunctionPanel* panel) { placePanel(slot, panel); }) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tamberlo"));
     resize(800, 576);
     setMinimumSize(800, 576);
+    applyStyle();
+    StartupMark("style");
 
     BuildMainMenu(menuBar());
+    StartupMark("menu");
     buildToolBar();
+    StartupMark("toolbar");
     buildWorkArea();
+    StartupMark("work-area");
     buildPermissionList();
+    StartupMark("permission-list");
     buildStatusBar();
     bindNavigation();
+    StartupMark("status-bar");
     FormCreate();
 }
 
@@ -102,12 +115,29 @@ void TForm1::buildToolBar() {
 
 void TForm1::buildWorkArea() {
     workArea_ = new WorkArea(this);
-    panels_ = CreateFunctionPanels(household_);
-    for (FunctionPanel* panel :
-         {panels_.summary, panels_.income, panels_.expense, panels_.bank, panels_.reminder}) {
-        workArea_->addPanel(panel);
-    }
     setCentralWidget(workArea_);
+}
+
+void TForm1::placePanel(FunctionPanels::Slot slot, FunctionPanel* panel) {
+    workArea_->addPanel(panel);
+    switch (slot) {
+        case FunctionPanels::Bank:
+            if (footerTotalShown_)
+                qobject_cast<BankPanel*>(panel)->setFooterTotalShown(true);
+            break;
+        case FunctionPanels::Reminder:
+            if (remindersOpened_)
+                qobject_cast<ReminderPanel*>(panel)->openTable();
+            break;
+        case FunctionPanels::Income:
+        case FunctionPanels::Expense:
+            if (detailChoicesLoaded_)
+                qobject_cast<EntryPanel*>(panel)->LoadDetailChoices();
+            break;
+        case FunctionPanels::Summary:
+        case FunctionPanels::SlotCount:
+            break;
+    }
 }
 
 void TForm1::buildPermissionList() {
@@ -137,17 +167,25 @@ void TForm1::markStyle(int n) {
         items[i]->setChecked(i == n);
 }
 
-void TForm1::FormCreate() {
+void TForm1::applyStyle() {
     styleNumber_ =
         settings_.readInteger(Settings::kStyleSection, Settings::kStyleKey, Settings::kDefaultStyle);
     // A number outside the eight styles leaves the built-in style in force.
     skinData_ = new StyleEngine(this);
     skinData_->setObjectName(QStringLiteral("SkinData1"));
     skinData_->loadStyle(styleNumber_);
-    markStyle(styleNumber_);
     if (!skinData_->isActive())
         skinData_->activate();
+}
 
+void TForm1::FormCreate() {
+    markStyle(styleNumber_);
+
+    if (householdClaimed_ && !householdClaimed_()) {
+        startFailed_ = true;
+        return;
+    }
+    StartupMark("lock");
     // A file cut short by a power cut during a restore is not taken for a new household.
     if (!Kopira::OfferSafetyCopy(DatabasePath(homeFolder_), QDateTime::currentDateTime()))
         return;
@@ -158,8 +196,10 @@ void TForm1::FormCreate() {
         startFailed_ = opened.endOnFailure;
         return;
     }
+    StartupMark("database-opened");
     if (Status read = homeSafe_.ReadHomeSafeBalance(); !read)
         ReportError(read.error());
+    StartupMark("home-safe-read");
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -167,6 +207,7 @@ void TForm1::showEvent(QShowEvent* event) {
     if (shown_)
         return;
     shown_ = true;
+    StartupMark("first-showing");
     // The first-showing steps run once the window is on screen, as the login is a modal window over it.
     QTimer::singleShot(0, this, &TForm1::FormShow);
 }
@@ -178,23 +219,26 @@ void TForm1::FormShow() {
         Q_EMIT firstShowingDone();
         return;
     }
-    // 2. The bank grid's footer total.
-    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+    // 2. The bank grid's footer total (on the bank panel once it is built).
+    footerTotalShown_ = true;
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.built(FunctionPanels::Bank)))
         bank->setFooterTotalShown(true);
     // 3. Maximise; 4. today's date in the status bar, written once.
     showMaximized();
     statusBar_->setPanelText(3, QStringLiteral("今天：") + LongDate(Today()));
     // 5. The summary period: this month up to today.
-    auto* summary = qobject_cast<SummaryPanel*>(panels_.summary);
+    auto* summary = qobject_cast<SummaryPanel*>(panels_.summary());
     if (summary)
         summary->SetMonthToDate();
-    // 6. and 7. The reminder table under its grid.
-    if (auto* reminders = qobject_cast<ReminderPanel*>(panels_.reminder); reminders && database_.isOpen()) {
+    // 6. and 7. The reminder table under its grid; 8. the detail choices of income, then of expense.
+    // A panel not built yet gets them when it is first opened.
+    remindersOpened_ = database_.isOpen();
+    if (auto* reminders = qobject_cast<ReminderPanel*>(panels_.built(FunctionPanels::Reminder));
+        reminders && remindersOpened_)
         reminders->openTable();
-    }
-    // 8. The detail choices of income, then of expense.
-    for (FunctionPanel* panel : {panels_.income, panels_.expense}) {
-        if (auto* entries = qobject_cast<EntryPanel*>(panel))
+    detailChoicesLoaded_ = true;
+    for (FunctionPanels::Slot slot : {FunctionPanels::Income, FunctionPanels::Expense}) {
+        if (auto* entries = qobject_cast<EntryPanel*>(panels_.built(slot)))
             entries->LoadDetailChoices();
     }
     // 9. The summary's totals and chart for that period.
@@ -214,7 +258,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+    footerTotalShown_ = false;
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.built(FunctionPanels::Bank)))
         bank->setFooterTotalShown(false);
     QMainWindow::closeEvent(event);
 }

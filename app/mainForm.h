@@ -1,13 +1,15 @@
 #pragma once
 
-#include "household/CurrentUser.h"
 #include "app/FunctionPanels.h"
-#include "household/Household.h"
-#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 
 #include <QMainWindow>
+
+#include <functional>
 
 class QAbstractButton;
 class QListWidget;
@@ -25,6 +27,9 @@ class TForm1 : public QMainWindow {
     // Creation: reads the settings, restores the window style, opens the database under the home folder
     // and reads the home safe's balance. The first showing runs the login and prepares the panels.
     explicit TForm1(const QString& homeFolder, QWidget* parent = nullptr);
+    // The same, asking `householdClaimed` just before the household is first touched whether this run
+    // may have it (the program's lock, taken meanwhile); on false the start fails untouched.
+    TForm1(const QString& homeFolder, std::function<bool()> householdClaimed, QWidget* parent = nullptr);
     ~TForm1() override;
 
     Database& database() { return database_; }
@@ -32,9 +37,11 @@ class TForm1 : public QMainWindow {
     HomeSafe& homeSafe() { return homeSafe_; }
     CurrentUser& currentUser() { return user_; }
     Household& household() { return household_; }
-    const FunctionPanels& panels() const { return panels_; }
+    // The function panels, each built on first use.
+    FunctionPanels& panels() { return panels_; }
     const QString& homeFolder() const { return homeFolder_; }
-    // The household's server could not be used: the program ends without showing the window.
+    // The household is open in another window or its server could not be used: the program ends
+    // without showing the window.
     bool startFailed() const { return startFailed_; }
 
     WorkArea* workArea() const { return workArea_; }
@@ -67,7 +74,7 @@ class TForm1 : public QMainWindow {
     void FormShow();
 
     // Navigation: each menu item, toolbar button and side button runs one of these.
-    void showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText);
+    void showPanel(QAbstractButton* sideButton, FunctionPanels::Slot slot, const QString& gateText);
     void SpeedButton2Click();         // 帐务信息
     void SpeedButton3Click();         // 收入管理 (gated)
     void SpeedButton4Click();         // 支出管理 (gated)
@@ -102,21 +109,31 @@ class TForm1 : public QMainWindow {
     // the end): asks whether to save it. False when the user stays on the row.
     bool settlePendingEdits();
 
+    // The window style, in force before the first widget is built so that each is drawn in it once.
+    void applyStyle();
     void buildToolBar();
     void buildWorkArea();
+    // Puts a newly built function panel into the work area and brings it to where the first showing
+    // has taken the others (footer total, reminder table, detail choices).
+    void placePanel(FunctionPanels::Slot slot, FunctionPanel* panel);
     void buildPermissionList();
     void buildStatusBar();
     void bindNavigation();
 
     QString homeFolder_;
+    std::function<bool()> householdClaimed_;
     IniFile settings_;
     Database database_;
     HomeSafe homeSafe_;
     CurrentUser user_;
     Household household_;
-    FunctionPanels panels_{};
+    FunctionPanels panels_;
     int styleNumber_ = Settings::kDefaultStyle;
     bool shown_ = false;
+    // What the first showing has done to the panels; a panel built later is brought to the same point.
+    bool footerTotalShown_ = false;
+    bool remindersOpened_ = false;
+    bool detailChoicesLoaded_ = false;
     bool startFailed_ = false;
 
     WorkArea* workArea_ = nullptr;

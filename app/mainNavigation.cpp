@@ -122,16 +122,18 @@ static void FollowOtherComputers(Database& database, HomeSafe& homeSafe) {
         (void)homeSafe.ReadHomeSafeBalance();
 }
 
-void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const QString& gateText) {
+void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanels::Slot slot, const QString& gateText) {
     if (!gateText.isEmpty() && !PermissionGate(gateText))
         return;
     if (!settlePendingEdits()) {
         // The user stays on the row: the side button of the panel in front shows pressed again.
-        const qsizetype front = workArea_->panels().indexOf(workArea_->frontPanel());
-        if (front >= 0 && front < workArea_->sideButtons().size())
-            workArea_->sideButtons()[front]->setChecked(true);
+        if (const auto front = panels_.slotOf(workArea_->frontPanel());
+            front && *front < workArea_->sideButtons().size())
+            workArea_->sideButtons()[*front]->setChecked(true);
         return;
     }
+    // A panel opened for the first time is built here, behind the permission gate.
+    FunctionPanel* panel = panels_.get(slot);
     workArea_->moveHighlightTo(sideButton);
     workArea_->bringToFront(panel);
     FollowOtherComputers(database_, homeSafe_);
@@ -139,25 +141,25 @@ void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanel* panel, const 
 }
 
 void TForm1::SpeedButton2Click() {
-    showPanel(workArea_->sideButtons()[0], panels_.summary, QString());
+    showPanel(workArea_->sideButtons()[0], FunctionPanels::Summary, QString());
 }
 
 void TForm1::SpeedButton3Click() {
     QToolButton* button = workArea_->sideButtons()[1];
-    showPanel(button, panels_.income, button->text());
+    showPanel(button, FunctionPanels::Income, button->text());
 }
 
 void TForm1::SpeedButton4Click() {
     QToolButton* button = workArea_->sideButtons()[2];
-    showPanel(button, panels_.expense, button->text());
+    showPanel(button, FunctionPanels::Expense, button->text());
 }
 
 void TForm1::SpeedButton5Click() {
-    showPanel(workArea_->sideButtons()[3], panels_.bank, QString());
+    showPanel(workArea_->sideButtons()[3], FunctionPanels::Bank, QString());
 }
 
 void TForm1::SpeedButton6Click() {
-    showPanel(workArea_->sideButtons()[4], panels_.reminder, QString());
+    showPanel(workArea_->sideButtons()[4], FunctionPanels::Reminder, QString());
 }
 
 void TForm1::SpeedButton19Click() {
@@ -165,10 +167,10 @@ void TForm1::SpeedButton19Click() {
         return;
     QToolButton* button = workArea_->sideButtons()[0];
     workArea_->moveHighlightTo(button);
-    workArea_->bringToFront(panels_.summary);
+    workArea_->bringToFront(panels_.summary());
     button->setChecked(true);
     FollowOtherComputers(database_, homeSafe_);
-    panels_.summary->broughtToFront();
+    panels_.summary()->broughtToFront();
 }
 
 void TForm1::N41Click() {
@@ -187,7 +189,8 @@ void TForm1::N8Click() {
 void TForm1::SpeedButton1Click() {
     if (!settlePendingEdits())
         return;
-    if (auto* bank = qobject_cast<BankPanel*>(panels_.bank))
+    footerTotalShown_ = false;
+    if (auto* bank = qobject_cast<BankPanel*>(panels_.built(FunctionPanels::Bank)))
         bank->setFooterTotalShown(false);
     Q_EMIT terminateRequested();
 }
@@ -296,7 +299,7 @@ void TForm1::N45Click() {
     // The export starts from the period the summary shows; a period that does not read starts at today.
     QDate first = Today();
     QDate last = Today();
-    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary)) {
+    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary())) {
         if (const Result<PeriodBounds> shown = summary->shownPeriod(); shown) {
             first = shown->first;
             last = shown->last;

@@ -65,7 +65,12 @@ QString HouseholdInUseText(const HouseholdLock& lock) {
 }
 
 bool ClaimHousehold(HouseholdLock& lock, const QString& caption) {
-    if (lock.tryLock() != HouseholdLock::State::HeldElsewhere)
+    const HouseholdLock::State state = lock.tryLock();
+    return ClaimHousehold(lock, state, caption);
+}
+
+bool ClaimHousehold(const HouseholdLock& lock, HouseholdLock::State state, const QString& caption) {
+    if (state != HouseholdLock::State::HeldElsewhere)
         return true;
     Prompt::current().show(caption, HouseholdInUseText(lock), Prompt::Buttons::Ok, Prompt::Icon::Warning);
     return false;

@@ -49,3 +49,5 @@ QString HouseholdInUseText(const HouseholdLock& lock);
 // that the household is open in another window and gives false. A folder that cannot hold a lock does
 // not stop the start.
 bool ClaimHousehold(HouseholdLock& lock, const QString& caption);
+// The same, for a lock already tried (on another thread): `lock` is the lock that gave `state`.
+bool ClaimHousehold(const HouseholdLock& lock, HouseholdLock::State state, const QString& caption);

@@ -44,8 +44,10 @@ TEST_P(Navigation, SideButtonsBringTheirPanelAndMoveTheHighlight) {
         EXPECT_TRUE(side(r.button)->isChecked());
         EXPECT_EQ(highlight(), side(r.button)->pos() - QPoint(8, 8)) << r.button;
         EXPECT_EQ(jointTop(), side(r.button)->y() - 8);
-        // The other panels are neither hidden nor moved.
+        // The other panels opened so far are neither hidden nor moved.
         for (const char* other : {"Panel2", "Panel3", "Panel4", "Panel5", "Panel6"}) {
+            if (!form->findChild<QWidget*>(QString::fromLatin1(other)))
+                continue;
             EXPECT_TRUE(panel(other)->isVisible());
             EXPECT_EQ(panel(other)->geometry(), panel(r.panel)->geometry());
         }

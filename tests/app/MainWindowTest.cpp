@@ -1,5 +1,6 @@
 #include "app/WorkArea.h"
 #include "app/mainForm.h"
+#include "household/FunctionPanel.h"
 #include "kit/StatusPanels.h"
 #include "support/FindChild.h"
 #include "support/ModalDriver.h"
@@ -122,7 +123,13 @@ TEST(MainWindow, ToolBarSideButtonsPanelsAndStatusBar) {
     EXPECT_TRUE(child<QToolButton>(&form, "SpeedButton5")->isChecked());
     EXPECT_FALSE(child<QToolButton>(&form, "SpeedButton2")->isChecked());
 
-    // The five white panels lie in one place, Panel2 in front.
+    // Only the summary is built at the first showing; the others come with their first opening.
+    EXPECT_EQ(form.panels().built(FunctionPanels::Income), nullptr);
+    EXPECT_EQ(form.findChild<QWidget*>(QStringLiteral("Panel6")), nullptr);
+    for (int slot = 0; slot < FunctionPanels::SlotCount; ++slot)
+        form.panels().get(FunctionPanels::Slot(slot));
+
+    // The five white panels lie in one place, the bank's still in front.
     QRect place;
     for (const char* name : {"Panel2", "Panel3", "Panel4", "Panel5", "Panel6"}) {
         auto* panel = child<QWidget>(&form, name);
@@ -178,7 +185,7 @@ TEST(MainWindow, NeverSmallerThan800By576AndPanelsGrowWithTheWindow) {
     form.resize(500, 300);
     QCoreApplication::processEvents();
     EXPECT_EQ(form.size(), QSize(800, 576));
-    auto* panel = child<QWidget>(&form, "Panel4");
+    auto* panel = form.panels().expense();
     const QSize small = panel->size();
     form.resize(1200, 900);
     QCoreApplication::processEvents();

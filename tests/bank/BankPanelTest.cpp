@@ -181,6 +181,8 @@ TEST(BankInMainWindow, FooterFollowsTheRunAndTheMenuOpensBothWindows) {
     LogInWhenAsked(QStringLiteral("001"), QStringLiteral("123"));
     form.show();
     ASSERT_TRUE(shown.wait(5000));
+    // The bank panel is built on its first opening, after the login, with the footer the run shows.
+    child<QToolButton>(&form, "SpeedButton5")->click();
     auto* grid = child<DataGrid>(&form, "DBGridEh3");
     EXPECT_TRUE(grid->isFooterVisible());
 
