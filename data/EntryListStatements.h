@@ -31,10 +31,21 @@ inline constexpr char kAllAfter[] =
 inline constexpr char kDayAfter[] =
     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id>:id ORDER BY id LIMIT :n";
 
+// The same for 全部 in two short ranges of the index: the rows of the same detail after the row, then the
+// rows of the later details. (Compared as a pair, the engine would walk the detail's rows before the row.)
+inline constexpr char kAllAfterInDetail[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND mingxi=:key AND id>:id ORDER BY id LIMIT :n";
+inline constexpr char kAllAfterDetail[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND mingxi>:key ORDER BY mingxi,id LIMIT :n";
+
 // :n rows before that row, nearest first (rows without a detail are not reached this way).
 inline constexpr char kAllBefore[] =
     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)<(:key,:id) ORDER BY mingxi DESC,id DESC "
     "LIMIT :n";
+inline constexpr char kAllBeforeInDetail[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND mingxi=:key AND id<:id ORDER BY id DESC LIMIT :n";
+inline constexpr char kAllBeforeDetail[] =
+    "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND mingxi<:key ORDER BY mingxi DESC,id DESC LIMIT :n";
 inline constexpr char kDayBefore[] =
     "SELECT * FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id<:id ORDER BY id DESC LIMIT :n";
 
@@ -45,6 +56,26 @@ inline constexpr char kAllCountBefore[] =
     "id<:id))+(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)<(:key,:id))";
 inline constexpr char kDayCountBefore[] =
     "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND id<:id";
+// How many rows of 全部 lie from a landmark (:akey its detail, :aid its key) up to the row before (:key,
+// :id), the landmark a few thousand rows at most before the row: each part is one short range of the
+// index. When both have the same detail (or both none):
+inline constexpr char kAllCountFromAnchorSameDetail[] =
+    "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS :key AND id>=:aid AND id<:id";
+// When the landmark's detail comes before the row's:
+inline constexpr char kAllCountFromAnchor[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi=:akey AND id>=:aid)+"
+    "(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi>:akey AND mingxi<:key)+"
+    "(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi=:key AND id<:id)";
+// When the landmark has no detail and the row has one:
+inline constexpr char kAllCountFromBlankAnchor[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS NULL AND id>=:aid)+"
+    "(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi IS NOT NULL AND mingxi<:key)+"
+    "(SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND mingxi=:key AND id<:id)";
+// Whether anything has written to the household since: this connection's row changes and the count of
+// other connections' commits.
+inline constexpr char kChangesMark[] = "SELECT total_changes()";
+inline constexpr char kOthersMark[] = "PRAGMA data_version";
+
 // How many rows of 全部 come after a row with a detail.
 inline constexpr char kAllCountAfter[] =
     "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(:key,:id)";

@@ -30,6 +30,114 @@ QString keyList(const QList<qint64>& ids) {
 
 EntryListModel::EntryListModel(QObject* parent) : QSqlQueryModel(parent) {}
 
+EntryListModel::~EntryListModel() {
+    stopReading();
+}
+
+std::optional<EntryListModel::Marks> EntryListModel::writeMarks() const {
+    if (db_.driverName() != QLatin1String("QSQLITE"))
+        return std::nullopt;
+    const Result<qint64> changes = number(ListSql::kChangesMark, {});
+    const Result<qint64> others = number(ListSql::kOthersMark, {});
+    if (!changes || !others)
+        return std::nullopt;
+    return Marks{changes.value(), others.value()};
+}
+
+bool EntryListModel::hasLandmarks() const {
+    if (!anchors_ || anchorsType_ != choice_.type)
+        return false;
+    const std::optional<Marks> marks = writeMarks();
+    return marks && *marks == anchorsMarks_;
+}
+
+void EntryListModel::readLandmarks() {
+    if (!choice_.all || reader_.joinable() || hasLandmarks())
+        return;
+    const std::optional<Marks> marks = writeMarks();
+    if (!marks)
+        return;
+    anchors_.reset();
+    reader_ = std::thread([this, file = db_.databaseName(), type = choice_.type, marks = *marks] {
+        const Result<ListAnchors> read = ListAnchors::Read(file, type, stopReading_);
+        QMetaObject::invokeMethod(
+            this, [this, read, marks, type] { landmarksRead(read, marks, type); }, Qt::QueuedConnection);
+    });
+}
+
+void EntryListModel::landmarksRead(const Result<ListAnchors>& read, Marks marks, const QString& type) {
+    if (reader_.joinable())
+        reader_.join();
+    // Landmarks read while anything was written are not trusted; the next showing reads them again.
+    const std::optional<Marks> now = writeMarks();
+    if (!read || !now || *now != marks)
+        return;
+    anchors_ = read.value();
+    anchorsType_ = type;
+    anchorsMarks_ = marks;
+}
+
+void EntryListModel::stopReading() {
+    if (reader_.joinable()) {
+        stopReading_ = true;
+        reader_.join();
+    }
+    stopReading_ = false;
+}
+
+void EntryListModel::entryWriting() {
+    if (anchors_ && !hasLandmarks())
+        anchors_.reset();
+}
+
+void EntryListModel::entryWritten(std::optional<qint64> before, std::optional<qint64> after) {
+    if (!anchors_)
+        return;
+    // Only this connection may have written since entryWriting(), and only this entry.
+    const std::optional<Marks> now = writeMarks();
+    if (!now || now->second != anchorsMarks_.second) {
+        anchors_.reset();
+        return;
+    }
+    if (before) {
+        const auto shown = std::find_if(rows_.cbegin(), rows_.cend(), [&](const Row& r) {
+            return r.value(idColumn_).toLongLong() == *before;
+        });
+        if (shown == rows_.cend()) {
+            anchors_.reset();
+            return;
+        }
+        anchors_->removed({shown->value(keyColumn_), *before});
+    }
+    if (after) {
+        QVariantHash values{{QStringLiteral(":mxlx"), anchorsType_}, {QStringLiteral(":id"), *after}};
+        const Result<QList<Row>> found = read(ListSql::kAllEntry, values);
+        if (!found) {
+            anchors_.reset();
+            return;
+        }
+        if (!found->isEmpty() && found->first().last().toBool())
+            anchors_->inserted({found->first().value(record().indexOf(QStringLiteral("mingxi"))), *after});
+    }
+    anchorsMarks_ = *now;
+}
+
+Result<int> EntryListModel::countFromLandmark(const ListAnchors::Anchor& anchor, const Row& row) const {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":akey"), anchor.key.detail);
+    values.insert(QStringLiteral(":aid"), anchor.key.id);
+    values.insert(QStringLiteral(":key"), row.value(keyColumn_));
+    values.insert(QStringLiteral(":id"), row.value(idColumn_));
+    const char* statement = ListAnchors::SameDetail(anchor.key.detail, row.value(keyColumn_))
+                                ? ListSql::kAllCountFromAnchorSameDetail
+                            : anchor.key.detail.isNull() ? ListSql::kAllCountFromBlankAnchor
+                                                         : ListSql::kAllCountFromAnchor;
+    const Result<qint64> between = number(statement, values);
+    if (!between)
+        return between.status();
+    return anchor.position + int(between.value());
+}
+
 QVariantHash EntryListModel::params() const {
     QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}};
     if (!choice_.all)
@@ -80,25 +188,35 @@ Result<QList<EntryListModel::Row>> EntryListModel::readFrom(int position, int co
     return read(choice_.all ? ListSql::kAllFrom : ListSql::kDayFrom, values);
 }
 
-Result<QList<EntryListModel::Row>> EntryListModel::readAfter(const Row& anchor, int count) const {
-    // No row with a detail comes before one without: after such a row the walk goes by position.
+Result<QList<EntryListModel::Row>> EntryListModel::readNext(const Row& anchor, int count, bool after) const {
+    // No row with a detail comes before one without: from such a row the walk goes by position.
     if (choice_.all && anchor.value(keyColumn_).isNull())
         return Result<QList<Row>>::failure(QString());
     QVariantHash values = params();
     values.insert(QStringLiteral(":n"), count);
     values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
     values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
-    return read(choice_.all ? ListSql::kAllAfter : ListSql::kDayAfter, values);
+    if (!choice_.all)
+        return read(after ? ListSql::kDayAfter : ListSql::kDayBefore, values);
+    Result<QList<Row>> same = read(after ? ListSql::kAllAfterInDetail : ListSql::kAllBeforeInDetail, values);
+    if (!same || same->size() >= count)
+        return same;
+    values.insert(QStringLiteral(":n"), count - int(same->size()));
+    const Result<QList<Row>> others =
+        read(after ? ListSql::kAllAfterDetail : ListSql::kAllBeforeDetail, values);
+    if (!others)
+        return others;
+    QList<Row> rows = same.value();
+    rows.append(others.value());
+    return rows;
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readAfter(const Row& anchor, int count) const {
+    return readNext(anchor, count, true);
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::readBefore(const Row& anchor, int count) const {
-    if (choice_.all && anchor.value(keyColumn_).isNull())
-        return Result<QList<Row>>::failure(QString());
-    QVariantHash values = params();
-    values.insert(QStringLiteral(":n"), count);
-    values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
-    values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
-    return read(choice_.all ? ListSql::kAllBefore : ListSql::kDayBefore, values);
+    return readNext(anchor, count, false);
 }
 
 Result<int> EntryListModel::listSize() const {
@@ -117,6 +235,13 @@ Result<int> EntryListModel::countBefore(const Row& row) const {
         return before ? Result<int>(int(before.value())) : Result<int>(before.status());
     }
     const QVariant key = row.value(keyColumn_);
+    // Counted from the nearest landmark where they are good; a failure there counts as without them.
+    if (hasLandmarks()) {
+        if (const auto anchor = anchors_->atOrBefore({key, row.value(idColumn_).toLongLong()})) {
+            if (const Result<int> position = countFromLandmark(*anchor, row); position)
+                return position;
+        }
+    }
     bool fromEnd = false;
     if (!key.isNull()) {
         // A long list is counted from the end when the row's detail lies in the later half of the
@@ -188,6 +313,7 @@ Status EntryListModel::show(QSqlDatabase db, const Choice& choice) {
     atEnd_ = first->size() < kPage;
     keptRows_ = kept;
     endResetModel();
+    readLandmarks();
     return Status::ok();
 }
 
@@ -244,13 +370,26 @@ Result<int> EntryListModel::locate(qint64 id) {
     const Result<int> position = countBefore(row);
     if (!position)
         return position;
-    if (position.value() >= known_) {
-        if (atEnd_)
-            return -1;  // the list has changed under it; the next reload shows the row
-        grow(position.value() + 1);
-    }
-    rows_.insert(position.value(), row);
+    if (position.value() >= known_ && atEnd_)
+        return -1;  // the list has changed under it; the next reload shows the row
+    settle(position.value(), row);
     return position.value();
+}
+
+void EntryListModel::settle(int position, const Row& row) {
+    // The rows around it are read now, from its key, so that showing it reads nothing by position.
+    const Result<QList<Row>> after = readAfter(row, kPage / 2);
+    const Result<QList<Row>> before = readBefore(row, kPage / 2);
+    grow(position + 1 + (after ? int(after->size()) : 0));
+    rows_.insert(position, row);
+    if (after) {
+        for (int i = 0; i < after->size() && position + 1 + i < known_; ++i)
+            rows_.insert(position + 1 + i, after->at(i));
+    }
+    if (before) {
+        for (int i = 0; i < before->size() && position - 1 - i >= 0; ++i)
+            rows_.insert(position - 1 - i, before->at(i));
+    }
 }
 
 Status EntryListModel::place(qint64 id, int row) {
@@ -264,8 +403,7 @@ Status EntryListModel::place(qint64 id, int row) {
     Row entry = found->first();
     if (!entry.takeLast().toBool() || (atEnd_ && row >= known_))
         return locate(id).status();
-    grow(row + 1);
-    rows_.insert(row, entry);
+    settle(row, entry);
     return Status::ok();
 }
 

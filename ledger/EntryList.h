@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Result.h"
+#include "ledger/ListAnchors.h"
 
 #include <QDate>
 #include <QHash>
@@ -8,6 +9,11 @@
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
 #include <QVariant>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
 
 // The rows of one entry list -- today's entries of a type or all of them, followed by the rows saved
 // since loading that no longer match -- read a page at a time. Unlike a plain query model it can reach
@@ -26,6 +32,7 @@ class EntryListModel : public QSqlQueryModel {
     };
 
     explicit EntryListModel(QObject* parent = nullptr);
+    ~EntryListModel() override;
 
     // Shows the list from its first page.
     Status show(QSqlDatabase db, const Choice& choice);
@@ -36,6 +43,14 @@ class EntryListModel : public QSqlQueryModel {
     // Places the row with the key `id` at position `row` without counting, where the rows before it are
     // known not to have changed (the row after a deleted one takes the deleted row's place).
     Status place(qint64 id, int row);
+    // Tells the list that the program has just written one entry: `before` the key of an entry edited or
+    // deleted (a row the list has shown), `after` the key of an entry saved. The landmarks of 全部 follow,
+    // so that they stay good without being read again.
+    // entryWriting() comes just before the write: it drops the landmarks if anything else has written.
+    void entryWriting();
+    void entryWritten(std::optional<qint64> before, std::optional<qint64> after);
+    // Whether 全部's landmarks are read and good for the household as it stands (for tests).
+    bool hasLandmarks() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
@@ -51,6 +66,9 @@ class EntryListModel : public QSqlQueryModel {
     Result<QList<Row>> readFrom(int position, int count) const;
     Result<QList<Row>> readAfter(const Row& anchor, int count) const;
     Result<QList<Row>> readBefore(const Row& anchor, int count) const;
+    Result<QList<Row>> readNext(const Row& anchor, int count, bool after) const;
+    // Puts a row read by its key at its position, with the rows around it, growing the list to hold them.
+    void settle(int position, const Row& row);
     Result<qint64> number(const char* statement, const QVariantHash& values) const;
     Result<int> countBefore(const Row& row) const;
     Result<int> listSize() const;
@@ -59,6 +77,14 @@ class EntryListModel : public QSqlQueryModel {
     void grow(int rows);
     void reachEnd(int size);
     QVariantHash params() const;
+    // The landmarks of 全部: read on a thread of their own when the list is shown, used while nothing but
+    // the changes they were told of has been written since.
+    using Marks = std::pair<qint64, qint64>;
+    std::optional<Marks> writeMarks() const;
+    void readLandmarks();
+    void landmarksRead(const Result<ListAnchors>& read, Marks marks, const QString& type);
+    void stopReading();
+    Result<int> countFromLandmark(const ListAnchors::Anchor& anchor, const Row& row) const;
 
     QSqlDatabase db_;
     Choice choice_;
@@ -70,4 +96,9 @@ class EntryListModel : public QSqlQueryModel {
     bool atEnd_ = true;  // whether known_ is the whole list (then the kept rows follow)
     QList<Row> keptRows_;
     mutable QHash<int, Row> rows_;
+    std::optional<ListAnchors> anchors_;
+    QString anchorsType_;
+    Marks anchorsMarks_{-1, -1};
+    std::thread reader_;
+    std::atomic<bool> stopReading_{false};
 };

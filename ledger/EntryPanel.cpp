@@ -1,10 +1,10 @@
 #include "ledger/EntryPanel.h"
 
-#include "household/CurrentUser.h"
-#include "household/Household.h"
 #include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DateText.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/DatePicks.h"
 #include "kit/HalfWidthValidator.h"
@@ -419,12 +419,14 @@ void EntryPanel::saveClick() {
     }
     const EntryText entry{detail_->currentText(), amount.amount, ShortDate(day.value()), registrar_->text(),
                           remarks_->toPlainText()};
-    const Result<qint64> saved =
-        book_.save(state_ == State::Editing ? editingId_ : std::nullopt, entry, amountBeforeEdit_);
+    const std::optional<qint64> edited = state_ == State::Editing ? editingId_ : std::nullopt;
+    model_->entryWriting();
+    const Result<qint64> saved = book_.save(edited, entry, amountBeforeEdit_);
     if (!saved) {
         ReportError(saved.error());
         return;
     }
+    model_->entryWritten(edited, saved.value());
     // The row is stored: whatever the reload gives, nothing is pending any more.
     state_ = State::Browsing;
     editingId_.reset();
@@ -459,10 +461,12 @@ void EntryPanel::deleteClick() {
         neighbourRow = row - 1;
     if (neighbourRow >= 0)
         neighbour = grid_->value(neighbourRow, QStringLiteral("id")).toLongLong();
+    model_->entryWriting();
     if (const Status removed = book_.remove(*id, amount.value(), household_.user.name); !removed) {
         ReportError(removed.error());
         return;
     }
+    model_->entryWritten(*id, std::nullopt);
     kept_.removeAll(*id);
     reload(shownFilter_, neighbour, neighbour ? qMin(row, neighbourRow) : -1);
 }
