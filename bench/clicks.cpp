@@ -19,7 +19,8 @@
 // The first session visits every panel and shows 全部 on both entry panels; the program then prints
 // the peak resident memory (VmHWM) of that session, runs the steps again `repetitions` times (5 when not
 // given) and prints one table: step, its time in the first session, median and worst ms of the
-// repetitions, and whether it stays within one frame (16 ms).
+// repetitions, and whether it stays within one frame (16 ms). With TAMBERLO_CLICKS_SHOTS=<prefix> it
+// also saves pictures of the reminder panel and the summary after the first session.
 #include "app/mainForm.h"
 #include "bench/HouseholdGenerator.h"
 #include "kit/Prompt.h"
@@ -478,6 +479,9 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     settle();
 
+    const QString afterLogin = peakResident();
+    std::printf("peak resident memory at the main window after the login: %s\n", qPrintable(afterLogin));
+
     Session session(form);
     session.everything();
     const QString afterSession = peakResident();
@@ -485,6 +489,19 @@ int main(int argc, char** argv) {
         "peak resident memory after a session over every panel (全部 on both entry panels): %s "
         "(%.1f MiB, target under 80 MiB)\n",
         qPrintable(afterSession), kib(afterSession) / 1024.0);
+
+    // Pictures of the panels after the first session, to look at what the clicks drew.
+    if (const QString shots = qEnvironmentVariable("TAMBERLO_CLICKS_SHOTS"); !shots.isEmpty()) {
+        const auto shoot = [&form, &shots](const char* button, const char* what) {
+            click(child(&form, button));
+            settle();
+            form.grab().save(shots + QStringLiteral("-%1.png").arg(QString::fromLatin1(what)));
+        };
+        shoot("SpeedButton6", "reminders");
+        shoot("SpeedButton2", "summary");
+        click(child(child(&form, "Panel2"), "RadioButton5"));
+        shoot("SpeedButton8", "summary-year-expense");
+    }
 
     timings.firstSession = false;
     for (int i = 0; i < repetitions; ++i)
