@@ -82,8 +82,11 @@ class YesPrompt final : public Prompt {
   public:
     YesPrompt() { Prompt::install(this); }
     ~YesPrompt() override { Prompt::install(nullptr); }
+    // The notice of today's reminders at the first showing is expected; boxes are reported after it.
+    bool reporting = false;
+
     Answer show(const QString&, const QString& text, Buttons buttons, Icon icon) override {
-        if (icon == Icon::Critical || icon == Icon::Warning)
+        if (reporting && (icon == Icon::Critical || icon == Icon::Warning))
             std::fprintf(stderr, "box: %s\n", qPrintable(text.left(60)));
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     }
@@ -483,6 +486,7 @@ int main(int argc, char** argv) {
     while (!ready)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     settle();
+    prompt.reporting = true;
 
     const QString afterLogin = peakResident();
     std::printf("peak resident memory at the main window after the login: %s\n", qPrintable(afterLogin));
