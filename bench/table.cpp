@@ -68,6 +68,31 @@ Run readRun(const QString& file) {
     return run;
 }
 
+// The figures of tamberlo-clicks (its table's lines "step | first | median | worst | verdict" and its
+// peak memory line), put into the run as "click:<step>" (median, with worst_ms beside it) and
+// "click-peak" (MiB). Gives the steps in the order printed.
+QStringList readClicks(const QString& file, Run& run) {
+    QStringList steps;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return steps;
+    static const QRegularExpression step(
+        QStringLiteral("^(.+?)\\s*\\|\\s*([0-9.]+)\\s*\\|\\s*([0-9.]+)\\s*\\|\\s*([0-9.]+)\\s*\\|"));
+    static const QRegularExpression peak(
+        QStringLiteral("^peak resident memory after a session.*\\(([0-9.]+) MiB"));
+    for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch m = step.match(line); m.hasMatch()) {
+            QJsonObject row;
+            row.insert(QStringLiteral("worst_ms"), m.captured(4).toDouble());
+            run.insert(QStringLiteral("click:") + m.captured(1), {m.captured(3).toDouble(), row});
+            steps.append(m.captured(1));
+        } else if (const QRegularExpressionMatch p = peak.match(line); p.hasMatch()) {
+            run.insert(QStringLiteral("click-peak"), {p.captured(1).toDouble(), {}});
+        }
+    }
+    return steps;
+}
+
 struct Startup {
     double program = -1;
     double bare = -1;
@@ -139,8 +164,13 @@ int main(int argc, char* argv[]) {
     const QStringList sizes = args.mid(2);
     QMap<QString, Run> runs;
     QMap<QString, Startup> startups;
+    QStringList clickSteps;
     for (const QString& s : sizes) {
         runs.insert(s, readRun(folder + QStringLiteral("/%1.json").arg(s)));
+        for (const QString& step : readClicks(folder + QStringLiteral("/clicks-%1.txt").arg(s), runs[s])) {
+            if (!clickSteps.contains(step))
+                clickSteps.append(step);
+        }
         startups.insert(s, readStartup(folder + QStringLiteral("/startup-%1.txt").arg(s)));
     }
 
@@ -242,6 +272,28 @@ int main(int argc, char* argv[]) {
                      return std::nullopt;
                  return fig(r, k) / shell <= 1.5;
              }});
+    }
+
+    lines.append(
+        {QStringLiteral("peak memory, every panel visited, 全部 on both entry panels"),
+         [](const Run& r, const Startup&) {
+             const double mib = fig(r, QStringLiteral("click-peak"));
+             return mib < 0 ? QStringLiteral("-") : QString::number(mib, 'f', 1) + QStringLiteral(" MiB");
+         },
+         QStringLiteral("< 80 MiB"),
+         [](const Run& r, const Startup&) { return within(fig(r, QStringLiteral("click-peak")), 80); }});
+    // Each click from the press to the repainted, idle window: the median of the repetitions, the worst
+    // in brackets; the target is one frame at 60 Hz.
+    for (const QString& step : clickSteps) {
+        const QString key = QStringLiteral("click:") + step;
+        lines.append({QStringLiteral("click: ") + step,
+                      [key](const Run& r, const Startup&) {
+                          return fig(r, key) < 0 ? QStringLiteral("-")
+                                                 : QStringLiteral("%1 (%2)").arg(
+                                                       ms(fig(r, key)), ms(counter(r, key, "worst_ms")));
+                      },
+                      QStringLiteral("< 16 ms"),
+                      [key](const Run& r, const Startup&) { return within(fig(r, key), 16); }});
     }
 
     // Plain text columns padded by display width (a Chinese character takes two).

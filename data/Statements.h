@@ -50,6 +50,16 @@ inline constexpr char kStoredEntry[] = "SELECT leixing, feiyong FROM shouzhibiao
 inline constexpr char kPeriodTotals[] =
     "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
     "shururiqi BETWEEN :qishi AND :jishu GROUP BY leixing";
+// The same totals where the entries hold no type but the two: naming the types lets the engine read each
+// type's days in order from the index (leixing, shururiqi, ...), already grouped, instead of sorting
+// every entry of the period by type.
+inline constexpr char kPeriodTotalsOfTwoTypes[] =
+    "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
+    "leixing IN ('shouru','zhichu') AND shururiqi BETWEEN :qishi AND :jishu GROUP BY leixing";
+// Whether any entry has a type other than the two (1 or 0), looked up on the type's index.
+inline constexpr char kOtherTypesExist[] =
+    "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing<'shouru' OR (leixing>'shouru' AND "
+    "leixing<'zhichu') OR leixing>'zhichu' LIMIT 1) AS others";
 // Totals per detail of one type over a period (:qishi, :jishu, :mxlx), in two halves as above.
 inline constexpr char kDetailTotals[] =
     "SELECT mingxi,SUM(feiyong>>32) AS mxzonge,SUM(feiyong&4294967295) AS mxzonge_low from shouzhibiao WHERE "
@@ -103,6 +113,13 @@ inline constexpr const char* kPostalColumns[] = {"省份", "地区", "区号", "
 
 // Reminder events in the table's own order, a new event, and the deletion of one by its key.
 inline constexpr char kAllReminders[] = "select id,riqi,fanwei,neirong from tixing order by id";
+// The same list read a page at a time: how many events there are, :n events from position :skip, and
+// :n events after the one with the key :id.
+inline constexpr char kCountReminders[] = "select count(*) from tixing";
+inline constexpr char kRemindersFrom[] =
+    "select id,riqi,fanwei,neirong from tixing order by id limit :n offset :skip";
+inline constexpr char kRemindersAfter[] =
+    "select id,riqi,fanwei,neirong from tixing where id>:id order by id limit :n";
 inline constexpr char kAddReminder[] =
     "insert into tixing (riqi,fanwei,neirong) values (:riqi,:fanwei,:neirong)";
 inline constexpr char kDeleteReminder[] = "delete from tixing where id=:id";

@@ -34,9 +34,18 @@ Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type) {
 }
 
 Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last) {
+    // Entries of another type count as expense, through the general statement; without them (always,
+    // for entries the program writes) the statement of the two types reads the index without sorting.
+    QSqlQuery others(db);
+    others.setForwardOnly(true);
+    if (!others.exec(QString::fromUtf8(Sql::kOtherTypesExist)) || !others.next())
+        return Result<PeriodTotals>::failure(DatabaseErrors::Describe(others.lastError()));
+    const bool onlyTwoTypes = others.value(0).toLongLong() == 0;
+    others.finish();
+
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromUtf8(Sql::kPeriodTotals)))
+    if (!query.prepare(QString::fromUtf8(onlyTwoTypes ? Sql::kPeriodTotalsOfTwoTypes : Sql::kPeriodTotals)))
         return Result<PeriodTotals>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));

@@ -1,9 +1,9 @@
 #include "ledger/SummaryPanel.h"
 
-#include "household/Household.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
+#include "household/Household.h"
 #include "kit/BarChart.h"
 #include "kit/DatePicks.h"
 #include "kit/Prompt.h"
@@ -267,8 +267,11 @@ void SummaryPanel::ComputePeriodTotals() {
 
 void SummaryPanel::showBalance(Money balance) {
     balance_->setText(QStringLiteral("结余：") + balance.format());
-    balance_->setStyleSheet(QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
-                                .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name()));
+    // A new style sheet polishes the label again: it is set only when the colour changes.
+    const QString sheet = QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
+                              .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name());
+    if (balance_->styleSheet() != sheet)
+        balance_->setStyleSheet(sheet);
 }
 
 Result<PeriodBounds> SummaryPanel::shownPeriod() const {

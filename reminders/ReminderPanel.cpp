@@ -1,13 +1,13 @@
 #include "reminders/ReminderPanel.h"
 
 #include "data/Database.h"
-#include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
 #include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
+#include "reminders/ReminderList.h"
 #include "reminders/Reminders.h"
 
 #include <QDateEdit>
@@ -18,8 +18,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSqlError>
-#include <QSqlQueryModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,7 +42,7 @@ QToolButton* actionButton(const char* name, const QString& text, QWidget* parent
 ReminderPanel::ReminderPanel(Household& household, QWidget* parent)
     : FunctionPanel(QStringLiteral("Panel6"), parent),
       household_(household),
-      model_(new QSqlQueryModel(this)) {
+      model_(new ReminderListModel(this)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
     auto* inner = new QFrame(this);
@@ -134,13 +132,8 @@ void ReminderPanel::setRange(const QString& range) {
 }
 
 void ReminderPanel::openTable() {
-    model_->setQuery(QString::fromUtf8(Sql::kAllReminders), household_.database.connection());
-    if (model_->lastError().isValid()) {
-        ReportError(DatabaseErrors::Describe(model_->lastError()));
-        return;
-    }
-    while (model_->canFetchMore())
-        model_->fetchMore();
+    if (const Status shown = model_->show(household_.database.connection()); !shown)
+        ReportError(shown.error());
 }
 
 void ReminderPanel::SpeedButton34Click() {

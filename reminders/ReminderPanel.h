@@ -10,7 +10,7 @@ class QDateEdit;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
-class QSqlQueryModel;
+class ReminderListModel;
 class QToolButton;
 struct Household;
 
@@ -35,15 +35,15 @@ class ReminderPanel : public FunctionPanel, public PendingEdit {
     void setRange(const QString& range);
 
     Household& household_;
-    QDateEdit* date_;          // DateTimePicker5
-    QRadioButton* once_;       // RadioButton8 当天
-    QRadioButton* daily_;      // RadioButton9 每天
-    QRadioButton* monthly_;    // RadioButton10 每月
-    QLineEdit* rangeHolder_;   // Edit2, hidden: the range the next save writes
-    QPlainTextEdit* content_;  // Memo1
-    DataGrid* grid_;           // DBGridEh4
-    QToolButton* save_;        // SpeedButton34
-    QToolButton* remove_;      // SpeedButton32
-    QSqlQueryModel* model_;    // the rows of tixing
-    QString savedContent_;     // the content as last saved: the box keeps it after 保存提醒
+    QDateEdit* date_;           // DateTimePicker5
+    QRadioButton* once_;        // RadioButton8 当天
+    QRadioButton* daily_;       // RadioButton9 每天
+    QRadioButton* monthly_;     // RadioButton10 每月
+    QLineEdit* rangeHolder_;    // Edit2, hidden: the range the next save writes
+    QPlainTextEdit* content_;   // Memo1
+    DataGrid* grid_;            // DBGridEh4
+    QToolButton* save_;         // SpeedButton34
+    QToolButton* remove_;       // SpeedButton32
+    ReminderListModel* model_;  // the rows of tixing
+    QString savedContent_;      // the content as last saved: the box keeps it after 保存提醒
 };

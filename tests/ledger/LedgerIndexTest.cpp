@@ -25,8 +25,16 @@ QString planOf(QSqlDatabase db, const char* statement, const QStringList& names)
 TEST(LedgerIndexes, TotalsReadOnlyIndexesWhileTheListsKeepTheirOrder) {
     TestHousehold h;
     QSqlDatabase db = h.database.connection();
-    // The summary's totals never touch the rows.
+    // The summary's totals never touch the rows; without other types they come from the index already
+    // grouped by type.
     EXPECT_TRUE(planOf(db, Sql::kPeriodTotals, {":qishi", ":jishu"}).contains("COVERING INDEX"));
+    const QString twoTypes = planOf(db, Sql::kPeriodTotalsOfTwoTypes, {":qishi", ":jishu"});
+    EXPECT_TRUE(twoTypes.contains("COVERING INDEX shouzhibiao_leixing_riqi_mingxi_feiyong")) << twoTypes.toStdString();
+    EXPECT_FALSE(twoTypes.contains("TEMP B-TREE")) << twoTypes.toStdString();
+    // Whether other types exist is looked up on an index, never by reading every entry.
+    const QString others = planOf(db, Sql::kOtherTypesExist, {});
+    EXPECT_FALSE(others.contains("SCAN shouzhibiao")) << others.toStdString();
+    EXPECT_TRUE(others.contains("COVERING INDEX")) << others.toStdString();
     EXPECT_TRUE(planOf(db, Sql::kDetailTotals, {":qishi", ":jishu", ":mxlx"}).contains("COVERING INDEX"));
     // Today's lists keep the order of entry within the day, 全部 the order by detail.
     EXPECT_TRUE(planOf(db, Sql::kTodayIncome, {":mxlx", ":srriqi"}).contains("shouzhibiao_leixing_riqi "));

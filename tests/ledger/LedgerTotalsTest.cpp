@@ -1,4 +1,5 @@
 #include "ledger/LedgerTotals.h"
+#include "support/TestEngine.h"
 #include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,42 @@ TEST_F(LedgerTotalsTest, BoundsAreInclusiveAndOtherTypesCountAsExpense) {
     EXPECT_EQ(lastDay.income, Money::fromYuan(500));
     EXPECT_EQ(lastDay.expense, Money());
 }
+
+// The same fixture on the file and on the server.
+class LedgerTotalsOnBothEngines : public LedgerTotalsTest,
+                                  public ::testing::WithParamInterface<TestEngine> {};
+
+// The totals read through the two types' index and through the general statement agree: an entry of
+// another type, outside the periods asked for, changes nothing in them.
+TEST_P(LedgerTotalsOnBothEngines, TotalsAgreeWithAndWithoutEntriesOfOtherTypes) {
+    add("shouru", "工资", 3000, "2007-01-01");
+    add("zhichu", "房租", 1200, "2007-01-15");
+    add("zhichu", "午饭", 20, "2007-01-31");
+    add("shouru", "奖金", 7, "2007-02-01");
+    add("zhichu", "车费", 3, "2007-02-28");
+    const QList<std::pair<QDate, QDate>> periods = {{QDate(2007, 1, 1), QDate(2007, 1, 31)},
+                                                    {QDate(2007, 1, 15), QDate(2007, 2, 1)},
+                                                    {QDate(2007, 2, 2), QDate(2007, 2, 28)},
+                                                    {QDate(2006, 1, 1), QDate(2006, 12, 31)}};
+    QList<PeriodTotals> twoTypes;
+    for (const auto& [first, last] : periods)
+        twoTypes.append(totals(first, last));
+    add("aaa", "古怪", 5, "2009-01-01");
+    add("zzz", "古怪", 9, "2009-01-02");
+    for (int i = 0; i < periods.size(); ++i) {
+        const PeriodTotals general = totals(periods[i].first, periods[i].second);
+        EXPECT_EQ(general.hasRows, twoTypes[i].hasRows) << i;
+        EXPECT_EQ(general.income, twoTypes[i].income) << i;
+        EXPECT_EQ(general.expense, twoTypes[i].expense) << i;
+    }
+    EXPECT_EQ(twoTypes[1].income, Money::fromYuan(7));
+    EXPECT_EQ(twoTypes[1].expense, Money::fromYuan(1220));
+    EXPECT_FALSE(twoTypes[3].hasRows);
+    // The last of the other types in order counts as the expense, as before.
+    EXPECT_EQ(totals(QDate(2009, 1, 1), QDate(2009, 1, 2)).expense, Money::fromYuan(9));
+}
+
+TAMBERLO_ON_BOTH_ENGINES(LedgerTotalsOnBothEngines);
 
 TEST_F(LedgerTotalsTest, EmptyAndReversedPeriodsHaveNoRows) {
     add("shouru", "工资", 3000, "2007-01-10");

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -92,6 +93,49 @@ TEST_F(PanelFixture, DeleteAsksOnlyWhenThereAreRowsAndDeletesTheSelectedOneOnYes
     click("SpeedButton32");
     EXPECT_EQ(stored(), QStringList({"2007-01-01|当天|一", "2007-01-03|每月|三"}));
     EXPECT_EQ(grid->sourceModel()->rowCount(), 2);
+}
+
+// A long list is read a page at a time: every event is listed in the table's order wherever the grid
+// starts reading, a save selects the new last event, a deletion the one that took its place, and the
+// grid's find looks through every event.
+TEST_F(PanelFixture, ALongListShowsEveryEventInOrderFromAnyPlace) {
+    h.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<700) INSERT INTO tixing "
+           "(riqi,fanwei,neirong) SELECT '2007-01-01','每天','事件'||i FROM n");
+    h.exec("DELETE FROM tixing WHERE id IN (3, 256, 257, 600)");  // keys with gaps, across the pages
+    panel.openTable();
+    auto* grid = child<DataGrid>(&panel, "DBGridEh4");
+    QAbstractItemModelTester tester(grid->sourceModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const Result<QList<Reminder>> stored = LoadReminders(h.database.connection());
+    ASSERT_TRUE(stored.isOk());
+    ASSERT_EQ(stored->size(), 696);
+    ASSERT_EQ(grid->sourceModel()->rowCount(), 696);
+    // The end first (read by position), then every row backwards and forwards.
+    EXPECT_EQ(grid->cellText(695, 2), QStringLiteral("事件700"));
+    for (int row = 695; row >= 0; --row)
+        ASSERT_EQ(grid->cellText(row, 2), stored->at(row).content) << row;
+    panel.openTable();
+    for (int row = 0; row < 696; ++row)
+        ASSERT_EQ(grid->value(row, QStringLiteral("id")).toLongLong(), stored->at(row).id) << row;
+
+    child<QPlainTextEdit>(&panel, "Memo1")->setPlainText(QStringLiteral("最新"));
+    click("SpeedButton34");
+    EXPECT_EQ(grid->sourceModel()->rowCount(), 697);
+    EXPECT_EQ(grid->currentRow(), 696);
+    EXPECT_EQ(grid->cellText(696, 2), QStringLiteral("最新"));
+
+    grid->setCurrentRow(300);
+    const QString next = grid->cellText(301, 2);
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton32");
+    EXPECT_EQ(grid->sourceModel()->rowCount(), 696);
+    EXPECT_EQ(grid->currentRow(), 300);
+    EXPECT_EQ(grid->cellText(300, 2), next);
+
+    const Result<int> found = grid->find({QStringLiteral("事件650"), 2, false, true}, -1);
+    ASSERT_TRUE(found.isOk());
+    ASSERT_GE(found.value(), 0);
+    EXPECT_EQ(grid->cellText(found.value(), 2), QStringLiteral("事件650"));
+    EXPECT_TRUE(prompt.boxes().size() == 1);  // the question of the deletion only
 }
 
 TEST_F(PanelFixture, ASaveTheDatabaseRefusesIsReported) {
