@@ -13,6 +13,9 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <mutex>
 
 namespace {
 
@@ -58,23 +61,42 @@ void EntryListModel::readLandmarks() {
     if (!marks)
         return;
     anchors_.reset();
-    reader_ = std::thread([this, file = db_.databaseName(), type = choice_.type, marks = *marks] {
-        const Result<ListAnchors> read = ListAnchors::Read(file, type, stopReading_);
-        QMetaObject::invokeMethod(
-            this, [this, read, marks, type] { landmarksRead(read, marks, type); }, Qt::QueuedConnection);
-    });
+    reading_ = true;
+    readingSpoiled_ = false;
+    readingChanges_.clear();
+    readingMarks_ = *marks;
+    std::promise<void> begun;
+    std::future<void> holding = begun.get_future();
+    reader_ = std::thread(
+        [this, file = db_.databaseName(), type = choice_.type, begun = std::move(begun)]() mutable {
+            std::once_flag told;
+            const auto tell = [&] { std::call_once(told, [&] { begun.set_value(); }); };
+            const Result<ListAnchors> read = ListAnchors::Read(file, type, stopReading_, tell);
+            tell();
+            QMetaObject::invokeMethod(
+                this, [this, read, type] { landmarksRead(read, type); }, Qt::QueuedConnection);
+        });
+    // Nothing is written before the reader holds its view of the file, so that every later write of the
+    // program is one the reading is told of and can be brought up to.
+    if (holding.wait_for(std::chrono::seconds(2)) != std::future_status::ready)
+        readingSpoiled_ = true;
 }
 
-void EntryListModel::landmarksRead(const Result<ListAnchors>& read, Marks marks, const QString& type) {
+void EntryListModel::landmarksRead(const Result<ListAnchors>& read, const QString& type) {
     if (reader_.joinable())
         reader_.join();
-    // Landmarks read while anything was written are not trusted; the next showing reads them again.
+    reading_ = false;
+    // Landmarks read while anything else was written are not trusted; the next showing reads them again.
     const std::optional<Marks> now = writeMarks();
-    if (!read || !now || *now != marks)
+    if (!read || readingSpoiled_ || !now || *now != readingMarks_)
         return;
-    anchors_ = read.value();
+    ListAnchors anchors = read.value();
+    for (const Change& change : std::as_const(readingChanges_))
+        apply(anchors, change);
+    readingChanges_.clear();
+    anchors_ = std::move(anchors);
     anchorsType_ = type;
-    anchorsMarks_ = marks;
+    anchorsMarks_ = *now;
 }
 
 void EntryListModel::stopReading() {
@@ -83,43 +105,70 @@ void EntryListModel::stopReading() {
         reader_.join();
     }
     stopReading_ = false;
+    reading_ = false;
 }
 
 void EntryListModel::entryWriting() {
-    if (anchors_ && !hasLandmarks())
+    const std::optional<Marks> now = writeMarks();
+    if (anchors_ && (!now || *now != anchorsMarks_ || anchorsType_ != choice_.type))
         anchors_.reset();
+    if (reading_ && (!now || *now != readingMarks_))
+        readingSpoiled_ = true;
 }
 
-void EntryListModel::entryWritten(std::optional<qint64> before, std::optional<qint64> after) {
-    if (!anchors_)
-        return;
-    // Only this connection may have written since entryWriting(), and only this entry.
-    const std::optional<Marks> now = writeMarks();
-    if (!now || now->second != anchorsMarks_.second) {
-        anchors_.reset();
-        return;
-    }
+std::optional<EntryListModel::Change> EntryListModel::describe(std::optional<qint64> before,
+                                                               std::optional<qint64> after) const {
+    Change change;
     if (before) {
         const auto shown = std::find_if(rows_.cbegin(), rows_.cend(), [&](const Row& r) {
             return r.value(idColumn_).toLongLong() == *before;
         });
-        if (shown == rows_.cend()) {
-            anchors_.reset();
-            return;
-        }
-        anchors_->removed({shown->value(keyColumn_), *before});
+        if (shown == rows_.cend())
+            return std::nullopt;
+        change.gone = ListAnchors::Key{shown->value(keyColumn_), *before};
     }
     if (after) {
-        QVariantHash values{{QStringLiteral(":mxlx"), anchorsType_}, {QStringLiteral(":id"), *after}};
+        const QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}, {QStringLiteral(":id"), *after}};
         const Result<QList<Row>> found = read(ListSql::kAllEntry, values);
-        if (!found) {
-            anchors_.reset();
-            return;
-        }
+        if (!found)
+            return std::nullopt;
         if (!found->isEmpty() && found->first().last().toBool())
-            anchors_->inserted({found->first().value(record().indexOf(QStringLiteral("mingxi"))), *after});
+            change.came =
+                ListAnchors::Key{found->first().value(record().indexOf(QStringLiteral("mingxi"))), *after};
     }
-    anchorsMarks_ = *now;
+    return change;
+}
+
+void EntryListModel::apply(ListAnchors& anchors, const Change& change) {
+    if (change.gone)
+        anchors.removed(*change.gone);
+    if (change.came)
+        anchors.inserted(*change.came);
+}
+
+void EntryListModel::entryWritten(std::optional<qint64> before, std::optional<qint64> after) {
+    const bool following = reading_ && !readingSpoiled_;
+    if (!anchors_ && !following)
+        return;
+    // Only this connection may have written since entryWriting(), and only this entry.
+    const std::optional<Marks> now = writeMarks();
+    const std::optional<Change> change = describe(before, after);
+    if (anchors_) {
+        if (!now || !change || now->second != anchorsMarks_.second) {
+            anchors_.reset();
+        } else {
+            apply(*anchors_, *change);
+            anchorsMarks_ = *now;
+        }
+    }
+    if (following) {
+        if (!now || !change || now->second != readingMarks_.second) {
+            readingSpoiled_ = true;
+        } else {
+            readingChanges_.append(*change);
+            readingMarks_ = *now;
+        }
+    }
 }
 
 Result<int> EntryListModel::countFromLandmark(const ListAnchors::Anchor& anchor, const Row& row) const {

@@ -82,7 +82,14 @@ class EntryListModel : public QSqlQueryModel {
     using Marks = std::pair<qint64, qint64>;
     std::optional<Marks> writeMarks() const;
     void readLandmarks();
-    void landmarksRead(const Result<ListAnchors>& read, Marks marks, const QString& type);
+    void landmarksRead(const Result<ListAnchors>& read, const QString& type);
+    // One entry written by the program, as it moves the landmarks: the row that went, the row that came.
+    struct Change {
+        std::optional<ListAnchors::Key> gone;
+        std::optional<ListAnchors::Key> came;
+    };
+    std::optional<Change> describe(std::optional<qint64> before, std::optional<qint64> after) const;
+    static void apply(ListAnchors& anchors, const Change& change);
     void stopReading();
     Result<int> countFromLandmark(const ListAnchors::Anchor& anchor, const Row& row) const;
 
@@ -99,6 +106,12 @@ class EntryListModel : public QSqlQueryModel {
     std::optional<ListAnchors> anchors_;
     QString anchorsType_;
     Marks anchorsMarks_{-1, -1};
+    // While the landmarks are being read: the marks the reading started from, brought forward by each
+    // write the list is told of, those writes, and whether anything else was written.
+    bool reading_ = false;
+    bool readingSpoiled_ = false;
+    Marks readingMarks_{-1, -1};
+    QList<Change> readingChanges_;
     std::thread reader_;
     std::atomic<bool> stopReading_{false};
 };

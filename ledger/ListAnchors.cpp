@@ -38,8 +38,8 @@ bool ListOrderBefore(const ListAnchors::Key& a, const ListAnchors::Key& b) {
     return c != 0 ? c < 0 : a.id < b.id;
 }
 
-Result<ListAnchors> ListAnchors::Read(const QString& file, const QString& type,
-                                      const std::atomic<bool>& stop) {
+Result<ListAnchors> ListAnchors::Read(const QString& file, const QString& type, const std::atomic<bool>& stop,
+                                      const std::function<void()>& begun) {
     const QString name = QStringLiteral("tamberlo-anchors-%1").arg(readerCounter.fetchAndAddRelaxed(1));
     Result<ListAnchors> result = Result<ListAnchors>::failure(QString());
     {
@@ -61,6 +61,8 @@ Result<ListAnchors> ListAnchors::Read(const QString& file, const QString& type,
                 int position = 0;
                 bool stopped = false;
                 while (query.next()) {
+                    if (position == 0 && begun)
+                        begun();
                     if (position % kStep == 0) {
                         if (stop.load(std::memory_order_relaxed)) {
                             stopped = true;

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 // Landmarks of a long 全部 list: the detail, key and position of every kStep-th row, in the list's order
@@ -30,8 +31,10 @@ class ListAnchors {
     };
 
     // Reads the landmarks of the entries of `type` on a read-only connection of its own to the household
-    // file, on the calling thread; gives up (failing) as soon as `stop` is set.
-    static Result<ListAnchors> Read(const QString& file, const QString& type, const std::atomic<bool>& stop);
+    // file, on the calling thread; gives up (failing) as soon as `stop` is set. `begun` is called once the
+    // read holds its view of the file (its first row read): what is written after that, it does not see.
+    static Result<ListAnchors> Read(const QString& file, const QString& type, const std::atomic<bool>& stop,
+                                    const std::function<void()>& begun = {});
 
     // The landmark at or before `key`, or none when `key` comes before the first one.
     std::optional<Anchor> atOrBefore(const Key& key) const;
