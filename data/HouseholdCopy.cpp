@@ -12,8 +12,8 @@
 namespace {
 
 // The household's tables, each copied whole in the order of its keys.
-const char* const kHouseholdTables[] = {"shouzhibiao", "zhangwubiao",   "yinghanbiao",
-                                        "tixing",      "quanxiangbiao", "yzbh"};
+const char* const kHouseholdTables[] = {"shouzhibiao",   "zhangwubiao", "yinghanbiao", "tixing",
+                                        "quanxiangbiao", "yzbh",        "huishouzhan"};
 
 // Rows per insert: well under both engines' limit on bound values.
 constexpr int kRowsPerInsert = 400;

@@ -60,6 +60,41 @@ TEST(ServerKopira, ALocalHouseholdMovesOntoTheServerAndComesBackAsAnOrdinaryBack
     EXPECT_EQ(scalar(copy, QStringLiteral("select feiyong from shouzhibiao where mingxi='工资'")), 35000000);
 }
 
+// An entry waiting in the bin is part of the household: it goes onto the server with a restore and comes
+// back in the server's backup, as it stood when it was deleted.
+TEST(ServerKopira, AnEntryInTheBinSurvivesARestoreOntoTheServerAndItsBackup) {
+    TempHome home;
+    {
+        Database local;
+        ASSERT_TRUE(local.open(home.databasePath()).isOk());
+        exec(local, QStringLiteral("insert into huishouzhan (leixing, mingxi, feiyong, shururiqi, dengjiren, "
+                                   "shanchuren, shanchushijian) values ('zhichu', '电费', 1234500, "
+                                   "'2007-01-14', '妈妈', '爸爸', '2007-01-15 09:30:00')"));
+    }
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    QTemporaryDir folder;
+    const Result<QString> safety = Kopira::RestoreOntoServer(scratch.connection(), home.databasePath(),
+                                                             folder.filePath(QStringLiteral("safe")), kWhen);
+    ASSERT_TRUE(safety.isOk()) << safety.error().toStdString();
+    const QString binRow = QStringLiteral(
+        "select count(*) from huishouzhan where leixing='zhichu' and mingxi='电费' and feiyong=1234500 and "
+        "shururiqi='2007-01-14' and dengjiren='妈妈' and shanchuren='爸爸' and "
+        "shanchushijian='2007-01-15 09:30:00'");
+    {
+        Database server;
+        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+        EXPECT_EQ(scalar(server, binRow), 1);
+    }
+    const Result<QString> backup =
+        Kopira::BackupServer(scratch.connection(), folder.filePath(QStringLiteral("backup")), kWhen);
+    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
+    Database copy;
+    ASSERT_TRUE(copy.open(backup.value()).isOk());
+    EXPECT_EQ(scalar(copy, binRow), 1);
+    EXPECT_EQ(scalar(copy, QStringLiteral("select count(*) from huishouzhan")), 1);
+}
+
 TEST(ServerKopira, AFileThatIsNoHouseholdOrFromANewerProgramLeavesTheServerAsItWas) {
     ScratchServerDatabase scratch;
     ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
