@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/HouseholdCopy.h"
+#include "data/Schema.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -13,12 +14,18 @@ namespace Kopira {
 
 namespace {
 
-// Writes the server's household into a new household file at target.
+// Writes the server's household into a new household file at target. The tables are read in one
+// read-only snapshot: other computers go on saving meanwhile, and the copy holds every table as it stood
+// at one moment, so that its balances agree with its rows.
 Status copyServerInto(Database& server, const QString& target) {
+    QSqlDatabase source = server.connection();
+    if (Status s = Exec(source, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")); !s)
+        return s;
     Database file;
     Status written = file.open(target);
     if (written)
-        written = file.transaction([&] { return CopyHouseholdRows(server.connection(), file.connection()); });
+        written = file.transaction([&] { return CopyHouseholdRows(source, file.connection()); });
+    (void)Exec(source, QStringLiteral("COMMIT"));
     file.close();
     if (!written)
         QFile::remove(target);

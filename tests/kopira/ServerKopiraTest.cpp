@@ -1,4 +1,6 @@
 #include "data/Database.h"
+#include "household/HouseholdLock.h"
+#include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 #include "kopira/ServerKopira.h"
 #include "support/TempHome.h"
@@ -126,6 +128,69 @@ TEST(ServerKopira, AFileThatIsNoHouseholdOrFromANewerProgramLeavesTheServerAsItW
 
     EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 777);
     EXPECT_FALSE(QDir(folder.filePath(QStringLiteral("safe"))).exists());
+}
+
+// A family starts sharing: lomu.ini now names the empty server database, and the local lomu.mdb is
+// restored onto it as any backup is. From then on kopira backs up the server's books. While Tamberlo runs
+// on this computer the restore waits, as it does for the local file.
+TEST(ServerKopira, TheHomesSettingsDecideWhichHouseholdIsBackedUpAndRestored) {
+    TempHome home;
+    {
+        Database local;
+        ASSERT_TRUE(local.open(home.databasePath()).isOk());
+        exec(local, QStringLiteral("update zhangwubiao set jine=5000000"));
+        exec(local, QStringLiteral("insert into tixing (riqi, fanwei, neirong) values ('2007-01-15', '每天', "
+                                   "'交电费')"));
+    }
+    EXPECT_FALSE(Kopira::HouseholdOf(home.path()).onServer());
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    home.writeIni(
+        QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(scratch.connection()).toUtf8());
+    const Kopira::Household household = Kopira::HouseholdOf(home.path());
+    ASSERT_TRUE(household.onServer());
+    EXPECT_TRUE(household.problem.isEmpty()) << household.problem.toStdString();
+    EXPECT_TRUE(household.name().contains(QStringLiteral("dbname=%1").arg(scratch.name())))
+        << household.name().toStdString();
+    const QString safeFolder = Kopira::DefaultBackupFolder(home.path());
+
+    {
+        HouseholdLock program(home.databasePath());
+        ASSERT_EQ(program.tryLock(), HouseholdLock::State::Held);
+        const Result<QString> refused =
+            Kopira::RestoreHousehold(household, home.databasePath(), safeFolder, kWhen);
+        ASSERT_FALSE(refused.isOk());
+        EXPECT_TRUE(refused.error().contains(QStringLiteral("请先关闭 Tamberlo")))
+            << refused.error().toStdString();
+        Database server;
+        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+        EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from tixing")), 0);
+    }
+
+    const Result<QString> movedIn =
+        Kopira::RestoreHousehold(household, home.databasePath(), safeFolder, kWhen);
+    ASSERT_TRUE(movedIn.isOk()) << movedIn.error().toStdString();
+    EXPECT_TRUE(movedIn.value().startsWith(safeFolder));
+    {
+        Database server;
+        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+        EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 5000000);
+        EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from tixing where neirong='交电费'")), 1);
+        exec(server, QStringLiteral("update zhangwubiao set jine=6000000"));
+    }
+    const Result<QString> backup =
+        Kopira::BackUpHousehold(household, QDir(home.path()).filePath(QStringLiteral("U盘")), kWhen);
+    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
+    Database copy;
+    ASSERT_TRUE(copy.open(backup.value()).isOk());
+    EXPECT_EQ(scalar(copy, QStringLiteral("select jine from zhangwubiao")), 6000000);
+
+    // Settings that name no usable household: neither a backup nor a restore runs.
+    home.writeIni("[shujuku]\nleixing=oracle\n");
+    const Kopira::Household unknown = Kopira::HouseholdOf(home.path());
+    EXPECT_FALSE(unknown.problem.isEmpty());
+    EXPECT_FALSE(Kopira::BackUpHousehold(unknown, safeFolder, kWhen.addSecs(1)).isOk());
+    EXPECT_FALSE(Kopira::RestoreHousehold(unknown, backup.value(), safeFolder, kWhen.addSecs(1)).isOk());
 }
 
 }  // namespace
