@@ -41,12 +41,13 @@ Household HouseholdOf(const QString& homeFolder) {
     return household;
 }
 
-Result<QString> BackUpHousehold(const Household& household, const QString& folder, const QDateTime& when) {
+Result<QString> BackUpHousehold(const Household& household, const QString& folder, const QDateTime& when,
+                                const QString& fileName) {
     if (!household.problem.isEmpty())
         return Result<QString>::failure(household.problem);
     if (household.onServer())
-        return BackupServer(household.server, folder, when);
-    return Backup(household.file, folder, when);
+        return BackupServer(household.server, folder, when, fileName);
+    return Backup(household.file, folder, when, fileName);
 }
 
 Result<QString> RestoreHousehold(const Household& household, const QString& backupFile,

@@ -27,8 +27,10 @@ struct Household {
 // The household of the home folder, as its lomu.ini chooses.
 Household HouseholdOf(const QString& homeFolder);
 
-// Writes a backup of the household into the folder; gives the new file's path.
-Result<QString> BackUpHousehold(const Household& household, const QString& folder, const QDateTime& when);
+// Writes a backup of the household into the folder, named after the time (or `fileName`); gives the new
+// file's path.
+Result<QString> BackUpHousehold(const Household& household, const QString& folder, const QDateTime& when,
+                                const QString& fileName = QString());
 
 // Replaces the household by the backup file, after the same checks on either engine: the file is
 // checked first, nothing happens while Tamberlo runs on this computer, and what is replaced is first kept

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/HouseholdCopy.h"
 #include "data/Schema.h"
+#include "kopira/FileSync.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -43,15 +44,29 @@ Result<QString> newFileIn(const QString& folder, const QString& name) {
 
 }  // namespace
 
-Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when) {
-    const Result<QString> target = newFileIn(folder, BackupFileName(when));
+Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when,
+                             const QString& fileName) {
+    const Result<QString> target = newFileIn(folder, fileName.isEmpty() ? BackupFileName(when) : fileName);
     if (!target)
         return target;
     Database server;
     if (Status s = server.openServer(connection); !s)
         return s;
-    if (Status s = copyServerInto(server, target.value()); !s)
-        return Result<QString>::failure(QStringLiteral("备份失败，没有留下备份文件：%1").arg(s.error()));
+    // Written under a temporary name: a power cut never leaves a half backup under a backup's name.
+    const QString partial = target.value() + QStringLiteral(".part");
+    QFile::remove(partial);
+    Status written = copyServerInto(server, partial);
+    if (written)
+        written = SyncFile(partial);
+    if (written && !QFile::rename(partial, target.value()))
+        written = Status::failure(QStringLiteral("无法把 %1 改名为 %2。").arg(partial, target.value()));
+    if (written)
+        written = SyncFolder(QFileInfo(target.value()).absolutePath());
+    if (!written) {
+        QFile::remove(partial);
+        return Result<QString>::failure(
+            QStringLiteral("备份失败，没有留下备份文件：%1").arg(written.error()));
+    }
     return target;
 }
 

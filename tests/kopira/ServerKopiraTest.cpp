@@ -1,5 +1,8 @@
 #include "data/Database.h"
 #include "household/HouseholdLock.h"
+#include "kopira/AutoBackup.h"
+#include "kopira/BackupInfo.h"
+#include "kopira/BackupRotation.h"
 #include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 #include "kopira/ServerKopira.h"
@@ -10,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -191,6 +195,60 @@ TEST(ServerKopira, TheHomesSettingsDecideWhichHouseholdIsBackedUpAndRestored) {
     EXPECT_FALSE(unknown.problem.isEmpty());
     EXPECT_FALSE(Kopira::BackUpHousehold(unknown, safeFolder, kWhen.addSecs(1)).isOk());
     EXPECT_FALSE(Kopira::RestoreHousehold(unknown, backup.value(), safeFolder, kWhen.addSecs(1)).isOk());
+}
+
+// The day's automatic backup of a server household copies the server's books, not the local file the
+// computer may still keep from before: one a day, in the background, rotated as the local ones.
+TEST(ServerKopira, TheDailyAutomaticBackupCopiesTheServersBooks) {
+    TempHome home;
+    {
+        Database stale;  // what this computer kept before the family moved onto the server
+        ASSERT_TRUE(stale.open(home.databasePath()).isOk());
+        exec(stale, QStringLiteral("update zhangwubiao set jine=111"));
+    }
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    {
+        Database server;
+        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+        exec(server, QStringLiteral("update zhangwubiao set jine=4200000"));
+    }
+    home.writeIni(
+        QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(scratch.connection()).toUtf8());
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+
+    AutoBackup backup(Kopira::HouseholdOf(home.path()), folder);
+    QSignalSpy finished(&backup, &AutoBackup::finished);
+    backup.start();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_EQ(finished.first().at(1).toString(), QString())
+        << finished.first().at(1).toString().toStdString();
+    const QString written = finished.first().at(0).toString();
+    ASSERT_FALSE(written.isEmpty());
+    EXPECT_EQ(Kopira::KindOfBackup(QFileInfo(written).fileName()), Kopira::BackupKind::Automatic);
+    {
+        Database copy;
+        ASSERT_TRUE(copy.open(written).isOk());
+        EXPECT_EQ(scalar(copy, QStringLiteral("select jine from zhangwubiao")), 4200000);
+    }
+
+    const Kopira::Household household = Kopira::HouseholdOf(home.path());
+    const QDateTime today = Kopira::TimeInName(QFileInfo(written).fileName());
+    const Result<Kopira::AutomaticBackupOutcome> again =
+        Kopira::RunAutomaticBackup(household, folder, today.addSecs(60));
+    ASSERT_TRUE(again.isOk()) << again.error().toStdString();
+    EXPECT_TRUE(again->written.isEmpty()) << "one a day";
+    // Ten more days: each writes its backup, and the rotation thins them as it thins local ones.
+    for (int d = 1; d <= 10; ++d) {
+        const Result<Kopira::AutomaticBackupOutcome> next =
+            Kopira::RunAutomaticBackup(household, folder, today.addDays(d));
+        ASSERT_TRUE(next.isOk()) << next.error().toStdString();
+        EXPECT_FALSE(next->written.isEmpty()) << d;
+    }
+    const qsizetype kept = QDir(folder).entryList({QStringLiteral("lomu-自动-*.mdb")}).size();
+    EXPECT_GE(kept, 7);
+    EXPECT_LT(kept, 11);
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.part")}).isEmpty());
 }
 
 }  // namespace
