@@ -149,7 +149,8 @@ QString Describe(const QSqlError& error, const QString& path) {
             break;
         case Kind::ServerLost:
             message = ServerLost();
-            break;
+            // libpq explains a broken connection over several lines; the first says what happened.
+            return withDetail(message, english.section(QLatin1Char('\n'), 0, 0).trimmed());
         case Kind::Duplicate:
             message = english.contains(QLatin1String("zhangwubiao.mingcheng")) ||
                               english.contains(QLatin1String("zhangwubiao_mingcheng"))

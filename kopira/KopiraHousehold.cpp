@@ -25,6 +25,8 @@ QString withoutPassword(const QString& connection) {
 }  // namespace
 
 QString Household::name() const {
+    if (!problem.isEmpty())
+        return QStringLiteral("无法确定（lomu.ini 的 [shujuku] 设置需要改正）");
     if (onServer())
         return QStringLiteral("数据库服务器上的账本（%1）").arg(withoutPassword(server));
     return QDir::toNativeSeparators(file);
