@@ -48,6 +48,7 @@ Status Database::openServer(const QString& connectionString) {
     close();
     path_.clear();
     server_ = connectionString.simplified();
+    failedReopen_.invalidate();
     const Status opened = connectServer();
     if (!opened)
         close();
