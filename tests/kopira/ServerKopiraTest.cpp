@@ -42,7 +42,15 @@ TEST(ServerKopira, ALocalHouseholdMovesOntoTheServerAndComesBackAsAnOrdinaryBack
         exec(local, QStringLiteral("update zhangwubiao set jine=35000000"));
         exec(local, QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) values "
                                    "('shouru', '工资', 35000000, '2007-01-15')"));
+        // An entry waiting in the bin is part of the household too.
+        exec(local, QStringLiteral("insert into huishouzhan (leixing, mingxi, feiyong, shururiqi, dengjiren, "
+                                   "shanchuren, shanchushijian) values ('zhichu', '电费', 1234500, "
+                                   "'2007-01-14', '妈妈', '爸爸', '2007-01-15 09:30:00')"));
     }
+    const QString binRow = QStringLiteral(
+        "select count(*) from huishouzhan where leixing='zhichu' and mingxi='电费' and feiyong=1234500 and "
+        "shururiqi='2007-01-14' and dengjiren='妈妈' and shanchuren='爸爸' and "
+        "shanchushijian='2007-01-15 09:30:00'");
     ScratchServerDatabase scratch;
     ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
     QTemporaryDir folder;
@@ -55,6 +63,7 @@ TEST(ServerKopira, ALocalHouseholdMovesOntoTheServerAndComesBackAsAnOrdinaryBack
     ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
     EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 35000000);
     EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from shouzhibiao")), 1);
+    EXPECT_EQ(scalar(server, binRow), 1);
 
     const Result<QString> backup =
         Kopira::BackupServer(scratch.connection(), folder.filePath(QStringLiteral("backup")), kWhen);
@@ -64,41 +73,7 @@ TEST(ServerKopira, ALocalHouseholdMovesOntoTheServerAndComesBackAsAnOrdinaryBack
     Database copy;
     ASSERT_TRUE(copy.open(backup.value()).isOk());
     EXPECT_EQ(scalar(copy, QStringLiteral("select feiyong from shouzhibiao where mingxi='工资'")), 35000000);
-}
-
-// An entry waiting in the bin is part of the household: it goes onto the server with a restore and comes
-// back in the server's backup, as it stood when it was deleted.
-TEST(ServerKopira, AnEntryInTheBinSurvivesARestoreOntoTheServerAndItsBackup) {
-    TempHome home;
-    {
-        Database local;
-        ASSERT_TRUE(local.open(home.databasePath()).isOk());
-        exec(local, QStringLiteral("insert into huishouzhan (leixing, mingxi, feiyong, shururiqi, dengjiren, "
-                                   "shanchuren, shanchushijian) values ('zhichu', '电费', 1234500, "
-                                   "'2007-01-14', '妈妈', '爸爸', '2007-01-15 09:30:00')"));
-    }
-    ScratchServerDatabase scratch;
-    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
-    QTemporaryDir folder;
-    const Result<QString> safety = Kopira::RestoreOntoServer(scratch.connection(), home.databasePath(),
-                                                             folder.filePath(QStringLiteral("safe")), kWhen);
-    ASSERT_TRUE(safety.isOk()) << safety.error().toStdString();
-    const QString binRow = QStringLiteral(
-        "select count(*) from huishouzhan where leixing='zhichu' and mingxi='电费' and feiyong=1234500 and "
-        "shururiqi='2007-01-14' and dengjiren='妈妈' and shanchuren='爸爸' and "
-        "shanchushijian='2007-01-15 09:30:00'");
-    {
-        Database server;
-        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
-        EXPECT_EQ(scalar(server, binRow), 1);
-    }
-    const Result<QString> backup =
-        Kopira::BackupServer(scratch.connection(), folder.filePath(QStringLiteral("backup")), kWhen);
-    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
-    Database copy;
-    ASSERT_TRUE(copy.open(backup.value()).isOk());
     EXPECT_EQ(scalar(copy, binRow), 1);
-    EXPECT_EQ(scalar(copy, QStringLiteral("select count(*) from huishouzhan")), 1);
 }
 
 TEST(ServerKopira, AFileThatIsNoHouseholdOrFromANewerProgramLeavesTheServerAsItWas) {
@@ -134,30 +109,24 @@ TEST(ServerKopira, AFileThatIsNoHouseholdOrFromANewerProgramLeavesTheServerAsItW
     EXPECT_FALSE(QDir(folder.filePath(QStringLiteral("safe"))).exists());
 }
 
-// A family starts sharing: lomu.ini now names the empty server database, and the local lomu.mdb is
-// restored onto it as any backup is. From then on kopira backs up the server's books. While Tamberlo runs
-// on this computer the restore waits, as it does for the local file.
-TEST(ServerKopira, TheHomesSettingsDecideWhichHouseholdIsBackedUpAndRestored) {
+// The checks of a local restore hold on the server too: nothing happens while Tamberlo runs on this
+// computer, and settings that name no usable household back up and restore nothing. (Moving in and
+// backing up through lomu.ini run in the command-line and window tests.)
+TEST(ServerKopira, ARestoreOntoTheServerWaitsForTamberloAndBadSettingsDoNothing) {
     TempHome home;
     {
         Database local;
         ASSERT_TRUE(local.open(home.databasePath()).isOk());
-        exec(local, QStringLiteral("update zhangwubiao set jine=5000000"));
         exec(local, QStringLiteral("insert into tixing (riqi, fanwei, neirong) values ('2007-01-15', '每天', "
                                    "'交电费')"));
     }
-    EXPECT_FALSE(Kopira::HouseholdOf(home.path()).onServer());
     ScratchServerDatabase scratch;
     ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
     home.writeIni(
         QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(scratch.connection()).toUtf8());
     const Kopira::Household household = Kopira::HouseholdOf(home.path());
     ASSERT_TRUE(household.onServer());
-    EXPECT_TRUE(household.problem.isEmpty()) << household.problem.toStdString();
-    EXPECT_TRUE(household.name().contains(QStringLiteral("dbname=%1").arg(scratch.name())))
-        << household.name().toStdString();
     const QString safeFolder = Kopira::DefaultBackupFolder(home.path());
-
     {
         HouseholdLock program(home.databasePath());
         ASSERT_EQ(program.tryLock(), HouseholdLock::State::Held);
@@ -166,35 +135,17 @@ TEST(ServerKopira, TheHomesSettingsDecideWhichHouseholdIsBackedUpAndRestored) {
         ASSERT_FALSE(refused.isOk());
         EXPECT_TRUE(refused.error().contains(QStringLiteral("请先关闭 Tamberlo")))
             << refused.error().toStdString();
-        Database server;
-        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
-        EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from tixing")), 0);
     }
+    Database server;
+    ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+    EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from tixing")), 0);
 
-    const Result<QString> movedIn =
-        Kopira::RestoreHousehold(household, home.databasePath(), safeFolder, kWhen);
-    ASSERT_TRUE(movedIn.isOk()) << movedIn.error().toStdString();
-    EXPECT_TRUE(movedIn.value().startsWith(safeFolder));
-    {
-        Database server;
-        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
-        EXPECT_EQ(scalar(server, QStringLiteral("select jine from zhangwubiao")), 5000000);
-        EXPECT_EQ(scalar(server, QStringLiteral("select count(*) from tixing where neirong='交电费'")), 1);
-        exec(server, QStringLiteral("update zhangwubiao set jine=6000000"));
-    }
-    const Result<QString> backup =
-        Kopira::BackUpHousehold(household, QDir(home.path()).filePath(QStringLiteral("U盘")), kWhen);
-    ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
-    Database copy;
-    ASSERT_TRUE(copy.open(backup.value()).isOk());
-    EXPECT_EQ(scalar(copy, QStringLiteral("select jine from zhangwubiao")), 6000000);
-
-    // Settings that name no usable household: neither a backup nor a restore runs.
     home.writeIni("[shujuku]\nleixing=oracle\n");
     const Kopira::Household unknown = Kopira::HouseholdOf(home.path());
     EXPECT_FALSE(unknown.problem.isEmpty());
-    EXPECT_FALSE(Kopira::BackUpHousehold(unknown, safeFolder, kWhen.addSecs(1)).isOk());
-    EXPECT_FALSE(Kopira::RestoreHousehold(unknown, backup.value(), safeFolder, kWhen.addSecs(1)).isOk());
+    EXPECT_FALSE(Kopira::BackUpHousehold(unknown, safeFolder, kWhen).isOk());
+    EXPECT_FALSE(Kopira::RestoreHousehold(unknown, home.databasePath(), safeFolder, kWhen).isOk());
+    EXPECT_FALSE(QDir(safeFolder).exists());
 }
 
 // The day's automatic backup of a server household copies the server's books, not the local file the
@@ -238,16 +189,11 @@ TEST(ServerKopira, TheDailyAutomaticBackupCopiesTheServersBooks) {
         Kopira::RunAutomaticBackup(household, folder, today.addSecs(60));
     ASSERT_TRUE(again.isOk()) << again.error().toStdString();
     EXPECT_TRUE(again->written.isEmpty()) << "one a day";
-    // Ten more days: each writes its backup, and the rotation thins them as it thins local ones.
-    for (int d = 1; d <= 10; ++d) {
-        const Result<Kopira::AutomaticBackupOutcome> next =
-            Kopira::RunAutomaticBackup(household, folder, today.addDays(d));
-        ASSERT_TRUE(next.isOk()) << next.error().toStdString();
-        EXPECT_FALSE(next->written.isEmpty()) << d;
-    }
-    const qsizetype kept = QDir(folder).entryList({QStringLiteral("lomu-自动-*.mdb")}).size();
-    EXPECT_GE(kept, 7);
-    EXPECT_LT(kept, 11);
+    // The next day the server's books are backed up again, changed or not: other computers change them.
+    const Result<Kopira::AutomaticBackupOutcome> next =
+        Kopira::RunAutomaticBackup(household, folder, today.addDays(1));
+    ASSERT_TRUE(next.isOk()) << next.error().toStdString();
+    EXPECT_FALSE(next->written.isEmpty());
     EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.part")}).isEmpty());
 }
 
