@@ -1,6 +1,7 @@
 #include "access/UserRows.h"
 
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -26,7 +27,7 @@ UserSave failed(const QSqlQuery& query, QString* error) {
 Result<qint64> countOthers(QSqlDatabase db, const char* sql, const QString& name, const QString& value,
                            qint64 id) {
     QSqlQuery query(db);
-    query.prepare(QString::fromUtf8(sql));
+    query.prepare(Sql::For(db, sql));
     query.bindValue(name, value);
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec() || !query.next())

@@ -7,6 +7,7 @@
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
 #include "kopira/AutoBackup.h"
+#include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 #include "resources/icon/AppIcon.h"
 
@@ -87,7 +88,7 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&form, &TForm1::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
     // The day's automatic backup, in the background once the main window is ready after the login.
-    AutoBackup autoBackup(DatabasePath(HomeFolder()), Kopira::DefaultBackupFolder(HomeFolder()));
+    AutoBackup autoBackup(Kopira::HouseholdOf(HomeFolder()), Kopira::DefaultBackupFolder(HomeFolder()));
     QObject::connect(&form, &TForm1::firstShowingDone, &autoBackup, [&form, &autoBackup] {
         if (form.database().isOpen() && !form.currentUser().name.isEmpty())
             autoBackup.start();

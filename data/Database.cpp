@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -59,6 +60,8 @@ Database::~Database() {
 }
 
 QSqlDatabase Database::connection() const {
+    if (!server_.isEmpty() && !writing_)
+        (void)reopenLostServer();
     return QSqlDatabase::database(connectionName_, false);
 }
 
@@ -196,6 +199,10 @@ Status Database::upgrade(QSqlDatabase& db, int fileVersion) {
 }
 
 Status Database::transaction(const std::function<Status()>& work) {
+    if (isServer()) {
+        if (Status back = reopenLostServer(); !back)
+            return back;
+    }
     QSqlDatabase db = connection();
     if (!db.isOpen()) {
         return Status::failure(openError_.isEmpty() ? QStringLiteral("家庭的数据库没有打开，改动没有保存。")
@@ -203,6 +210,9 @@ Status Database::transaction(const std::function<Status()>& work) {
     }
     if (writesRefused_)
         return Status::failure(DatabaseErrors::WritesRefused(path_));
+    const bool outerWriting = writing_;
+    writing_ = true;
+    const auto done = qScopeGuard([this, outerWriting] { writing_ = outerWriting; });
     // The write lock is taken at the start: a transaction that read first and then wanted to write
     // would fail at once, without waiting, when another program wrote in between. A list still reading
     // lazily holds such a read open: when that makes the start fail, the lists' reads are finished and
@@ -211,11 +221,24 @@ Status Database::transaction(const std::function<Status()>& work) {
     if (busy.isValid() && isBusy(busy) && OpenReads::finishAll())
         busy = BeginWrite(db);
     if (busy.isValid())
-        return Status::failure(DatabaseErrors::Describe(busy, path_));
+        return lostOnTheWay(Status::failure(DatabaseErrors::Describe(busy, path_)), false);
     Status result = work();
+    const bool committing = result.isOk();
     if (result)
         result = Exec(db, QStringLiteral("COMMIT"));
     if (!result)
         Exec(db, QStringLiteral("ROLLBACK"));
-    return result;
+    return lostOnTheWay(result, committing);
+}
+
+Status Database::lostOnTheWay(const Status& result, bool committing) const {
+    if (result || !serverConnectionLost())
+        return result;
+    // The server ends a transaction whose connection is gone by rolling it back: nothing of the work
+    // stands, unless the connection broke while the commit was on its way, when nobody here can know.
+    if (committing)
+        return Status::failure(DatabaseErrors::ServerLostAtCommit());
+    if (DatabaseErrors::SaysServerLost(result.error()))
+        return result;
+    return Status::failure(DatabaseErrors::ServerLost());
 }

@@ -2,6 +2,7 @@
 
 #include "data/Result.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -38,11 +39,14 @@ class Database {
     void refuseWrites();
     bool writesRefused() const { return writesRefused_; }
 
-    // The connection every query of every window uses.
+    // The connection every query of every window uses. A server connection found lost (the server
+    // restarted, the connection ended) is opened again here, outside a transaction, once per action.
     QSqlDatabase connection() const;
 
     // Runs the work in one transaction: commits when it succeeds, rolls back when it fails or when the
-    // commit fails. The failure's message is returned.
+    // commit fails. The failure's message is returned. A server connection lost on the way is never
+    // worked around by repeating anything: the work fails with a message that says so, and the next
+    // action opens the connection again.
     Status transaction(const std::function<Status()>& work);
 
   private:
@@ -53,12 +57,24 @@ class Database {
     Status upgrade(QSqlDatabase& db, int fileVersion);
     Status connectServer();
     Status setUpServer(QSqlDatabase& db);
+    // The settings every server session starts with.
+    static Status startServerSession(QSqlDatabase& db);
+    // A transaction's failure as the user reads it when the server connection was lost on the way.
+    Status lostOnTheWay(const Status& result, bool committing) const;
+    // Whether the server connection was lost: Qt closed it, or libpq knows it broken.
+    bool serverConnectionLost() const;
+    // Opens a lost server connection again; a failed attempt is not repeated for a moment, so that the
+    // many uses of one action try once.
+    Status reopenLostServer() const;
 
     QString connectionName_;
     QString path_;
     QString openError_;
     bool writesRefused_ = false;
     QString server_;
+    bool writing_ = false;  // inside transaction(): a lost connection is never swapped under the work
+    mutable QElapsedTimer failedReopen_;
+    mutable QString reopenFailure_;
 };
 
 // The identity a Tamberlo database carries in its header.

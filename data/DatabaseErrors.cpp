@@ -55,8 +55,10 @@ std::optional<Kind> classifyServer(const QString& state) {
         return Kind::ReadOnly;
     if (state == QLatin1String("55P03") || state == QLatin1String("40P01") || state == QLatin1String("40001"))
         return Kind::ServerBusy;
+    // The session ended by the server (shut down, restarted, ended by an administrator) or the
+    // connection broken.
     if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
-        return Kind::CannotOpen;
+        return Kind::ServerLost;
     if (state == QLatin1String("XX001") || state == QLatin1String("XX002"))
         return Kind::Damaged;
     return Kind::Other;
@@ -69,6 +71,13 @@ Kind Classify(const QSqlError& error) {
     const int code = error.nativeErrorCode().toInt(&number);
     const QString text = detail(error);
     if (!number) {
+        // libpq says so itself when it finds the server gone, without a code.
+        for (const char* gone : {"no connection to the server", "server closed the connection unexpectedly",
+                                 "connection to server was lost", "could not receive data from server",
+                                 "could not send data to server"}) {
+            if (text.contains(QLatin1String(gone)))
+                return Kind::ServerLost;
+        }
         // Failures before the engine answers (a driver that could not open the file) carry no code.
         return error.type() == QSqlError::ConnectionError ? Kind::CannotOpen : Kind::Other;
     }
@@ -138,6 +147,10 @@ QString Describe(const QSqlError& error, const QString& path) {
         case Kind::ServerBusy:
             message = QStringLiteral("另一台电脑正在写入帐本，等候超时，这次改动没有保存，请稍后再试。");
             break;
+        case Kind::ServerLost:
+            message = ServerLost();
+            // libpq explains a broken connection over several lines; the first says what happened.
+            return withDetail(message, english.section(QLatin1Char('\n'), 0, 0).trimmed());
         case Kind::Duplicate:
             message = english.contains(QLatin1String("zhangwubiao.mingcheng")) ||
                               english.contains(QLatin1String("zhangwubiao_mingcheng"))
@@ -151,6 +164,38 @@ QString Describe(const QSqlError& error, const QString& path) {
             break;
     }
     return withDetail(message, english);
+}
+
+namespace {
+const QString kServerLost = QStringLiteral("与数据库服务器的连接已断开");
+const QString kServerNotBack = QStringLiteral("与数据库服务器的连接已断开，重新连接没有成功");
+}  // namespace
+
+QString ServerLost() {
+    return kServerLost + QStringLiteral(
+                             "，这次的操作没有完成，改动没有保存（服务器已把它撤销）。请再试一次，"
+                             "程序会重新连接服务器；仍然不行时请检查网络和服务器是否开着。");
+}
+
+QString ServerLostAtCommit() {
+    return QStringLiteral(
+        "与数据库服务器的连接在保存的最后一步断开，无法确定这次改动是否已经保存。"
+        "请按“刷新帐务”或重新打开这个窗口看一看，确认没有保存之后再重做，以免记两次。");
+}
+
+QString ServerNotBack(const QString& where, const QString& detail) {
+    return withDetail(kServerNotBack + QStringLiteral("（%1），这次的操作没有进行，也没有保存任何改动。"
+                                                      "请检查网络和服务器是否开着，稍后再试一次。")
+                                           .arg(where),
+                      detail);
+}
+
+bool SaysServerLost(const QString& message) {
+    return message.startsWith(kServerLost);
+}
+
+bool SaysServerNotBack(const QString& message) {
+    return message.startsWith(kServerNotBack);
 }
 
 QString NotAHousehold(const QString& path) {

@@ -17,6 +17,7 @@ enum class Kind {
     Damaged,     // the file is damaged or is no database at all
     Busy,        // another program held the file too long
     ServerBusy,  // another computer held the shared household's write lock too long
+    ServerLost,  // the connection to the household's server was lost
     Duplicate,   // a name that must be unique is taken
     Other,       // anything else the engine reports
 };
@@ -36,6 +37,16 @@ QString WritesRefused(const QString& path);
 // Remembers that writes to the file at `path` are refused (empty: none are), so that the engine's
 // refusal of a write (a read-only error) is described as that refusal.
 void SetWritesRefused(const QString& path);
+// The connection to the server was lost during an action: nothing of it was applied (the server rolls
+// back what the connection left open), the next action reconnects.
+QString ServerLost();
+// Lost while the commit was on its way: whether it was saved cannot be known here.
+QString ServerLostAtCommit();
+// A lost connection could not be opened again.
+QString ServerNotBack(const QString& where, const QString& detail);
+// Whether a message is one of the two above.
+bool SaysServerLost(const QString& message);
+bool SaysServerNotBack(const QString& message);
 // The household could not be opened, so nobody can log in; `reason` says why.
 QString NotOpened(const QString& path, const QString& reason);
 // A damaged file found while it was being opened: not opened, nothing written.

@@ -25,6 +25,16 @@ const Variant kServerVariants[] = {
     {Sql::kLogin,
      "select xingming,mima,quangxian from quanxiangbiao where lower(yonghuID)=lower(:yonghumingID) and "
      "lower(mima)=lower(:mima)"},
+    // A new user's ID is checked against the others as the login compares it, without letter case.
+    {Sql::kOtherUsersWithId,
+     "select count(*) from quanxiangbiao where lower(yonghuID)=lower(:yonghuID) and id<>:id"},
+    // The postal search folds letter case as the file's LIKE does: ASCII letters only (lower() under the
+    // "C" collation, the pattern given that collation too), and with no escape character, so that a
+    // backslash in the search text is a plain character on both engines.
+    {Sql::kPostalSearch,
+     "select distinct 省份,地区,区号,邮编 from yzbh where lower(%1) like lower(CAST(:pattern AS TEXT) "
+     "COLLATE "
+     "\"C\") ESCAPE ''"},
     // The lists come in the order the file's indexes give them (the day's entries in the order they
     // were made, 全部 by detail with a missing detail first); the server only keeps an order it is told.
     // The ids kept since the list was loaded arrive as a JSON array: the file reads it with json_each,

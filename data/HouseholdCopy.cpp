@@ -12,11 +12,15 @@
 namespace {
 
 // The household's tables, each copied whole in the order of its keys.
-const char* const kHouseholdTables[] = {"shouzhibiao", "zhangwubiao",   "yinghanbiao",
-                                        "tixing",      "quanxiangbiao", "yzbh"};
+const char* const kHouseholdTables[] = {"shouzhibiao",   "zhangwubiao", "yinghanbiao", "tixing",
+                                        "quanxiangbiao", "yzbh",        "huishouzhan"};
 
-// Rows per insert: well under both engines' limit on bound values.
-constexpr int kRowsPerInsert = 400;
+// Rows per insert: on the server many, to save round trips (well under its limit on bound values); on
+// the file few, as its driver looks each bound value up among all of the statement's, which grows with
+// their number.
+int rowsPerInsert(const QSqlDatabase& to) {
+    return EngineOf(to) == Engine::Server ? 400 : 16;
+}
 
 Status fail(const QString& table, const QSqlError& error) {
     return Status::failure(QStringLiteral("复制数据表 %1 时出错：%2").arg(table, error.text()));
@@ -62,7 +66,7 @@ Status copyTable(QSqlDatabase& from, QSqlDatabase& to, const QString& table) {
                               ? value
                               : QVariant(value.toLongLong()));
         }
-        if (++rows == kRowsPerInsert) {
+        if (++rows == rowsPerInsert(to)) {
             if (Status s = insertRows(to, table, columns, values, rows); !s)
                 return s;
             values.clear();

@@ -7,13 +7,18 @@
 
 #include "data/DatabaseErrors.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <libpq-fe.h>
 
 namespace {
 
 // How long a write waits for another computer's write to finish before it gives up.
 constexpr int kLockWaitMilliseconds = 10000;
+// After a failed attempt to reopen a lost connection, the uses of the same action do not try again.
+constexpr int kReopenPauseMilliseconds = 2000;
 
 QString engineText(const QSqlError& error) {
     const QString text = error.databaseText().trimmed();
@@ -43,6 +48,7 @@ Status Database::openServer(const QString& connectionString) {
     close();
     path_.clear();
     server_ = connectionString.simplified();
+    failedReopen_.invalidate();
     const Status opened = connectServer();
     if (!opened)
         close();
@@ -67,7 +73,7 @@ Status Database::connectServer() {
                                               "的 lianjie 设置和 ~/.pgpass 中的密码。（%2）")
                                    .arg(where(), engineText(db.lastError())));
     }
-    if (Status s = Exec(db, QStringLiteral("SET lock_timeout = %1").arg(kLockWaitMilliseconds)); !s)
+    if (Status s = startServerSession(db); !s)
         return s;
 
     const Result<HouseholdMark> mark = ReadHouseholdMark(db);
@@ -95,6 +101,49 @@ Status Database::connectServer() {
         }
     }
     return Status::ok();
+}
+
+Status Database::startServerSession(QSqlDatabase& db) {
+    if (Status s = Exec(db, QStringLiteral("SET lock_timeout = %1").arg(kLockWaitMilliseconds)); !s)
+        return s;
+    // The server's notices (a table that exists already, at set-up) are for its log, not the terminal.
+    return Exec(db, QStringLiteral("SET client_min_messages = warning"));
+}
+
+bool Database::serverConnectionLost() const {
+    if (server_.isEmpty() || !QSqlDatabase::contains(connectionName_))
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    // Qt closes the connection after some failures, libpq alone knows about others.
+    if (!db.isOpen())
+        return true;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    const PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    return connection && PQstatus(connection) == CONNECTION_BAD;
+}
+
+Status Database::reopenLostServer() const {
+    if (!serverConnectionLost())
+        return Status::ok();
+    if (failedReopen_.isValid() && failedReopen_.elapsed() < kReopenPauseMilliseconds)
+        return Status::failure(reopenFailure_);
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    db.close();
+    Status reopened =
+        db.open() ? startServerSession(db)
+                  : Status::failure(DatabaseErrors::ServerNotBack(where(), engineText(db.lastError())));
+    if (reopened) {
+        failedReopen_.invalidate();
+        return reopened;
+    }
+    db.close();
+    if (!DatabaseErrors::SaysServerNotBack(reopened.error()))
+        reopened = Status::failure(DatabaseErrors::ServerNotBack(where(), reopened.error()));
+    reopenFailure_ = reopened.error();
+    failedReopen_.start();
+    return reopened;
 }
 
 Status Database::setUpServer(QSqlDatabase& db) {

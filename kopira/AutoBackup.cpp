@@ -6,7 +6,10 @@
 #include <QThread>
 
 AutoBackup::AutoBackup(const QString& databasePath, const QString& folder, QObject* parent)
-    : QObject(parent), databasePath_(databasePath), folder_(folder) {}
+    : AutoBackup(Kopira::Household{databasePath, QString(), QString()}, folder, parent) {}
+
+AutoBackup::AutoBackup(const Kopira::Household& household, const QString& folder, QObject* parent)
+    : QObject(parent), household_(household), folder_(folder) {}
 
 AutoBackup::~AutoBackup() {
     wait();
@@ -27,7 +30,7 @@ void AutoBackup::start() {
     const QDateTime now(Today(), QTime::currentTime());
     thread_ = QThread::create([this, now] {
         const Result<Kopira::AutomaticBackupOutcome> outcome =
-            Kopira::RunAutomaticBackup(databasePath_, folder_, now);
+            Kopira::RunAutomaticBackup(household_, folder_, now);
         const QString written = outcome ? outcome->written : QString();
         const QString failure = outcome ? QString() : outcome.error();
         const qint64 ms = outcome ? outcome->milliseconds : 0;

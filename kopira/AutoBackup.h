@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kopira/KopiraHousehold.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,6 +13,8 @@ class AutoBackup : public QObject {
     Q_OBJECT
   public:
     AutoBackup(const QString& databasePath, const QString& folder, QObject* parent = nullptr);
+    // The household wherever it lives: on a server, the server's books are backed up into the folder.
+    AutoBackup(const Kopira::Household& household, const QString& folder, QObject* parent = nullptr);
     ~AutoBackup() override;
 
     void start();
@@ -24,7 +28,7 @@ class AutoBackup : public QObject {
     void finished(const QString& written, const QString& failure, qint64 milliseconds);
 
   private:
-    QString databasePath_;
+    Kopira::Household household_;
     QString folder_;
     QThread* thread_ = nullptr;
 };

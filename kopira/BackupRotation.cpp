@@ -63,10 +63,18 @@ bool ChangedSinceLastBackup(const QString& databasePath, const QString& folder) 
 
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, const QString& folder,
                                                   const QDateTime& now) {
+    Household file;
+    file.file = databasePath;
+    return RunAutomaticBackup(file, folder, now);
+}
+
+Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, const QString& folder,
+                                                  const QDateTime& now) {
     QElapsedTimer timer;
     timer.start();
     AutomaticBackupOutcome outcome;
-    if (!QFileInfo(databasePath).isFile() || QFileInfo(databasePath).size() == 0) {
+    const QString& databasePath = household.file;
+    if (!household.onServer() && (!QFileInfo(databasePath).isFile() || QFileInfo(databasePath).size() == 0)) {
         outcome.reason = QStringLiteral("还没有数据库");
         return outcome;
     }
@@ -82,11 +90,11 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, c
         outcome.reason = QStringLiteral("今天已经备份过");
         return outcome;
     }
-    if (!ChangedSinceLastBackup(databasePath, folder)) {
+    if (!household.onServer() && !ChangedSinceLastBackup(databasePath, folder)) {
         outcome.reason = QStringLiteral("上次备份以来没有改动");
         return outcome;
     }
-    const Result<QString> written = Backup(databasePath, folder, now, AutomaticBackupFileName(now));
+    const Result<QString> written = BackUpHousehold(household, folder, now, AutomaticBackupFileName(now));
     if (!written)
         return written.status();
     outcome.written = written.value();

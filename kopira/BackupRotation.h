@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Result.h"
+#include "kopira/KopiraHousehold.h"
 
 #include <QDateTime>
 #include <QList>
@@ -31,6 +32,10 @@ bool ChangedSinceLastBackup(const QString& databasePath, const QString& folder);
 // Writes today's automatic backup into the folder when none exists for today's date and the database
 // changed since the last backup, then applies the rotation to the automatic backups.
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, const QString& folder,
+                                                  const QDateTime& now);
+// The same for the household wherever it lives. The books on a server leave no file time to compare,
+// and other computers change them too: there the day's backup is written whenever none exists yet.
+Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, const QString& folder,
                                                   const QDateTime& now);
 
 }  // namespace Kopira

@@ -4,6 +4,7 @@
 #include "household/Folders.h"
 #include "household/IniFile.h"
 #include "kopira/BackupInfo.h"
+#include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDateTime>
@@ -98,6 +99,8 @@ QString UsageText(const QString& homeFolder) {
                "  --help                  显示本说明\n"
                "\n"
                "账本文件夹：环境变量 TAMBERLO_HOME，否则按 Tamberlo 的规则查找（现在是 %1）。\n"
+               "账本文件夹的 database/lomu.ini 写了 [shujuku] leixing=postgresql 时，备份与恢复的是\n"
+               "数据库服务器上的账本；备份仍是普通的账本文件。\n"
                "退出状态：0 成功；1 失败，原因写在标准错误上；2 选项不对。")
         .arg(QDir::toNativeSeparators(homeFolder));
 }
@@ -109,7 +112,7 @@ bool WantsCommandLine(const QStringList& arguments) {
 int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std::FILE* in, std::FILE* out,
                    std::FILE* err) {
     const Command command = parse(arguments);
-    const QString databasePath = DatabasePath(homeFolder);
+    const Household household = HouseholdOf(homeFolder);
     switch (command.action) {
         case Command::Action::Window:
         case Command::Action::Wrong:
@@ -124,7 +127,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
         case Command::Action::Backup: {
             const QString folder =
                 command.target.isEmpty() ? RememberedBackupFolder(homeFolder) : command.target;
-            const Result<QString> made = Backup(databasePath, folder, QDateTime::currentDateTime());
+            const Result<QString> made = BackUpHousehold(household, folder, QDateTime::currentDateTime());
             if (!made) {
                 print(err, QStringLiteral("备份失败：%1").arg(made.error()));
                 return 1;
@@ -138,18 +141,25 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
                 print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(summary.problem));
                 return 1;
             }
+            if (!household.problem.isEmpty()) {
+                print(err, QStringLiteral("未恢复：%1").arg(household.problem));
+                return 1;
+            }
             print(out, DescribeBackup(summary));
+            if (household.onServer())
+                print(out,
+                      QStringLiteral("将替换%1。请先让其他电脑上的 Tamberlo 都退出。").arg(household.name()));
             if (!command.yes && !confirmed(in, out)) {
                 print(err, QStringLiteral("未恢复：没有确认。当前账本未作任何改动。"));
                 return 1;
             }
-            const Result<QString> restored = Restore(
-                databasePath, command.target, DefaultBackupFolder(homeFolder), QDateTime::currentDateTime());
+            const Result<QString> restored = RestoreHousehold(
+                household, command.target, DefaultBackupFolder(homeFolder), QDateTime::currentDateTime());
             if (!restored) {
                 print(err, QStringLiteral("恢复失败：%1").arg(restored.error()));
                 return 1;
             }
-            QString done = QStringLiteral("恢复完成：%1").arg(QDir::toNativeSeparators(databasePath));
+            QString done = QStringLiteral("恢复完成：%1").arg(household.name());
             if (!restored.value().isEmpty())
                 done +=
                     QStringLiteral("\n原来的账本已另存为 %1").arg(QDir::toNativeSeparators(restored.value()));

@@ -42,6 +42,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
       homeFolder_(homeFolder),
       programFolder_(programFolder),
       databasePath_(DatabasePath(homeFolder)),
+      household_(Kopira::HouseholdOf(homeFolder)),
       status_(new QLabel(this)),
       folder_(new QLineEdit(Kopira::RememberedBackupFolder(homeFolder), this)),
       backupButton_(button("backupButton", QStringLiteral("备份"), this)),
@@ -66,8 +67,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     };
 
     auto* layout = new QVBoxLayout(this);
-    auto* database =
-        new QLabel(QStringLiteral("账本：%1").arg(QDir::toNativeSeparators(databasePath_)), this);
+    auto* database = new QLabel(QStringLiteral("账本：%1").arg(household_.name()), this);
     database->setObjectName(QStringLiteral("database"));
     database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(database);
@@ -149,17 +149,23 @@ void KopiraWindow::checkHousehold() {
     if (open == householdOpen_ && !status_->text().isEmpty())
         return;
     householdOpen_ = open;
-    status_->setText(open ? QStringLiteral("Tamberlo 正在使用这个账本。现在可以备份；恢复要等 Tamberlo 关闭，"
-                                           "关闭后会自动可用。")
-                          : QStringLiteral("请选择“备份”或“恢复”。"));
+    if (!household_.problem.isEmpty())
+        status_->setText(household_.problem);
+    else
+        status_->setText(
+            open ? QStringLiteral("Tamberlo 正在使用这个账本。现在可以备份；恢复要等 Tamberlo 关闭，"
+                                  "关闭后会自动可用。")
+                 : QStringLiteral("请选择“备份”或“恢复”。"));
     setBusy(busy_);
 }
 
 void KopiraWindow::setBusy(bool busy) {
     busy_ = busy;
-    backupButton_->setEnabled(!busy);
-    restoreButton_->setEnabled(!busy && !householdOpen_ && list_->currentItem() != nullptr);
-    restoreFileButton_->setEnabled(!busy && !householdOpen_);
+    // A lomu.ini that cannot be used names no household to work on.
+    const bool usable = household_.problem.isEmpty();
+    backupButton_->setEnabled(!busy && usable);
+    restoreButton_->setEnabled(!busy && usable && !householdOpen_ && list_->currentItem() != nullptr);
+    restoreFileButton_->setEnabled(!busy && usable && !householdOpen_);
 }
 
 void KopiraWindow::inBackground(const QString& label, std::function<void()> work,
@@ -226,9 +232,10 @@ void KopiraWindow::backUp() {
     Kopira::RememberBackupFolder(homeFolder_, folder);
     auto made = std::make_shared<Result<QString>>(QString());
     const QDateTime when = now();
-    const QString database = databasePath_;
+    const Kopira::Household household = household_;
     inBackground(
-        QStringLiteral("正在备份，请稍候……"), [=] { *made = Kopira::Backup(database, folder, when); },
+        QStringLiteral("正在备份，请稍候……"),
+        [=] { *made = Kopira::BackUpHousehold(household, folder, when); },
         [this, made] {
             if (!made->isOk()) {
                 Prompt::current().show(kCaption, QStringLiteral("备份失败：%1").arg(made->error()),
@@ -275,22 +282,27 @@ void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
-    if (Prompt::current().show(
-            kCaption,
-            Kopira::DescribeBackup(summary) +
-                QStringLiteral("\n\n确信要用这个备份替换当前账本吗？替换之前，当前账本会另存"
-                               "一份安全副本。"),
-            Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok) {
+    const QString question =
+        household_.onServer()
+            ? QStringLiteral(
+                  "\n\n确信要用这个备份替换%1吗？替换之前，服务器上的账本会另存一份安全副本。"
+                  "请先让其他电脑上的 Tamberlo 都退出。")
+                  .arg(household_.name())
+            : QStringLiteral(
+                  "\n\n确信要用这个备份替换当前账本吗？替换之前，当前账本会另存"
+                  "一份安全副本。");
+    if (Prompt::current().show(kCaption, Kopira::DescribeBackup(summary) + question,
+                               Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok) {
         return;
     }
     auto restored = std::make_shared<Result<QString>>(QString());
-    const QString database = databasePath_;
+    const Kopira::Household household = household_;
     const QString file = summary.path;
     const QString safety = Kopira::DefaultBackupFolder(homeFolder_);
     const QDateTime when = now();
     inBackground(
         QStringLiteral("正在恢复，请稍候……"),
-        [=] { *restored = Kopira::Restore(database, file, safety, when); },
+        [=] { *restored = Kopira::RestoreHousehold(household, file, safety, when); },
         [this, restored, file] {
             if (!restored->isOk()) {
                 Prompt::current().show(kCaption, restored->error(), Prompt::Buttons::Ok,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kopira/BackupInfo.h"
+#include "kopira/KopiraHousehold.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -13,10 +14,12 @@ class QPushButton;
 class QTimer;
 class QTreeWidget;
 
-// The backup tool's window. Backing up works at once, also while Tamberlo runs (a consistent copy from
-// one read). Restoring waits until Tamberlo has let go of the household (its lock, never the database's
-// write lock). Lists every backup of the chosen folder, newest first; the chosen one is restored after
-// a question that shows what it holds. Long work runs off the window's thread behind a progress dialog.
+// The backup tool's window, on the household of the home folder: its local file, or the books on the
+// server that lomu.ini names (the window says which). Backing up works at once, also while Tamberlo runs (a
+// consistent copy from one read). Restoring waits until Tamberlo has let go of the household (its lock, never
+// the database's write lock). Lists every backup of the chosen folder, newest first; the chosen one is
+// restored after a question that shows what it holds. Long work runs off the window's thread behind a
+// progress dialog.
 class KopiraWindow : public QWidget {
     Q_OBJECT
   public:
@@ -50,6 +53,7 @@ class KopiraWindow : public QWidget {
     QString homeFolder_;
     QString programFolder_;
     QString databasePath_;
+    Kopira::Household household_;
     QLabel* status_;
     QLineEdit* folder_;
     QPushButton* backupButton_;

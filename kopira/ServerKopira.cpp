@@ -2,6 +2,8 @@
 
 #include "data/Database.h"
 #include "data/HouseholdCopy.h"
+#include "data/Schema.h"
+#include "kopira/FileSync.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -13,12 +15,18 @@ namespace Kopira {
 
 namespace {
 
-// Writes the server's household into a new household file at target.
+// Writes the server's household into a new household file at target. The tables are read in one
+// read-only snapshot: other computers go on saving meanwhile, and the copy holds every table as it stood
+// at one moment, so that its balances agree with its rows.
 Status copyServerInto(Database& server, const QString& target) {
+    QSqlDatabase source = server.connection();
+    if (Status s = Exec(source, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")); !s)
+        return s;
     Database file;
     Status written = file.open(target);
     if (written)
-        written = file.transaction([&] { return CopyHouseholdRows(server.connection(), file.connection()); });
+        written = file.transaction([&] { return CopyHouseholdRows(source, file.connection()); });
+    (void)Exec(source, QStringLiteral("COMMIT"));
     file.close();
     if (!written)
         QFile::remove(target);
@@ -36,15 +44,29 @@ Result<QString> newFileIn(const QString& folder, const QString& name) {
 
 }  // namespace
 
-Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when) {
-    const Result<QString> target = newFileIn(folder, BackupFileName(when));
+Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when,
+                             const QString& fileName) {
+    const Result<QString> target = newFileIn(folder, fileName.isEmpty() ? BackupFileName(when) : fileName);
     if (!target)
         return target;
     Database server;
     if (Status s = server.openServer(connection); !s)
         return s;
-    if (Status s = copyServerInto(server, target.value()); !s)
-        return Result<QString>::failure(QStringLiteral("备份失败，没有留下备份文件：%1").arg(s.error()));
+    // Written under a temporary name: a power cut never leaves a half backup under a backup's name.
+    const QString partial = target.value() + QStringLiteral(".part");
+    QFile::remove(partial);
+    Status written = copyServerInto(server, partial);
+    if (written)
+        written = SyncFile(partial);
+    if (written && !QFile::rename(partial, target.value()))
+        written = Status::failure(QStringLiteral("无法把 %1 改名为 %2。").arg(partial, target.value()));
+    if (written)
+        written = SyncFolder(QFileInfo(target.value()).absolutePath());
+    if (!written) {
+        QFile::remove(partial);
+        return Result<QString>::failure(
+            QStringLiteral("备份失败，没有留下备份文件：%1").arg(written.error()));
+    }
     return target;
 }
 

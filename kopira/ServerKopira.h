@@ -11,8 +11,10 @@
 namespace Kopira {
 
 // Copies the server's household into a new household file in the folder (created when missing), named
-// as a local backup, and gives its path. A failure leaves no file behind.
-Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when);
+// as a local backup (or `fileName`), and gives its path. The file takes its name only once it is
+// complete and on the disk; a failure leaves no file behind.
+Result<QString> BackupServer(const QString& connection, const QString& folder, const QDateTime& when,
+                             const QString& fileName = QString());
 
 // Replaces the server's household by the household file. The file is checked as for a local restore and
 // never written (an older one is taken to this version in a scratch copy); the server's household is

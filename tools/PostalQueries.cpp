@@ -1,6 +1,7 @@
 #include "tools/PostalQueries.h"
 
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -77,7 +78,7 @@ Status Search(QSqlQueryModel& model, const QSqlDatabase& db, const QString& colu
         model.clear();
         return Status::failure(QStringLiteral("无法按“%1”查询").arg(column));
     }
-    const QString statement = QString::fromUtf8(Sql::kPostalSearch).arg(column);
+    const QString statement = Sql::For(db, Sql::kPostalSearch).arg(column);
     return runGrid(model, db, statement,
                    {{QStringLiteral(":pattern"), QLatin1Char('%') + text + QLatin1Char('%')}});
 }

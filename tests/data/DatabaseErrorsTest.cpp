@@ -103,4 +103,23 @@ TEST(DatabaseOpenErrors, TheProgramsOwnRefusalsSayWhatToDo) {
         DatabaseErrors::WritesRefused(QStringLiteral("/x/lomu.mdb")).contains(QStringLiteral("kopira")));
 }
 
+// The server's end of a session comes with its code; a connection libpq finds broken by itself comes
+// with its words only. Either is told as a lost connection, not as a file that cannot be opened.
+TEST(ServerErrors, ALostConnectionIsToldAsSuchWithOrWithoutItsCode) {
+    const QSqlError ended(QString(),
+                          QStringLiteral("FATAL:  terminating connection due to administrator command"),
+                          QSqlError::StatementError, QStringLiteral("57P01"));
+    const QSqlError broken(QString(), QStringLiteral("no connection to the server\n"),
+                           QSqlError::StatementError, QString());
+    for (const QSqlError& error : {ended, broken}) {
+        EXPECT_EQ(DatabaseErrors::Classify(error), Kind::ServerLost) << error.databaseText().toStdString();
+        const QString message = DatabaseErrors::Describe(error);
+        EXPECT_TRUE(DatabaseErrors::SaysServerLost(message)) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("请再试一次")));
+    }
+    const QSqlError full(QString(), QStringLiteral("could not extend file"), QSqlError::StatementError,
+                         QStringLiteral("53100"));
+    EXPECT_EQ(DatabaseErrors::Classify(full), Kind::Full);
+}
+
 }  // namespace

@@ -21,7 +21,7 @@ void exec(Database& db, const QString& sql) {
 QStringList rowsOf(Database& db) {
     QStringList rows;
     for (const char* table :
-         {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh"}) {
+         {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh", "huishouzhan"}) {
         QSqlQuery q(db.connection());
         EXPECT_TRUE(q.exec(QStringLiteral("select * from %1 order by id").arg(QString::fromLatin1(table))));
         while (q.next()) {

@@ -3,6 +3,7 @@
 #include "data/Version.h"
 #include "kopira/KopiraStore.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,50 @@ TEST(KopiraCommandLine, WhileTheProgramRunsBackupGoesAheadAndRestoreWaitsForIt) 
         kopira(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")});
     EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
     EXPECT_EQ(reminders(home.databasePath()), 4);
+}
+
+// The household on a server: the family moves in by restoring its local lomu.mdb onto the empty server
+// database named in lomu.ini, then backs the server up; the question names the server.
+TEST(KopiraCommandLine, MovesALocalHouseholdOntoTheServerAndBacksTheServerUp) {
+    TempHome home;
+    addReminders(home.databasePath(), 3);
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    home.writeIni(
+        QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(scratch.connection()).toUtf8());
+    const auto onServer = [&scratch] {
+        Database server;
+        EXPECT_TRUE(server.openServer(scratch.connection()).isOk());
+        QSqlQuery q(server.connection());
+        return q.exec(QStringLiteral("select count(*) from tixing")) && q.next() ? q.value(0).toLongLong()
+                                                                                 : -1;
+    };
+
+    const Outcome declined = kopira(home.path(), {QStringLiteral("--restore"), home.databasePath()}, "n\n");
+    EXPECT_EQ(declined.code, 1);
+    EXPECT_TRUE(declined.out.contains(QStringLiteral("数据库服务器"))) << declined.out.toStdString();
+    EXPECT_TRUE(declined.out.contains(QStringLiteral("dbname=%1").arg(scratch.name())));
+    EXPECT_EQ(onServer(), 0);
+
+    const Outcome movedIn = kopira(home.path(), {QStringLiteral("--restore"), home.databasePath()}, "y\n");
+    ASSERT_EQ(movedIn.code, 0) << movedIn.err.toStdString();
+    EXPECT_TRUE(movedIn.out.contains(QStringLiteral("恢复完成：数据库服务器"))) << movedIn.out.toStdString();
+    EXPECT_EQ(onServer(), 3);
+
+    const QString folder = QDir(home.path()).filePath(QStringLiteral("外部备份"));
+    const Outcome backup = kopira(home.path(), {QStringLiteral("--backup"), folder});
+    ASSERT_EQ(backup.code, 0) << backup.err.toStdString();
+    const QStringList made = QDir(folder).entryList({QStringLiteral("*.mdb")});
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_EQ(reminders(QDir(folder).filePath(made.first())), 3);
+
+    // A server that cannot be reached: said on standard error, exit status 1, no file left.
+    home.writeIni("[shujuku]\nleixing=postgresql\nlianjie=host=/nonexistent-socket-folder dbname=x\n");
+    const QString other = QDir(home.path()).filePath(QStringLiteral("另一个文件夹"));
+    const Outcome unreachable = kopira(home.path(), {QStringLiteral("--backup"), other});
+    EXPECT_EQ(unreachable.code, 1);
+    EXPECT_TRUE(unreachable.err.contains(QStringLiteral("无法连接"))) << unreachable.err.toStdString();
+    EXPECT_TRUE(QDir(other).entryList(QDir::Files).isEmpty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
+#include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,56 @@ TEST(KopiraWindow, WaitsForTheProgramThroughItsLockAndRemembersTheFolder) {
     KopiraWindow again(home.path(), QString());
     EXPECT_EQ(child<QLineEdit>(&again, "folder")->text(), elsewhere);
     settle(again);
+}
+
+// With lomu.ini naming a server the window says so, backs the server's books up into a file, and the
+// family moves in by restoring its local lomu.mdb onto the server after the same question.
+TEST(KopiraWindow, WorksOnTheServerHouseholdThatTheSettingsName) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    addReminders(home.databasePath(), 2);
+    ScratchServerDatabase scratch;
+    ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();
+    home.writeIni(
+        QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(scratch.connection()).toUtf8());
+
+    KopiraWindow window(home.path(), QString());
+    window.show();
+    settle(window);
+    const QString shown = child<QLabel>(&window, "database")->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("数据库服务器"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("dbname=%1").arg(scratch.name()))) << shown.toStdString();
+
+    window.pickBackup = [&home](const QString&) { return home.databasePath(); };
+    prompt.answerNext(Prompt::Answer::Ok);
+    child<QPushButton>(&window, "restoreFileButton")->click();
+    settle(window);
+    settle(window);
+    ASSERT_EQ(prompt.boxes().size(), 2);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("替换数据库服务器上的账本")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_TRUE(prompt.boxes()[1].text.startsWith(QStringLiteral("恢复完成")))
+        << prompt.boxes()[1].text.toStdString();
+    {
+        Database server;
+        ASSERT_TRUE(server.openServer(scratch.connection()).isOk());
+        QSqlQuery q(server.connection());
+        ASSERT_TRUE(q.exec(QStringLiteral("select count(*) from tixing")) && q.next());
+        EXPECT_EQ(q.value(0).toLongLong(), 2);
+    }
+
+    const QString elsewhere = QDir(home.path()).filePath(QStringLiteral("U盘"));
+    child<QLineEdit>(&window, "folder")->setText(elsewhere);
+    prompt.clear();
+    child<QPushButton>(&window, "backupButton")->click();
+    settle(window);
+    settle(window);
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes()[0].text.startsWith(QStringLiteral("备份完成")))
+        << prompt.boxes()[0].text.toStdString();
+    const QStringList made = QDir(elsewhere).entryList({QStringLiteral("*.mdb")});
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_EQ(reminders(QDir(elsewhere).filePath(made.first())), 2);
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "kopira/ServerKopira.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -136,4 +138,46 @@ TEST(ServerConcurrency, AProgramKilledInTheMiddleOfATransactionLeavesNothingBehi
     ASSERT_TRUE(db.openServer(server.connection()).isOk());
     EXPECT_EQ(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where mingxi='半途'")), 0);
     EXPECT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, kOpening)));
+}
+
+// Backups made while other programs keep moving money hold every table as at one moment: each one's
+// balances agree exactly with its rows.
+TEST(ServerConcurrency, ABackupMadeWhileOthersMoveMoneyBalancesByItself) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    setUpHousehold(server);
+
+    std::vector<std::unique_ptr<QProcess>> workers;
+    for (int i = 0; i < 2; ++i) {
+        auto worker = std::make_unique<QProcess>();
+        worker->start(QStringLiteral(TAMBERLO_CRASH_WORKER),
+                      {workerTarget(server), QString::number(500 + i)});
+        ASSERT_TRUE(worker->waitForStarted(5000));
+        QByteArray said;
+        while (!said.contains("ready") && worker->waitForReadyRead(30000))
+            said += worker->readAllStandardOutput();
+        ASSERT_TRUE(said.contains("ready")) << worker->readAllStandardError().toStdString();
+        workers.push_back(std::move(worker));
+    }
+    QTemporaryDir folder;
+    QStringList backups;
+    for (int i = 0; i < 6; ++i) {
+        const Result<QString> made = Kopira::BackupServer(server.connection(), folder.path(),
+                                                          QDateTime(QDate(2007, 1, 15), QTime(9, 0, i)));
+        ASSERT_TRUE(made.isOk()) << made.error().toStdString();
+        backups.append(made.value());
+    }
+    for (auto& worker : workers) {
+        worker->kill();
+        worker->waitForFinished(5000);
+    }
+    qint64 rows = 0;
+    for (const QString& backup : backups) {
+        Database copy;
+        ASSERT_TRUE(copy.open(backup).isOk());
+        EXPECT_EQ(Books::Printable(Books::Stored(copy)), Books::Printable(Books::Expected(copy, kOpening)))
+            << backup.toStdString();
+        rows += Books::Scalar(copy, QStringLiteral("select count(*) from shouzhibiao"));
+    }
+    EXPECT_GT(rows, 0);  // the others were at work while the backups were made
 }

@@ -65,6 +65,7 @@ Status ScratchServerDatabase::admin(const QString& statement) {
             result = Status::failure(db.lastError().text());
         } else {
             QSqlQuery query(db);
+            query.exec(QStringLiteral("SET client_min_messages = warning"));
             if (!query.exec(statement))
                 result = Status::failure(query.lastError().text());
         }
