@@ -11,7 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <libpq-fe.h>
+#include <dlfcn.h>
 
 namespace {
 
@@ -120,8 +120,17 @@ bool Database::serverConnectionLost() const {
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
         return false;
-    const PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
-    return connection && PQstatus(connection) == CONNECTION_BAD;
+    const void* connection = *static_cast<const void* const*>(handle.constData());
+    // libpq is asked through the copy Qt's PostgreSQL driver has loaded already, so that the program
+    // does not load it (and the libraries it needs) on every start, for a household on a file too.
+    // PQstatus and CONNECTION_BAD (1) are libpq's documented interface.
+    using StatusOf = int (*)(const void*);
+    static const StatusOf statusOf = [] {
+        void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+        return libpq ? reinterpret_cast<StatusOf>(dlsym(libpq, "PQstatus")) : nullptr;
+    }();
+    constexpr int kConnectionBad = 1;
+    return connection && statusOf && statusOf(connection) == kConnectionBad;
 }
 
 Status Database::reopenLostServer() const {

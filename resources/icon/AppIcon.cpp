@@ -1,5 +1,7 @@
 #include "resources/icon/AppIcon.h"
 
+#include <QHash>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -66,9 +68,36 @@ QImage PaintAppIcon(int size) {
     return image;
 }
 
+namespace {
+
+// Paints each size the first time it is asked for: a window shown where no title bar draws an icon
+// never pays for it, and the start does not wait for a 256-pixel picture.
+class PaintedIconEngine final : public QIconEngine {
+  public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = qMax(1, qMin(size.width(), size.height()));
+        auto found = painted_.constFind(side);
+        if (found == painted_.cend())
+            found = painted_.insert(side, QPixmap::fromImage(PaintAppIcon(side)));
+        return *found;
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int size : kAppIconSizes)
+            sizes.append(QSize(size, size));
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new PaintedIconEngine(*this); }
+
+  private:
+    QHash<int, QPixmap> painted_;
+};
+
+}  // namespace
+
 QIcon AppIcon() {
-    QIcon icon;
-    for (const int size : kAppIconSizes)
-        icon.addPixmap(QPixmap::fromImage(PaintAppIcon(size)));
-    return icon;
+    return QIcon(new PaintedIconEngine);
 }
