@@ -472,6 +472,18 @@ void EntryListModel::fill(int row) const {
         got = readBefore(next.value(), kPage);
         step = -1;
     }
+    if ((!got || got->isEmpty()) && hasLandmarks()) {
+        // No neighbour read: from the nearest landmark before the row, read from its key (the landmark's
+        // own row first), a few hundred rows at most instead of a walk from the top.
+        if (const auto anchor = anchors_->atOrBeforePosition(row); anchor && !anchor->key.detail.isNull()) {
+            Row from(record().count());
+            from[keyColumn_] = anchor->key.detail;
+            from[idColumn_] = anchor->key.id - 1;
+            got = readAfter(from, row - anchor->position + kPage / 2);
+            start = anchor->position;
+            step = 1;
+        }
+    }
     if (!got || got->isEmpty()) {
         // No neighbour read, or none that leads here: the page that holds the row, by position.
         start = row - row % kPage;

@@ -95,6 +95,14 @@ std::optional<ListAnchors::Anchor> ListAnchors::atOrBefore(const Key& key) const
     return *(after - 1);
 }
 
+std::optional<ListAnchors::Anchor> ListAnchors::atOrBeforePosition(int position) const {
+    const auto after = std::upper_bound(anchors_.cbegin(), anchors_.cend(), position,
+                                        [](int p, const Anchor& a) { return p < a.position; });
+    if (after == anchors_.cbegin())
+        return std::nullopt;
+    return *(after - 1);
+}
+
 void ListAnchors::inserted(const Key& key) {
     for (Anchor& a : anchors_) {
         if (ListOrderBefore(key, a.key))

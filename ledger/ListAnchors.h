@@ -38,6 +38,8 @@ class ListAnchors {
 
     // The landmark at or before `key`, or none when `key` comes before the first one.
     std::optional<Anchor> atOrBefore(const Key& key) const;
+    // The last landmark at or before a position of the list.
+    std::optional<Anchor> atOrBeforePosition(int position) const;
 
     // A row of the list came in or went; the landmarks after it move. A landmark that went is dropped.
     void inserted(const Key& key);
