@@ -1,4 +1,5 @@
 // kopira on the command line, run as a real program without a display.
+#include "ReminderRows.h"
 #include "data/Database.h"
 #include "data/Version.h"
 #include "kopira/KopiraStore.h"
@@ -38,24 +39,6 @@ Outcome kopira(const QString& home, const QStringList& args, const QByteArray& i
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-void addReminders(const QString& db, int n) {
-    Database open;
-    ASSERT_TRUE(open.open(db).isOk());
-    for (int i = 0; i < n; ++i)
-        QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-01-15')"));
-}
-
-qint64 reminders(const QString& db) {
-    qint64 n = -1;
-    Kopira::WithConnection(db, [&](QSqlDatabase& c) {
-        QSqlQuery q(c);
-        if (q.exec(QStringLiteral("select count(*) from tixing")) && q.next())
-            n = q.value(0).toLongLong();
-        return Status::ok();
-    });
-    return n;
 }
 
 QByteArray bytesOf(const QString& path) {

@@ -1,3 +1,4 @@
+#include "ReminderRows.h"
 #include "data/Database.h"
 #include "household/HouseholdLock.h"
 #include "kopira/CommandLine.h"
@@ -20,24 +21,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-void addReminders(const QString& db, int n) {
-    Database open;
-    ASSERT_TRUE(open.open(db).isOk());
-    for (int i = 0; i < n; ++i)
-        QSqlQuery(open.connection()).exec(QStringLiteral("insert into tixing (riqi) values ('2007-01-15')"));
-}
-
-qint64 reminders(const QString& db) {
-    qint64 n = -1;
-    Kopira::WithConnection(db, [&](QSqlDatabase& c) {
-        QSqlQuery q(c);
-        if (q.exec(QStringLiteral("select count(*) from tixing")) && q.next())
-            n = q.value(0).toLongLong();
-        return Status::ok();
-    });
-    return n;
-}
 
 // Lets the window's background work end, the window's thread staying free meanwhile.
 void settle(KopiraWindow& window) {
