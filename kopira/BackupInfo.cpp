@@ -13,7 +13,10 @@
 namespace Kopira {
 
 BackupKind KindOfBackup(const QString& fileName) {
-    if (fileName.startsWith(QStringLiteral("lomu-自动-")))
+    // Only the exact names the program writes are its automatic backups, the ones the rotation removes:
+    // a copy the user named after one ("lomu-自动-20261101-080000 - 搬家前留底.mdb") is the user's own.
+    static const QRegularExpression automatic(QStringLiteral("^lomu-自动-\\d{8}-\\d{6}\\.mdb$"));
+    if (automatic.match(fileName).hasMatch() && TimeInName(fileName).isValid())
         return BackupKind::Automatic;
     if (fileName.startsWith(QStringLiteral("lomu-恢复前-")))
         return BackupKind::SafetyCopy;
