@@ -93,11 +93,17 @@ int main(int argc, char* argv[]) {
         if (form.database().isOpen() && !form.currentUser().name.isEmpty())
             autoBackup.start();
     });
+    // Said once a start, in one box: today's failure, and backups missing for more than three days.
     QObject::connect(
-        &autoBackup, &AutoBackup::finished, &form, [](const QString&, const QString& failure, qint64) {
+        &autoBackup, &AutoBackup::finished, &form,
+        [](const QString&, const QString& failure, qint64, const QString& overdue) {
+            QStringList said;
             if (!failure.isEmpty())
-                ReportError(
-                    QStringLiteral("今天的自动备份没有成功，请用“备份数据库”手动备份。\n%1").arg(failure));
+                said << QStringLiteral("今天的自动备份没有成功，请用“备份数据库”手动备份。\n%1").arg(failure);
+            if (!overdue.isEmpty())
+                said << overdue;
+            if (!said.isEmpty())
+                ReportError(said.join(QStringLiteral("\n\n")));
         });
     StartupMark("backup-prepared");
     form.show();

@@ -71,8 +71,9 @@ int main(int argc, char* argv[]) {
     save.start(200);
     // With a second argument "baseline": the same ticks and saves for five seconds without a backup.
     if (argc > 2)
-        QTimer::singleShot(5000, &backup,
-                           [&] { Q_EMIT backup.finished(QStringLiteral("(baseline)"), QString(), 0); });
+        QTimer::singleShot(5000, &backup, [&] {
+            Q_EMIT backup.finished(QStringLiteral("(baseline)"), QString(), 0, QString());
+        });
     else
         backup.start();
     return QApplication::exec();

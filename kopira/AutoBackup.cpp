@@ -34,8 +34,10 @@ void AutoBackup::start() {
         const QString written = outcome ? outcome->written : QString();
         const QString failure = outcome ? QString() : outcome.error();
         const qint64 ms = outcome ? outcome->milliseconds : 0;
+        const QString overdue =
+            written.isEmpty() ? Kopira::OverdueBackupNotice(household_, folder_, now) : QString();
         QMetaObject::invokeMethod(
-            this, [this, written, failure, ms] { Q_EMIT finished(written, failure, ms); },
+            this, [this, written, failure, ms, overdue] { Q_EMIT finished(written, failure, ms, overdue); },
             Qt::QueuedConnection);
     });
     thread_->setParent(this);

@@ -23,9 +23,11 @@ class AutoBackup : public QObject {
     void wait();
 
   Q_SIGNALS:
-    // On the starting thread once the work has ended: the new backup (empty when none was due) and the
-    // failure's message (empty when it went well).
-    void finished(const QString& written, const QString& failure, qint64 milliseconds);
+    // On the starting thread once the work has ended: the new backup (empty when none was due), the
+    // failure's message (empty when it went well) and, when no backup was written, what to say of a
+    // household changed but not backed up for more than three days (empty when nothing is overdue).
+    void finished(const QString& written, const QString& failure, qint64 milliseconds,
+                  const QString& overdue);
 
   private:
     Kopira::Household household_;

@@ -26,16 +26,22 @@ struct AutomaticBackupOutcome {
 };
 
 // Whether the database changed since the newest backup (automatic or manual) in the folder: the file or
-// a non-empty write-ahead log was written after that backup was made.
-bool ChangedSinceLastBackup(const QString& databasePath, const QString& folder);
+// a non-empty write-ahead log was written after that backup was made. Backups named later than `now`
+// are not the newest: they were made while the clock ran ahead.
+bool ChangedSinceLastBackup(const QString& databasePath, const QString& folder, const QDateTime& now);
 
 // Writes today's automatic backup into the folder when none exists for today's date and the database
-// changed since the last backup, then applies the rotation to the automatic backups.
+// changed since the last backup, checks the new copy (a copy that fails the check is removed again and
+// the run fails, removing nothing), then applies the rotation to the automatic backups.
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, const QString& folder,
                                                   const QDateTime& now);
 // The same for the household wherever it lives. The books on a server leave no file time to compare,
 // and other computers change them too: there the day's backup is written whenever none exists yet.
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, const QString& folder,
                                                   const QDateTime& now);
+
+// What to say at start-up when the household changed after its newest backup and that backup is more
+// than three days old (nothing was written since, whatever stopped it); empty when nothing is overdue.
+QString OverdueBackupNotice(const Household& household, const QString& folder, const QDateTime& now);
 
 }  // namespace Kopira

@@ -3,6 +3,7 @@
 #include "kopira/BackupRotation.h"
 #include "kopira/KopiraStore.h"
 #include "support/TempHome.h"
+#include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,116 @@
 #include <QThread>
 
 namespace {
+
+// A household whose file was last written at `changed`.
+void touch(const QString& path, const QDateTime& changed) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
+}
+
+QString automaticIn(const QString& folder, const QDateTime& when) {
+    return QDir(folder).filePath(Kopira::AutomaticBackupFileName(when));
+}
+
+// Only the names the program writes itself are automatic backups: the user's own copies named after one
+// of them are never removed by the rotation.
+TEST(AutomaticBackup, TheRotationLeavesCopiesTheUserNamedAlone) {
+    TempHome home;
+    const QString db = home.databasePath();
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    {
+        Database open;
+        ASSERT_TRUE(open.open(db).isOk());
+    }
+    const QDateTime first(QDate(2026, 10, 20), QTime(8, 0));
+    const Result<QString> sound = Kopira::Backup(db, folder, first, Kopira::AutomaticBackupFileName(first));
+    ASSERT_TRUE(sound.isOk()) << sound.error().toStdString();
+    for (int d = 1; d < 20; ++d)
+        ASSERT_TRUE(QFile::copy(sound.value(), automaticIn(folder, first.addDays(d))));
+    const QStringList own = {QStringLiteral("lomu-自动-20261101-080000 - 搬家前留底.mdb"),
+                             QStringLiteral("lomu-自动-20261021-080000 (2).mdb"),
+                             QStringLiteral("lomu-自动-留底.mdb")};
+    for (const QString& name : own) {
+        EXPECT_NE(Kopira::KindOfBackup(name), Kopira::BackupKind::Automatic) << name.toStdString();
+        ASSERT_TRUE(QFile::copy(sound.value(), QDir(folder).filePath(name)));
+    }
+    const QDateTime now = first.addDays(20);
+    touch(db, now.addSecs(-60));
+    const auto outcome = Kopira::RunAutomaticBackup(db, folder, now);
+    ASSERT_TRUE(outcome.isOk()) << outcome.error().toStdString();
+    ASSERT_FALSE(outcome->written.isEmpty()) << outcome->reason.toStdString();
+    EXPECT_FALSE(outcome->removed.isEmpty());
+    for (const QString& name : own)
+        EXPECT_TRUE(QFile::exists(QDir(folder).filePath(name))) << name.toStdString();
+}
+
+// A backup made while the clock was years ahead is not the last backup: the daily one goes on, and a
+// household changed but not backed up for more than three days is said at start-up.
+TEST(AutomaticBackup, ABackupNamedInTheFutureDoesNotStopTheDailyOnes) {
+    TempHome home;
+    const QString db = home.databasePath();
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    {
+        Database open;
+        ASSERT_TRUE(open.open(db).isOk());
+    }
+    const QDateTime ahead(QDate(2028, 1, 1), QTime(8, 0));
+    ASSERT_TRUE(Kopira::Backup(db, folder, ahead, Kopira::AutomaticBackupFileName(ahead)).isOk());
+    const QDateTime now(QDate(2026, 11, 10), QTime(8, 0));
+    touch(db, now.addSecs(-60));
+    const auto outcome = Kopira::RunAutomaticBackup(db, folder, now);
+    ASSERT_TRUE(outcome.isOk()) << outcome.error().toStdString();
+    EXPECT_FALSE(outcome->written.isEmpty()) << outcome->reason.toStdString();
+    EXPECT_TRUE(QFile::exists(automaticIn(folder, ahead)));
+    EXPECT_TRUE(Kopira::OverdueBackupNotice(Kopira::Household{db, {}, {}}, folder, now).isEmpty());
+
+    // Nothing written since the 5th although the household changed on the 9th.
+    QFile::remove(outcome->written);
+    ASSERT_TRUE(QFile::copy(automaticIn(folder, ahead), automaticIn(folder, now.addDays(-5))));
+    touch(db, now.addDays(-1));
+    const QString notice = Kopira::OverdueBackupNotice(Kopira::Household{db, {}, {}}, folder, now);
+    EXPECT_TRUE(notice.contains(QStringLiteral("5 天"))) << notice.toStdString();
+    EXPECT_TRUE(notice.contains(QStringLiteral("备份数据库"))) << notice.toStdString();
+    // Three days are no cause for a word, nor are days without a change.
+    EXPECT_TRUE(
+        Kopira::OverdueBackupNotice(Kopira::Household{db, {}, {}}, folder, now.addDays(-2)).isEmpty());
+    touch(db, now.addDays(-6));
+    EXPECT_TRUE(Kopira::OverdueBackupNotice(Kopira::Household{db, {}, {}}, folder, now).isEmpty());
+}
+
+// The household went wrong behind its indexes after the backup of the 2nd and the copies of the
+// following days carry the damage: the day's copy fails its check, is not kept, and the rotation
+// removes nothing, so the sound copy of the 2nd stays.
+TEST(AutomaticBackup, ADamagedCopyNeverPushesTheLastSoundOneOut) {
+    TempHome home;
+    const QString db = home.databasePath();
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    {
+        Database open;
+        ASSERT_TRUE(open.open(db).isOk());
+        ASSERT_TRUE(QSqlQuery(open.connection())
+                        .exec(QStringLiteral("insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi) "
+                                             "values ('shouru', '工资', 1000000, '2026-11-01'), "
+                                             "('shouru', '奖金', 2000000, '2026-11-01')")));
+    }
+    const QDateTime soundDay(QDate(2026, 11, 2), QTime(8, 0));
+    const QString sound = automaticIn(folder, soundDay);
+    ASSERT_TRUE(Kopira::Backup(db, folder, soundDay, QFileInfo(sound).fileName()).isOk());
+    DeleteBehindTheIndexes(db, QStringLiteral("mingxi = '工资'"));
+    for (int d = 1; d <= 6; ++d) {
+        const QDateTime day = soundDay.addDays(d);
+        ASSERT_TRUE(Kopira::Backup(db, folder, day, Kopira::AutomaticBackupFileName(day)).isOk());
+    }
+    const QDateTime now = soundDay.addDays(7);
+    touch(db, now.addSecs(-60));
+    const auto outcome = Kopira::RunAutomaticBackup(db, folder, now);
+    ASSERT_FALSE(outcome.isOk());
+    EXPECT_TRUE(outcome.error().contains(QStringLiteral("完整性检查"))) << outcome.error().toStdString();
+    EXPECT_TRUE(QFile::exists(sound));
+    EXPECT_FALSE(QFile::exists(automaticIn(folder, now)));
+    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.mdb")}, QDir::Files).size(), 7);
+}
 
 // A year of daily starts, each writing a backup and applying the rotation to what is there.
 TEST(BackupRotation, AYearOfDailyBackupsKeepsSevenDaysFourWeeksAndTwelveMonths) {

@@ -5,6 +5,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 TestHousehold::TestHousehold() {
     const Status opened = place.open(database);
     EXPECT_TRUE(opened.isOk()) << opened.error().toStdString();
@@ -20,4 +22,52 @@ QVariant TestHousehold::scalar(const QString& sql) {
     QSqlQuery q(database.connection());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
     return q.next() ? q.value(0) : QVariant();
+}
+
+namespace {
+
+void onFile(const QString& file, const std::function<void(QSqlQuery&)>& work) {
+    static int counter = 0;
+    const QString name = QStringLiteral("index-damage-%1").arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        work(q);
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+}  // namespace
+
+void DeleteBehindTheIndexes(const QString& file, const QString& where) {
+    QList<QVariantList> indexes;
+    const auto run = [](QSqlQuery& q, const QString& sql) {
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    };
+    onFile(file, [&](QSqlQuery& q) {
+        run(q, QStringLiteral("PRAGMA writable_schema = ON"));
+        run(q, QStringLiteral("select type, name, tbl_name, rootpage, sql from sqlite_master where "
+                              "type = 'index' and tbl_name = 'shouzhibiao' and sql is not null"));
+        while (q.next())
+            indexes.append({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
+        run(q, QStringLiteral("delete from sqlite_master where type = 'index' and tbl_name = 'shouzhibiao' "
+                              "and sql is not null"));
+    });
+    ASSERT_FALSE(indexes.isEmpty());
+    onFile(file, [&](QSqlQuery& q) { run(q, QStringLiteral("delete from shouzhibiao where ") + where); });
+    onFile(file, [&](QSqlQuery& q) {
+        run(q, QStringLiteral("PRAGMA writable_schema = ON"));
+        for (const QVariantList& index : indexes) {
+            q.prepare(
+                QStringLiteral("insert into sqlite_master (type, name, tbl_name, rootpage, sql) "
+                               "values (?, ?, ?, ?, ?)"));
+            for (const QVariant& value : index)
+                q.addBindValue(value);
+            EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        }
+    });
 }

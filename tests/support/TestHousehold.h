@@ -42,3 +42,9 @@ struct TestHousehold {
                         nullptr,
                         QString()};
 };
+
+// Deletes the entries that `where` selects from the table of a closed household's file while their
+// entries in the indexes stay, as damage of the disk or a crashed writer would leave them: the indexes
+// and the table disagree, which PRAGMA quick_check does not see and PRAGMA integrity_check does. The
+// indexes are taken out of the schema while the rows go and put back as they were.
+void DeleteBehindTheIndexes(const QString& file, const QString& where);
