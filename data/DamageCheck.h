@@ -2,11 +2,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QThread;
 
-// Looks for damage in a household's file without holding up the windows: PRAGMA quick_check on a
-// connection of its own, opened read-only, in a thread of its own. The check never writes to the file.
+// Looks for damage in a household's file without holding up the windows: PRAGMA integrity_check on a
+// connection of its own, opened read-only, in a thread of its own. The whole check also compares every
+// index with its table, which the quick check does not: an entry gone from the table while an index
+// still holds it is counted by every total read from that index. The check never writes to the file.
 class DamageCheck : public QObject {
     Q_OBJECT
   public:
@@ -14,20 +17,29 @@ class DamageCheck : public QObject {
     // run (the file busy, gone) reports no damage: only a damaged file is called damaged.
     struct Verdict {
         bool damaged = false;
-        QString detail;
+        QString detail;          // the first few of the engine's lines
+        bool indexOnly = false;  // every line says an index disagrees with its table
     };
+    // The whole check, or the engine's quick look (the pages and their order, not the indexes against
+    // the tables) where a window waits for the answer.
+    enum class Depth { Whole, Quick };
 
     explicit DamageCheck(QObject* parent = nullptr);
     ~DamageCheck() override;  // waits for a running check
 
-    // Starts the check; finished() follows on this object's thread.
+    // Starts the whole check; finished() follows on this object's thread.
     void start(const QString& path);
 
     // The check itself, run on the calling thread.
-    static Verdict Run(const QString& path);
+    static Verdict Run(const QString& path, Depth depth = Depth::Whole);
+
+    // Whether every line the engine reported is about an index that disagrees with its table (an entry
+    // missing from it, or a count that differs): the rows themselves passed, and rebuilding the indexes
+    // from them (REINDEX) mends the file.
+    static bool IndexOnly(const QStringList& lines);
 
   Q_SIGNALS:
-    void finished(bool damaged, const QString& detail);
+    void finished(bool damaged, const QString& detail, bool indexOnly);
 
   private:
     QThread* thread_ = nullptr;

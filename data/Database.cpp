@@ -78,7 +78,40 @@ void Database::refuseWrites() {
     }
 }
 
+void Database::setDamageHandler(std::function<void(const QString& detail)> handler) {
+    damageHandler_ = std::move(handler);
+}
+
+void Database::damageMet(const QString& detail) {
+    if (writesRefused_)
+        return;
+    refuseWrites();
+    if (damageHandler_)
+        damageHandler_(detail);
+}
+
+Result<DamageCheck::Verdict> Database::rebuildIndexes() {
+    using Outcome = Result<DamageCheck::Verdict>;
+    if (!isOpen() || isServer())
+        return Outcome::failure(QStringLiteral("家庭的数据库没有打开。"));
+    QSqlDatabase db = connection();
+    writesRefused_ = false;
+    Status rebuilt = Exec(db, QStringLiteral("PRAGMA query_only = 0"));
+    if (rebuilt)
+        rebuilt = transaction([&db] { return Exec(db, QStringLiteral("REINDEX")); });
+    const DamageCheck::Verdict verdict = rebuilt ? DamageCheck::Run(path_) : DamageCheck::Verdict{};
+    if (!rebuilt || verdict.damaged) {
+        refuseWrites();
+        if (!rebuilt)
+            return rebuilt;
+        return verdict;
+    }
+    DatabaseErrors::SetWritesRefused(QString());
+    return verdict;
+}
+
 void Database::close() {
+    DatabaseErrors::ClearDamageListener(this);
     if (writesRefused_)
         DatabaseErrors::SetWritesRefused(QString());
     writesRefused_ = false;
@@ -104,6 +137,8 @@ Status Database::open(const QString& path) {
     }
     const Status opened = connect(isNew);
     openError_ = opened ? QString() : opened.error();
+    if (opened)
+        DatabaseErrors::SetDamageListener(this, path_, [this](const QString& detail) { damageMet(detail); });
     if (!opened) {
         close();
         // Only a file this call created is removed, so that the next start tries again from nothing.
@@ -175,7 +210,8 @@ Status Database::recognise(QSqlDatabase& db, int fileVersion) {
         return indexes.status();
     if (wal && indexes.value() && fileVersion == kSchemaVersion)
         return Status::ok();
-    const DamageCheck::Verdict verdict = DamageCheck::Run(path_);
+    // The window waits for this one: the engine's quick look. The whole check follows off its thread.
+    const DamageCheck::Verdict verdict = DamageCheck::Run(path_, DamageCheck::Depth::Quick);
     if (verdict.damaged)
         return Status::failure(DatabaseErrors::DamagedAtOpen(path_, verdict.detail));
     return Status::ok();

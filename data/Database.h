@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DamageCheck.h"
 #include "data/Result.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,17 @@ class Database {
     void refuseWrites();
     bool writesRefused() const { return writesRefused_; }
 
+    // A query of any window on the file that meets a damaged page refuses the writes at once (as
+    // refuseWrites) and then tells `handler`, on the connection's thread, with the engine's words; once,
+    // until writes are allowed again.
+    void setDamageHandler(std::function<void(const QString& detail)> handler);
+
+    // For a file whose only damage is indexes that disagree with their tables: rebuilds every index from
+    // the table rows (REINDEX, in one transaction) and checks the whole file again. Writes are allowed
+    // again only when the check then finds it sound; otherwise they stay refused. Gives the check's
+    // verdict after the rebuild, or why the rebuild failed.
+    Result<DamageCheck::Verdict> rebuildIndexes();
+
     // The connection every query of every window uses. A server connection found lost (the server
     // restarted, the connection ended) is opened again here, outside a transaction, once per action.
     QSqlDatabase connection() const;
@@ -50,6 +62,8 @@ class Database {
     Status transaction(const std::function<Status()>& work);
 
   private:
+    // A query met damage: writes stop, the handler is told.
+    void damageMet(const QString& detail);
     Status connect(bool isNew);
     // Makes sure that a file the open is about to write to is sound; a damaged one is refused untouched.
     Status recognise(QSqlDatabase& db, int fileVersion);
@@ -71,6 +85,7 @@ class Database {
     QString path_;
     QString openError_;
     bool writesRefused_ = false;
+    std::function<void(const QString&)> damageHandler_;
     QString server_;
     bool writing_ = false;  // inside transaction(): a lost connection is never swapped under the work
     mutable QElapsedTimer failedReopen_;

@@ -1,5 +1,9 @@
 #include "data/DatabaseErrors.h"
 
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThread>
+
 #include <optional>
 
 namespace DatabaseErrors {
@@ -35,6 +39,32 @@ QString withDetail(const QString& message, const QString& english) {
 }
 
 QString refusedPath;
+
+struct DamageListener {
+    QMutex mutex;
+    const void* owner = nullptr;
+    QThread* thread = nullptr;
+    QString path;
+    std::function<void(const QString&)> tell;
+};
+
+DamageListener& damageListener() {
+    static DamageListener listener;
+    return listener;
+}
+
+void tellOfDamage(const QString& path, const QString& detail) {
+    DamageListener& listener = damageListener();
+    std::function<void(const QString&)> tell;
+    {
+        QMutexLocker lock(&listener.mutex);
+        if (!listener.tell || listener.thread != QThread::currentThread() ||
+            (!path.isEmpty() && path != listener.path))
+            return;
+        tell = listener.tell;
+    }
+    tell(detail);
+}
 
 QString inFile(const QString& path) {
     return path.isEmpty() ? QStringLiteral("数据库文件") : QStringLiteral("数据库文件 %1 ").arg(path);
@@ -133,6 +163,7 @@ QString Describe(const QSqlError& error, const QString& path) {
                           .arg(inFile(path));
             break;
         case Kind::Damaged:
+            tellOfDamage(path, english);
             message = QStringLiteral(
                           "%1已损坏或不是数据库，无法读取。请不要再用它记账，用备份工具 kopira "
                           "恢复最近的完好备份。")
@@ -236,6 +267,52 @@ QString DamageFound(const QString& path, const QString& detail) {
                "数据库文件 %1 已损坏%2。\n程序不会再向这个文件写入任何改动；您仍可以查看其中能读出的内容。"
                "\n\n要现在关闭程序，打开备份工具 kopira 恢复最近的完好备份吗？")
         .arg(path, detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(detail));
+}
+
+QString IndexesDisagree(const QString& path, const QString& detail) {
+    return withDetail(QStringLiteral("数据库文件 %1 的索引与表里的记录对不上").arg(path), detail) +
+           QStringLiteral(
+               "。\n表里的记录本身通过了检查，出错的只是索引（合计和列表靠它查找），所以合计可能与明细"
+               "不符。在修好之前，程序不会再向这个文件写入任何改动。\n\n要现在重建索引吗？重建按表里的"
+               "记录重写全部索引，不改动任何记录；大的帐本要等一会儿。");
+}
+
+QString IndexesRebuilt(const QString& path) {
+    return QStringLiteral(
+               "已按表里的记录重建了数据库文件 %1 的全部索引（REINDEX），没有改动任何记录。\n"
+               "重新做完整性检查的结果：完好（ok）。合计和列表又与表里的记录一致，可以照常记账。")
+        .arg(path);
+}
+
+QString IndexesNotMended(const QString& path, const QString& detail, bool rebuilt) {
+    const QString what = rebuilt
+                             ? QStringLiteral(
+                                   "已按表里的记录重建了数据库文件 %1 的全部索引（REINDEX），"
+                                   "但重新做完整性检查仍发现损坏")
+                                   .arg(path)
+                             : QStringLiteral("重建数据库文件 %1 的索引没有成功，没有改动任何记录").arg(path);
+    return withDetail(what, detail) + QStringLiteral("。程序不会再向这个文件写入任何改动。");
+}
+
+void SetDamageListener(const void* owner, const QString& path,
+                       const std::function<void(const QString& detail)>& listener) {
+    DamageListener& current = damageListener();
+    QMutexLocker lock(&current.mutex);
+    current.owner = owner;
+    current.thread = QThread::currentThread();
+    current.path = path;
+    current.tell = listener;
+}
+
+void ClearDamageListener(const void* owner) {
+    DamageListener& current = damageListener();
+    QMutexLocker lock(&current.mutex);
+    if (current.owner != owner)
+        return;
+    current.owner = nullptr;
+    current.thread = nullptr;
+    current.path.clear();
+    current.tell = nullptr;
 }
 
 }  // namespace DatabaseErrors

@@ -3,6 +3,8 @@
 #include <QSqlError>
 #include <QString>
 
+#include <functional>
+
 // What a database failure means for the household, said in Chinese with what to do. The engine's English
 // detail follows in brackets for whoever helps; the Qt driver's own words ("Unable to fetch row" and its
 // translation) are dropped, as they only mislead.
@@ -53,5 +55,19 @@ QString NotOpened(const QString& path, const QString& reason);
 QString DamagedAtOpen(const QString& path, const QString& detail);
 // The one notice that a damaged file was found; `detail` is what the check reported.
 QString DamageFound(const QString& path, const QString& detail);
+// Only the indexes disagree with the rows: the question whether to rebuild them.
+QString IndexesDisagree(const QString& path, const QString& detail);
+// The indexes were rebuilt and the file passed the check again.
+QString IndexesRebuilt(const QString& path);
+// The rebuild failed (`rebuilt` false) or the check still finds damage after it.
+QString IndexesNotMended(const QString& path, const QString& detail, bool rebuilt);
+
+// Who hears of a failure of the damaged class (a query that met a damaged page, from any window): the
+// household's connection, so that writes stop at once. Only failures described on the thread that set
+// the listener count, and only those of its file or of no named file, so that the checks of other files
+// (backups, copies) made elsewhere never touch the household. One listener at a time; `owner` clears it.
+void SetDamageListener(const void* owner, const QString& path,
+                       const std::function<void(const QString& detail)>& listener);
+void ClearDamageListener(const void* owner);
 
 }  // namespace DatabaseErrors

@@ -1,11 +1,14 @@
 #include "app/DamageWatch.h"
 #include "data/DamageCheck.h"
 #include "data/Database.h"
+#include "data/DatabaseErrors.h"
 #include "data/HomeSafe.h"
 #include "data/Schema.h"
 #include "ledger/EntryBook.h"
+#include "ledger/LedgerTotals.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
+#include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +45,7 @@ struct Pristine {
     int entryRoot = 0;
     int entryLeaf = 0;
     int indexRoot = 0;
+    QList<int> entryIndexRoots;
 };
 
 Pristine makeHousehold(const QString& path) {
@@ -78,6 +82,11 @@ Pristine makeHousehold(const QString& path) {
                                           "tbl_name='shouzhibiao'")) &&
                     q.next());
         p.indexRoot = q.value(0).toInt();
+        EXPECT_TRUE(
+            q.exec(QStringLiteral("select rootpage from sqlite_master where type='index' and "
+                                  "tbl_name='shouzhibiao' and sql is not null")));
+        while (q.next())
+            p.entryIndexRoots.append(q.value(0).toInt());
         EXPECT_TRUE(q.exec(QStringLiteral("PRAGMA page_count")) && q.next());
         // A leaf of the entries in the middle of the file: the table's pages were written last.
         p.entryLeaf = q.value(0).toInt() / 2;
@@ -94,6 +103,30 @@ struct Damage {
     qint64 offset;
     QByteArray bytes;
 };
+
+void waitForBoxes(const ScriptedPrompt& prompt, int count) {
+    QElapsedTimer waited;
+    waited.start();
+    while (prompt.boxes().size() < count && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    // Time for a box too many to show itself.
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QString pragmaOf(const QString& file, const QString& pragma) {
+    QString result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pragma"));
+        db.setDatabaseName(file);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(QStringLiteral("PRAGMA ") + pragma) && q.next());
+        result = q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("pragma"));
+    return result;
+}
 
 }  // namespace
 
@@ -214,7 +247,7 @@ TEST(Damage, TheCheckOfALargeHouseholdLeavesTheWindowThreadFree) {
     while (!done && total.elapsed() < 120000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     std::printf(
-        "quick_check of %s: %lld ms in its thread; starting it took %.3f ms of the window thread; "
+        "integrity_check of %s: %lld ms in its thread; starting it took %.3f ms of the window thread; "
         "longest pause of a 5 ms timer meanwhile %lld ms\n",
         qPrintable(path), static_cast<long long>(total.elapsed()), startCost / 1e6,
         static_cast<long long>(longestGap));
@@ -222,4 +255,79 @@ TEST(Damage, TheCheckOfALargeHouseholdLeavesTheWindowThreadFree) {
     EXPECT_FALSE(damaged);
     EXPECT_LT(startCost, 16'000'000);
     EXPECT_LT(longestGap, 200);
+}
+
+// An entry deleted from the table while the indexes keep it: the engine's quick check passes it, the
+// summary (read from an index) counts it. The check finds it; the indexes are rebuilt from the rows when
+// the user agrees, and the file then passes and takes writes again. Refused, the file stays read-only
+// and the restore is offered as for any damage.
+TEST(Damage, AnEntryThatOnlyTheIndexesStillHoldIsFoundAndTheIndexesRebuiltOnRequest) {
+    for (const Prompt::Answer answer : {Prompt::Answer::Yes, Prompt::Answer::No}) {
+        TempHome home;
+        {
+            Database db;
+            ASSERT_TRUE(db.open(home.databasePath()).isOk());
+            QSqlQuery q(db.connection());
+            ASSERT_TRUE(q.exec(QStringLiteral(
+                "insert into shouzhibiao (leixing, mingxi, feiyong, shururiqi, dengjiren) values "
+                "('shouru', '工资', 1000000, '2026-11-02', '管理员'), "
+                "('shouru', '奖金', 2000000, '2026-11-02', '管理员')")));
+        }
+        DeleteBehindTheIndexes(home.databasePath(), QStringLiteral("mingxi = '工资'"));
+        ASSERT_EQ(pragmaOf(home.databasePath(), QStringLiteral("quick_check")), QStringLiteral("ok"));
+
+        ScriptedPrompt prompt;
+        prompt.answerNext(answer);
+        Database db;
+        ASSERT_TRUE(db.open(home.databasePath()).isOk());
+        const QDate day(2026, 11, 2);
+        ASSERT_EQ(TotalsOfPeriod(db.connection(), day, day)->income, Money::fromYuan(300));
+        QObject owner;
+        bool ended = false;
+        WatchForDamage(&owner, db, QString(), [&ended] { ended = true; });
+        waitForBoxes(prompt, 2);
+        ASSERT_EQ(prompt.boxes().size(), 2);
+        EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("重建索引")))
+            << prompt.boxes()[0].text.toStdString();
+        EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("wrong # of entries in index")));
+        EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNo);
+        EXPECT_FALSE(ended);
+        const QString second = prompt.boxes()[1].text;
+        if (answer == Prompt::Answer::Yes) {
+            EXPECT_TRUE(second.contains(QStringLiteral("REINDEX"))) << second.toStdString();
+            EXPECT_TRUE(second.contains(QStringLiteral("完好"))) << second.toStdString();
+            EXPECT_FALSE(db.writesRefused());
+            EXPECT_EQ(TotalsOfPeriod(db.connection(), day, day)->income, Money::fromYuan(200));
+            EXPECT_EQ(pragmaOf(home.databasePath(), QStringLiteral("integrity_check")), QStringLiteral("ok"));
+        } else {
+            EXPECT_TRUE(second.contains(QStringLiteral("kopira"))) << second.toStdString();
+            EXPECT_TRUE(db.writesRefused());
+            EXPECT_NE(pragmaOf(home.databasePath(), QStringLiteral("integrity_check")), QStringLiteral("ok"));
+        }
+    }
+}
+
+// A query of any window that meets a damaged page stops the writes at once, before the check's
+// verdict, and the user is told once.
+TEST(Damage, AQueryThatMeetsDamageMakesTheHouseholdReadOnlyAtOnce) {
+    TempHome home;
+    const Pristine p = makeHousehold(home.databasePath());
+    ASSERT_FALSE(p.entryIndexRoots.isEmpty());
+    for (int root : p.entryIndexRoots)
+        overwrite(home.databasePath(), qint64(root - 1) * p.pageSize, QByteArray(24, '\xA5'));
+    ScriptedPrompt prompt;
+    Database db;
+    ASSERT_TRUE(db.open(home.databasePath()).isOk());
+    QObject owner;
+    WatchForDamage(&owner, db, QString(), [] {});
+    const Result<PeriodTotals> totals =
+        TotalsOfPeriod(db.connection(), QDate(2007, 1, 1), QDate(2007, 12, 31));
+    ASSERT_FALSE(totals.isOk());
+    EXPECT_TRUE(totals.error().contains(QStringLiteral("已损坏"))) << totals.error().toStdString();
+    EXPECT_TRUE(db.writesRefused());
+    waitForBoxes(prompt, 1);
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(
+        prompt.boxes()[0].text.startsWith(DatabaseErrors::DamageFound(home.databasePath(), {}).left(20)));
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("不会再向这个文件写入")));
 }
