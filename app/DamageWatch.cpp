@@ -10,21 +10,11 @@
 
 namespace {
 
-// Offers the rebuild of the indexes of a file whose only damage is there. True when the file is sound
-// again; false when the user declined or the rebuild did not mend it (then said).
-bool offerIndexRebuild(Database& database, const QString& detail) {
-    if (Prompt::current().show(Captions::kApplication,
-                               DatabaseErrors::IndexesDisagree(database.path(), detail),
-                               Prompt::Buttons::YesNo, Prompt::Icon::Warning) != Prompt::Answer::Yes)
-        return false;
-    const Result<DamageCheck::Verdict> after = database.rebuildIndexes();
-    if (after && !after->damaged) {
-        Notify(DatabaseErrors::IndexesRebuilt(database.path()));
-        return true;
-    }
-    ReportError(DatabaseErrors::IndexesNotMended(database.path(), after ? after->detail : after.error(),
-                                                 after.isOk()));
-    return false;
+// Asks whether to rebuild the indexes of a file whose only damage is there.
+bool rebuildWanted(const Database& database, const QString& detail) {
+    return Prompt::current().show(Captions::kApplication,
+                                  DatabaseErrors::IndexesDisagree(database.path(), detail),
+                                  Prompt::Buttons::YesNo, Prompt::Icon::Warning) == Prompt::Answer::Yes;
 }
 
 }  // namespace
@@ -54,18 +44,38 @@ void WatchForDamage(QObject* owner, Database& database, const QString& programFo
             },
             Qt::QueuedConnection);
     });
+    // The rebuild reads every row: off the window's thread, the writes refused until the whole check
+    // passes again.
+    const auto rebuildIndexes = [owner, &database, offerRestore] {
+        auto* rebuild = new DamageCheck(owner);
+        QObject::connect(rebuild, &DamageCheck::rebuilt, owner,
+                         [rebuild, &database, offerRestore](bool done, bool damaged, const QString& after) {
+                             rebuild->deleteLater();
+                             if (!database.isOpen())
+                                 return;
+                             if (done && !damaged) {
+                                 database.allowWrites();
+                                 Notify(DatabaseErrors::IndexesRebuilt(database.path()));
+                                 return;
+                             }
+                             ReportError(DatabaseErrors::IndexesNotMended(database.path(), after, done));
+                             offerRestore(after);
+                         });
+        rebuild->startRebuild(database.path());
+    };
     auto* check = new DamageCheck(owner);
-    QObject::connect(
-        check, &DamageCheck::finished, owner,
-        [check, &database, told, offerRestore](bool damaged, const QString& detail, bool indexOnly) {
-            check->deleteLater();
-            if (!damaged || !database.isOpen() || *told)
-                return;
-            *told = true;
-            database.refuseWrites();
-            if (indexOnly && offerIndexRebuild(database, detail))
-                return;
-            offerRestore(detail);
-        });
+    QObject::connect(check, &DamageCheck::finished, owner,
+                     [check, &database, told, offerRestore, rebuildIndexes](
+                         bool damaged, const QString& detail, bool indexOnly) {
+                         check->deleteLater();
+                         if (!damaged || !database.isOpen() || *told)
+                             return;
+                         *told = true;
+                         database.refuseWrites();
+                         if (indexOnly && rebuildWanted(database, detail))
+                             rebuildIndexes();
+                         else
+                             offerRestore(detail);
+                     });
     check->start(database.path());
 }

@@ -27,16 +27,59 @@ DamageCheck::~DamageCheck() {
     }
 }
 
-void DamageCheck::start(const QString& path) {
+void DamageCheck::runInThread(const std::function<void()>& work) {
     if (thread_)
         return;
-    thread_ = QThread::create([this, path] {
+    thread_ = QThread::create(work);
+    thread_->start(QThread::LowPriority);
+}
+
+void DamageCheck::start(const QString& path) {
+    runInThread([this, path] {
         const Verdict verdict = Run(path);
         QMetaObject::invokeMethod(
             this, [this, verdict] { Q_EMIT finished(verdict.damaged, verdict.detail, verdict.indexOnly); },
             Qt::QueuedConnection);
     });
-    thread_->start(QThread::LowPriority);
+}
+
+void DamageCheck::startRebuild(const QString& path) {
+    runInThread([this, path] {
+        const Result<Verdict> after = RebuildIndexes(path);
+        const bool done = after.isOk();
+        const bool damaged = done && after->damaged;
+        const QString detail = done ? after->detail : after.error();
+        QMetaObject::invokeMethod(
+            this, [this, done, damaged, detail] { Q_EMIT rebuilt(done, damaged, detail); },
+            Qt::QueuedConnection);
+    });
+}
+
+Result<DamageCheck::Verdict> DamageCheck::RebuildIndexes(const QString& path) {
+    const QString name = QStringLiteral("tamberlo-reindex-%1").arg(checkCounter.fetchAndAddRelaxed(1));
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            failure = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            for (const char* step : {"BEGIN IMMEDIATE", "REINDEX", "COMMIT"}) {
+                if (!query.exec(QString::fromLatin1(step))) {
+                    failure = query.lastError().text();
+                    query.exec(QStringLiteral("ROLLBACK"));
+                    break;
+                }
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty())
+        return Result<Verdict>::failure(failure);
+    return Run(path);
 }
 
 bool DamageCheck::IndexOnly(const QStringList& lines) {

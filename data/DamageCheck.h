@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "data/Result.h"
+
+#include <functional>
+
 class QThread;
 
 // Looks for damage in a household's file without holding up the windows: PRAGMA integrity_check on a
@@ -29,6 +33,8 @@ class DamageCheck : public QObject {
 
     // Starts the whole check; finished() follows on this object's thread.
     void start(const QString& path);
+    // Starts RebuildIndexes; rebuilt() follows on this object's thread.
+    void startRebuild(const QString& path);
 
     // The check itself, run on the calling thread.
     static Verdict Run(const QString& path, Depth depth = Depth::Whole);
@@ -38,9 +44,18 @@ class DamageCheck : public QObject {
     // from them (REINDEX) mends the file.
     static bool IndexOnly(const QStringList& lines);
 
+    // Rebuilds every index of the file from the table rows (REINDEX, in one transaction on a connection
+    // of its own) and then runs the whole check. Gives the check's verdict after the rebuild, or why the
+    // rebuild failed (nothing changed then). Only the indexes are written; no row is touched.
+    static Result<Verdict> RebuildIndexes(const QString& path);
+
   Q_SIGNALS:
     void finished(bool damaged, const QString& detail, bool indexOnly);
+    // `done` false: the rebuild failed and `detail` says why.
+    void rebuilt(bool done, bool damaged, const QString& detail);
 
   private:
+    void runInThread(const std::function<void()>& work);
+
     QThread* thread_ = nullptr;
 };

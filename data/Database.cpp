@@ -90,24 +90,15 @@ void Database::damageMet(const QString& detail) {
         damageHandler_(detail);
 }
 
-Result<DamageCheck::Verdict> Database::rebuildIndexes() {
-    using Outcome = Result<DamageCheck::Verdict>;
-    if (!isOpen() || isServer())
-        return Outcome::failure(QStringLiteral("家庭的数据库没有打开。"));
-    QSqlDatabase db = connection();
+void Database::allowWrites() {
+    if (!writesRefused_)
+        return;
     writesRefused_ = false;
-    Status rebuilt = Exec(db, QStringLiteral("PRAGMA query_only = 0"));
-    if (rebuilt)
-        rebuilt = transaction([&db] { return Exec(db, QStringLiteral("REINDEX")); });
-    const DamageCheck::Verdict verdict = rebuilt ? DamageCheck::Run(path_) : DamageCheck::Verdict{};
-    if (!rebuilt || verdict.damaged) {
-        refuseWrites();
-        if (!rebuilt)
-            return rebuilt;
-        return verdict;
-    }
     DatabaseErrors::SetWritesRefused(QString());
-    return verdict;
+    if (isOpen()) {
+        QSqlDatabase db = connection();
+        (void)Exec(db, QStringLiteral("PRAGMA query_only = 0"));
+    }
 }
 
 void Database::close() {

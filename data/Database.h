@@ -1,6 +1,5 @@
 #pragma once
 
-#include "data/DamageCheck.h"
 #include "data/Result.h"
 
 #include <QElapsedTimer>
@@ -45,11 +44,9 @@ class Database {
     // until writes are allowed again.
     void setDamageHandler(std::function<void(const QString& detail)> handler);
 
-    // For a file whose only damage is indexes that disagree with their tables: rebuilds every index from
-    // the table rows (REINDEX, in one transaction) and checks the whole file again. Writes are allowed
-    // again only when the check then finds it sound; otherwise they stay refused. Gives the check's
-    // verdict after the rebuild, or why the rebuild failed.
-    Result<DamageCheck::Verdict> rebuildIndexes();
+    // Takes writes again after refuseWrites, for a file mended meanwhile (its indexes rebuilt and the
+    // whole check passed).
+    void allowWrites();
 
     // The connection every query of every window uses. A server connection found lost (the server
     // restarted, the connection ended) is opened again here, outside a transaction, once per action.
