@@ -1,6 +1,7 @@
 #include "kopira/KopiraStore.h"
 
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "data/Upgrade.h"
 #include "household/HouseholdLock.h"
 #include "kopira/FileSync.h"
@@ -134,6 +135,11 @@ Status checkFile(const QString& file, const QString& check) {
             if (!query.exec() || !query.next() || query.value(0).toInt() != 1)
                 return Status::failure(notOurs);
         }
+        // Six tables of the right names may still hold nothing the program can use.
+        if (Status shape = CheckHouseholdShape(db, version ? version.value().toInt() : kSchemaVersion);
+            !shape)
+            return Status::failure(QStringLiteral("文件 %1 不是完整的 Tamberlo 账本（%2），不能用它恢复。")
+                                       .arg(file, shape.error()));
         return Status::ok();
     });
 }
