@@ -184,13 +184,19 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
     return target;
 }
 
+QString RestoreRefusal(const HouseholdLock& lock) {
+    const std::optional<HouseholdLock::Holder> holder = lock.holderInfo();
+    // A kopira that restores says to wait for it; the text of a lock on another computer says what to do.
+    if (holder && (holder->otherComputer || holder->program != QStringLiteral("Tamberlo")))
+        return HouseholdInUseText(lock);
+    return HouseholdInUseText(lock) + QStringLiteral("\n请先关闭 Tamberlo 再恢复。");
+}
+
 Result<QString> Restore(const QString& databasePath, const QString& backupFile, const QString& safetyFolder,
                         const QDateTime& when) {
     HouseholdLock lock(databasePath);
-    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere) {
-        return Result<QString>::failure(HouseholdInUseText(lock) +
-                                        QStringLiteral("\n请先关闭 Tamberlo 再恢复。"));
-    }
+    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere)
+        return Result<QString>::failure(RestoreRefusal(lock));
     return RestoreHoldingLock(databasePath, backupFile, safetyFolder, when);
 }
 
