@@ -5,6 +5,7 @@
 #include "household/HouseholdLock.h"
 #include "household/IniFile.h"
 #include "kopira/BackupInfo.h"
+#include "kopira/InterruptedRestore.h"
 #include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 
@@ -160,6 +161,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             print(out, QStringLiteral("kopira (Tamberlo) %1").arg(QString::fromLatin1(kTamberloVersion)));
             return 0;
         case Command::Action::Backup: {
+            RemoveLeftovers(homeFolder, QDateTime::currentDateTime(), false);
             const QString folder =
                 command.target.isEmpty() ? RememberedBackupFolder(homeFolder) : command.target;
             const Result<QString> made = BackUpHousehold(household, folder, QDateTime::currentDateTime());
@@ -171,6 +173,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             return 0;
         }
         case Command::Action::Restore: {
+            RemoveLeftovers(homeFolder, QDateTime::currentDateTime(), false);
             const BackupSummary summary = Summarize(command.target);
             if (!summary.problem.isEmpty()) {
                 print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(summary.problem));
