@@ -55,14 +55,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     StartupMark("application");
     const FontWarmUp fonts;
-    // The lock file records the program's name, by which kopira tells the program from itself.
-    QApplication::setApplicationName(QStringLiteral("tamberlo"));
     // One running copy per household. The lock is taken on a thread of its own, as writing it waits on
     // the disk, while the main window is built; the window waits for it before it touches the household,
     // and a second start says so and ends without having touched the file.
     HouseholdLock lock(DatabasePath(HomeFolder()));
     std::future<HouseholdLock::State> locking =
         std::async(std::launch::async, [&lock] { return lock.tryLock(); });
+    QApplication::setApplicationName(QStringLiteral("tamberlo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tamberlo"));
     QApplication::setWindowIcon(AppIcon());
     // Lets the desktop match the windows with the menu entry and its icon.
