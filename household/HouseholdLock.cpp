@@ -33,6 +33,15 @@ bool stillRunning(qint64 pid, const QString& application) {
     return true;
 }
 
+// A program writes its line into the lock file right after making it. A file still without one after
+// this long was left by a power cut before the line reached the disk: nobody holds it.
+constexpr qint64 kUnwrittenLockSeconds = 10;
+
+bool leftUnwritten(const QString& lockPath) {
+    const QFileInfo info(lockPath);
+    return info.exists() && info.lastModified().secsTo(QDateTime::currentDateTime()) > kUnwrittenLockSeconds;
+}
+
 }  // namespace
 
 HouseholdLock::HouseholdLock(const QString& databasePath)
@@ -51,6 +60,11 @@ HouseholdLock::State HouseholdLock::tryLock() {
         return State::Held;
     QDir().mkpath(QFileInfo(lockPath_).absolutePath());
     if (file_->tryLock(0)) {
+        held_ = true;
+        return State::Held;
+    }
+    if (file_->error() == QLockFile::LockFailedError && !holderInfo() && leftUnwritten(lockPath_) &&
+        file_->removeStaleLockFile() && file_->tryLock(0)) {
         held_ = true;
         return State::Held;
     }
@@ -108,9 +122,10 @@ bool HouseholdLock::heldByAnother(const QString& databasePath) {
     if (!QFileInfo::exists(probe.lockPath()))
         return false;
     const std::optional<Holder> holder = probe.holderInfo();
-    // A lock file that cannot be read is being written by a program that starts at this moment.
+    // A lock file that cannot be read is being written by a program that starts at this moment, or was
+    // left empty by a power cut.
     if (!holder)
-        return QFileInfo::exists(probe.lockPath());
+        return QFileInfo::exists(probe.lockPath()) && !leftUnwritten(probe.lockPath());
     return holder->otherComputer || stillRunning(holder->pid, holder->application);
 }
 

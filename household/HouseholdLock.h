@@ -11,7 +11,8 @@ class QLockFile;
 // One running copy per household: a lock file "lomu.lock" in the household's database folder, held by
 // the program for its whole run and by the backup tool while it replaces the database. The file records
 // the holder's process id, program and computer; a lock left by a program that was killed on this
-// computer is recognised as stale and taken over, so it never blocks the next start. A lock written on
+// computer, or left without its line by a power cut, is recognised as stale and taken over, so it never
+// blocks the next start. A lock written on
 // another computer (a portable copy on a USB stick, a network folder) cannot be judged from here: it is
 // shown with its age and taken over only when the user confirms. Where the folder cannot hold a lock file
 // (read-only, a network folder without locking) nobody is refused: the database's own transactions keep

@@ -163,4 +163,19 @@ TEST(HouseholdLock, ALockLeftOnAnotherComputerIsTakenOverOnlyWhenTheUserSaysSo) 
     EXPECT_FALSE(QFile::exists(lockPath));
 }
 
+TEST(HouseholdLock, AnEmptyLockFileLeftByAPowerCutNeverBlocks) {
+    TempHome home;
+    const QString db = home.databasePath();
+    HouseholdLock lock(db);
+    QDir().mkpath(QFileInfo(db).absolutePath());
+    {
+        QFile empty(lock.lockPath());  // created, its line never reached the disk
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        empty.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+    EXPECT_FALSE(HouseholdLock::heldByAnother(db));
+    Holder start(db);
+    EXPECT_EQ(start.line, QStringLiteral("locked"));
+}
+
 }  // namespace
