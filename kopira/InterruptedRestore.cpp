@@ -47,9 +47,10 @@ bool LooksCutShort(const QString& databasePath) {
 
 namespace {
 
-// The first file of the folders, newest first by the time in its name (else the file's own), matching
-// the patterns, that passes the backup check.
-QString newestSound(const QString& databasePath, const QStringList& folders, const QStringList& patterns) {
+// The files of the folders matching the patterns, newest first by the time in their names (else the
+// files' own), the database itself left out.
+QStringList copiesNewestFirst(const QString& databasePath, const QStringList& folders,
+                              const QStringList& patterns) {
     QList<QPair<QDateTime, QString>> candidates;
     QStringList seen{QFileInfo(databasePath).absoluteFilePath()};
     for (const QString& folder : folders) {
@@ -61,38 +62,65 @@ QString newestSound(const QString& databasePath, const QStringList& folders, con
             candidates.append({named.isValid() ? named : file.lastModified(), file.absoluteFilePath()});
         }
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [made, path] : candidates) {
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList paths;
+    for (const auto& [made, path] : candidates)
+        paths.append(path);
+    return paths;
+}
+
+QString firstSound(const QStringList& copies) {
+    for (const QString& path : copies) {
         if (CheckBackup(path))
             return path;
     }
     return QString();
 }
 
+// Every copy of the household kept beside it: backups, safety copies, copies kept before an upgrade.
+QStringList copiesBeside(const QString& databasePath) {
+    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
+    const QString homeFolder = QFileInfo(databaseFolder).absolutePath();
+    return copiesNewestFirst(
+        databasePath, {databaseFolder, DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder)},
+        {QStringLiteral("*.mdb")});
+}
+
 }  // namespace
 
 QString NewestSafetyCopy(const QString& databasePath) {
     const QString databaseFolder = QFileInfo(databasePath).absolutePath();
-    return newestSound(databasePath,
-                       {databaseFolder, QDir(databaseFolder).filePath(QStringLiteral("backup"))},
-                       {QStringLiteral("lomu-恢复前-*.mdb")});
+    return firstSound(copiesNewestFirst(
+        databasePath, {databaseFolder, QDir(databaseFolder).filePath(QStringLiteral("backup"))},
+        {QStringLiteral("lomu-恢复前-*.mdb")}));
 }
 
 QString NewestSoundCopy(const QString& databasePath) {
-    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
-    const QString homeFolder = QFileInfo(databaseFolder).absolutePath();
-    return newestSound(databasePath,
-                       {databaseFolder, DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder)},
-                       {QStringLiteral("*.mdb")});
+    return firstSound(copiesBeside(databasePath));
 }
 
 bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
     if (!LooksCutShort(databasePath))
         return true;
-    const QString copy = NewestSoundCopy(databasePath);
-    if (copy.isEmpty())
+    const QStringList copies = copiesBeside(databasePath);
+    if (copies.isEmpty())
         return true;
+    const QString copy = firstSound(copies);
+    if (copy.isEmpty()) {
+        Prompt::current().show(
+            Captions::kApplication,
+            QStringLiteral(
+                "数据库文件 %1 是空的或不完整（只有 %2 字节）。旁边有 %3 个备份，程序不会把它当作新账本；"
+                "但这些备份都没有通过完整性检查，无法自动恢复。\n请用 kopira 选择一个备份恢复；"
+                "如果确实要从头开始一个新账本，请先把这个文件移走，再启动 Tamberlo。"
+                "账本没有打开，也没有改动。")
+                .arg(QDir::toNativeSeparators(databasePath))
+                .arg(QFileInfo(databasePath).size())
+                .arg(copies.size()),
+            Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return false;
+    }
     const QString question =
         QStringLiteral(
             "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是恢复数据时断电、磁盘出错、程序崩溃"

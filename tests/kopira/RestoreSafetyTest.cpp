@@ -212,6 +212,19 @@ TEST(KopiraRestore, AnEmptyFileBesideBackupsIsNeverMadeIntoANewHouseholdAndTheNe
               count(automatic, QStringLiteral("tixing")));
     EXPECT_EQ(count(home.databasePath(), QStringLiteral("shouzhibiao")), 3);
     EXPECT_TRUE(QFile::exists(manual));
+
+    // Beside copies that are all broken it is not made into a new household either: it says so.
+    TempHome other;
+    QDir().mkpath(Kopira::DefaultBackupFolder(other.path()));
+    ASSERT_TRUE(QFile::copy(
+        broken, QDir(Kopira::DefaultBackupFolder(other.path())).filePath(QFileInfo(broken).fileName())));
+    other.writeDatabaseFile(QByteArray());
+    prompt.clear();
+    EXPECT_FALSE(Kopira::OfferSafetyCopy(other.databasePath(), kWhen.addDays(3)));
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("没有通过完整性检查")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_EQ(QFileInfo(other.databasePath()).size(), 0);
 }
 
 TEST(KopiraRestore, WhatAKilledRestoreOrBackupLeftIsRemovedAtTheNextStart) {
