@@ -186,7 +186,8 @@ void TForm1::FormCreate() {
         return;
     }
     StartupMark("lock");
-    // A file cut short by a power cut during a restore is not taken for a new household.
+    Kopira::RemoveLeftovers(homeFolder_, QDateTime::currentDateTime(), householdClaimed_ != nullptr);
+    // An empty or cut-short file beside a sound copy is not taken for a new household.
     if (!Kopira::OfferSafetyCopy(DatabasePath(homeFolder_), QDateTime::currentDateTime()))
         return;
     if (const HouseholdOpening opened = OpenHouseholdDatabase(database_, settings_, homeFolder_);

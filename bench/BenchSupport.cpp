@@ -26,6 +26,7 @@ Prompt::Answer QuietPrompt::show(const QString&, const QString& text, Buttons bu
         case Buttons::Ok:
             return Answer::Ok;
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             return Answer::No;
         case Buttons::OkCancel:
         case Buttons::YesNoCancel:

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <initializer_list>
+
 // The bin: an income or expense entry as it stood when it was deleted, who deleted it (shanchuren) and
 // when (shanchushijian, "yyyy-MM-dd HH:mm:ss"). Deleting an entry writes its row here in the same
 // transaction; restoring saves it back as a new entry. The index serves the newest-first list and the
@@ -59,7 +61,56 @@ const char* const kTables[] = {
     kBinIndex,
 };
 
+// The columns every household has had since the first version; the bin's came with version 3.
+struct TableColumns {
+    const char* table;
+    int since;
+    std::initializer_list<const char*> columns;
+};
+const TableColumns kColumns[] = {
+    {"shouzhibiao", 1, {"id", "leixing", "mingxi", "feiyong", "shururiqi", "dengjiren", "beizhu"}},
+    {"zhangwubiao", 1, {"id", "mingcheng", "yonghuming", "zhanghao", "mima", "jine"}},
+    {"yinghanbiao", 1, {"id", "mingcheng", "jine", "leixing", "riqi", "caozuoren"}},
+    {"tixing", 1, {"id", "riqi", "fanwei", "neirong"}},
+    {"quanxiangbiao", 1, {"id", "yonghuID", "xingming", "mima", "quangxian"}},
+    {"yzbh", 1, {"id", "省份", "地区", "区号", "邮编"}},
+    {"huishouzhan",
+     3,
+     {"id", "leixing", "mingxi", "feiyong", "shururiqi", "dengjiren", "beizhu", "shanchuren",
+      "shanchushijian"}},
+};
+
 }  // namespace
+
+Status CheckHouseholdShape(QSqlDatabase& db, int version) {
+    for (const TableColumns& table : kColumns) {
+        if (table.since > version)
+            continue;
+        const QString name = QString::fromUtf8(table.table);
+        QSqlQuery info(db);
+        if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(name)))
+            return Status::failure(DatabaseErrors::Describe(info.lastError()));
+        QStringList present;
+        while (info.next())
+            present.append(info.value(1).toString());
+        if (present.isEmpty())
+            return Status::failure(QStringLiteral("没有表 %1").arg(name));
+        for (const char* column : table.columns) {
+            if (!present.contains(QString::fromUtf8(column), Qt::CaseInsensitive))
+                return Status::failure(
+                    QStringLiteral("表 %1 缺少列 %2").arg(name, QString::fromUtf8(column)));
+        }
+    }
+    QSqlQuery safe(db);
+    safe.prepare(
+        QStringLiteral("select count(*) from zhangwubiao where mingcheng = :name and jine is not null"));
+    safe.bindValue(QStringLiteral(":name"), QString::fromUtf8(Codes::kHomeSafe));
+    if (!safe.exec() || !safe.next())
+        return Status::failure(DatabaseErrors::Describe(safe.lastError()));
+    if (safe.value(0).toInt() != 1)
+        return Status::failure(QStringLiteral("表 zhangwubiao 里没有“家庭保险柜”这一行，或它没有余额"));
+    return Status::ok();
+}
 
 Result<bool> SummaryIndexesPresent(QSqlDatabase& db) {
     QSqlQuery present(db);

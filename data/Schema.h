@@ -29,5 +29,10 @@ Status CreateSchema(QSqlDatabase& db);
 Result<bool> SummaryIndexesPresent(QSqlDatabase& db);
 Status EnsureSummaryIndexes(QSqlDatabase& db);
 
+// Whether an open database holds what the program reads and writes: every column of the six tables
+// (and of the bin from version 3 on) and the home safe's row with a balance. The failure names the first
+// thing missing; nothing is written.
+Status CheckHouseholdShape(QSqlDatabase& db, int version);
+
 // Runs one statement without parameters; the failure carries the engine's text.
 Status Exec(QSqlDatabase& db, const QString& statement);

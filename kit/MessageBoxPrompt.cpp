@@ -45,6 +45,12 @@ Prompt::Answer MessageBoxPrompt::show(const QString& caption, const QString& tex
             box.addButton(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
             box.setDefaultButton(QMessageBox::Yes);
             break;
+        case Buttons::YesNoDefaultNo:
+            box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是"));
+            box.addButton(QMessageBox::No)->setText(QStringLiteral("否"));
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            break;
     }
     switch (box.exec()) {
         case QMessageBox::Yes:
@@ -57,5 +63,7 @@ Prompt::Answer MessageBoxPrompt::show(const QString& caption, const QString& tex
             break;
     }
     // Esc or the close box: the safe answer of the box.
+    if (buttons == Buttons::YesNoDefaultNo)
+        return Answer::No;
     return buttons == Buttons::YesNo ? Answer::No : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
 }

@@ -11,6 +11,8 @@ class SilentPrompt final : public Prompt {
                 return Answer::Yes;
             case Buttons::YesNoCancel:
                 return Answer::Cancel;
+            case Buttons::YesNoDefaultNo:
+                return Answer::No;
             case Buttons::Ok:
             case Buttons::OkCancel:
                 break;

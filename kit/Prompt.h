@@ -6,7 +6,9 @@
 // dialog, a test installs one that records each box and answers from a script.
 class Prompt {
   public:
-    enum class Buttons { Ok, YesNo, OkCancel, YesNoCancel };
+    // YesNoDefaultNo: 是 and 否 with 否 the default button, for a question whose 是 is risky (Enter
+    // and Esc both answer 否).
+    enum class Buttons { Ok, YesNo, OkCancel, YesNoCancel, YesNoDefaultNo };
     enum class Icon { None, Information, Warning, Critical, Question };
     enum class Answer { Ok, Cancel, Yes, No };
 

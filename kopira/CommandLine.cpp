@@ -2,8 +2,10 @@
 
 #include "data/Version.h"
 #include "household/Folders.h"
+#include "household/HouseholdLock.h"
 #include "household/IniFile.h"
 #include "kopira/BackupInfo.h"
+#include "kopira/InterruptedRestore.h"
 #include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
 
@@ -26,6 +28,7 @@ struct Command {
     enum class Action { Window, Help, Version, Backup, Restore, Wrong } action = Action::Window;
     QString target;
     bool yes = false;
+    bool takeOver = false;  // --take-over-lock: a lock left on another computer may be taken over
 };
 
 Command parse(const QStringList& args) {
@@ -41,6 +44,8 @@ Command parse(const QStringList& args) {
             set(Command::Action::Version);
         } else if (arg == QStringLiteral("--yes")) {
             command.yes = true;
+        } else if (arg == QStringLiteral("--take-over-lock")) {
+            command.takeOver = true;
         } else if (arg == QStringLiteral("--backup")) {
             set(Command::Action::Backup);
             if (i + 1 < args.size() && !args[i + 1].startsWith(QStringLiteral("--")))
@@ -55,7 +60,8 @@ Command parse(const QStringList& args) {
             command.action = Command::Action::Wrong;
         }
     }
-    if (command.yes && command.action != Command::Action::Restore && command.action != Command::Action::Help)
+    if ((command.yes || command.takeOver) && command.action != Command::Action::Restore &&
+        command.action != Command::Action::Help)
         command.action = Command::Action::Wrong;
     return command;
 }
@@ -69,6 +75,31 @@ bool confirmed(std::FILE* in, std::FILE* out) {
         return false;
     const QString reply = QString::fromUtf8(line).trimmed().toLower();
     return reply == QStringLiteral("y") || reply == QStringLiteral("yes") || reply == QStringLiteral("是");
+}
+
+// Whether the restore may go on as far as the household's lock goes. A lock held on this computer
+// refuses it; a lock left on another computer is taken over only when --take-over-lock says so.
+bool claimForRestore(const Kopira::Household& household, const Command& command, std::FILE* err) {
+    HouseholdLock lock(household.file);
+    if (lock.tryLock() != HouseholdLock::State::HeldElsewhere)
+        return true;  // let go at once: the restore takes it for itself
+    const std::optional<HouseholdLock::Holder> holder = lock.holderInfo();
+    if (!holder || !holder->otherComputer) {
+        print(err, QStringLiteral("未恢复：%1").arg(Kopira::RestoreRefusal(lock)));
+        return false;
+    }
+    if (!command.takeOver) {
+        print(err, QStringLiteral(
+                       "未恢复：%1\n确定那台电脑上的程序已经不在运行时，加上 --take-over-lock "
+                       "再运行一次即可接管：\n  kopira --restore %2 --take-over-lock\n当前账本未作任何改动。")
+                       .arg(HouseholdInUseText(lock), command.target));
+        return false;
+    }
+    if (lock.takeOver() == HouseholdLock::State::HeldElsewhere) {
+        print(err, QStringLiteral("未恢复：%1").arg(TakeOverFailedText(lock)));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -87,7 +118,9 @@ void RememberBackupFolder(const QString& homeFolder, const QString& folder) {
 
 QString UsageText(const QString& homeFolder) {
     return QStringLiteral(
-               "用法：kopira [--backup [文件夹] | --restore 备份文件 [--yes] | --version | --help]\n"
+               "用法：kopira [--backup [文件夹] | --restore 备份文件 [--yes] [--take-over-lock] | --version "
+               "|\n"
+               "              --help]\n"
                "Tamberlo 家庭账本的备份与恢复工具。不带选项时打开窗口。\n"
                "\n"
                "  --backup [文件夹]       把账本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
@@ -95,6 +128,9 @@ QString UsageText(const QString& homeFolder) {
                "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前账本；\n"
                "                          原来的账本先另存为安全副本。Tamberlo 运行时不能恢复\n"
                "  --yes                   恢复时不询问（用于脚本）\n"
+               "  --take-over-lock        账本被另一台电脑上的 Tamberlo 或 kopira 锁定（锁文件\n"
+               "                          database/lomu.lock），而那台电脑上的程序已经不在运行时，\n"
+               "                          恢复前接管这个锁\n"
                "  --version               显示版本\n"
                "  --help                  显示本说明\n"
                "\n"
@@ -125,6 +161,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             print(out, QStringLiteral("kopira (Tamberlo) %1").arg(QString::fromLatin1(kTamberloVersion)));
             return 0;
         case Command::Action::Backup: {
+            RemoveLeftovers(homeFolder, QDateTime::currentDateTime(), false);
             const QString folder =
                 command.target.isEmpty() ? RememberedBackupFolder(homeFolder) : command.target;
             const Result<QString> made = BackUpHousehold(household, folder, QDateTime::currentDateTime());
@@ -136,6 +173,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             return 0;
         }
         case Command::Action::Restore: {
+            RemoveLeftovers(homeFolder, QDateTime::currentDateTime(), false);
             const BackupSummary summary = Summarize(command.target);
             if (!summary.problem.isEmpty()) {
                 print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(summary.problem));
@@ -145,6 +183,8 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
                 print(err, QStringLiteral("未恢复：%1").arg(household.problem));
                 return 1;
             }
+            if (!claimForRestore(household, command, err))
+                return 1;
             print(out, DescribeBackup(summary));
             if (household.onServer())
                 print(out,

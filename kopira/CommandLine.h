@@ -5,7 +5,8 @@
 
 #include <cstdio>
 
-// kopira for scripts and cron: --help, --version, --backup [DIR], --restore FILE [--yes]. Runs without a
+// kopira for scripts and cron: --help, --version, --backup [DIR], --restore FILE [--yes] [--take-over-lock]
+// (the last takes over a lock left on another computer). Runs without a
 // display and opens no window. Exit status 0 on success, 1 with a Chinese message on standard error when
 // the work fails, 2 with the usage text for arguments it does not know.
 namespace Kopira {

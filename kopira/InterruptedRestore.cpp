@@ -1,7 +1,10 @@
 #include "kopira/InterruptedRestore.h"
 
+#include "household/Folders.h"
+#include "household/HouseholdLock.h"
 #include "kit/Prompt.h"
 #include "kopira/BackupInfo.h"
+#include "kopira/CommandLine.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -42,35 +45,87 @@ bool LooksCutShort(const QString& databasePath) {
     return pagesValid && info.size() < pageSize * static_cast<qint64>(pages);
 }
 
-QString NewestSafetyCopy(const QString& databasePath) {
-    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
+namespace {
+
+// The files of the folders matching the patterns, newest first by the time in their names (else the
+// files' own), the database itself left out.
+QStringList copiesNewestFirst(const QString& databasePath, const QStringList& folders,
+                              const QStringList& patterns) {
     QList<QPair<QDateTime, QString>> candidates;
-    for (const QString& folder : {databaseFolder, QDir(databaseFolder).filePath(QStringLiteral("backup"))}) {
-        for (const QFileInfo& file :
-             QDir(folder).entryInfoList({QStringLiteral("lomu-恢复前-*.mdb")}, QDir::Files)) {
-            candidates.append({TimeInName(file.fileName()), file.absoluteFilePath()});
+    QStringList seen{QFileInfo(databasePath).absoluteFilePath()};
+    for (const QString& folder : folders) {
+        for (const QFileInfo& file : QDir(folder).entryInfoList(patterns, QDir::Files)) {
+            if (seen.contains(file.absoluteFilePath()))
+                continue;
+            seen.append(file.absoluteFilePath());
+            const QDateTime named = TimeInName(file.fileName());
+            candidates.append({named.isValid() ? named : file.lastModified(), file.absoluteFilePath()});
         }
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [made, path] : candidates) {
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList paths;
+    for (const auto& [made, path] : candidates)
+        paths.append(path);
+    return paths;
+}
+
+QString firstSound(const QStringList& copies) {
+    for (const QString& path : copies) {
         if (CheckBackup(path))
             return path;
     }
     return QString();
 }
 
+// Every copy of the household kept beside it: backups, safety copies, copies kept before an upgrade.
+QStringList copiesBeside(const QString& databasePath) {
+    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
+    const QString homeFolder = QFileInfo(databaseFolder).absolutePath();
+    return copiesNewestFirst(
+        databasePath, {databaseFolder, DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder)},
+        {QStringLiteral("*.mdb")});
+}
+
+}  // namespace
+
+QString NewestSafetyCopy(const QString& databasePath) {
+    const QString databaseFolder = QFileInfo(databasePath).absolutePath();
+    return firstSound(copiesNewestFirst(
+        databasePath, {databaseFolder, QDir(databaseFolder).filePath(QStringLiteral("backup"))},
+        {QStringLiteral("lomu-恢复前-*.mdb")}));
+}
+
+QString NewestSoundCopy(const QString& databasePath) {
+    return firstSound(copiesBeside(databasePath));
+}
+
 bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
     if (!LooksCutShort(databasePath))
         return true;
-    const QString copy = NewestSafetyCopy(databasePath);
-    if (copy.isEmpty())
+    const QStringList copies = copiesBeside(databasePath);
+    if (copies.isEmpty())
         return true;
+    const QString copy = firstSound(copies);
+    if (copy.isEmpty()) {
+        Prompt::current().show(
+            Captions::kApplication,
+            QStringLiteral(
+                "数据库文件 %1 是空的或不完整（只有 %2 字节）。旁边有 %3 个备份，程序不会把它当作新账本；"
+                "但这些备份都没有通过完整性检查，无法自动恢复。\n请用 kopira 选择一个备份恢复；"
+                "如果确实要从头开始一个新账本，请先把这个文件移走，再启动 Tamberlo。"
+                "账本没有打开，也没有改动。")
+                .arg(QDir::toNativeSeparators(databasePath))
+                .arg(QFileInfo(databasePath).size())
+                .arg(copies.size()),
+            Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return false;
+    }
     const QString question =
         QStringLiteral(
-            "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是上次恢复数据时断电或磁盘出错造成的。"
-            "程序不会把它当作新账本。\n\n找到了恢复之前保存的安全副本：\n%3\n\n"
-            "选“是”用这份安全副本恢复账本（不完整的文件另存在备份文件夹中）；"
+            "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是恢复数据时断电、磁盘出错、程序崩溃"
+            "或误操作造成的。程序不会把它当作新账本。\n\n找到的最新的一份完好的副本：\n%3\n\n"
+            "选“是”用这份副本恢复账本（不完整的文件另存在备份文件夹中）；"
             "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
             .arg(QDir::toNativeSeparators(databasePath))
             .arg(QFileInfo(databasePath).size())
@@ -86,8 +141,25 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
         ReportError(restored.error());
         return false;
     }
-    Notify(QStringLiteral("已用安全副本 %1 恢复账本。").arg(QDir::toNativeSeparators(copy)));
+    Notify(QStringLiteral("已用副本 %1 恢复账本。").arg(QDir::toNativeSeparators(copy)));
     return true;
+}
+
+void RemoveLeftovers(const QString& homeFolder, const QDateTime& now, bool holdingLock) {
+    const QString databasePath = DatabasePath(homeFolder);
+    const QString staging = databasePath + QStringLiteral(".restoring");
+    if (QFileInfo::exists(staging)) {
+        HouseholdLock lock(databasePath);
+        if (holdingLock || lock.tryLock() == HouseholdLock::State::Held)
+            QFile::remove(staging);
+    }
+    for (const QString& folder : {DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder)}) {
+        for (const QFileInfo& part :
+             QDir(folder).entryInfoList({QStringLiteral("lomu-*.mdb.part")}, QDir::Files | QDir::Hidden)) {
+            if (part.lastModified().secsTo(now) > 3600)
+                QFile::remove(part.absoluteFilePath());
+        }
+    }
 }
 
 }  // namespace Kopira

@@ -62,10 +62,8 @@ Result<QString> RestoreHousehold(const Household& household, const QString& back
     // and then go on from the restored balances; Tamberlo on this computer must have ended first, as
     // for the local file, since it would go on showing the books it read before.
     HouseholdLock lock(household.file);
-    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere) {
-        return Result<QString>::failure(HouseholdInUseText(lock) +
-                                        QStringLiteral("\n请先关闭 Tamberlo 再恢复。"));
-    }
+    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere)
+        return Result<QString>::failure(RestoreRefusal(lock));
     return RestoreOntoServer(household.server, backupFile, safetyFolder, when);
 }
 

@@ -1,6 +1,7 @@
 #include "kopira/KopiraStore.h"
 
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "data/Upgrade.h"
 #include "household/HouseholdLock.h"
 #include "kopira/FileSync.h"
@@ -134,6 +135,11 @@ Status checkFile(const QString& file, const QString& check) {
             if (!query.exec() || !query.next() || query.value(0).toInt() != 1)
                 return Status::failure(notOurs);
         }
+        // Six tables of the right names may still hold nothing the program can use.
+        if (Status shape = CheckHouseholdShape(db, version ? version.value().toInt() : kSchemaVersion);
+            !shape)
+            return Status::failure(QStringLiteral("文件 %1 不是完整的 Tamberlo 账本（%2），不能用它恢复。")
+                                       .arg(file, shape.error()));
         return Status::ok();
     });
 }
@@ -178,13 +184,19 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
     return target;
 }
 
+QString RestoreRefusal(const HouseholdLock& lock) {
+    const std::optional<HouseholdLock::Holder> holder = lock.holderInfo();
+    // A kopira that restores says to wait for it; the text of a lock on another computer says what to do.
+    if (holder && (holder->otherComputer || holder->program != QStringLiteral("Tamberlo")))
+        return HouseholdInUseText(lock);
+    return HouseholdInUseText(lock) + QStringLiteral("\n请先关闭 Tamberlo 再恢复。");
+}
+
 Result<QString> Restore(const QString& databasePath, const QString& backupFile, const QString& safetyFolder,
                         const QDateTime& when) {
     HouseholdLock lock(databasePath);
-    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere) {
-        return Result<QString>::failure(HouseholdInUseText(lock) +
-                                        QStringLiteral("\n请先关闭 Tamberlo 再恢复。"));
-    }
+    if (lock.tryLock() == HouseholdLock::State::HeldElsewhere)
+        return Result<QString>::failure(RestoreRefusal(lock));
     return RestoreHoldingLock(databasePath, backupFile, safetyFolder, when);
 }
 

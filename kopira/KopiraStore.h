@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class HouseholdLock;
+
 // What the backup tool does to the household's database file, without any window. Every function may
 // run off the window's thread: each opens connections of its own.
 namespace Kopira {
@@ -42,6 +44,9 @@ Status CheckIdentity(const QString& file);
 // BackupFileName(when).
 Result<QString> Backup(const QString& databasePath, const QString& folder, const QDateTime& when,
                        const QString& fileName = QString());
+
+// Why a restore cannot go on while another program holds the household: the holder, and what to do.
+QString RestoreRefusal(const HouseholdLock& lock);
 
 // Replaces the database by the backup. The backup is checked before anything is touched; the household's
 // lock is taken for the whole replacement (refused while the program runs); a missing database folder

@@ -145,17 +145,31 @@ KopiraWindow::~KopiraWindow() {
 }
 
 void KopiraWindow::checkHousehold() {
-    const bool open = HouseholdLock::heldByAnother(databasePath_);
-    if (open == householdOpen_ && !status_->text().isEmpty())
+    // Reads the lock file only: a program that starts meanwhile always gets the lock.
+    const HouseholdLock lock(databasePath_);
+    const std::optional<HouseholdLock::Holder> holder =
+        HouseholdLock::heldByAnother(databasePath_) ? lock.holderInfo() : std::nullopt;
+    const bool elsewhere = holder && holder->otherComputer;
+    const bool open = holder && !elsewhere;
+    const QString watched =
+        !holder ? QString()
+                : QStringLiteral("%1 %2 %3").arg(holder->computer, holder->program).arg(holder->pid);
+    if (watched == watched_ && !status_->text().isEmpty())
         return;
+    watched_ = watched;
     householdOpen_ = open;
+    lockedElsewhere_ = elsewhere;
     if (!household_.problem.isEmpty())
         status_->setText(household_.problem);
-    else
+    else if (elsewhere)
+        status_->setText(HouseholdInUseText(lock) +
+                         QStringLiteral("\n现在可以备份；恢复时会先问是否接管这个锁。"));
+    else if (open)
         status_->setText(
-            open ? QStringLiteral("Tamberlo 正在使用这个账本。现在可以备份；恢复要等 Tamberlo 关闭，"
-                                  "关闭后会自动可用。")
-                 : QStringLiteral("请选择“备份”或“恢复”。"));
+            QStringLiteral("%1 正在使用这个账本。现在可以备份；恢复要等 %1 关闭，关闭后会自动可用。")
+                .arg(holder->program));
+    else
+        status_->setText(QStringLiteral("请选择“备份”或“恢复”。"));
     setBusy(busy_);
 }
 
@@ -265,10 +279,18 @@ void KopiraWindow::restoreFromFile() {
 void KopiraWindow::restore(const QString& file) {
     if (householdOpen_) {
         HouseholdLock lock(databasePath_);
-        Prompt::current().show(kCaption,
-                               HouseholdInUseText(lock) + QStringLiteral("\n请先关闭 Tamberlo 再恢复。"),
-                               Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        Prompt::current().show(kCaption, Kopira::RestoreRefusal(lock), Prompt::Buttons::Ok,
+                               Prompt::Icon::Warning);
         return;
+    }
+    if (lockedElsewhere_) {
+        HouseholdLock lock(databasePath_);
+        if (!OfferTakeOver(lock, kCaption))
+            return;
+        // The restore takes the lock again for itself.
+        lock.unlock();
+        watched_.clear();
+        checkHousehold();
     }
     auto summary = std::make_shared<Kopira::BackupSummary>();
     inBackground(

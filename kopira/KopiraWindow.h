@@ -62,5 +62,7 @@ class KopiraWindow : public QWidget {
     QTreeWidget* list_;
     QTimer* watch_;
     bool busy_ = false;
-    bool householdOpen_ = false;
+    bool householdOpen_ = false;    // a program on this computer holds the household
+    bool lockedElsewhere_ = false;  // a lock from another computer, taken over only when the user confirms
+    QString watched_;               // who held the household at the last look
 };

@@ -2,10 +2,12 @@
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kopira/CommandLine.h"
+#include "kopira/InterruptedRestore.h"
 #include "kopira/KopiraWindow.h"
 #include "resources/icon/AppIcon.h"
 
 #include <QApplication>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -30,6 +32,7 @@ int main(int argc, char* argv[]) {
 
     MessageBoxPrompt prompt;
     Prompt::install(&prompt);
+    Kopira::RemoveLeftovers(HomeFolder(), QDateTime::currentDateTime(), false);
     KopiraWindow window(HomeFolder(), ProgramFolder());
     window.show();
     const int code = QApplication::exec();

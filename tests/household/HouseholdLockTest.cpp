@@ -5,17 +5,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSysInfo>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
 // A real program holding the household's lock, killed without warning by the test.
 struct Holder {
     QProcess process;
-    explicit Holder(const QString& databasePath) {
-        process.start(QStringLiteral(TAMBERLO_LOCK_HOLDER), {databasePath});
+    explicit Holder(const QString& databasePath,
+                    const QString& program = QStringLiteral(TAMBERLO_LOCK_HOLDER)) {
+        process.start(program, {databasePath});
         process.waitForReadyRead(10000);
         line = QString::fromLatin1(process.readLine()).trimmed();
     }
@@ -80,6 +86,96 @@ TEST(HouseholdLock, TheStartRuleSaysWhichHouseholdIsOpenAndTouchesNothing) {
     QFile::setPermissions(QFileInfo(readOnly.databasePath()).absolutePath(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(prompt.boxes().size(), 1);
+}
+
+TEST(HouseholdLock, AStartWhileAnotherProgramWatchesTheLockIsNeverRefused) {
+    TempHome home;
+    const QString db = home.databasePath();
+    std::atomic<bool> watching{true};
+    std::atomic<int> looks{0};
+    // kopira's window asks over and over whether the household is held, as fast as it can here.
+    std::thread watcher([&] {
+        while (watching) {
+            (void)HouseholdLock::heldByAnother(db);
+            ++looks;
+        }
+    });
+    int refused = 0;
+    for (int i = 0; i < 120; ++i) {
+        Holder start(
+            db);  // a real program starting on the household (its killed forerunner's lock left behind)
+        if (start.line != QStringLiteral("locked"))
+            ++refused;
+        start.killHard();
+    }
+    watching = false;
+    watcher.join();
+    EXPECT_GT(looks.load(), 120);
+    EXPECT_EQ(refused, 0);
+    // The watch still tells a running holder from a killed one.
+    Holder running(db);
+    ASSERT_EQ(running.line, QStringLiteral("locked"));
+    EXPECT_TRUE(HouseholdLock::heldByAnother(db));
+    running.killHard();
+    EXPECT_FALSE(HouseholdLock::heldByAnother(db));
+}
+
+TEST(HouseholdLock, AKopiraHoldingTheLockIsNamedAsKopira) {
+    TempHome home;
+    const QString db = home.databasePath();
+    Holder kopira(db, QStringLiteral(TAMBERLO_LOCK_HOLDER_AS_KOPIRA));
+    ASSERT_EQ(kopira.line, QStringLiteral("locked"));
+    HouseholdLock second(db);
+    ASSERT_EQ(second.tryLock(), HouseholdLock::State::HeldElsewhere);
+    EXPECT_EQ(second.holderProgram(), QStringLiteral("kopira"));
+    const QString text = HouseholdInUseText(second);
+    EXPECT_TRUE(text.contains(QStringLiteral("kopira"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Tamberlo"))) << text.toStdString();
+}
+
+TEST(HouseholdLock, ALockLeftOnAnotherComputerIsTakenOverOnlyWhenTheUserSaysSo) {
+    TempHome home;
+    const QString db = home.databasePath();
+    // What a program on the laptop left when it crashed nine days ago.
+    ASSERT_NE(QSysInfo::machineHostName(), QStringLiteral("laptop"));
+    const QString lockPath = home.writeLockOfAnotherComputer(
+        QStringLiteral("laptop"), QDateTime::currentDateTime().addDays(-9).addSecs(-3 * 3600));
+    EXPECT_TRUE(HouseholdLock::heldByAnother(db));
+
+    HouseholdLock lock(db);
+    ScriptedPrompt prompt;  // answers nothing: the safe answer
+    EXPECT_FALSE(ClaimHousehold(lock, QStringLiteral("Tamberlo")));
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    const ScriptedPrompt::Box box = prompt.boxes().first();
+    EXPECT_EQ(box.buttons, Prompt::Buttons::YesNoDefaultNo);
+    for (const QString& part : {QStringLiteral("laptop"), QStringLiteral("4242"),
+                                QStringLiteral("9 天 3 小时"), QDir::toNativeSeparators(lockPath)})
+        EXPECT_TRUE(box.text.contains(part)) << part.toStdString() << "\n" << box.text.toStdString();
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_TRUE(QFile::exists(lockPath));
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    EXPECT_TRUE(ClaimHousehold(lock, QStringLiteral("Tamberlo")));
+    EXPECT_TRUE(lock.isHeld());
+    EXPECT_EQ(prompt.boxes().size(), 2);
+    EXPECT_FALSE(lock.holder().contains(QStringLiteral("laptop")));
+    lock.unlock();
+    EXPECT_FALSE(QFile::exists(lockPath));
+}
+
+TEST(HouseholdLock, AnEmptyLockFileLeftByAPowerCutNeverBlocks) {
+    TempHome home;
+    const QString db = home.databasePath();
+    HouseholdLock lock(db);
+    QDir().mkpath(QFileInfo(db).absolutePath());
+    {
+        QFile empty(lock.lockPath());  // created, its line never reached the disk
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        empty.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+    EXPECT_FALSE(HouseholdLock::heldByAnother(db));
+    Holder start(db);
+    EXPECT_EQ(start.line, QStringLiteral("locked"));
 }
 
 }  // namespace

@@ -166,6 +166,34 @@ TEST(KopiraCommandLine, WhileTheProgramRunsBackupGoesAheadAndRestoreWaitsForIt) 
     EXPECT_EQ(reminders(home.databasePath()), 4);
 }
 
+// A lock left by a crash on another computer (a household on a USB stick) refuses a restore with who
+// holds it, since when and where the lock file is, until --take-over-lock says to take it over.
+TEST(KopiraCommandLine, ALockLeftOnAnotherComputerIsTakenOverOnlyWhenAsked) {
+    TempHome home;
+    addReminders(home.databasePath(), 4);
+    const QString file = Kopira::Backup(home.databasePath(), QDir(home.path()).filePath(QStringLiteral("b")),
+                                        QDateTime::currentDateTime())
+                             .value();
+    addReminders(home.databasePath(), 1);
+    const QString lock =
+        home.writeLockOfAnotherComputer(QStringLiteral("laptop"), QDateTime::currentDateTime().addDays(-2));
+
+    const Outcome refused = kopira(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")});
+    EXPECT_EQ(refused.code, 1);
+    for (const QString& part : {QStringLiteral("laptop"), QStringLiteral("2 天"),
+                                QDir::toNativeSeparators(lock), QStringLiteral("--take-over-lock")})
+        EXPECT_TRUE(refused.err.contains(part)) << part.toStdString() << "\n" << refused.err.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 5);
+    EXPECT_TRUE(
+        kopira(home.path(), {QStringLiteral("--help")}).out.contains(QStringLiteral("--take-over-lock")));
+
+    const Outcome taken = kopira(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes"),
+                                               QStringLiteral("--take-over-lock")});
+    EXPECT_EQ(taken.code, 0) << taken.err.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 4);
+    EXPECT_FALSE(QFile::exists(lock));
+}
+
 // The household on a server: the family moves in by restoring its local lomu.mdb onto the empty server
 // database named in lomu.ini, then backs the server up; the question names the server.
 TEST(KopiraCommandLine, MovesALocalHouseholdOntoTheServerAndBacksTheServerUp) {

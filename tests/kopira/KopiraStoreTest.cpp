@@ -111,6 +111,49 @@ TEST(Kopira, ForeignOrCorruptFilesAreRefusedAndTheDatabaseIsUntouched) {
     EXPECT_EQ(reminders(t.db), 3);
 }
 
+TEST(Kopira, AFileWithTheTableNamesButNotAHouseholdsColumnsOrHomeSafeIsRefusedBeforeAnythingChanges) {
+    Tool t;
+    makeHousehold(t.db, 3);
+    const QByteArray before = bytesOf(t.db);
+    const QString good = Kopira::Backup(t.db, t.folder, kWhen).value();
+    const auto made = [&](const QString& name, bool fromGood, const QStringList& statements) {
+        const QString path = QDir(t.home.path()).filePath(name);
+        if (fromGood) {
+            EXPECT_TRUE(QFile::copy(good, path));
+        }
+        Kopira::WithConnection(path, [&](QSqlDatabase& db) {
+            for (const QString& statement : statements)
+                EXPECT_TRUE(QSqlQuery(db).exec(statement)) << statement.toStdString();
+            return Status::ok();
+        });
+        return path;
+    };
+    const QString mark = QStringLiteral("PRAGMA application_id = %1").arg(kTamberloApplicationId);
+    const QString version = QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion);
+    const QStringList files = {
+        // The six names with one column each, and the right identity and version.
+        made(QStringLiteral("shell.mdb"), false,
+             {mark, version, QStringLiteral("create table shouzhibiao (x)"),
+              QStringLiteral("create table zhangwubiao (x)"), QStringLiteral("create table yinghanbiao (x)"),
+              QStringLiteral("create table tixing (x)"), QStringLiteral("create table quanxiangbiao (x)"),
+              QStringLiteral("create table yzbh (x)")}),
+        made(QStringLiteral("no-balance.mdb"), true,
+             {QStringLiteral("alter table zhangwubiao drop column jine")}),
+        made(QStringLiteral("no-safe.mdb"), true,
+             {QStringLiteral("delete from zhangwubiao where mingcheng = '家庭保险柜'")}),
+    };
+    for (const QString& file : files) {
+        const Status checked = Kopira::CheckBackup(file);
+        ASSERT_FALSE(checked.isOk()) << file.toStdString();
+        EXPECT_TRUE(checked.error().contains(QStringLiteral("不是完整的 Tamberlo 账本")))
+            << checked.error().toStdString();
+        EXPECT_FALSE(Kopira::Restore(t.db, file, t.folder, kWhen.addSecs(1)).isOk()) << file.toStdString();
+        EXPECT_EQ(bytesOf(t.db), before) << file.toStdString();
+    }
+    EXPECT_EQ(QDir(t.folder).entryList(QDir::Files), QStringList({QFileInfo(good).fileName()}));
+    EXPECT_TRUE(Kopira::CheckBackup(good).isOk());
+}
+
 TEST(Kopira, RestoreWaitsForTheProgramToReleaseTheDatabase) {
     Tool t;
     makeHousehold(t.db, 1);

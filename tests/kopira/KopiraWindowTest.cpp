@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -114,6 +115,41 @@ TEST(KopiraWindow, WaitsForTheProgramThroughItsLockAndRemembersTheFolder) {
     KopiraWindow again(home.path(), QString());
     EXPECT_EQ(child<QLineEdit>(&again, "folder")->text(), elsewhere);
     settle(again);
+}
+
+// A lock left on another computer does not make the window wait for ever: it shows the lock and the
+// restore asks (否 the default) whether to take it over.
+TEST(KopiraWindow, ALockLeftOnAnotherComputerIsTakenOverForARestoreOnlyWhenConfirmed) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    addReminders(home.databasePath(), 2);
+    const QString backup = Kopira::Backup(home.databasePath(), Kopira::DefaultBackupFolder(home.path()),
+                                          QDateTime(QDate(2007, 1, 1), QTime(8, 0)))
+                               .value();
+    addReminders(home.databasePath(), 1);
+    const QString lock =
+        home.writeLockOfAnotherComputer(QStringLiteral("laptop"), QDateTime::currentDateTime().addDays(-1));
+    KopiraWindow window(home.path(), QString());
+    window.pickBackup = [&backup](const QString&) { return backup; };
+    window.show();
+    settle(window);
+    EXPECT_TRUE(child<QLabel>(&window, "status")->text().contains(QStringLiteral("laptop")));
+    ASSERT_TRUE(child<QPushButton>(&window, "restoreFileButton")->isEnabled());
+
+    window.restoreFromFile();  // the safe answer: 否
+    settle(window);
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNoDefaultNo);
+    EXPECT_TRUE(QFile::exists(lock));
+    EXPECT_EQ(reminders(home.databasePath()), 3);
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    prompt.answerNext(Prompt::Answer::Ok);
+    window.restoreFromFile();
+    settle(window);
+    settle(window);
+    EXPECT_EQ(reminders(home.databasePath()), 2);
+    EXPECT_FALSE(QFile::exists(lock));
 }
 
 // With lomu.ini naming a server the window says so, backs the server's books up into a file, and the

@@ -174,4 +174,92 @@ TEST(KopiraRestore, ACutShortFileBesideASafetyCopyIsNeverTakenForANewHousehold) 
     EXPECT_TRUE(prompt.boxes().isEmpty());
 }
 
+TEST(KopiraRestore, AnEmptyFileBesideBackupsIsNeverMadeIntoANewHouseholdAndTheNewestSoundOneIsOffered) {
+    TempHome home;
+    const QString manual = householdWithBackup(home);
+    run(home.databasePath(), {QStringLiteral("insert into tixing (riqi) values ('2007-01-16')")});
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    const QString automatic = Kopira::Backup(home.databasePath(), folder, kWhen.addDays(1),
+                                             Kopira::AutomaticBackupFileName(kWhen.addDays(1)))
+                                  .value();
+    // A newer file that is no sound household is passed over.
+    const QString broken = QDir(folder).filePath(Kopira::AutomaticBackupFileName(kWhen.addDays(2)));
+    {
+        QFile file(broken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytesOf(automatic).left(4096 + 100));
+    }
+    const QStringList backups = QDir(folder).entryList(QDir::Files);
+    home.writeDatabaseFile(QByteArray());  // ": > lomu.mdb"
+    EXPECT_EQ(Kopira::NewestSoundCopy(home.databasePath()), automatic);
+
+    {
+        ScriptedPrompt prompt;
+        prompt.answerNext(Prompt::Answer::No);
+        EXPECT_FALSE(Kopira::OfferSafetyCopy(home.databasePath(), kWhen.addDays(3)));
+        ASSERT_EQ(prompt.boxes().size(), 1);
+        const QString text = prompt.boxes()[0].text;
+        for (const QString& part : {QStringLiteral("空的"), QStringLiteral("不会把它当作新账本"),
+                                    QDir::toNativeSeparators(automatic), QStringLiteral("自动备份")})
+            EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+        EXPECT_EQ(QFileInfo(home.databasePath()).size(), 0);  // left alone
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), backups);
+    }
+    ScriptedPrompt prompt;
+    prompt.answerNext(Prompt::Answer::Yes);
+    EXPECT_TRUE(Kopira::OfferSafetyCopy(home.databasePath(), kWhen.addDays(3)));
+    EXPECT_EQ(count(home.databasePath(), QStringLiteral("tixing")),
+              count(automatic, QStringLiteral("tixing")));
+    EXPECT_EQ(count(home.databasePath(), QStringLiteral("shouzhibiao")), 3);
+    EXPECT_TRUE(QFile::exists(manual));
+
+    // Beside copies that are all broken it is not made into a new household either: it says so.
+    TempHome other;
+    QDir().mkpath(Kopira::DefaultBackupFolder(other.path()));
+    ASSERT_TRUE(QFile::copy(
+        broken, QDir(Kopira::DefaultBackupFolder(other.path())).filePath(QFileInfo(broken).fileName())));
+    other.writeDatabaseFile(QByteArray());
+    prompt.clear();
+    EXPECT_FALSE(Kopira::OfferSafetyCopy(other.databasePath(), kWhen.addDays(3)));
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("没有通过完整性检查")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_EQ(QFileInfo(other.databasePath()).size(), 0);
+}
+
+TEST(KopiraRestore, WhatAKilledRestoreOrBackupLeftIsRemovedAtTheNextStart) {
+    TempHome home;
+    householdWithBackup(home);
+    const QString staging = home.databasePath() + QStringLiteral(".restoring");
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto leftover = [](const QString& path, const QDateTime& written) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("SQLite format 3");
+        file.flush();
+        file.setFileTime(written, QFileDevice::FileModificationTime);
+    };
+    const QString killed =
+        QDir(folder).filePath(Kopira::AutomaticBackupFileName(kWhen) + QStringLiteral(".part"));
+    const QString writing = QDir(folder).filePath(Kopira::BackupFileName(kWhen) + QStringLiteral(".part"));
+    leftover(staging, now.addDays(-1));
+    leftover(killed, now.addSecs(-2 * 3600));
+    leftover(writing, now.addSecs(-5));  // another program's backup on its way
+
+    {
+        // Another kopira restores right now: its file stays.
+        HouseholdLock restoring(home.databasePath());
+        ASSERT_EQ(restoring.tryLock(), HouseholdLock::State::Held);
+        Kopira::RemoveLeftovers(home.path(), now, false);
+        EXPECT_TRUE(QFile::exists(staging));
+    }
+    EXPECT_FALSE(QFile::exists(killed));
+    EXPECT_TRUE(QFile::exists(writing));
+    Kopira::RemoveLeftovers(home.path(), now, false);
+    EXPECT_FALSE(QFile::exists(staging));
+    EXPECT_TRUE(QFile::exists(writing));
+    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.mdb")}).size(), 1);  // the backup itself stays
+}
+
 }  // namespace

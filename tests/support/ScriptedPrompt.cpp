@@ -20,6 +20,7 @@ Prompt::Answer ScriptedPrompt::show(const QString& caption, const QString& text,
         case Buttons::Ok:
             return Answer::Ok;
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             return Answer::No;
         case Buttons::OkCancel:
         case Buttons::YesNoCancel:

@@ -39,3 +39,12 @@ void TempHome::writeIni(const QByteArray& content) const {
 void TempHome::writeDatabaseFile(const QByteArray& content) const {
     writeFile(databasePath(), content);
 }
+
+QString TempHome::writeLockOfAnotherComputer(const QString& computer, const QDateTime& since) const {
+    const QString path = QDir(QFileInfo(databasePath()).absolutePath()).filePath(QStringLiteral("lomu.lock"));
+    writeFile(path, QStringLiteral("4242\ntamberlo\n%1\n").arg(computer).toUtf8());
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(since, QFileDevice::FileModificationTime);
+    return path;
+}
