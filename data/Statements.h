@@ -42,8 +42,9 @@ inline constexpr char kUpdateEntry[] =
     "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
     "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
-// An entry's type and amount as stored, by its hidden key.
-inline constexpr char kStoredEntry[] = "SELECT leixing, feiyong FROM shouzhibiao WHERE id=:id";
+// An entry as stored, every field the lists show, by its hidden key.
+inline constexpr char kStoredEntry[] =
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu). Each sum comes in two
 // halves, the upper and the lower 32 bits of the amounts, so that the engine's sum never overflows
 // however large the stored amounts; the program adds the halves exactly.

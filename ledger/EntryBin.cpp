@@ -76,7 +76,7 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
 Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry) {
     EntryBook book(database, homeSafe, entry.type());
     const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks};
-    return book.save(std::nullopt, text, Money(), [&]() -> Status {
+    return book.save(std::nullopt, text, {}, [&]() -> Status {
         int affected = 0;
         if (Status s = run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), entry.id}},
                            &affected);

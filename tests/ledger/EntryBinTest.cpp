@@ -21,10 +21,9 @@ class EntryBinTest : public ::testing::Test {
         EXPECT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
     }
     qint64 save(EntryBook& book, const char* detail, const char* amount, const QString& remarks = {}) {
-        const Result<qint64> id = book.save(std::nullopt,
-                                            {QString::fromUtf8(detail), yuan(amount),
-                                             QStringLiteral("2007-01-10"), QStringLiteral("小王"), remarks},
-                                            Money());
+        const Result<qint64> id =
+            book.save(std::nullopt, {QString::fromUtf8(detail), yuan(amount), QStringLiteral("2007-01-10"),
+                                     QStringLiteral("小王"), remarks});
         EXPECT_TRUE(id.isOk()) << id.error().toStdString();
         return id.value();
     }
@@ -48,8 +47,8 @@ TEST_F(EntryBinTest, ADeletedEntryIsKeptWithWhoAndWhenAndComesBackAsANewSave) {
     const qint64 rent = save(expense, "房租", "1200");
     ASSERT_EQ(th.homeSafe.balance(), yuan("2800"));
 
-    ASSERT_TRUE(income.remove(salary, yuan("3000"), QStringLiteral("管理员")).isOk());
-    ASSERT_TRUE(expense.remove(rent, yuan("1200"), QStringLiteral("小李")).isOk());
+    ASSERT_TRUE(income.remove(salary, income.read(salary).value(), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(expense.remove(rent, expense.read(rent).value(), QStringLiteral("小李")).isOk());
     // The deletion's balance move is unchanged by the bin.
     EXPECT_EQ(th.homeSafe.balance(), yuan("1000"));
     EXPECT_EQ(count("shouzhibiao"), 0);
@@ -93,7 +92,7 @@ TEST_F(EntryBinTest, ADeletedEntryIsKeptWithWhoAndWhenAndComesBackAsANewSave) {
 
 TEST_F(EntryBinTest, ARestoreThatCannotFinishChangesNothing) {
     const qint64 gift = save(income, "红包", "200");
-    ASSERT_TRUE(income.remove(gift, yuan("200"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(income.remove(gift, income.read(gift).value(), QStringLiteral("管理员")).isOk());
     const BinEntry entry = bin().value(0);
     ASSERT_TRUE(RestoreFromBin(th.database, th.homeSafe, entry).isOk());
     const Money after = th.homeSafe.balance();
@@ -117,7 +116,7 @@ TEST_F(EntryBinTest, ARestoreThatCannotFinishChangesNothing) {
 }
 
 TEST_F(EntryBinTest, AFailedDeletionKeepsNothingInTheBin) {
-    EXPECT_FALSE(income.remove(4711, yuan("20"), QStringLiteral("管理员")).isOk());
+    EXPECT_FALSE(income.remove(4711, {}, QStringLiteral("管理员")).isOk());
     EXPECT_EQ(count("huishouzhan"), 0);
     EXPECT_EQ(th.homeSafe.balance(), yuan("1000"));
 }

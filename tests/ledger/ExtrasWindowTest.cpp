@@ -112,8 +112,8 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     ASSERT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
     EntryBook income(th.database, th.homeSafe, EntryType::Income);
     EntryBook expense(th.database, th.homeSafe, EntryType::Expense);
-    ASSERT_TRUE(income.remove(1, yuan("3000"), QStringLiteral("管理员")).isOk());
-    ASSERT_TRUE(expense.remove(2, yuan("1200"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(income.remove(1, income.read(1).value(), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(expense.remove(2, expense.read(2).value(), QStringLiteral("管理员")).isOk());
     ASSERT_EQ(th.homeSafe.balance(), yuan("-1700"));
 
     BinWindow bin(th.household);
