@@ -164,6 +164,27 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     EXPECT_FALSE(bin.isVisible());
 }
 
+// Another computer deleted an entry after the bin was opened: 清空 removes the rows shown, and the new
+// one is listed afterwards.
+TEST_F(ExtrasWindowTest, EmptyingTheBinRemovesOnlyTheRowsItShows) {
+    EntryBook income(th.database, th.homeSafe, EntryType::Income);
+    EntryBook expense(th.database, th.homeSafe, EntryType::Expense);
+    ASSERT_TRUE(income.remove(1, income.read(1).value(), QStringLiteral("管理员")).isOk());
+    BinWindow bin(th.household);
+    bin.show();
+    auto* grid = child<QTableWidget>(&bin, "binGrid");
+    ASSERT_EQ(grid->rowCount(), 1);
+
+    ASSERT_TRUE(expense.remove(2, expense.read(2).value(), QStringLiteral("小李")).isOk());
+    prompt.answerNext(Prompt::Answer::Yes);
+    child<QPushButton>(&bin, "binEmpty")->click();
+    EXPECT_TRUE(prompt.boxes().value(0).text.contains(QStringLiteral("1 条")))
+        << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(th.scalar(QStringLiteral("select mingxi from huishouzhan")), QStringLiteral("房租"));
+    ASSERT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("房租"));
+}
+
 TEST_F(ExtrasWindowTest, TheBinDropsEntriesDeletedMoreThanAYearAgoWhenItOpens) {
     th.exec(
         QStringLiteral("insert into huishouzhan (leixing,mingxi,feiyong,shururiqi,shanchushijian) values "
