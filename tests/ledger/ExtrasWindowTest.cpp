@@ -183,6 +183,7 @@ TEST_F(ExtrasWindowTest, EmptyingTheBinRemovesOnlyTheRowsItShows) {
     EXPECT_EQ(th.scalar(QStringLiteral("select mingxi from huishouzhan")), QStringLiteral("房租"));
     ASSERT_EQ(grid->rowCount(), 1);
     EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("房租"));
+    EXPECT_TRUE(child<QLabel>(&bin, "binStatus")->text().contains(QStringLiteral("刚在别处删除")));
 }
 
 TEST_F(ExtrasWindowTest, TheBinDropsEntriesDeletedMoreThanAYearAgoWhenItOpens) {
