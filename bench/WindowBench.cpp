@@ -487,7 +487,7 @@ void BM_SaveEntry(benchmark::State& state) {
                  {QStringLiteral(":beizhu"), "''"}}) +
         "COMMIT;\n";
     saveVersusShell(
-        state, [&] { return book.save(std::nullopt, entry, Money()).isOk(); }, statements);
+        state, [&] { return book.save(std::nullopt, entry).isOk(); }, statements);
 }
 
 void BM_SaveDeposit(benchmark::State& state) {
@@ -496,8 +496,7 @@ void BM_SaveDeposit(benchmark::State& state) {
     EntryBook book(household.database, household.homeSafe, EntryType::Income);
     (void)book.save(
         std::nullopt,
-        {QStringLiteral("奖金"), Money::fromUnits(1'000'000'0000), ShortDate(today()), kRegistrar, {}},
-        Money());
+        {QStringLiteral("奖金"), Money::fromUnits(1'000'000'0000), ShortDate(today()), kRegistrar, {}});
     const MoveRequest request{MoveKind::Deposit, kBank, QStringLiteral("1"), kRegistrar, today()};
     const QByteArray bank = SqlText(kBank);
     const QByteArray statements =

@@ -42,8 +42,9 @@ inline constexpr char kUpdateEntry[] =
     "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
     "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
-// An entry's type and amount as stored, by its hidden key.
-inline constexpr char kStoredEntry[] = "SELECT leixing, feiyong FROM shouzhibiao WHERE id=:id";
+// An entry as stored, every field the lists show, by its hidden key.
+inline constexpr char kStoredEntry[] =
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu). Each sum comes in two
 // halves, the upper and the lower 32 bits of the amounts, so that the engine's sum never overflows
 // however large the stored amounts; the program adds the halves exactly.
@@ -152,8 +153,9 @@ inline constexpr char kBinEntries[] =
     "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian FROM huishouzhan "
     "ORDER BY shanchushijian DESC, id DESC";
 inline constexpr char kDeleteFromBin[] = "DELETE FROM huishouzhan WHERE id=:id";
-inline constexpr char kEmptyBin[] = "DELETE FROM huishouzhan";
-// Entries deleted before a day (:qishi, "yyyy-MM-dd") leave the bin.
+// The newest deletion time the bin holds.
+inline constexpr char kNewestDeletion[] = "SELECT max(shanchushijian) FROM huishouzhan";
+// Entries deleted before a moment (:qishi, "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss") leave the bin.
 inline constexpr char kExpireBin[] = "DELETE FROM huishouzhan WHERE shanchushijian < :qishi";
 // Income (:mxlx "shouru") and everything else per day of a period (:qishi, :jishu), read from the
 // covering index (shururiqi, feiyong, leixing) alone and grouped in its order, without a sort; the year's

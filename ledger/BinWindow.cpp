@@ -165,9 +165,19 @@ void BinWindow::emptyAll() {
             QStringLiteral("确信要清空回收站吗？其中的 %1 条记录将无法再恢复。").arg(entries_.size()),
             Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
-    if (const Status emptied = EmptyBin(household_.database); !emptied) {
+    QList<qint64> shown;
+    for (const BinEntry& e : entries_)
+        shown.append(e.id);
+    if (const Result<int> emptied = EmptyBin(household_.database, shown); !emptied) {
         ReportError(QStringLiteral("无法清空回收站，记录都还在。请稍后再试。（%1）").arg(emptied.error()));
         return;
     }
     reload();
+    // Entries deleted elsewhere after the list was read were never shown: they stay, and say so.
+    if (!entries_.isEmpty()) {
+        status_->setText(
+            QStringLiteral(
+                "已清空列出的记录；另有 %1 条是刚在别处删除的，仍留在回收站中，如也要清空请再按“清空”。")
+                .arg(entries_.size()));
+    }
 }

@@ -11,9 +11,9 @@ class QTableWidget;
 struct Household;
 
 // "回收站": the deleted income and expense entries, newest first. 恢复 puts the chosen entry back as a
-// new save of it would (the home safe moves with it); 清空 empties the bin after a question. Both pass
-// the permission gate of the entry's type (收入管理 or 支出管理). Entries deleted more than a year ago
-// leave the bin when it opens.
+// new save of it would (the home safe moves with it); 清空 removes the entries listed after a question
+// (one deleted elsewhere after the list was read stays). Both pass the permission gate of the entry's
+// type (收入管理 or 支出管理). Entries deleted more than a year ago leave the bin when it opens.
 class BinWindow : public QDialog {
     Q_OBJECT
   public:

@@ -17,9 +17,23 @@ QString writeFailure(const QString& path, const QString& reason) {
         .arg(path, reason);
 }
 
-// The amount as a plain decimal with two places and no currency sign ("-12.50").
+// The stored amount exactly, as a plain decimal without currency sign: two places, or four where it has
+// digits past the cent ("-12.50", "0.0050"), so that the file adds up to what the books hold.
 QString plainAmount(const Money& amount) {
-    return amount.format().remove(QChar(0xFFE5));
+    QString text = amount.toPlainText();
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+    if (point < 0)
+        text += QLatin1Char('.');
+    return text + QString(decimals <= 2 ? 2 - decimals : 4 - decimals, QLatin1Char('0'));
+}
+
+// A text cell as written: one that a spreadsheet would take for a formula (starting with "=", "+", "-",
+// "@", a tab or a carriage return) gets a leading apostrophe, so that WPS and Excel show it as the text
+// it is instead of running it.
+QString textCell(const QString& text) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
 }
 
 QString typeName(const QString& code) {
@@ -101,7 +115,7 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
         for (int i = 0; i < at.size(); ++i) {
             const QVariant value = query.value(at[i]);
             if (i == 0) {
-                fields.append(typeName(value.toString()));
+                fields.append(textCell(typeName(value.toString())));
             } else if (i == amountColumn) {
                 const Result<Money> amount = MoneyFromColumn(value);
                 if (!amount) {
@@ -114,7 +128,7 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
                 }
                 fields.append(plainAmount(amount.value()));
             } else {
-                fields.append(value.toString());
+                fields.append(textCell(value.toString()));
             }
         }
         chunk += CsvRecord(fields);

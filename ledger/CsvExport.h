@@ -10,7 +10,8 @@
 
 // Writing the entries of a period to a CSV file that spreadsheets open in Chinese: UTF-8 with a
 // byte-order mark, fields quoted as RFC 4180 asks (a field holding a comma, a quote or a line break is
-// enclosed in quotes and its quotes doubled), records ended by CRLF.
+// enclosed in quotes and its quotes doubled), records ended by CRLF. Amounts are the stored figures,
+// exact; a text cell that a spreadsheet would run as a formula starts with an apostrophe.
 
 // What is exported: the income and expense entries, or the deposits and withdrawals.
 enum class ExportKind { Entries, Transactions };

@@ -76,7 +76,7 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
 Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry) {
     EntryBook book(database, homeSafe, entry.type());
     const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks};
-    return book.save(std::nullopt, text, Money(), [&]() -> Status {
+    return book.save(std::nullopt, text, {}, [&]() -> Status {
         int affected = 0;
         if (Status s = run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), entry.id}},
                            &affected);
@@ -89,15 +89,42 @@ Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinE
     });
 }
 
-Status EmptyBin(Database& database) {
-    return database.transaction([&] { return run(database.connection(), Sql::kEmptyBin, {}); });
+Result<int> EmptyBin(Database& database, const QList<qint64>& ids) {
+    int removed = 0;
+    const Status s = database.transaction([&]() -> Status {
+        for (qint64 id : ids) {
+            int affected = 0;
+            if (Status one =
+                    run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), id}}, &affected);
+                !one)
+                return one;
+            removed += affected;
+        }
+        return Status::ok();
+    });
+    if (!s)
+        return s;
+    return removed;
 }
 
 Result<int> ExpireBin(Database& database, const QDate& today) {
     int affected = 0;
-    const Status s = database.transaction([&] {
+    const Status s = database.transaction([&]() -> Status {
+        QSqlQuery newest(database.connection());
+        newest.setForwardOnly(true);
+        if (!newest.exec(QString::fromUtf8(Sql::kNewestDeletion)))
+            return Status::failure(DatabaseErrors::Describe(newest.lastError()));
+        const QString last = newest.next() ? newest.value(0).toString() : QString();
+        newest.finish();
+        // "yyyy-MM-dd HH:mm:ss": the same time of day, one day earlier.
+        const QDate lastDay = QDate::fromString(last.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime lastTime = QTime::fromString(last.mid(11), QStringLiteral("HH:mm:ss"));
+        if (last.size() != 19 || !lastDay.isValid() || !lastTime.isValid())
+            return Status::ok();
+        const QString dayBeforeNewest = ShortDate(lastDay.addDays(-1)) + last.mid(10);
+        const QString yearBeforeToday = ShortDate(today.addYears(-1));
         return run(database.connection(), Sql::kExpireBin,
-                   {{QStringLiteral(":qishi"), ShortDate(today.addYears(-1))}}, &affected);
+                   {{QStringLiteral(":qishi"), qMin(yearBeforeToday, dayBeforeNewest)}}, &affected);
     });
     if (!s)
         return s;

@@ -13,8 +13,8 @@ class Database;
 class HomeSafe;
 
 // The bin of deleted income and expense entries (table huishouzhan). An entry enters it in the
-// transaction that deletes it (EntryBook::remove), leaves it when it is restored, when the bin is
-// emptied, or by itself a year after it was deleted.
+// transaction that deletes it (EntryBook::remove), leaves it when it is restored, when the bin window
+// that lists it is emptied, or by itself a year after it was deleted.
 
 // One deleted entry as the bin keeps it.
 struct BinEntry {
@@ -46,9 +46,16 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db);
 // Returns the new entry's key.
 Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry);
 
-// Removes every entry from the bin in one transaction.
-Status EmptyBin(Database& database);
+// Removes the bin rows `ids` (those a window lists) in one transaction; a row deleted meanwhile by
+// another window or computer stays. Returns how many left the bin.
+Result<int> EmptyBin(Database& database, const QList<qint64>& ids);
 
-// Removes the entries deleted more than a year before `today` (one deleted on the same day a year ago
-// stays until the next day). Returns how many left.
+// Removes the entries that have been in the bin for more than a year. A row leaves when it was deleted
+// before the same day a year before `today` (one deleted on that day stays until the next day) and
+// more than a day before the newest deletion the bin holds. Each deletion time is written by the clock
+// of the computer that deleted the entry, so the newest one is a moment the household has surely
+// reached: a clock that runs or jumps ahead may take a row deleted minutes ago for a year old, but
+// that row is never a day older than the newest deletion. Rows deleted after `today` or less than a
+// day before it never leave; when the newest deletion time does not read as one, nothing leaves.
+// Returns how many left.
 Result<int> ExpireBin(Database& database, const QDate& today);

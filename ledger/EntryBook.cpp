@@ -67,8 +67,27 @@ Result<QSqlQuery> EntryBook::list(ListFilter filter, const QDate& today, const Q
     return query;
 }
 
-Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, Money before,
+Result<EntryText> EntryBook::read(qint64 id) const {
+    QSqlQuery query(database_.connection());
+    if (!query.prepare(QString::fromUtf8(Sql::kStoredEntry)))
+        return Result<EntryText>::failure(DatabaseErrors::Describe(query.lastError()));
+    query.bindValue(QStringLiteral(":id"), id);
+    if (!query.exec())
+        return Result<EntryText>::failure(DatabaseErrors::Describe(query.lastError()));
+    if (!query.next() || query.value(QStringLiteral("leixing")).toString() != EntryTypeCode(type_))
+        return Result<EntryText>::failure(kRowGone);
+    const QVariant feiyong = query.value(QStringLiteral("feiyong"));
+    if (feiyong.isNull())
+        return Result<EntryText>::failure(NotAFloatMessage(QString()));
+    return EntryText{query.value(QStringLiteral("mingxi")).toString(), Money::fromUnits(feiyong.toLongLong()),
+                     query.value(QStringLiteral("shururiqi")).toString(),
+                     query.value(QStringLiteral("dengjiren")).toString(),
+                     query.value(QStringLiteral("beizhu")).toString()};
+}
+
+Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, const EntryText& asRead,
                                const std::function<Status()>& alsoWrite) {
+    refusedAsChanged_ = false;
     const Result<QDate> date = ParseDate(entry.date);
     if (!date)
         return date.status();
@@ -78,10 +97,10 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
         // A new row has nothing to take back; an edited one takes back what it stored.
         Money stored;
         if (id) {
-            const Result<Money> amount = storedAmount(*id, before);
-            if (!amount)
-                return amount;
-            stored = amount.value();
+            const Result<EntryText> row = unchangedRow(*id, asRead, QStringLiteral("的改动没有保存"));
+            if (!row)
+                return row.status();
+            stored = row->amount;
         }
         const Result<Money> change = BalanceAfterSave(type_, Money(), stored, entry.amount);
         if (!change)
@@ -114,12 +133,13 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
     return savedId;
 }
 
-Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
+Status EntryBook::remove(qint64 id, const EntryText& asRead, const QString& deletedBy) {
+    refusedAsChanged_ = false;
     return homeSafe_.move([&]() -> Result<Money> {
-        const Result<Money> stored = storedAmount(id, amount);
+        const Result<EntryText> stored = unchangedRow(id, asRead, QStringLiteral("没有删除它"));
         if (!stored)
-            return stored;
-        const Result<Money> change = BalanceAfterDelete(type_, Money(), stored.value());
+            return stored.status();
+        const Result<Money> change = BalanceAfterDelete(type_, Money(), stored->amount);
         if (!change)
             return change;
         if (Status kept = KeepInBin(database_.connection(), id, deletedBy, BinTimestamp()); !kept)
@@ -136,23 +156,21 @@ Status EntryBook::remove(qint64 id, Money amount, const QString& deletedBy) {
     });
 }
 
-Result<Money> EntryBook::storedAmount(qint64 id, Money shown) const {
-    QSqlQuery query(database_.connection());
-    if (!query.prepare(QString::fromUtf8(Sql::kStoredEntry)))
-        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
-    query.bindValue(QStringLiteral(":id"), id);
-    if (!query.exec())
-        return Result<Money>::failure(DatabaseErrors::Describe(query.lastError()));
-    if (!query.next() || query.value(0).toString() != EntryTypeCode(type_))
-        return Result<Money>::failure(kRowGone);
-    const QVariant feiyong = query.value(1);
-    if (feiyong.isNull())
-        return Result<Money>::failure(NotAFloatMessage(QString()));
-    const Money stored = Money::fromUnits(feiyong.toLongLong());
-    if (stored != shown) {
-        return Result<Money>::failure(QStringLiteral("这条记录已在别处被改动，金额现为 %1（这里显示 "
-                                                     "%2）。这次改动没有保存，请重新打开列表后再试。")
-                                          .arg(stored.format(), shown.format()));
+Result<EntryText> EntryBook::unchangedRow(qint64 id, const EntryText& asRead, const QString& action) {
+    const Result<EntryText> stored = read(id);
+    if (!stored) {
+        refusedAsChanged_ = stored.error() == kRowGone;
+        return stored;
+    }
+    const EntryText& row = stored.value();
+    if (row.detail != asRead.detail || row.amount != asRead.amount || row.date != asRead.date ||
+        row.registrar != asRead.registrar || row.remarks != asRead.remarks) {
+        refusedAsChanged_ = true;
+        return Result<EntryText>::failure(
+            QStringLiteral(
+                "这条记录已被另一个窗口改动（或在另一台电脑上被改动），这次%1。它现在的内容已重新显示，"
+                "请核对后再试。")
+                .arg(action));
     }
     return stored;
 }

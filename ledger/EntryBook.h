@@ -55,25 +55,34 @@ class EntryBook {
     // since the last reload (`keep`) are listed too, after the others, even when they no longer match.
     Result<QSqlQuery> list(ListFilter filter, const QDate& today, const QList<qint64>& keep) const;
 
-    // Stores a new row (id empty) or the changes of an existing one. `before` is the amount the row
-    // showed when its edit began: when the stored row no longer holds it (another copy of the program
-    // changed it meanwhile), the edit is refused and nothing changes, so that neither edit is lost
-    // unseen. The date text must read as a date; it is stored in the short form. Returns the row's id.
-    // `alsoWrite` runs in the same transaction (a restore from the bin removes the bin's row there).
-    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, Money before,
+    // One row of the book as stored, as a list shows it; fails when the row is gone or is of the other
+    // type.
+    Result<EntryText> read(qint64 id) const;
+
+    // Stores a new row (id empty) or the changes of an existing one. `asRead` is the row as the panel
+    // read it before the edit began: when the stored row differs from it in any field (another window or
+    // another computer changed or deleted it meanwhile), the edit is refused and nothing changes, so that
+    // neither edit is lost unseen. The date text must read as a date; it is stored in the short form.
+    // Returns the row's id. `alsoWrite` runs in the same transaction (a restore from the bin removes the
+    // bin's row there).
+    Result<qint64> save(std::optional<qint64> id, const EntryText& entry, const EntryText& asRead = {},
                         const std::function<Status()>& alsoWrite = {});
 
-    // Deletes a row; `amount` is the amount the row shows, refused like an edit when the stored row
-    // holds another one. The row goes to the bin in the same transaction, marked as deleted by
-    // `deletedBy` now.
-    Status remove(qint64 id, Money amount, const QString& deletedBy);
+    // Deletes a row, refused like an edit when the stored row is no longer the one read (`asRead`). The
+    // row goes to the bin in the same transaction, marked as deleted by `deletedBy` now.
+    Status remove(qint64 id, const EntryText& asRead, const QString& deletedBy);
+
+    // Whether the last save or deletion was refused because its row had been changed or deleted
+    // elsewhere since it was read; the row is then best shown again as it now stands.
+    bool refusedAsChanged() const { return refusedAsChanged_; }
 
   private:
-    // The amount the row stores, inside the open transaction; fails when the row is gone, is of the
-    // other type, or no longer holds the amount shown.
-    Result<Money> storedAmount(qint64 id, Money shown) const;
+    // The row as stored, inside the open transaction, when it is still the row read; otherwise the
+    // refusal, marked in refusedAsChanged_.
+    Result<EntryText> unchangedRow(qint64 id, const EntryText& asRead, const QString& action);
 
     Database& database_;
     HomeSafe& homeSafe_;
     EntryType type_;
+    bool refusedAsChanged_ = false;
 };

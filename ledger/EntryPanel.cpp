@@ -318,6 +318,7 @@ std::optional<qint64> EntryPanel::currentId() const {
 }
 
 void EntryPanel::showRow(int row) {
+    shownRow_ = EntryText{};
     if (row < 0) {
         for (QLineEdit* box : {static_cast<QLineEdit*>(amount_), date_, registrar_, typeBox_})
             box->clear();
@@ -325,13 +326,27 @@ void EntryPanel::showRow(int row) {
         remarks_->clear();
         return;
     }
-    const QVariant amount = grid_->value(row, QStringLiteral("feiyong"));
-    detail_->setEditText(grid_->value(row, QStringLiteral("mingxi")).toString());
-    amount_->setText(amount.isNull() ? QString() : Money::fromUnits(amount.toLongLong()).toPlainText());
-    date_->setText(grid_->value(row, QStringLiteral("shururiqi")).toString());
-    registrar_->setText(grid_->value(row, QStringLiteral("dengjiren")).toString());
-    remarks_->setPlainText(grid_->value(row, QStringLiteral("beizhu")).toString());
-    typeBox_->setText(grid_->value(row, QStringLiteral("leixing")).toString());
+    const auto field = [this, row](const char* name) { return grid_->value(row, QString::fromLatin1(name)); };
+    const QVariant amount = field("feiyong");
+    shownRow_ =
+        EntryText{field("mingxi").toString(), Money::fromUnits(amount.toLongLong()),
+                  field("shururiqi").toString(), field("dengjiren").toString(), field("beizhu").toString()};
+    detail_->setEditText(shownRow_.detail);
+    amount_->setText(amount.isNull() ? QString() : shownRow_.amount.toPlainText());
+    date_->setText(shownRow_.date);
+    registrar_->setText(shownRow_.registrar);
+    remarks_->setPlainText(shownRow_.remarks);
+    typeBox_->setText(field("leixing").toString());
+}
+
+void EntryPanel::showAsItNowStands(qint64 id) {
+    state_ = State::Browsing;
+    editingId_.reset();
+    amountBeforeEdit_ = Money();
+    const bool stillThere = book_.read(id).isOk();
+    if (stillThere && !kept_.contains(id))
+        kept_.append(id);
+    reload(shownFilter_, stillThere ? std::optional<qint64>(id) : std::nullopt);
 }
 
 void EntryPanel::stateChange() {
@@ -387,44 +402,46 @@ void EntryPanel::editClick() {
     detail_->setFocus();
 }
 
-void EntryPanel::saveClick() {
+bool EntryPanel::saveClick() {
     if (state_ != State::Adding && state_ != State::Editing)
-        return;
+        return false;
     if (detail_->currentText().isEmpty()) {
         Notify(text(config_.emptyDetailMessage));
         detail_->setFocus();
-        return;
+        return false;
     }
     if (amount_->text().isEmpty()) {
         Notify(text(config_.emptyAmountMessage));
         amount_->setFocus();
-        return;
+        return false;
     }
     // A figure beyond what one entry may carry is refused before anything is written.
     const TypedAmount amount = ReadTypedAmount(amount_->text());
     if (amount.kind == TypedAmount::Kind::NotANumber) {
         ReportError(amount.message);
-        return;
+        return false;
     }
     if (amount.kind == TypedAmount::Kind::TooLarge) {
         Notify(amount.message);
         amount_->setFocus();
-        return;
+        return false;
     }
     // The date as typed, a two-digit year read around today; the row gets it in the stored form.
     const Result<QDate> day = ParseDate(date_->text(), Today());
     if (!day) {
         ReportError(day.error());
-        return;
+        return false;
     }
     const EntryText entry{detail_->currentText(), amount.amount, ShortDate(day.value()), registrar_->text(),
                           remarks_->toPlainText()};
     const std::optional<qint64> edited = state_ == State::Editing ? editingId_ : std::nullopt;
     model_->entryWriting();
-    const Result<qint64> saved = book_.save(edited, entry, amountBeforeEdit_);
+    const Result<qint64> saved = book_.save(edited, entry, shownRow_);
     if (!saved) {
+        if (edited && book_.refusedAsChanged())
+            showAsItNowStands(*edited);
         ReportError(saved.error());
-        return;
+        return false;
     }
     model_->entryWritten(edited, saved.value());
     // The row is stored: whatever the reload gives, nothing is pending any more.
@@ -434,6 +451,7 @@ void EntryPanel::saveClick() {
     if (!kept_.contains(saved.value()))
         kept_.append(saved.value());
     reload(shownFilter_, saved.value());
+    return true;
 }
 
 void EntryPanel::deleteClick() {
@@ -444,11 +462,6 @@ void EntryPanel::deleteClick() {
         return;
     if (Prompt::current().show(Captions::kNotice, kDeleteQuestion, Prompt::Buttons::YesNo,
                                Prompt::Icon::Question) != Prompt::Answer::Yes) {
-        return;
-    }
-    const Result<Money> amount = Money::parse(amount_->text());
-    if (!amount) {
-        ReportError(amount.error());
         return;
     }
     // The row that takes the deleted row's place, or the one before it when it was the last.
@@ -462,7 +475,9 @@ void EntryPanel::deleteClick() {
     if (neighbourRow >= 0)
         neighbour = grid_->value(neighbourRow, QStringLiteral("id")).toLongLong();
     model_->entryWriting();
-    if (const Status removed = book_.remove(*id, amount.value(), household_.user.name); !removed) {
+    if (const Status removed = book_.remove(*id, shownRow_, household_.user.name); !removed) {
+        if (book_.refusedAsChanged())
+            showAsItNowStands(*id);
         ReportError(removed.error());
         return;
     }
@@ -505,8 +520,7 @@ bool EntryPanel::hasPendingEdit() const {
 }
 
 bool EntryPanel::savePendingEdit() {
-    saveClick();
-    return !hasPendingEdit();
+    return saveClick();
 }
 
 void EntryPanel::discardPendingEdit() {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "data/Money.h"
 #include "household/FunctionPanel.h"
 #include "household/PendingEdit.h"
-#include "data/Money.h"
 #include "ledger/EntryBook.h"
 
 #include <QColor>
@@ -90,7 +90,8 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     void buildForm();
     void addClick();
     void editClick();
-    void saveClick();
+    // True when the row was stored.
+    bool saveClick();
     void deleteClick();
     void cancelClick();
     // DataSource1StateChange / DataSource2StateChange: button states and box locks.
@@ -104,6 +105,9 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     // else wherever it lands), or the first row.
     bool reload(ListFilter filter, std::optional<qint64> selectId = std::nullopt, int selectRow = -1);
     void showRow(int row);
+    // After an edit or deletion refused because the row changed elsewhere: the list is read again and
+    // shows the row as it now stands (kept listed even when it no longer matches), nothing pending.
+    void showAsItNowStands(qint64 id);
     std::optional<qint64> currentId() const;
     bool hasRows() const;
 
@@ -113,7 +117,10 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     EntryListModel* model_;
     State state_ = State::Closed;
     ListFilter shownFilter_ = ListFilter::Today;
-    QList<qint64> kept_;  // rows saved since the list was loaded: they stay listed until the next reload
+    // Rows saved (or refused as changed elsewhere) since the list was loaded: they stay listed until the
+    // next reload.
+    QList<qint64> kept_;
+    EntryText shownRow_;  // the row in the boxes as the list read it: what an edit or deletion expects
     std::optional<qint64> editingId_;
     Money amountBeforeEdit_;
 

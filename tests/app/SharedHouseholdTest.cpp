@@ -26,7 +26,7 @@ TEST_P(SharedHousehold, RefreshAndPanelsShowWhatAnotherComputerSaved) {
     EntryBook otherIncome(other, otherSafe, EntryType::Income);
     const EntryText salary{QStringLiteral("工资"), Money::fromYuan(3500), QStringLiteral("2007-01-15"),
                            QStringLiteral("管理员"), QString()};
-    ASSERT_TRUE(otherIncome.save(std::nullopt, salary, Money()).isOk());
+    ASSERT_TRUE(otherIncome.save(std::nullopt, salary).isOk());
 
     child<QToolButton>("SpeedButton19")->click();
     EXPECT_EQ(child<QLabel>("Label6")->text(), QStringLiteral("￥3500.00"));

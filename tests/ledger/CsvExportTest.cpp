@@ -71,7 +71,7 @@ TEST_F(CsvExportTest, EntriesReadBackByARealCsvReaderAsTheyWereStored) {
     entry("zhichu", QStringLiteral("房租"), 12000000, "2007-01-10", QString());
     entry("shouru", QStringLiteral("工资, 一月"), 30000000, "2007-01-01", awkward);
     entry("zhichu", QStringLiteral("\"午饭\""), 255000, "2007-01-14", QStringLiteral("  前后空格  "));
-    entry("shouru", QStringLiteral("零头"), 5, "2007-01-14", QString());  // 0.0005 rounds to 0.00
+    entry("shouru", QStringLiteral("零头"), 5, "2007-01-14", QString());  // 0.0005, exported exactly
     entry("zhichu", QStringLiteral("退款"), -125000, "2007-01-15", QString());
     entry("shouru", QStringLiteral("期外"), 10000, "2006-12-31", QString());
 
@@ -86,10 +86,50 @@ TEST_F(CsvExportTest, EntriesReadBackByARealCsvReaderAsTheyWereStored) {
         {"收入", "工资, 一月", "3000.00", "2007-01-01", "管理员", awkward},
         {"支出", "房租", "1200.00", "2007-01-10", "管理员", ""},
         {"支出", "\"午饭\"", "25.50", "2007-01-14", "管理员", "  前后空格  "},
-        {"收入", "零头", "0.00", "2007-01-14", "管理员", ""},
+        {"收入", "零头", "0.0005", "2007-01-14", "管理员", ""},
         {"支出", "退款", "-12.50", "2007-01-15", "管理员", ""},
     };
     EXPECT_EQ(readWithPython(path), expected);
+}
+
+// A family member's text that a spreadsheet would run as a formula is written with a leading
+// apostrophe, the program's own amounts never; every amount is the stored figure, not the cent.
+TEST_F(CsvExportTest, FormulaTextIsDefusedAndAmountsAreExact) {
+    const QString link = QStringLiteral("=HYPERLINK(\"http://example.invalid/\",\"点这里\")");
+    entry("shouru", QStringLiteral("工资"), 200000, "2007-01-02", link);
+    entry("zhichu", QStringLiteral("+1"), 50, "2007-01-03", QStringLiteral("@SUM(A1)"));
+    entry("zhichu", QStringLiteral("-5"), 50, "2007-01-04", QStringLiteral("\t=1"));
+    entry("zhichu", QStringLiteral("\r=2"), 50, "2007-01-05", QStringLiteral("a=b"));
+    entry("zhichu", QStringLiteral("退款"), -125000, "2007-01-06", QStringLiteral("-"));
+    const QString path = out("inject.csv");
+    ASSERT_TRUE(ExportToCsv(th.database.connection(), ExportKind::Entries, QDate(2007, 1, 1),
+                            QDate(2007, 1, 31), path)
+                    .isOk());
+    const QList<QStringList> expected = {
+        {"类型", "明细", "金额", "登记日期", "登记人", "备注"},
+        {"收入", "工资", "20.00", "2007-01-02", "管理员", "'" + link},
+        {"支出", "'+1", "0.0050", "2007-01-03", "管理员", "'@SUM(A1)"},
+        {"支出", "'-5", "0.0050", "2007-01-04", "管理员", "'\t=1"},
+        {"支出", "'\r=2", "0.0050", "2007-01-05", "管理员", "a=b"},
+        {"支出", "退款", "-12.50", "2007-01-06", "管理员", "'-"},
+    };
+    const QList<QStringList> rows = readWithPython(path);
+    EXPECT_EQ(rows, expected);
+    // The file's amounts add up to what is stored: 20 + 3 × 0.005 - 12.5.
+    Money total;
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        total = total.plus(Money::parse(rows[i].value(2)).value()).value();
+    EXPECT_EQ(total, Money::fromUnits(200000 + 150 - 125000));
+
+    // Bank names and operators are the family's text too.
+    th.exec(
+        QStringLiteral("insert into yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) values "
+                       "('=1+1',12345,'cunkuan','2007-01-12','@小王')"));
+    ASSERT_TRUE(ExportToCsv(th.database.connection(), ExportKind::Transactions, QDate(2007, 1, 1),
+                            QDate(2007, 1, 31), path)
+                    .isOk());
+    EXPECT_EQ(readWithPython(path).value(1),
+              (QStringList{"存款", "'=1+1", "1.2345", "2007-01-12", "'@小王"}));
 }
 
 TEST_F(CsvExportTest, DepositsAndWithdrawalsOfThePeriod) {

@@ -83,32 +83,32 @@ class EntryBookTest : public ::testing::TestWithParam<TestEngine> {
 
 TEST_P(EntryBookTest, SavesAndDeletionsMoveMemoryAndStoreTogether) {
     setBalance("500");
-    const Result<qint64> salary = income.save(std::nullopt, entry("工资", "120"), Money());
+    const Result<qint64> salary = income.save(std::nullopt, entry("工资", "120"));
     ASSERT_TRUE(salary.isOk()) << salary.error().toStdString();
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥620.00"));
     EXPECT_EQ(storedBalance(), yuan("620").units());
 
-    const Result<qint64> lunch = expense.save(std::nullopt, entry("午饭", "30"), Money());
+    const Result<qint64> lunch = expense.save(std::nullopt, entry("午饭", "30"));
     ASSERT_TRUE(lunch.isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥590.00"));
 
     // An edit moves by the difference and changes the row in place.
-    ASSERT_TRUE(income.save(salary.value(), entry("工资", "150"), yuan("120")).isOk());
+    ASSERT_TRUE(income.save(salary.value(), entry("工资", "150"), entry("工资", "120")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥620.00"));
     EXPECT_EQ(entries(), 2);
     EXPECT_EQ(th.scalar(QStringLiteral("select feiyong from shouzhibiao where id=%1").arg(salary.value())),
               yuan("150").units());
 
-    ASSERT_TRUE(expense.remove(lunch.value(), yuan("30"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(expense.remove(lunch.value(), entry("午饭", "30"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥650.00"));
-    ASSERT_TRUE(income.remove(salary.value(), yuan("150"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(income.remove(salary.value(), entry("工资", "150"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥500.00"));
     EXPECT_EQ(storedBalance(), yuan("500").units());
     EXPECT_EQ(entries(), 0);
 }
 
 TEST_P(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
-    const Result<qint64> id = expense.save(std::nullopt, entry("水电", "45.5", "2007-1-5"), Money());
+    const Result<qint64> id = expense.save(std::nullopt, entry("水电", "45.5", "2007-1-5"));
     ASSERT_TRUE(id.isOk());
     QSqlQuery q(th.database.connection());
     ASSERT_TRUE(q.exec(QStringLiteral("select * from shouzhibiao where id=%1").arg(id.value())) && q.next());
@@ -122,15 +122,15 @@ TEST_P(EntryBookTest, ANewRowIsStoredWithItsTypeAndTheShortDate) {
 TEST_P(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     setBalance("100");
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const Result<qint64> failed = income.save(std::nullopt, entry("奖金", "50", "2007-02-30"), Money());
+        const Result<qint64> failed = income.save(std::nullopt, entry("奖金", "50", "2007-02-30"));
         EXPECT_EQ(failed.error(), QStringLiteral("'2007-02-30' is not a valid date"));
         EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
         EXPECT_EQ(storedBalance(), yuan("100").units());
         EXPECT_EQ(entries(), 0);
     }
     // A row that disappeared under an edit or a deletion moves nothing either.
-    EXPECT_FALSE(income.save(qint64(4711), entry("奖金", "50"), yuan("20")).isOk());
-    EXPECT_FALSE(expense.remove(4711, yuan("20"), QStringLiteral("管理员")).isOk());
+    EXPECT_FALSE(income.save(qint64(4711), entry("奖金", "50"), entry("奖金", "20")).isOk());
+    EXPECT_FALSE(expense.remove(4711, entry("奖金", "20"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
     EXPECT_EQ(storedBalance(), yuan("100").units());
     EXPECT_EQ(entries(), 0);
@@ -139,9 +139,9 @@ TEST_P(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
 // Another copy of the program saved an income and changed a row after this one read the balance.
 TEST_P(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere) {
     setBalance("100");
-    const qint64 lunch = expense.save(std::nullopt, entry("午饭", "30"), Money()).value();
+    const qint64 lunch = expense.save(std::nullopt, entry("午饭", "30")).value();
     th.exec(QStringLiteral("update zhangwubiao set jine=jine+2000000"));  // the other copy's income of 200
-    ASSERT_TRUE(income.save(std::nullopt, entry("工资", "50"), Money()).isOk());
+    ASSERT_TRUE(income.save(std::nullopt, entry("工资", "50")).isOk());
     EXPECT_EQ(storedBalance(), yuan("320").units());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥320.00"));
 
@@ -149,25 +149,58 @@ TEST_P(EntryBookTest, ChangesAddToTheStoredBalanceAndRefuseRowsChangedElsewhere)
     // thinks it is 30 would undo the wrong amount, so it is refused and nothing changes.
     th.exec(QStringLiteral("update shouzhibiao set feiyong=400000 where id=%1").arg(lunch));
     th.exec(QStringLiteral("update zhangwubiao set jine=jine-100000"));
-    const Result<qint64> edited = expense.save(lunch, entry("午饭", "35"), yuan("30"));
+    const Result<qint64> edited = expense.save(lunch, entry("午饭", "35"), entry("午饭", "30"));
     ASSERT_FALSE(edited.isOk());
-    EXPECT_TRUE(edited.error().contains(QStringLiteral("￥40.00"))) << edited.error().toStdString();
-    EXPECT_FALSE(expense.remove(lunch, yuan("30"), QStringLiteral("管理员")).isOk());
+    EXPECT_TRUE(edited.error().contains(QStringLiteral("已被另一个窗口改动")))
+        << edited.error().toStdString();
+    EXPECT_TRUE(expense.refusedAsChanged());
+    EXPECT_FALSE(expense.remove(lunch, entry("午饭", "30"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(storedBalance(), yuan("310").units());
     // An income's key given to the expense book is no expense of its.
-    EXPECT_FALSE(expense.remove(lunch + 1, yuan("50"), QStringLiteral("管理员")).isOk());
+    EXPECT_FALSE(expense.remove(lunch + 1, entry("工资", "50"), QStringLiteral("管理员")).isOk());
 
-    ASSERT_TRUE(expense.save(lunch, entry("午饭", "35"), yuan("40")).isOk());
+    ASSERT_TRUE(expense.save(lunch, entry("午饭", "35"), entry("午饭", "40")).isOk());
+    EXPECT_FALSE(expense.refusedAsChanged());
     EXPECT_EQ(storedBalance(), yuan("315").units());
-    ASSERT_TRUE(expense.remove(lunch, yuan("35"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(expense.remove(lunch, entry("午饭", "35"), QStringLiteral("管理员")).isOk());
     EXPECT_EQ(storedBalance(), yuan("350").units());
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥350.00"));
 }
 
+// Another copy or computer changed one field of a row after this one read it: whichever field it was,
+// the edit and the deletion are refused and nothing moves.
+TEST_P(EntryBookTest, ARowChangedInAnyFieldSinceItWasReadIsNeitherOverwrittenNorDeleted) {
+    setBalance("100");
+    const EntryText asRead{QStringLiteral("工资"), yuan("3000"), QStringLiteral("2024-05-31"),
+                           QStringLiteral("管理员"), QStringLiteral("五月")};
+    const qint64 id = income.save(std::nullopt, asRead).value();
+    const QString restore = QStringLiteral(
+        "update shouzhibiao set leixing='shouru',mingxi='工资',feiyong=30000000,shururiqi='2024-05-31',"
+        "dengjiren='管理员',beizhu='五月' where id=%1");
+    EntryText mine = asRead;
+    mine.remarks = QStringLiteral("我的改动");
+    for (const char* change : {"mingxi='奖金'", "feiyong=30000001", "shururiqi='2024-06-01'",
+                               "dengjiren='乙'", "beizhu='六月'", "leixing='zhichu'"}) {
+        th.exec(
+            QStringLiteral("update shouzhibiao set %1 where id=%2").arg(QString::fromUtf8(change)).arg(id));
+        const Result<qint64> edited = income.save(id, mine, asRead);
+        EXPECT_FALSE(edited.isOk()) << change;
+        EXPECT_TRUE(income.refusedAsChanged()) << change;
+        EXPECT_FALSE(income.remove(id, asRead, QStringLiteral("管理员")).isOk()) << change;
+        EXPECT_TRUE(income.refusedAsChanged()) << change;
+        EXPECT_EQ(entries(), 1);
+        EXPECT_EQ(storedBalance(), yuan("3100").units());
+        EXPECT_EQ(th.homeSafe.balance(), yuan("3100"));
+        th.exec(restore.arg(id));
+    }
+    ASSERT_TRUE(income.save(id, mine, asRead).isOk());
+    EXPECT_EQ(th.scalar(QStringLiteral("select beizhu from shouzhibiao")), QStringLiteral("我的改动"));
+}
+
 TEST_P(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {
-    const qint64 today = income.save(std::nullopt, entry("今天的", "1"), Money()).value();
-    const qint64 older = income.save(std::nullopt, entry("上周的", "2", "2007-01-08"), Money()).value();
-    ASSERT_TRUE(expense.save(std::nullopt, entry("支出", "3"), Money()).isOk());
+    const qint64 today = income.save(std::nullopt, entry("今天的", "1")).value();
+    const qint64 older = income.save(std::nullopt, entry("上周的", "2", "2007-01-08")).value();
+    ASSERT_TRUE(expense.save(std::nullopt, entry("支出", "3")).isOk());
     Q_UNUSED(today);
 
     EXPECT_EQ(listed(income, ListFilter::Today), QStringList({"今天的"}));

@@ -210,6 +210,42 @@ TEST_F(EntryPanelTest, DeletingAsksFirstAndMovesTheHomeSafeBack) {
     EXPECT_EQ(panel->state(), EntryPanel::State::Browsing);
 }
 
+// Another computer changed the row after this panel read it, in any field: 保存 and 删除 are refused,
+// the row is shown as it now stands and the home safe stays where it was.
+TEST_F(EntryPanelTest, ARowChangedElsewhereIsNeitherOverwrittenNorDeleted) {
+    setBalance(100);
+    addEntry("shouru", "工资", "3000", "2024-05-31");
+    open(EntryPanelConfig::income());
+    find<QRadioButton>("RadioButton14")->setChecked(true);  // 全部
+    ASSERT_EQ(find<QComboBox>("DBComboBox1")->currentText(), QStringLiteral("工资"));
+
+    click("SpeedButton11");
+    th.exec(QStringLiteral("update shouzhibiao set mingxi='奖金', shururiqi='2024-06-01'"));
+    click("SpeedButton12");  // the boxes as loaded: 工资, 2024-05-31
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("已被另一个窗口改动")))
+        << prompt.boxes()[0].text.toStdString();
+    EXPECT_EQ(panel->state(), EntryPanel::State::Browsing);
+    EXPECT_EQ(th.scalar(QStringLiteral("select mingxi||'/'||shururiqi from shouzhibiao")),
+              QStringLiteral("奖金/2024-06-01"));
+    EXPECT_EQ(find<QComboBox>("DBComboBox1")->currentText(), QStringLiteral("奖金"));
+    EXPECT_EQ(find<QLineEdit>("DBEdit2")->text(), QStringLiteral("2024-06-01"));
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(100));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥100.00"));
+
+    // Now the remarks change elsewhere while 奖金 is shown: the deletion is refused as well.
+    prompt.clear();
+    th.exec(QStringLiteral("update shouzhibiao set beizhu='乙改的'"));
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton13");
+    ASSERT_EQ(prompt.boxes().size(), 2);
+    EXPECT_TRUE(prompt.boxes()[1].text.contains(QStringLiteral("已被另一个窗口改动")));
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(find<QTextEdit>("DBMemo1")->toPlainText(), QStringLiteral("乙改的"));
+    EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(100));
+    EXPECT_EQ(storedBalance(), QStringLiteral("￥100.00"));
+}
+
 TEST_F(EntryPanelTest, TheAmountBoxRefusesOtherCharacters) {
     open(EntryPanelConfig::income());
     click("SpeedButton10");

@@ -112,8 +112,8 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     ASSERT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
     EntryBook income(th.database, th.homeSafe, EntryType::Income);
     EntryBook expense(th.database, th.homeSafe, EntryType::Expense);
-    ASSERT_TRUE(income.remove(1, yuan("3000"), QStringLiteral("管理员")).isOk());
-    ASSERT_TRUE(expense.remove(2, yuan("1200"), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(income.remove(1, income.read(1).value(), QStringLiteral("管理员")).isOk());
+    ASSERT_TRUE(expense.remove(2, expense.read(2).value(), QStringLiteral("管理员")).isOk());
     ASSERT_EQ(th.homeSafe.balance(), yuan("-1700"));
 
     BinWindow bin(th.household);
@@ -162,6 +162,28 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     EXPECT_FALSE(child<QPushButton>(&bin, "binRestore")->isEnabled());
     QTest::keyClick(&bin, Qt::Key_Escape);
     EXPECT_FALSE(bin.isVisible());
+}
+
+// Another computer deleted an entry after the bin was opened: 清空 removes the rows shown, and the new
+// one is listed afterwards.
+TEST_F(ExtrasWindowTest, EmptyingTheBinRemovesOnlyTheRowsItShows) {
+    EntryBook income(th.database, th.homeSafe, EntryType::Income);
+    EntryBook expense(th.database, th.homeSafe, EntryType::Expense);
+    ASSERT_TRUE(income.remove(1, income.read(1).value(), QStringLiteral("管理员")).isOk());
+    BinWindow bin(th.household);
+    bin.show();
+    auto* grid = child<QTableWidget>(&bin, "binGrid");
+    ASSERT_EQ(grid->rowCount(), 1);
+
+    ASSERT_TRUE(expense.remove(2, expense.read(2).value(), QStringLiteral("小李")).isOk());
+    prompt.answerNext(Prompt::Answer::Yes);
+    child<QPushButton>(&bin, "binEmpty")->click();
+    EXPECT_TRUE(prompt.boxes().value(0).text.contains(QStringLiteral("1 条")))
+        << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(th.scalar(QStringLiteral("select mingxi from huishouzhan")), QStringLiteral("房租"));
+    ASSERT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("房租"));
+    EXPECT_TRUE(child<QLabel>(&bin, "binStatus")->text().contains(QStringLiteral("刚在别处删除")));
 }
 
 TEST_F(ExtrasWindowTest, TheBinDropsEntriesDeletedMoreThanAYearAgoWhenItOpens) {

@@ -31,11 +31,12 @@ const QStringList kDetails = {QStringLiteral("工资"), QStringLiteral("菜钱")
 
 struct Row {
     qint64 id;
-    Money amount;
+    EntryText asRead;
 };
 
-// A random row of the type, as the list would show it, or none when there is none.
-std::optional<Row> pickRow(Database& db, EntryType type, std::mt19937_64& random) {
+// A random row of the book's type, as the list would show it, or none when there is none.
+std::optional<Row> pickRow(Database& db, const EntryBook& book, std::mt19937_64& random) {
+    const EntryType type = book.type();
     QSqlQuery count(db.connection());
     count.prepare(QStringLiteral("select count(*) from shouzhibiao where leixing=:t"));
     count.bindValue(QStringLiteral(":t"), EntryTypeCode(type));
@@ -43,13 +44,16 @@ std::optional<Row> pickRow(Database& db, EntryType type, std::mt19937_64& random
         return std::nullopt;
     const qint64 offset = static_cast<qint64>(random() % count.value(0).toULongLong());
     QSqlQuery row(db.connection());
-    row.prepare(
-        QStringLiteral("select id, feiyong from shouzhibiao where leixing=:t order by id limit 1 offset :o"));
+    row.prepare(QStringLiteral("select id from shouzhibiao where leixing=:t order by id limit 1 offset :o"));
     row.bindValue(QStringLiteral(":t"), EntryTypeCode(type));
     row.bindValue(QStringLiteral(":o"), offset);
     if (!row.exec() || !row.next())
         return std::nullopt;
-    return Row{row.value(0).toLongLong(), Money::fromUnits(row.value(1).toLongLong())};
+    const qint64 id = row.value(0).toLongLong();
+    const Result<EntryText> asRead = book.read(id);
+    if (!asRead)
+        return std::nullopt;
+    return Row{id, asRead.value()};
 }
 
 Money randomAmount(std::mt19937_64& random, qint64 maxYuan) {
@@ -128,19 +132,17 @@ int main(int argc, char** argv) {
         const unsigned choice = static_cast<unsigned>(random() % 100);
         EntryBook& book = random() % 2 ? income : expense;
         if (choice < 25) {
-            stored +=
-                income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000)), Money()).isOk();
+            stored += income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000))).isOk();
         } else if (choice < 45) {
-            stored +=
-                expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500)), Money()).isOk();
+            stored += expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500))).isOk();
         } else if (choice < 60) {
-            if (const auto row = pickRow(database, book.type(), random)) {
+            if (const auto row = pickRow(database, book, random)) {
                 stored +=
-                    book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->amount).isOk();
+                    book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->asRead).isOk();
             }
         } else if (choice < 70) {
-            if (const auto row = pickRow(database, book.type(), random))
-                stored += book.remove(row->id, row->amount, QStringLiteral("管理员")).isOk();
+            if (const auto row = pickRow(database, book, random))
+                stored += book.remove(row->id, row->asRead, QStringLiteral("管理员")).isOk();
         } else {
             MoveRequest request;
             request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;

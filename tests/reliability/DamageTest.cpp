@@ -197,8 +197,7 @@ TEST(Damage, EachDamagedFileIsFoundReportedAndLeftByteIdentical) {
                 found = true;
                 const Result<qint64> saved = book.save(
                     std::nullopt,
-                    {QStringLiteral("工资"), Money::fromYuan(1), QStringLiteral("2007-01-15"), {}, {}},
-                    Money());
+                    {QStringLiteral("工资"), Money::fromYuan(1), QStringLiteral("2007-01-15"), {}, {}});
                 EXPECT_FALSE(saved.isOk());
                 EXPECT_TRUE(saved.error().contains(QStringLiteral("不再向它写入")))
                     << saved.error().toStdString();
