@@ -135,7 +135,12 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
         condition.values.append(value);
         return positional ? QStringLiteral("?") : name;
     };
-    const QVariant needle = query.matchCase ? QVariant(query.text) : QVariant(likePattern(query.text));
+    // Only ASCII letters are folded: a text without any is looked for as it is, which the engines do
+    // quicker than a pattern.
+    const bool exact = query.matchCase || std::none_of(query.text.cbegin(), query.text.cend(), [](QChar c) {
+                           return c.unicode() < 128 && c.isLetter();
+                       });
+    const QVariant needle = exact ? QVariant(query.text) : QVariant(likePattern(query.text));
     const QString digits = digitsOf(query.text);
     QStringList parts;
     for (qsizetype c = 0; c < columns.size(); ++c) {
@@ -148,7 +153,7 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
         if (!column.money) {
             // SQLite compares any value as its text; PostgreSQL is told to.
             const QString text = dialect.postgres ? QStringLiteral("CAST(%1 AS TEXT)").arg(field) : field;
-            parts.append(QLatin1Char('(') + dialect.contains(text, parameter(needle), query.matchCase) +
+            parts.append(QLatin1Char('(') + dialect.contains(text, parameter(needle), exact) +
                          QLatin1Char(')'));
             continue;
         }
@@ -158,7 +163,7 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
         if (!digits.isEmpty()) {
             part = dialect.contains(moneyDigits(field), parameter(digits), true) + QStringLiteral(" AND ");
         }
-        part += dialect.contains(moneyText(field, dialect), parameter(needle), query.matchCase);
+        part += dialect.contains(moneyText(field, dialect), parameter(needle), exact);
         parts.append(QLatin1Char('(') + part + QLatin1Char(')'));
     }
     condition.sql = parts.isEmpty()

@@ -1,5 +1,6 @@
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
+#include "kit/FindDialog.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
 #include "support/PickDate.h"
@@ -12,6 +13,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
@@ -253,6 +255,38 @@ TEST_F(EntryPanelTest, DetailChoicesAreTheDistinctDetailsOfTheType) {
         items.append(box->itemText(i));
     items.sort();
     EXPECT_EQ(items, QStringList({"午饭", "房租"}));
+}
+
+// 全部 over ten thousand entries: the row saved and the row found are the current row and in view,
+// wherever they land in the list, on a grid of a fixed size.
+TEST_F(EntryPanelTest, TheSavedAndTheFoundRowAreInView) {
+    th.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<10000) insert into shouzhibiao "
+        "(leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) select 'shouru','d'||(100000+i),i*10000,"
+        "'2007-01-01','甲',case when i=9000 then '找我' else '' end from n"));
+    open(EntryPanelConfig::income());
+    DataGrid* grid = find<DataGrid>("DBGridEh1");
+    const auto inView = [grid](int row) {
+        return grid->rowAt(0) <= row && row <= grid->rowAt(grid->viewport()->height() - 1);
+    };
+    QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
+    click("SpeedButton10");
+    typeEntry("DBComboBox1", "DBEdit1", "d105000a", "1");
+    click("SpeedButton12");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentRow(), 5000);
+    EXPECT_EQ(grid->cellText(5000, 0), QStringLiteral("d105000a"));
+    EXPECT_TRUE(inView(5000)) << grid->rowAt(0);
+
+    FindDialog* dialog = FindDialog::open(grid);
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(QStringLiteral("找我"));
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("findNext")), Qt::LeftButton);
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentRow(), 9000);
+    EXPECT_EQ(grid->cellText(9000, 0), QStringLiteral("d109000"));
+    EXPECT_TRUE(inView(9000)) << grid->rowAt(0);
+    dialog->close();
 }
 
 }  // namespace
