@@ -295,10 +295,13 @@ Result<int> FindInQuery(const QuerySearch& search, const FindQuery& query, int f
     }
 
     // Then the list's own rows, in its order, one flag per row: only the rows from the start of the
-    // search on are stepped through.
+    // search on are stepped through. Every column of the list is read with its flag, so that the engine
+    // reads the rows as the list's own statement does: reading fewer columns, it may walk a covering
+    // index instead, in that index's order (a list without an ORDER BY).
     const Condition here = buildCondition(search.db, search.columns, query, dialect,
                                           QStringLiteral("tamberlo_rows."), positional);
-    QString sql = QStringLiteral("SELECT %1 FROM (%2) AS tamberlo_rows").arg(here.sql, search.statement);
+    QString sql = QStringLiteral("SELECT %1, tamberlo_rows.* FROM (%2) AS tamberlo_rows")
+                      .arg(here.sql, search.statement);
     int row = 0;
     if (query.down) {
         row = from + 1;
