@@ -107,6 +107,31 @@ QString digitsOf(const QString& text) {
     return digits;
 }
 
+// What the figures around the first "." of a needle tell of an amount that shows it: an amount shows
+// one ".", with its yuan before and two figures of cents after it and nothing more. Its whole yuan then
+// end with the figures just before the needle's ".", and its cents begin with those just after it.
+// Whole numbers only, so that the engine rules out most rows before writing any amount out.
+struct PointFigures {
+    bool any = false;      // the needle holds a "."
+    bool possible = true;  // no more than two figures follow it
+    QString yuan;          // the figures just before it
+    QString cents;         // the figures just after it
+};
+
+PointFigures pointFigures(const QString& needle) {
+    PointFigures point;
+    const qsizetype at = needle.indexOf(QLatin1Char('.'));
+    if (at < 0)
+        return point;
+    point.any = true;
+    for (qsizetype i = at - 1; i >= 0 && needle.at(i).isDigit(); --i)
+        point.yuan.prepend(needle.at(i));
+    for (qsizetype i = at + 1; i < needle.size() && needle.at(i).isDigit(); ++i)
+        point.cents.append(needle.at(i));
+    point.possible = point.cents.size() <= 2;
+    return point;
+}
+
 QString likePattern(const QString& text) {
     QString escaped;
     for (const QChar c : text) {
@@ -142,12 +167,13 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
                        });
     const QVariant needle = exact ? QVariant(query.text) : QVariant(likePattern(query.text));
     const QString digits = digitsOf(query.text);
+    const PointFigures point = pointFigures(query.text);
     QStringList parts;
     for (qsizetype c = 0; c < columns.size(); ++c) {
         if (query.column >= 0 && c != query.column)
             continue;
         const QuerySearch::Column& column = columns[c];
-        if (column.money && !canBeInMoney(query.text))
+        if (column.money && (!canBeInMoney(query.text) || !point.possible))
             continue;
         const QString field = qualifier + db.driver()->escapeIdentifier(column.field, QSqlDriver::FieldName);
         if (!column.money) {
@@ -157,10 +183,25 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
                          QLatin1Char(')'));
             continue;
         }
-        // An amount is written out only where its digits hold the needle's: a row's text holds the
-        // needle only if its digits hold the needle's digits.
+        // An amount is written out only where its figures can hold the needle: around the needle's
+        // "." when it has one, else where the amount's figures hold the needle's.
         QString part;
-        if (!digits.isEmpty()) {
+        const QString cents = centsOf(field);
+        if (point.any) {
+            if (!point.yuan.isEmpty() && point.yuan.size() <= 15) {
+                qint64 tens = 1;
+                for (qsizetype i = 0; i < point.yuan.size(); ++i)
+                    tens *= 10;
+                const QString modulus = parameter(tens);
+                const QString yuan = parameter(point.yuan.toLongLong());
+                part += QStringLiteral("(%1 / 100) % %2 = %3 AND ").arg(cents, modulus, yuan);
+            }
+            if (!point.cents.isEmpty()) {
+                const QString divisor = parameter(point.cents.size() == 1 ? 10 : 1);
+                const QString first = parameter(point.cents.toLongLong());
+                part += QStringLiteral("(%1 % 100) / %2 = %3 AND ").arg(cents, divisor, first);
+            }
+        } else if (!digits.isEmpty()) {
             part = dialect.contains(moneyDigits(field), parameter(digits), true) + QStringLiteral(" AND ");
         }
         part += dialect.contains(moneyText(field, dialect), parameter(needle), exact);
