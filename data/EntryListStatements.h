@@ -94,9 +94,10 @@ inline constexpr char kAllHoldsMore[] =
 // The find of the grid: the key of the first row of the list after the row (:key its detail, :id its
 // key), or before it, that shows the text; %1 is the condition that a row shows it, over the columns
 // the grid shows, with its own parameters, tested first as it rules out most rows. With :whole 1 the
-// whole list is looked through, from its start going down, from its end going up. 全部 is looked through in the table's stored order, with
-// only the matching rows sorted: a text found in few rows or none is answered in one pass over the
-// table instead of a walk of the index that reads each row of the list from its own place.
+// whole list is looked through, from its start going down, from its end going up. 全部 is looked through in
+// the table's stored order, with only the matching rows sorted: a text found in few rows or none is answered
+// in one pass over the table instead of a walk of the index that reads each row of the list from its own
+// place.
 inline constexpr char kAllFindAfter[] =
     "SELECT id FROM shouzhibiao NOT INDEXED WHERE leixing=:mxlx AND %1 AND (:whole=1 OR CASE WHEN :key IS "
     "NULL THEN mingxi IS NOT NULL OR id>:id ELSE mingxi>:key OR (mingxi=:key AND id>:id) END) ORDER BY "
