@@ -131,6 +131,16 @@ int main(int argc, char** argv) {
     });
     std::printf("%-46s %8.1f ms wall, %8.1f ms processor (row %d, shown from row %d, %d boxes)\n",
                 "查找下一个 up to the last row, shown", wall, cpu, selected, grid.rowAt(0), prompt.boxes());
+    // A row placed by its key and made current, as after 保存: shown at once, however far down.
+    const qint64 id = grid.value(total / 2, QStringLiteral("id")).toLongLong();
+    int placed = -1;
+    const auto [placeWall, placeCpu] = medianMs([&] {
+        placed = model.locate(id).value();
+        grid.setCurrentRow(placed);
+        app.processEvents();
+    });
+    std::printf("%-46s %8.1f ms wall, %8.1f ms processor (row %d, shown from row %d)\n",
+                "a row placed by its key, made current, shown", placeWall, placeCpu, placed, grid.rowAt(0));
     std::printf("rows the list holds after the searches: %d; %.0f MiB resident\n", model.rowCount(),
                 ResidentMiB());
     return 0;
