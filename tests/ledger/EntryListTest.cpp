@@ -149,23 +149,11 @@ class EntryListFindTest : public EntryListTest, public ::testing::WithParamInter
         return rows;
     }
     static int lookThrough(const QList<QStringList>& rows, const FindQuery& q, int from) {
-        const auto shows = [&](int r) {
+        const int n = int(rows.size());
+        for (int r = q.down ? from + 1 : (from < 0 ? n : from) - 1; r >= 0 && r < n; r += q.down ? 1 : -1) {
             for (int c = 0; c < rows[r].size(); ++c) {
-                const QString& cell = rows[r][c];
                 if ((q.column < 0 || q.column == c) &&
-                    (q.matchCase ? cell.contains(q.text) : fold(cell).contains(fold(q.text))))
-                    return true;
-            }
-            return false;
-        };
-        if (q.down) {
-            for (int r = from + 1; r < rows.size(); ++r) {
-                if (shows(r))
-                    return r;
-            }
-        } else {
-            for (int r = (from < 0 ? int(rows.size()) : from) - 1; r >= 0; --r) {
-                if (shows(r))
+                    (q.matchCase ? rows[r][c].contains(q.text) : fold(rows[r][c]).contains(fold(q.text))))
                     return r;
             }
         }

@@ -1,6 +1,5 @@
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
-#include "kit/FindDialog.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
 #include "support/PickDate.h"
@@ -13,7 +12,6 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
@@ -257,18 +255,14 @@ TEST_F(EntryPanelTest, DetailChoicesAreTheDistinctDetailsOfTheType) {
     EXPECT_EQ(items, QStringList({"午饭", "房租"}));
 }
 
-// 全部 over ten thousand entries: the row saved and the row found are the current row and in view,
-// wherever they land in the list, on a grid of a fixed size.
-TEST_F(EntryPanelTest, TheSavedAndTheFoundRowAreInView) {
+// 全部 over ten thousand entries: the row saved is the current row and in view, wherever it lands in the
+// list, on a grid of a fixed size.
+TEST_F(EntryPanelTest, TheSavedRowIsInView) {
     th.exec(QStringLiteral(
         "with recursive n(i) as (select 1 union all select i+1 from n where i<10000) insert into shouzhibiao "
-        "(leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) select 'shouru','d'||(100000+i),i*10000,"
-        "'2007-01-01','甲',case when i=9000 then '找我' else '' end from n"));
+        "(leixing,mingxi,feiyong,shururiqi) select 'shouru','d'||(100000+i),i*10000,'2007-01-01' from n"));
     open(EntryPanelConfig::income());
     DataGrid* grid = find<DataGrid>("DBGridEh1");
-    const auto inView = [grid](int row) {
-        return grid->rowAt(0) <= row && row <= grid->rowAt(grid->viewport()->height() - 1);
-    };
     QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
     click("SpeedButton10");
     typeEntry("DBComboBox1", "DBEdit1", "d105000a", "1");
@@ -276,17 +270,8 @@ TEST_F(EntryPanelTest, TheSavedAndTheFoundRowAreInView) {
     EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(grid->currentRow(), 5000);
     EXPECT_EQ(grid->cellText(5000, 0), QStringLiteral("d105000a"));
-    EXPECT_TRUE(inView(5000)) << grid->rowAt(0);
-
-    FindDialog* dialog = FindDialog::open(grid);
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(QStringLiteral("找我"));
-    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("findNext")), Qt::LeftButton);
-    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(grid->currentRow(), 9000);
-    EXPECT_EQ(grid->cellText(9000, 0), QStringLiteral("d109000"));
-    EXPECT_TRUE(inView(9000)) << grid->rowAt(0);
-    dialog->close();
+    EXPECT_LE(grid->rowAt(0), 5000);
+    EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1), 5000);
 }
 
 }  // namespace
