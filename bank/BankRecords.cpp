@@ -1,6 +1,7 @@
 #include "bank/BankRecords.h"
 
 #include "data/DatabaseErrors.h"
+#include "data/EngineVariants.h"
 #include "data/Money.h"
 #include "data/Statements.h"
 
@@ -8,7 +9,10 @@
 #include <QSqlRecord>
 
 TransactionReader::TransactionReader(QSqlDatabase db) : db_(db), query_(db) {
-    query_.setForwardOnly(true);
+    // On the file the rows are stepped through as the grid asks for them. The server's driver streams a
+    // forward-only result and drops the rest of it as soon as the connection runs another statement
+    // (the count below, any other window's read): there the result is taken whole when it is run.
+    query_.setForwardOnly(EngineOf(db) == Engine::File);
 }
 
 Status TransactionReader::start() {

@@ -81,6 +81,18 @@ const Variant kServerVariants[] = {
      "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND (mingxi,id)>(CAST(:key AS TEXT),:id)"},
     {ListSql::kAllHoldsMore,
      "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing=:mxlx LIMIT :n) AS held"},
+    // The find of 全部 looks through the matching rows of the table, fenced off so that the planner
+    // does not walk the list's index from the current row instead.
+    {ListSql::kAllFindAfter,
+     "WITH hits AS MATERIALIZED (SELECT id,mingxi FROM shouzhibiao WHERE leixing=:mxlx AND (:whole=1 OR "
+     "CASE WHEN CAST(:key AS TEXT) IS NULL THEN mingxi IS NOT NULL OR id>:id ELSE mingxi>CAST(:key AS TEXT) "
+     "OR (mingxi=CAST(:key AS TEXT) AND id>:id) END) AND %1) SELECT id FROM hits ORDER BY mingxi NULLS "
+     "FIRST,id LIMIT 1"},
+    {ListSql::kAllFindBefore,
+     "WITH hits AS MATERIALIZED (SELECT id,mingxi FROM shouzhibiao WHERE leixing=:mxlx AND (:whole=1 OR "
+     "CASE WHEN CAST(:key AS TEXT) IS NULL THEN mingxi IS NULL AND id<:id ELSE mingxi IS NULL OR "
+     "mingxi<CAST(:key AS TEXT) OR (mingxi=CAST(:key AS TEXT) AND id<:id) END) AND %1) SELECT id FROM hits "
+     "ORDER BY mingxi DESC NULLS LAST,id DESC LIMIT 1"},
     {ListSql::kAllKept,
      "SELECT * FROM shouzhibiao WHERE id IN (SELECT CAST(value AS BIGINT) FROM "
      "json_array_elements_text(CAST(:kept AS json))) AND NOT (leixing=:mxlx) ORDER BY id"},

@@ -91,6 +91,29 @@ inline constexpr char kDayCount[] =
 inline constexpr char kAllHoldsMore[] =
     "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing=:mxlx LIMIT :n)";
 
+// The find of the grid: the key of the first row of the list after the row (:key its detail, :id its
+// key), or before it, that shows the text; %1 is the condition that a row shows it, over the columns
+// the grid shows, with its own parameters, tested first as it rules out most rows. With :whole 1 the
+// whole list is looked through, from its start going down, from its end going up. 全部 is looked through in
+// the table's stored order, with only the matching rows sorted: a text found in few rows or none is answered
+// in one pass over the table instead of a walk of the index that reads each row of the list from its own
+// place.
+inline constexpr char kAllFindAfter[] =
+    "SELECT id FROM shouzhibiao NOT INDEXED WHERE leixing=:mxlx AND %1 AND (:whole=1 OR CASE WHEN :key IS "
+    "NULL THEN mingxi IS NOT NULL OR id>:id ELSE mingxi>:key OR (mingxi=:key AND id>:id) END) ORDER BY "
+    "mingxi,id LIMIT 1";
+inline constexpr char kAllFindBefore[] =
+    "SELECT id FROM shouzhibiao NOT INDEXED WHERE leixing=:mxlx AND %1 AND (:whole=1 OR CASE WHEN :key IS "
+    "NULL THEN mingxi IS NULL AND id<:id ELSE mingxi IS NULL OR mingxi<:key OR (mingxi=:key AND id<:id) END) "
+    "ORDER BY mingxi DESC,id DESC LIMIT 1";
+// 今天 holds one day's entries: they are walked on its index.
+inline constexpr char kDayFindAfter[] =
+    "SELECT id FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND (:whole=1 OR id>:id) AND %1 "
+    "ORDER BY id LIMIT 1";
+inline constexpr char kDayFindBefore[] =
+    "SELECT id FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi AND (:whole=1 OR id<:id) AND %1 "
+    "ORDER BY id DESC LIMIT 1";
+
 // The rows saved since loading that no longer match the list.
 inline constexpr char kAllKept[] =
     "SELECT * FROM shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) AND NOT (leixing=:mxlx) "

@@ -140,6 +140,13 @@ DataGrid::DataGrid(QWidget* parent)
 }
 
 Result<int> DataGrid::find(const FindQuery& query, int from) {
+    // A list that reads its own rows a page at a time searches them where it reads them.
+    if (auto* own = dynamic_cast<SearchesItself*>(source_)) {
+        QList<QuerySearch::Column> shown;
+        for (const Column& c : columns_)
+            shown.append({c.field, c.format == Format::Money});
+        return own->findRow(shown, query, from);
+    }
     const QSqlQuery rows = source_ ? source_->query() : QSqlQuery();
     const QString statement = rows.lastQuery();
     QuerySearch search;
@@ -218,7 +225,9 @@ void DataGrid::setCurrentRow(int row) {
         setCurrentIndex({});
         return;
     }
-    setCurrentIndex(view_->index(row, 0));
+    const QModelIndex index = view_->index(row, 0);
+    setCurrentIndex(index);
+    ShowRow(this, index);
 }
 
 QVariant DataGrid::value(int row, const QString& field) const {

@@ -40,7 +40,7 @@ class DataGrid : public QTableView {
     void setSourceModel(QSqlQueryModel* model);
     QSqlQueryModel* sourceModel() const { return source_; }
 
-    // The row of the source model that is current, or -1.
+    // The row of the source model that is current, or -1. A row made current is brought into view.
     int currentRow() const;
     void setCurrentRow(int row);
     // The value of a field in a row of the source model.
@@ -48,8 +48,9 @@ class DataGrid : public QTableView {
     // The text a cell shows ("￥12.50" for a money column).
     QString cellText(int row, int column) const;
 
-    // The next row that shows a text (the grid's find dialog, Ctrl+F). A list still being read is
-    // searched through its own statement in the database, not by reading its rows into the grid.
+    // The next row that shows a text (the grid's find dialog, Ctrl+F). A list that reads its rows a page
+    // at a time searches them itself; another list still being read is searched through its own
+    // statement in the database, not by reading its rows into the grid.
     Result<int> find(const FindQuery& query, int from);
 
     // The footer row under the grid: a static text under one column and the sum of a money column

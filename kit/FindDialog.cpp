@@ -177,5 +177,17 @@ void FindDialog::select(int row) {
     const QModelIndex current = view_->currentIndex();
     const QModelIndex target = model->index(row, current.isValid() ? current.column() : 0);
     view_->setCurrentIndex(target);
-    view_->scrollTo(target, QAbstractItemView::PositionAtCenter);
+    ShowRow(view_, target);
+}
+
+void ShowRow(QAbstractItemView* view, const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    // Rows the model has just taken in reach the scroll bar's range only at the view's next layout:
+    // laid out now, a row far down the list is scrolled to instead of the end of the rows known before.
+    view->doItemsLayout();
+    const QRect cell = view->visualRect(index);
+    const QRect shown = view->viewport()->rect();
+    if (cell.top() < shown.top() || cell.bottom() > shown.bottom())
+        view->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }

@@ -11,7 +11,12 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QModelIndex;
 class QRadioButton;
+
+// Brings a row of a grid into view, in the middle of the rows shown, unless it is wholly in view
+// already; also where the model has only just taken it in.
+void ShowRow(QAbstractItemView* view, const QModelIndex& index);
 
 // The data grid's find dialog: a text, one column or all of them, match case, up or down. 查找下一个
 // selects the next row that shows the text and says so when there is none. It stays open beside the

@@ -47,3 +47,27 @@ struct QuerySearch {
 QStringList PlaceholderNames(const QString& statement);
 
 Result<int> FindInQuery(const QuerySearch& search, const FindQuery& query, int from);
+
+// The condition "this row shows the text" for a statement on the connection, over the grid's columns
+// as they are shown: a money column as its "￥0.00" text (looked at only for a text that may be part of
+// one), ASCII letters folded unless the case must match (as the household's other searches fold them),
+// and "%", "_" and "\" plain characters. `qualifier` goes before each column's name ("rows." for the
+// columns of a sub-select named rows). Empty when no column can show the text.
+struct ShowsText {
+    QString sql;
+    QList<QPair<QString, QVariant>> values;  // its named parameters (":tamberlo_find0", ...)
+};
+ShowsText ShowsTextCondition(const QSqlDatabase& db, const QList<QuerySearch::Column>& columns,
+                             const FindQuery& query, const QString& qualifier = {});
+
+// A model that searches its own rows where they are kept (a list read a page at a time from the
+// database), instead of having them read into the grid. It answers as FindInModel does, with the row
+// found made part of the rows it shows.
+class SearchesItself {
+  public:
+    virtual Result<int> findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query,
+                                int from) = 0;
+
+  protected:
+    ~SearchesItself() = default;
+};

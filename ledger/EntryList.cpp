@@ -7,6 +7,7 @@
 #include "ledger/LedgerTotals.h"
 
 #include <QScopedValueRollback>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -196,7 +197,11 @@ QVariantHash EntryListModel::params() const {
 
 Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
                                                         const QVariantHash& values) const {
-    const QString text = Sql::For(db_, statement);
+    return readText(Sql::For(db_, statement), values);
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readText(const QString& text,
+                                                            const QVariantHash& values) const {
     QSqlQuery query(db_);
     query.setForwardOnly(true);
     if (!query.prepare(text))
@@ -542,4 +547,82 @@ void EntryListModel::fetchMore(const QModelIndex& parent) {
         reachEnd(start + int(got->size()));
     else
         grow(start + int(got->size()));
+}
+
+Result<int> EntryListModel::findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query,
+                                    int from) {
+    const ShowsText shows = ShowsTextCondition(db_, columns, query);
+    if (shows.sql.isEmpty() || idColumn_ < 0 || from >= rowCount())
+        return -1;
+    // The search starts in the list (at a row of it, or at its start or end) or among the kept rows.
+    const bool inKept = from >= known_;
+    std::optional<Row> at;
+    if (from >= 0 && !inKept) {
+        if (!rows_.contains(from))
+            fill(from);
+        const auto row = rows_.constFind(from);
+        if (row == rows_.cend())
+            return Result<int>::failure(QStringLiteral("第 %1 行读不出来").arg(from + 1));
+        at = row.value();
+    }
+    const int kept = int(keptRows_.size());
+    if (query.down) {
+        if (!inKept) {
+            const Result<int> found = findInList(shows, at, true);
+            if (!found || found.value() >= 0)
+                return found;
+        }
+        return findInKept(shows, inKept ? from - known_ + 1 : 0, kept - 1, true);
+    }
+    if (from < 0 || inKept) {
+        const Result<int> found = findInKept(shows, (inKept ? from - known_ : kept) - 1, 0, false);
+        if (!found || found.value() >= 0)
+            return found;
+    }
+    return findInList(shows, at, false);
+}
+
+Result<int> EntryListModel::findInList(const ShowsText& shows, const std::optional<Row>& from, bool down) {
+    QVariantHash values = params();
+    for (const auto& [name, value] : shows.values)
+        values.insert(name, value);
+    values.insert(QStringLiteral(":whole"), from ? 0 : 1);
+    values.insert(QStringLiteral(":id"), from ? from->value(idColumn_) : QVariant(qint64(0)));
+    if (choice_.all)
+        values.insert(QStringLiteral(":key"), from ? from->value(keyColumn_) : QVariant());
+    const char* statement = choice_.all ? (down ? ListSql::kAllFindAfter : ListSql::kAllFindBefore)
+                                        : (down ? ListSql::kDayFindAfter : ListSql::kDayFindBefore);
+    const Result<QList<Row>> found = readText(Sql::For(db_, statement).arg(shows.sql), values);
+    if (!found)
+        return found.status();
+    if (found->isEmpty())
+        return -1;
+    return locate(found->first().first().toLongLong());
+}
+
+Result<int> EntryListModel::findInKept(const ShowsText& shows, int first, int last, bool down) {
+    if (down ? first > last : first < last)
+        return -1;
+    QVariantHash values = params();
+    for (const auto& [name, value] : shows.values)
+        values.insert(name, value);
+    QList<qint64> ids;
+    for (int i = std::min(first, last); i <= std::max(first, last); ++i)
+        ids.append(keptRows_[i].value(idColumn_).toLongLong());
+    values.insert(QStringLiteral(":kept"), keyList(ids));
+    // The kept rows' own statement as a sub-select: the condition names its columns.
+    const QString kept = Sql::For(db_, choice_.all ? ListSql::kAllKept : ListSql::kDayKept);
+    const Result<QList<Row>> found =
+        readText(QStringLiteral("SELECT id FROM (%1) AS kept WHERE %2").arg(kept, shows.sql), values);
+    if (!found)
+        return found.status();
+    QSet<qint64> matching;
+    for (const Row& row : found.value())
+        matching.insert(row.first().toLongLong());
+    for (int i = first; down ? i <= last : i >= last; i += down ? 1 : -1) {
+        const qint64 id = keptRows_[i].value(idColumn_).toLongLong();
+        if (matching.contains(id))
+            return locate(id);
+    }
+    return -1;
 }

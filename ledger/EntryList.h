@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Result.h"
+#include "kit/GridSearch.h"
 #include "ledger/ListAnchors.h"
 
 #include <QDate>
@@ -20,8 +21,9 @@
 // any row without reading the rows before it: a page is read from a neighbouring row's key through the
 // list's index, and a row is placed by its key and the list's order (the rows before it are counted on
 // the index). A saved row is thus shown and selected wherever it lands, in a few milliseconds however
-// long the list. No read stays open between pages, so nothing keeps a write waiting.
-class EntryListModel : public QSqlQueryModel {
+// long the list. No read stays open between pages, so nothing keeps a write waiting. The grid's find
+// looks through the list in the database in the list's order and places the row found the same way.
+class EntryListModel : public QSqlQueryModel, public SearchesItself {
     Q_OBJECT
   public:
     struct Choice {
@@ -49,6 +51,9 @@ class EntryListModel : public QSqlQueryModel {
     // entryWriting() comes just before the write: it drops the landmarks if anything else has written.
     void entryWriting();
     void entryWritten(std::optional<qint64> before, std::optional<qint64> after);
+    // The next row, after `from` or before it, that shows a text in the grid's columns (see FindQuery);
+    // found in the database, made part of the rows shown, and placed by its key.
+    Result<int> findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query, int from) override;
     // Whether 全部's landmarks are read and good for the household as it stands (for tests).
     bool hasLandmarks() const;
 
@@ -63,6 +68,11 @@ class EntryListModel : public QSqlQueryModel {
   private:
     using Row = QList<QVariant>;
     Result<QList<Row>> read(const char* statement, const QVariantHash& values) const;
+    Result<QList<Row>> readText(const QString& statement, const QVariantHash& values) const;
+    // The finds of findRow(): in the list after or before a row (all of it without one), and among the
+    // rows kept after the list, from `first` to `last` in the direction of the search.
+    Result<int> findInList(const ShowsText& shows, const std::optional<Row>& from, bool down);
+    Result<int> findInKept(const ShowsText& shows, int first, int last, bool down);
     Result<QList<Row>> readFrom(int position, int count) const;
     Result<QList<Row>> readAfter(const Row& anchor, int count) const;
     Result<QList<Row>> readBefore(const Row& anchor, int count) const;

@@ -1,5 +1,6 @@
 // The paged entry list against the plain ordered statements on a real file: same rows in the same
 // order however they are reached, every row found by its key at its position.
+#include "data/Money.h"
 #include "ledger/EntryList.h"
 #include "support/TestHousehold.h"
 
@@ -118,5 +119,96 @@ TEST_F(EntryListTest, NoReadStaysOpenBetweenPages) {
         QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
                        "('zhichu','x',1,'2007-01-15')"));
 }
+
+// The grid's find on both lists and both engines against a plain look through the texts the grid shows:
+// from any row, down and up, into the rows kept after the list, letters folded as the household's other
+// searches fold them, pattern characters plain, amounts as "￥0.00".
+class EntryListFindTest : public EntryListTest, public ::testing::WithParamInterface<TestEngine> {
+  protected:
+    static QString fold(QString text) {
+        for (QChar& c : text) {
+            if (c.unicode() < 128)
+                c = c.toLower();
+        }
+        return text;
+    }
+    // Every row of the list as the grid shows it.
+    static QList<QStringList> shown(EntryListModel& m) {
+        while (m.canFetchMore())
+            m.fetchMore();
+        QList<QStringList> rows;
+        for (int r = 0; r < m.rowCount(); ++r) {
+            QStringList cells;
+            for (const QuerySearch::Column& c : kColumns) {
+                const QVariant v = m.data(m.index(r, m.record().indexOf(c.field)));
+                cells.append(c.money && !v.isNull() ? Money::fromUnits(v.toLongLong()).format()
+                                                    : v.toString());
+            }
+            rows.append(cells);
+        }
+        return rows;
+    }
+    static int lookThrough(const QList<QStringList>& rows, const FindQuery& q, int from) {
+        const int n = int(rows.size());
+        for (int r = q.down ? from + 1 : (from < 0 ? n : from) - 1; r >= 0 && r < n; r += q.down ? 1 : -1) {
+            for (int c = 0; c < rows[r].size(); ++c) {
+                if ((q.column < 0 || q.column == c) &&
+                    (q.matchCase ? rows[r][c].contains(q.text) : fold(rows[r][c]).contains(fold(q.text))))
+                    return r;
+            }
+        }
+        return -1;
+    }
+    static inline const QList<QuerySearch::Column> kColumns = {{QStringLiteral("mingxi")},
+                                                               {QStringLiteral("feiyong"), true},
+                                                               {QStringLiteral("shururiqi")},
+                                                               {QStringLiteral("dengjiren")},
+                                                               {QStringLiteral("beizhu")}};
+};
+
+TEST_P(EntryListFindTest, FindsWhatAPlainLookThroughTheShownRowsFinds) {
+    th.exec(QStringLiteral("update shouzhibiao set beizhu='Abc%_\\ 备注' where id in (3, 40, 700, 1001)"));
+    th.exec(QStringLiteral("update shouzhibiao set dengjiren='abc' where id in (41, 900)"));
+    th.exec(QStringLiteral("update shouzhibiao set feiyong=-30000 where id in (12, 950)"));
+    const QList<qint64> kept = {1, 51, 2, 5};  // incomes, and expenses of another day
+    const QList<FindQuery> queries = {
+        {QStringLiteral("abc")},    {QStringLiteral("Abc"), -1, true}, {QStringLiteral("%_\\")},
+        {QStringLiteral("_")},      {QStringLiteral("午饭")},          {QStringLiteral("-￥3.00")},
+        {QStringLiteral("0.1")},    {QStringLiteral("2006-05")},       {QStringLiteral("x%")},
+        {QStringLiteral("abc"), 4},
+    };
+    for (const bool all : {true, false}) {
+        EntryListModel reference;
+        ASSERT_TRUE(reference.show(th.database.connection(),
+                                   {all, QStringLiteral("zhichu"), QDate(2007, 1, 15), kept}));
+        const QList<QStringList> rows = shown(reference);
+        const int n = int(rows.size());
+        for (FindQuery q : queries) {
+            for (const bool down : {true, false}) {
+                q.down = down;
+                for (const int from : {-1, 0, n / 2, n - 5, n - 3, n - 1}) {
+                    // A fresh list each time: the search must not lean on rows read before.
+                    EntryListModel model;
+                    ASSERT_TRUE(model.show(th.database.connection(),
+                                           {all, QStringLiteral("zhichu"), QDate(2007, 1, 15), kept}));
+                    // The row the search starts from is the grid's current one: placed and shown.
+                    if (from >= 0) {
+                        ASSERT_EQ(model.locate(idAt(reference, from)).value(), from);
+                    }
+                    const Result<int> found = model.findRow(kColumns, q, from);
+                    ASSERT_TRUE(found.isOk()) << found.error().toStdString();
+                    const int expect = lookThrough(rows, q, from);
+                    ASSERT_EQ(found.value(), expect) << (all ? "全部 " : "今天 ") << q.text.toStdString()
+                                                     << (down ? " down from " : " up from ") << from;
+                    if (expect >= 0) {
+                        EXPECT_EQ(idAt(model, expect), idAt(reference, expect));
+                    }
+                }
+            }
+        }
+    }
+}
+
+TAMBERLO_ON_BOTH_ENGINES(EntryListFindTest);
 
 }  // namespace

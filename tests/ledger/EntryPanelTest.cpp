@@ -291,4 +291,23 @@ TEST_F(EntryPanelTest, DetailChoicesAreTheDistinctDetailsOfTheType) {
     EXPECT_EQ(items, QStringList({"午饭", "房租"}));
 }
 
+// 全部 over ten thousand entries: the row saved is the current row and in view, wherever it lands in the
+// list, on a grid of a fixed size.
+TEST_F(EntryPanelTest, TheSavedRowIsInView) {
+    th.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<10000) insert into shouzhibiao "
+        "(leixing,mingxi,feiyong,shururiqi) select 'shouru','d'||(100000+i),i*10000,'2007-01-01' from n"));
+    open(EntryPanelConfig::income());
+    DataGrid* grid = find<DataGrid>("DBGridEh1");
+    QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
+    click("SpeedButton10");
+    typeEntry("DBComboBox1", "DBEdit1", "d105000a", "1");
+    click("SpeedButton12");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentRow(), 5000);
+    EXPECT_EQ(grid->cellText(5000, 0), QStringLiteral("d105000a"));
+    EXPECT_LE(grid->rowAt(0), 5000);
+    EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1), 5000);
+}
+
 }  // namespace
