@@ -27,7 +27,7 @@ class Database {
     const QString& path() const { return path_; }
     bool isServer() const { return !server_.isEmpty(); }
     const QString& server() const { return server_; }
-    // The file's path or the server, as messages name them.
+    // The file's path or the server, as messages name them (a server by host, port, dbname and user).
     QString where() const;
 
     // Why the last open failed (empty when it succeeded).
@@ -72,6 +72,7 @@ class Database {
     QString openError_;
     bool writesRefused_ = false;
     QString server_;
+    QString serverShown_;   // host, port, dbname and user of server_: never a password
     bool writing_ = false;  // inside transaction(): a lost connection is never swapped under the work
     mutable QElapsedTimer failedReopen_;
     mutable QString reopenFailure_;
