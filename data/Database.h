@@ -78,6 +78,10 @@ class Database {
     mutable QString reopenFailure_;
 };
 
+// Creates an empty file (and its folder) readable and writable by its owner only, so that a household
+// file never starts out readable by others; an existing file is emptied.
+Status CreatePrivateFile(const QString& path);
+
 // The identity a Tamberlo database carries in its header.
 inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"
 // The newest version of the tables this program writes and reads (PRAGMA user_version); older files are

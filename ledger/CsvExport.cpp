@@ -79,6 +79,8 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Result<int>::failure(writeFailure(path, file.errorString()));
+    // The household's rows are for its owner's eyes, also where a file of that name stood before.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // The byte-order mark tells WPS and Excel that the file is UTF-8.
     QByteArray chunk("\xEF\xBB\xBF");
     chunk += CsvRecord(ExportHeader(kind));

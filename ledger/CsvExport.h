@@ -24,6 +24,6 @@ QStringList ExportHeader(ExportKind kind);
 // Writes the rows of the period (both days included), sorted by date and then in the order they were
 // made, under the column titles. The file appears whole or not at all: it is written beside its place
 // and takes its name only when complete, so a failed write leaves an existing file as it was. Returns
-// the number of rows written; a failure says why in Chinese.
+// the number of rows written; a failure says why in Chinese. The file is readable by its owner only.
 Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
                         const QString& path);
