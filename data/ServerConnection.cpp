@@ -1,5 +1,6 @@
 #include "data/ServerConnection.h"
 
+#include <QAtomicInt>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -23,6 +24,7 @@ using FreeOptions = void (*)(LibpqOption* options);
 using FreeMemory = void (*)(void* memory);
 
 const QString kDriver = QStringLiteral("QPSQL");
+QAtomicInt readers;
 
 // Loads Qt's PostgreSQL driver, and with it libpq, for as long as it lives.
 class DriverLoaded {
@@ -38,7 +40,8 @@ class DriverLoaded {
     bool valid() const { return valid_; }
 
   private:
-    const QString name_ = QStringLiteral("tamberlo-connection-reader");
+    // A name of its own, so that two threads reading at once do not share one connection entry.
+    const QString name_ = QStringLiteral("tamberlo-connection-reader-%1").arg(readers.fetchAndAddRelaxed(1));
     bool valid_ = false;
 };
 
