@@ -64,6 +64,7 @@ TForm1::TForm1(const QString& homeFolder, std::function<bool()> householdClaimed
                  settings_,
                  user_,
                  [this](const QString& text) { return PermissionGate(text); },
+                 [this](const QString& text) { return HoldsRight(text); },
                  this,
                  ProgramFolder()},
       panels_(household_,

@@ -51,6 +51,8 @@ class TForm1 : public QMainWindow {
     // PermissionGate: looks the function up in the hidden permission list; refuses (with its message)
     // at the first unticked item whose text equals it exactly. A text that matches no item passes.
     bool PermissionGate(const QString& text);
+    // The gate's answer without its message.
+    bool HoldsRight(const QString& text) const;
 
     // The style number read at start ("ysxuanze"/"yangshi").
     int styleNumber() const { return styleNumber_; }

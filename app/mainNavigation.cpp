@@ -96,15 +96,20 @@ void TForm1::bindNavigation() {
     }
 }
 
-bool TForm1::PermissionGate(const QString& text) {
+bool TForm1::HoldsRight(const QString& text) const {
     for (int i = 0; i < permissions_->count(); ++i) {
         const QListWidgetItem* item = permissions_->item(i);
-        if (item->checkState() != Qt::Checked && item->text() == text) {
-            Prompt::current().show(Captions::kNotice, kRefusal, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        if (item->checkState() != Qt::Checked && item->text() == text)
             return false;
-        }
     }
     return true;
+}
+
+bool TForm1::PermissionGate(const QString& text) {
+    if (HoldsRight(text))
+        return true;
+    Prompt::current().show(Captions::kNotice, kRefusal, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+    return false;
 }
 
 bool TForm1::settlePendingEdits() {

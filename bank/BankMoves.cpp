@@ -72,6 +72,11 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
     if (parsed.kind == TypedAmount::Kind::TooLarge)
         return {MoveOutcome::Kind::Refused, parsed.message};
     const Money amount = parsed.amount;
+    // A move goes one way only: zero moves nothing, and a negative amount would move money the other
+    // way round the check of the balance it leaves.
+    if (amount.isZero() || amount.isNegative())
+        return refused(deposit ? "存款金额必须大于零，请输入大于零的金额！"
+                               : "取款金额必须大于零，请输入大于零的金额！");
 
     // The checks judge the balances as stored now, read under the write lock of the move: another copy
     // of the program may have moved them since this one last looked.

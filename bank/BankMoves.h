@@ -38,8 +38,9 @@ struct MoveRequest {
 };
 
 // Runs the checks in their order (empty amount; for a withdrawal the bank's balance is read first;
-// the amount's conversion; the amount against the compared balance, equal being accepted) and then
-// applies the move to both stored balances and appends the record in one transaction. The comparison
-// is made against the balances as stored, read inside that transaction. The home safe's balance in
-// memory takes the stored result when that commits; on any failure or refusal nothing is changed.
+// the amount's conversion; an amount above zero; the amount against the compared balance, equal being
+// accepted) and then applies the move to both stored balances and appends the record in one
+// transaction. The comparison is made against the balances as stored, read inside that transaction.
+// The home safe's balance in memory takes the stored result when that commits; on any failure or
+// refusal nothing is changed.
 MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveRequest& request);

@@ -275,6 +275,9 @@ void TForm4::discardPendingEdit() {
 }
 
 void ShowBankInformation(Household& household) {
+    // The window lists every bank's password: only a user who may move money through a bank opens it.
+    if (!PermissionGateAny(household, BankRights()))
+        return;
     TForm4 form(household, household.mainWindow);
     form.exec();
 }

@@ -29,9 +29,16 @@ Result<int> readPragma(QSqlDatabase& db, const char* pragma) {
     return query.value(0).toInt();
 }
 
-// Creates an empty file readable and writable by its owner only, so that the database never starts
-// out readable by others.
-Status createPrivateFile(const QString& path) {
+// SQLITE_BUSY and its extended codes (a stale read's BUSY_SNAPSHOT among them).
+bool isBusy(const QSqlError& error) {
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && (code & 0xFF) == 5;
+}
+
+}  // namespace
+
+Status CreatePrivateFile(const QString& path) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         return Status::failure(QStringLiteral("无法创建文件夹 %1").arg(QFileInfo(path).absolutePath()));
     }
@@ -42,15 +49,6 @@ Status createPrivateFile(const QString& path) {
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return Status::ok();
 }
-
-// SQLITE_BUSY and its extended codes (a stale read's BUSY_SNAPSHOT among them).
-bool isBusy(const QSqlError& error) {
-    bool number = false;
-    const int code = error.nativeErrorCode().toInt(&number);
-    return number && (code & 0xFF) == 5;
-}
-
-}  // namespace
 
 Database::Database()
     : connectionName_(QStringLiteral("tamberlo-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
@@ -123,7 +121,7 @@ Status Database::open(const QString& path) {
     // An empty file holds nothing to lose: it is treated like a missing one.
     const bool isNew = !info.exists() || (info.isFile() && info.size() == 0);
     if (isNew) {
-        if (Status s = createPrivateFile(path); !s)
+        if (Status s = CreatePrivateFile(path); !s)
             return s;
     }
     const Status opened = connect(isNew);

@@ -27,7 +27,7 @@ class Database {
     const QString& path() const { return path_; }
     bool isServer() const { return !server_.isEmpty(); }
     const QString& server() const { return server_; }
-    // The file's path or the server, as messages name them.
+    // The file's path or the server, as messages name them (a server by host, port, dbname and user).
     QString where() const;
 
     // Why the last open failed (empty when it succeeded).
@@ -84,10 +84,15 @@ class Database {
     bool writesRefused_ = false;
     std::function<void(const QString&)> damageHandler_;
     QString server_;
+    QString serverShown_;   // host, port, dbname and user of server_: never a password
     bool writing_ = false;  // inside transaction(): a lost connection is never swapped under the work
     mutable QElapsedTimer failedReopen_;
     mutable QString reopenFailure_;
 };
+
+// Creates an empty file (and its folder) readable and writable by its owner only, so that a household
+// file never starts out readable by others; an existing file is emptied.
+Status CreatePrivateFile(const QString& path);
 
 // The identity a Tamberlo database carries in its header.
 inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
+#include "data/ServerConnection.h"
 #include "data/Upgrade.h"
 
 #include "data/DatabaseErrors.h"
@@ -10,8 +11,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <dlfcn.h>
 
 namespace {
 
@@ -40,7 +39,7 @@ Result<qint64> tableCount(QSqlDatabase& db) {
 
 QString Database::where() const {
     if (isServer())
-        return QStringLiteral("数据库服务器（%1）").arg(server_);
+        return QStringLiteral("数据库服务器（%1）").arg(serverShown_);
     return path_;
 }
 
@@ -48,6 +47,7 @@ Status Database::openServer(const QString& connectionString) {
     close();
     path_.clear();
     server_ = connectionString.simplified();
+    serverShown_ = ShownConnection(server_);
     failedReopen_.invalidate();
     const Status opened = connectServer();
     if (!opened)
@@ -125,10 +125,7 @@ bool Database::serverConnectionLost() const {
     // does not load it (and the libraries it needs) on every start, for a household on a file too.
     // PQstatus and CONNECTION_BAD (1) are libpq's documented interface.
     using StatusOf = int (*)(const void*);
-    static const StatusOf statusOf = [] {
-        void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-        return libpq ? reinterpret_cast<StatusOf>(dlsym(libpq, "PQstatus")) : nullptr;
-    }();
+    static const auto statusOf = reinterpret_cast<StatusOf>(LoadedLibpqFunction("PQstatus"));
     constexpr int kConnectionBad = 1;
     return connection && statusOf && statusOf(connection) == kConnectionBad;
 }

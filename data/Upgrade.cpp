@@ -5,6 +5,7 @@
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -58,6 +59,11 @@ Result<QString> KeepSafetyCopy(QSqlDatabase& db, const QString& path, int versio
     for (int n = 2; QFileInfo::exists(copy); ++n)
         copy = stem + QStringLiteral("-%1").arg(n) + suffix;
 
+    // The copy holds the household as the file does: it is made readable by its owner only before
+    // anything is written into it (VACUUM INTO fills an empty file and keeps its permissions).
+    if (Status s = CreatePrivateFile(copy); !s)
+        return Result<QString>::failure(
+            QStringLiteral("无法在升级前保存数据库的安全副本：%1").arg(s.error()));
     // VACUUM INTO writes the committed state of the whole file, including what still sits in the
     // write-ahead log, which a plain file copy would miss.
     QSqlQuery query(db);
@@ -65,6 +71,7 @@ Result<QString> KeepSafetyCopy(QSqlDatabase& db, const QString& path, int versio
         return Result<QString>::failure(DatabaseErrors::Describe(query.lastError()));
     query.bindValue(QStringLiteral(":copy"), copy);
     if (!query.exec()) {
+        QFile::remove(copy);
         return Result<QString>::failure(QStringLiteral("无法在升级前保存数据库的安全副本 %1：%2")
                                             .arg(copy, DatabaseErrors::Describe(query.lastError())));
     }

@@ -1,10 +1,9 @@
 #include "household/DatabaseChoice.h"
 
 #include "data/Database.h"
+#include "data/ServerConnection.h"
 #include "household/Folders.h"
 #include "household/IniFile.h"
-
-#include <QRegularExpression>
 
 Result<DatabaseChoice> ReadDatabaseChoice(const IniFile& settings) {
     const QString engine =
@@ -27,15 +26,26 @@ Result<DatabaseChoice> ReadDatabaseChoice(const IniFile& settings) {
                            "程序没有打开帐本。")
                 .arg(settings.path()));
     }
-    // A password in the settings file would lie readable beside the program: it belongs in ~/.pgpass.
-    static const QRegularExpression password(QStringLiteral("(^|\\s)password\\s*="),
-                                             QRegularExpression::CaseInsensitiveOption);
-    if (password.match(connection).hasMatch()) {
+    // The string is read as libpq will read it, so that no way of writing it (a ';' between the pairs,
+    // a postgresql:// address) slips a password past this check. libpq refuses a keyword in capitals
+    // itself, but a password written so would still lie in lomu.ini: the keywords are also looked for
+    // in any case, to say where the password belongs.
+    const Result<QList<ConnectionSetting>> asWritten = ReadConnectionSettings(connection);
+    const Result<QList<ConnectionSetting>> anyCase = ReadConnectionSettings(connection.toLower());
+    for (const ConnectionSetting& setting : anyCase.isOk() ? anyCase.value() : QList<ConnectionSetting>()) {
+        // A password in the settings file would lie readable beside the program: it belongs in ~/.pgpass.
+        if (!setting.secret)
+            continue;
         return Result<DatabaseChoice>::failure(
             QStringLiteral(
-                "%1 中 [shujuku] 的 lianjie 写了密码。密码不可写在 lomu.ini 里：请删去 password=…，"
+                "%1 中 [shujuku] 的 lianjie 写了密码（%2）。密码不可写在 lomu.ini 里：请删去 %2=…，"
                 "把密码写进 ~/.pgpass（或 pg_service.conf 所指的密码文件）。程序没有连接服务器。")
-                .arg(settings.path()));
+                .arg(settings.path(), setting.keyword));
+    }
+    if (!asWritten) {
+        return Result<DatabaseChoice>::failure(
+            QStringLiteral("%1 中 [shujuku] 的 lianjie 无法使用：%2程序没有连接服务器。")
+                .arg(settings.path(), asWritten.error()));
     }
     return DatabaseChoice{true, connection};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,8 +21,27 @@ struct Household {
     // PermissionGate: true when the current user may run the function named by text; otherwise the
     // refusal has been shown and the caller abandons the whole action.
     std::function<bool(const QString& text)> permissionGate;
+    // Whether the current user holds the right named by text, asked without a message: for what a
+    // window lists or writes out, where a refusal box would be out of place.
+    std::function<bool(const QString& text)> holdsRight;
     // The main window, parent of the secondary windows.
     QWidget* mainWindow;
     // The program folder, where read-only files (help page, backup tool) are found.
     QString programFolder;
 };
+
+// The two bank rights. A holder of either may open the bank information window (with the bank
+// passwords) and export the deposit and withdrawal records.
+inline QStringList BankRights() {
+    return {QStringLiteral("存款"), QStringLiteral("取款")};
+}
+
+// The gate for a function open to a holder of any one of several rights: passes when the user holds
+// one of them, otherwise the gate refuses (with its message) under the first.
+inline bool PermissionGateAny(const Household& household, const QStringList& texts) {
+    for (const QString& text : texts) {
+        if (household.holdsRight(text))
+            return true;
+    }
+    return texts.isEmpty() || household.permissionGate(texts.first());
+}

@@ -1,5 +1,6 @@
 #include "kopira/KopiraHousehold.h"
 
+#include "data/ServerConnection.h"
 #include "household/DatabaseChoice.h"
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
@@ -8,27 +9,14 @@
 #include "kopira/ServerKopira.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 namespace Kopira {
-
-namespace {
-
-// A connection string as it may be shown: a password, should one ever be written there, is left out.
-QString withoutPassword(const QString& connection) {
-    static const QRegularExpression password(
-        QStringLiteral("(^|\\s)password\\s*=\\s*('([^'\\\\]|\\\\.)*'|\\S*)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return QString(connection).replace(password, QStringLiteral("\\1")).simplified();
-}
-
-}  // namespace
 
 QString Household::name() const {
     if (!problem.isEmpty())
         return QStringLiteral("无法确定（lomu.ini 的 [shujuku] 设置需要改正）");
     if (onServer())
-        return QStringLiteral("数据库服务器上的账本（%1）").arg(withoutPassword(server));
+        return QStringLiteral("数据库服务器上的账本（%1）").arg(ShownConnection(server));
     return QDir::toNativeSeparators(file);
 }
 

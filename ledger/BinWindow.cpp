@@ -80,6 +80,10 @@ BinWindow::BinWindow(Household& household, QWidget* parent)
     connect(empty_, &QPushButton::clicked, this, &BinWindow::emptyAll);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
+    for (EntryType type : {EntryType::Income, EntryType::Expense}) {
+        if (household_.holdsRight(GateTextOf(type)))
+            shownTypes_.append(type);
+    }
     // Entries deleted more than a year ago leave first; a failure here only leaves them listed a while.
     (void)ExpireBin(household_.database, Today());
     reload();
@@ -95,7 +99,11 @@ void BinWindow::reload() {
         ReportError(QStringLiteral("无法读取回收站，请稍后再试。（%1）").arg(read.error()));
         return;
     }
-    entries_ = read.value();
+    entries_.clear();
+    for (const BinEntry& e : read.value()) {
+        if (shownTypes_.contains(e.type()))
+            entries_.append(e);
+    }
     grid_->setRowCount(static_cast<int>(entries_.size()));
     for (int row = 0; row < entries_.size(); ++row) {
         const BinEntry& e = entries_[row];
@@ -153,7 +161,7 @@ void BinWindow::restoreChosen() {
 void BinWindow::emptyAll() {
     if (entries_.isEmpty())
         return;
-    // The gate is asked for each type the bin holds, income first.
+    // Only the rows listed are emptied: the gate is asked for each type among them, income first.
     for (EntryType type : {EntryType::Income, EntryType::Expense}) {
         const bool present = std::any_of(entries_.cbegin(), entries_.cend(),
                                          [type](const BinEntry& e) { return e.type() == type; });

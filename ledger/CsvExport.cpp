@@ -3,12 +3,15 @@
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/Statements.h"
+#include "household/Household.h"
 #include "ledger/LedgerTotals.h"
 
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <algorithm>
 
 namespace {
 
@@ -76,8 +79,30 @@ QStringList ExportHeader(ExportKind kind) {
             QStringLiteral("日期"), QStringLiteral("操作人")};
 }
 
+QStringList ExportRights(ExportKind kind) {
+    if (kind == ExportKind::Transactions)
+        return BankRights();
+    return {QStringLiteral("收入管理"), QStringLiteral("支出管理")};
+}
+
+ExportAllowance ExportAllowance::Of(const std::function<bool(const QString&)>& holds) {
+    const QStringList entries = ExportRights(ExportKind::Entries);
+    const QStringList bank = ExportRights(ExportKind::Transactions);
+    return {holds(entries[0]), holds(entries[1]), std::any_of(bank.cbegin(), bank.cend(), holds)};
+}
+
+bool ExportAllowance::allowsAny(ExportKind kind) const {
+    return kind == ExportKind::Transactions ? transactions : income || expense;
+}
+
+bool ExportAllowance::allows(ExportKind kind, const QString& typeCode) const {
+    if (kind == ExportKind::Transactions)
+        return transactions;
+    return typeCode == QLatin1String(Codes::kIncome) ? income : expense;
+}
+
 Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
-                        const QString& path) {
+                        const QString& path, const std::optional<ExportAllowance>& allowance) {
     const bool entries = kind == ExportKind::Entries;
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -93,6 +118,8 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Result<int>::failure(writeFailure(path, file.errorString()));
+    // The household's rows are for its owner's eyes, also where a file of that name stood before.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // The byte-order mark tells WPS and Excel that the file is UTF-8.
     QByteArray chunk("\xEF\xBB\xBF");
     chunk += CsvRecord(ExportHeader(kind));
@@ -111,6 +138,8 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
 
     int rows = 0;
     while (query.next()) {
+        if (allowance && !allowance->allows(kind, query.value(at[0]).toString()))
+            continue;
         QStringList fields;
         for (int i = 0; i < at.size(); ++i) {
             const QVariant value = query.value(at[i]);

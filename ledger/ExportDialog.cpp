@@ -123,6 +123,14 @@ void ExportDialog::browse() {
 }
 
 void ExportDialog::exportNow() {
+    // The rows go out only to a user who may manage them: entries of each type under its own right,
+    // the deposits and withdrawals under either bank right. Without any, the gate refuses at once.
+    const ExportKind kind = entries_->isChecked() ? ExportKind::Entries : ExportKind::Transactions;
+    const ExportAllowance allowance = ExportAllowance::Of(household_.holdsRight);
+    if (!allowance.allowsAny(kind)) {
+        (void)PermissionGateAny(household_, ExportRights(kind));
+        return;
+    }
     if (from_->date() > to_->date()) {
         Prompt::current().show(Captions::kNotice, QStringLiteral("起始日期晚于中止日期，请重新选择期间。"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
@@ -149,9 +157,8 @@ void ExportDialog::exportNow() {
         path_->setFocus();
         return;
     }
-    const ExportKind kind = entries_->isChecked() ? ExportKind::Entries : ExportKind::Transactions;
     const Result<int> written =
-        ExportToCsv(household_.database.connection(), kind, from_->date(), to_->date(), path);
+        ExportToCsv(household_.database.connection(), kind, from_->date(), to_->date(), path, allowance);
     if (!written) {
         ReportError(written.error());
         return;

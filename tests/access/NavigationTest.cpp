@@ -2,8 +2,17 @@
 
 #include "app/WorkArea.h"
 
+#include "kit/Today.h"
+
 #include <QAction>
+#include <QDateEdit>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -149,6 +158,79 @@ TEST_P(Navigation, TheGateComparesWholeTextsExactly) {
     EXPECT_TRUE(prompt.boxes().isEmpty());
     EXPECT_FALSE(form->PermissionGate(QStringLiteral("存款")));
     EXPECT_EQ(prompt.boxes().size(), 1);
+}
+
+// What leaves the books follows the rights too: the export writes only rows the user may manage, the
+// bin lists only those, and the bank information (with the banks' passwords) needs a bank right.
+TEST_P(Navigation, TheExportTheBinAndTheBankInformationFollowTheRights) {
+    addUser(QStringLiteral("kid"), QStringLiteral("小明"), QStringLiteral("456"), QStringLiteral("0001000"));
+    const QString deletedAt = Today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 09:00:00");
+    for (const QString& statement :
+         {QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren) values "
+                         "('shouru','工资',30000000,'2007-01-05','管理员'),"
+                         "('zhichu','房租',12000000,'2007-01-10','管理员')"),
+          QStringLiteral(
+              "insert into huishouzhan (leixing,mingxi,feiyong,shururiqi,shanchushijian) values "
+              "('shouru','奖金',10000,'2007-01-01','%1'),('zhichu','罚款',10000,'2007-01-01','%1')")
+              .arg(deletedAt),
+          QStringLiteral("insert into yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) values "
+                         "('家庭保险柜',10000,'cunkuan','2007-01-12','管理员')")}) {
+        QSqlQuery q(form->database().connection());
+        ASSERT_TRUE(q.exec(statement)) << statement.toStdString();
+    }
+    startAs(QStringLiteral("kid"), QStringLiteral("456"));
+
+    QStringList listed;
+    WhenModal([&listed](QWidget* bin) {
+        const auto* grid = bin->findChild<QTableWidget*>(QStringLiteral("binGrid"));
+        for (int row = 0; grid && row < grid->rowCount(); ++row)
+            listed.append(grid->item(row, 1)->text());
+        qobject_cast<QDialog*>(bin)->reject();
+    });
+    child<QAction>("N46")->trigger();
+    EXPECT_EQ(listed, QStringList{QStringLiteral("奖金")});
+
+    const QString path = QDir(home.path()).filePath(QStringLiteral("导出.csv"));
+    QStringList shown;
+    WhenModal([this, &path, &shown](QWidget* dialog) {
+        dialog->findChild<QDateEdit*>(QStringLiteral("exportFrom"))->setDate(QDate(2000, 1, 1));
+        dialog->findChild<QDateEdit*>(QStringLiteral("exportTo"))->setDate(QDate(2030, 1, 1));
+        dialog->findChild<QLineEdit*>(QStringLiteral("exportPath"))->setText(path);
+        dialog->findChild<QRadioButton*>(QStringLiteral("exportTransactions"))->setChecked(true);
+        dialog->findChild<QPushButton*>(QStringLiteral("exportOk"))->click();
+        shown = prompt.texts();
+        dialog->findChild<QRadioButton*>(QStringLiteral("exportEntries"))->setChecked(true);
+        dialog->findChild<QPushButton*>(QStringLiteral("exportOk"))->click();
+        if (dialog->isVisible())
+            qobject_cast<QDialog*>(dialog)->reject();
+    });
+    child<QAction>("N45")->trigger();
+    EXPECT_EQ(shown, QStringList{kRefusal});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(written.contains(QStringLiteral("工资"))) << written.toStdString();
+    EXPECT_FALSE(written.contains(QStringLiteral("房租"))) << written.toStdString();
+
+    // 银行信息 from the menu and from the bank panel: refused, no window comes up.
+    prompt.clear();
+    QStringList opened;
+    const auto closeAnyWindow = [&opened] {
+        WhenModal(
+            [&opened](QWidget* window) {
+                opened.append(window->objectName());
+                window->close();
+            },
+            40);
+    };
+    closeAnyWindow();
+    child<QAction>("N43")->trigger();
+    side("SpeedButton5")->click();
+    closeAnyWindow();
+    child<QToolButton>("SpeedButton27")->click();
+    QTest::qWait(300);
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(prompt.texts(), QStringList({kRefusal, kRefusal}));
 }
 
 // The whole window on the file and on the server alike.

@@ -119,23 +119,21 @@ TEST_P(BankMovesTest, AmountsBeyondTheLimitAreRefusedWithTheFigureAndTheLimit) {
     EXPECT_EQ(bank(), 9000000000000000000);  // the update above set every place
 }
 
-TEST_P(BankMovesTest, ZeroAndNegativeAmountsMoveWithTheirSign) {
-    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("0")).kind, MoveOutcome::Kind::Done);
-    EXPECT_EQ(home(), 8000000);
-    EXPECT_EQ(bank(), 5000000);
-    EXPECT_EQ(records(), 1);
-
-    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("-50")).kind, MoveOutcome::Kind::Done);
-    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(850));
-    EXPECT_EQ(bank(), 4500000);
-    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("-50")).kind, MoveOutcome::Kind::Done);
-    EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(800));
-    EXPECT_EQ(bank(), 5000000);
-    EXPECT_EQ(h.scalar(QStringLiteral("select sum(jine) from yinghanbiao")).toLongLong(), -1000000);
-
-    // A negative amount is still refused when the compared balance is below it.
-    h.exec(QStringLiteral("update zhangwubiao set jine=-1000000 where mingcheng='工商银行'"));
-    EXPECT_EQ(move(MoveKind::Withdrawal, QStringLiteral("-50")).kind, MoveOutcome::Kind::Refused);
+// A move goes one way only: zero and negative amounts (a negative deposit would be a withdrawal past
+// the bank's balance) are refused and move nothing.
+TEST_P(BankMovesTest, ZeroAndNegativeAmountsAreRefusedAndMoveNothing) {
+    for (const char* amount : {"0", "-5000", "-0.01", "0.00"}) {
+        const MoveOutcome deposit = move(MoveKind::Deposit, QString::fromLatin1(amount));
+        EXPECT_EQ(deposit.kind, MoveOutcome::Kind::Refused) << amount;
+        EXPECT_EQ(deposit.message, QStringLiteral("存款金额必须大于零，请输入大于零的金额！"));
+        const MoveOutcome withdrawal = move(MoveKind::Withdrawal, QString::fromLatin1(amount));
+        EXPECT_EQ(withdrawal.kind, MoveOutcome::Kind::Refused) << amount;
+        EXPECT_EQ(withdrawal.message, QStringLiteral("取款金额必须大于零，请输入大于零的金额！"));
+        expectUnchanged();
+    }
+    // The smallest amount above zero still moves.
+    EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("0.01")).kind, MoveOutcome::Kind::Done);
+    EXPECT_EQ(bank(), 5000100);
 }
 
 TEST_P(BankMovesTest, AFailedRecordLeavesBalancesRowsAndMemoryAsTheyWere) {

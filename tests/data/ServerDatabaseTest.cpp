@@ -3,11 +3,14 @@
 #include "data/Database.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
+#include "data/ServerConnection.h"
 #include "support/TestEngine.h"
 
 #include <gtest/gtest.h>
 
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 
@@ -85,6 +88,31 @@ TEST(ServerDatabase, AServerThatCannotBeReachedIsNamedWithTheReason) {
     EXPECT_TRUE(opened.error().contains(nowhere));
     EXPECT_TRUE(opened.error().contains(QStringLiteral("/nonexistent/tamberlo")));  // libpq's reason
     EXPECT_FALSE(db.isOpen());
+}
+
+// Messages name a server by host, port, database and user, never by the rest of its connection string.
+TEST(ServerDatabase, MessagesNameTheServerWithoutPasswordOrOtherOptions) {
+    Database db;
+    const QString shown = QStringLiteral("host=/nonexistent/tamberlo port=5999 dbname=jia user=jia");
+    const Status opened =
+        db.openServer(QStringLiteral("host=/nonexistent/tamberlo port=5999;password=topsecret "
+                                     "dbname=jia sslmode=disable user=jia"));
+    ASSERT_FALSE(opened.isOk());
+    EXPECT_TRUE(opened.error().contains(shown)) << opened.error().toStdString();
+    EXPECT_EQ(db.where(), QStringLiteral("数据库服务器（%1）").arg(shown));
+    for (const QString& text : {opened.error(), db.where()}) {
+        EXPECT_FALSE(text.contains(QStringLiteral("topsecret"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("sslmode"))) << text.toStdString();
+    }
+    EXPECT_EQ(ShownConnection(QStringLiteral("service=jia")), QStringLiteral("service=jia"));
+    // A line break separates pairs as a blank does.
+    const Result<QList<ConnectionSetting>> read =
+        ReadConnectionSettings(QStringLiteral("host=a\npassword=x"));
+    ASSERT_TRUE(read.isOk()) << read.error().toStdString();
+    EXPECT_EQ(read->size(), 2);
+    EXPECT_TRUE(std::any_of(read->cbegin(), read->cend(), [](const ConnectionSetting& s) {
+        return s.secret && s.keyword == QStringLiteral("password") && s.value == QStringLiteral("x");
+    }));
 }
 
 TEST(ServerDatabase, WritersTakeTurnsAndOneThatWaitsTooLongIsToldInChinese) {

@@ -236,6 +236,18 @@ TEST(KopiraCommandLine, MovesALocalHouseholdOntoTheServerAndBacksTheServerUp) {
     EXPECT_EQ(unreachable.code, 1);
     EXPECT_TRUE(unreachable.err.contains(QStringLiteral("无法连接"))) << unreachable.err.toStdString();
     EXPECT_TRUE(QDir(other).entryList(QDir::Files).isEmpty());
+
+    // A password slipped in with ';' is refused and shown nowhere, neither in the question nor an error.
+    home.writeIni(
+        "[shujuku]\nleixing=postgresql\nlianjie=host=/nonexistent-socket-folder;password=topsecret\n");
+    for (const QStringList& args : {QStringList{QStringLiteral("--backup"), other},
+                                    QStringList{QStringLiteral("--restore"), home.databasePath()}}) {
+        const Outcome refused = kopira(home.path(), args, "y\n");
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("~/.pgpass"))) << refused.err.toStdString();
+        EXPECT_FALSE((refused.out + refused.err).contains(QStringLiteral("topsecret")))
+            << (refused.out + refused.err).toStdString();
+    }
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlQuery>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +186,28 @@ TEST_F(CsvExportTest, AFailedExportLeavesTheOldFileAndNoHalfFile) {
     ASSERT_FALSE(nowhere.isOk());
     EXPECT_TRUE(nowhere.error().startsWith(QStringLiteral("无法写入文件 ") + out("missing/x.csv")))
         << nowhere.error().toStdString();
+}
+
+// The export holds the household's rows: readable by its owner only, also where it replaces a file
+// that others could read.
+TEST_F(CsvExportTest, TheFileIsReadableByItsOwnerOnly) {
+    const mode_t previous = umask(022);
+    const auto restoreUmask = qScopeGuard([previous] { umask(previous); });
+    const QString fresh = out("new.csv");
+    const QString replaced = out("old.csv");
+    {
+        QFile old(replaced);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::permissions(replaced) & QFileDevice::ReadOther);
+    for (const QString& path : {fresh, replaced}) {
+        ASSERT_TRUE(ExportToCsv(th.database.connection(), ExportKind::Entries, QDate(2007, 1, 1),
+                                QDate(2007, 1, 31), path)
+                        .isOk());
+        EXPECT_EQ(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+            << path.toStdString();
+    }
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlQuery>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +67,9 @@ TEST(Upgrade, ANewFileIsAtTheNewestVersionAndReopeningCopiesNothing) {
 }
 
 TEST(Upgrade, AFirstVersionFileIsUpgradedAfterASafetyCopy) {
+    // The safety copy holds the household (the bank passwords among it): its owner's only, as the file is.
+    const mode_t previous = umask(022);
+    const auto restoreUmask = qScopeGuard([previous] { umask(previous); });
     TempHome home;
     writeFirstVersionFile(home.databasePath());
     const QString folder = QFileInfo(home.databasePath()).absolutePath();
@@ -82,6 +88,8 @@ TEST(Upgrade, AFirstVersionFileIsUpgradedAfterASafetyCopy) {
     EXPECT_EQ(filesIn(folder), (QStringList{QStringLiteral("lomu-v1.mdb"), QStringLiteral("lomu.mdb")}));
     Database copy;
     const QString copyPath = folder + QStringLiteral("/lomu-v1.mdb");
+    EXPECT_FALSE(QFile::permissions(copyPath) & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                                 QFileDevice::WriteGroup | QFileDevice::WriteOther));
     {
         QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
         raw.setDatabaseName(copyPath);

@@ -39,6 +39,7 @@ struct TestHousehold {
                             gateAsked.append(text);
                             return !refuse.contains(text);
                         },
+                        [this](const QString& text) { return !refuse.contains(text); },
                         nullptr,
                         QString()};
 };
