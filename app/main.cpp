@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
         [](const QString&, const QString& failure, qint64, const QString& overdue) {
             QStringList said;
             if (!failure.isEmpty())
-                said << QStringLiteral("今天的自动备份没有成功，请用“备份数据库”手动备份。\n%1").arg(failure);
+                said << QStringLiteral("今天的自动备份没有成功。\n%1").arg(failure);
             if (!overdue.isEmpty())
                 said << overdue;
             if (!said.isEmpty())

@@ -48,8 +48,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir settingsFolder;
     IniFile settings(settingsFolder.filePath(QStringLiteral("lomu.ini")));
     CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), QString(), false};
-    Household household{database, homeSafe, settings, user, [](const QString&) { return true; },
-                        nullptr,  QString()};
+    const auto every = [](const QString&) { return true; };
+    Household household{database, homeSafe, settings, user, every, every, nullptr, QString()};
 
     QSqlQuery count(database.connection());
     count.exec(QStringLiteral("select count(*) from shouzhibiao"));

@@ -125,7 +125,7 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, co
     }
     const Result<QString> written = BackUpHousehold(household, folder, now, AutomaticBackupFileName(now));
     if (!written)
-        return written.status();
+        return Status::failure(written.error() + QStringLiteral("\n请用“备份数据库”手动备份一次。"));
     // A copy enters the rotation only once it passed the whole check. The household itself may be
     // damaged and pass the engine's quick look: its copies would then push the older sound ones out
     // day by day. A copy that fails is not kept (the household it came from is still there) and nothing

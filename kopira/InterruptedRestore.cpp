@@ -125,11 +125,14 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
         QStringLiteral(
             "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是恢复数据时断电、磁盘出错、程序崩溃"
             "或误操作造成的。程序不会把它当作新账本。\n\n找到的最新的一份完好的副本：\n%3\n\n"
-            "选“是”用这份副本恢复账本（不完整的文件另存在备份文件夹中）；"
+            "选“是”用这份副本恢复账本%4；"
             "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
             .arg(QDir::toNativeSeparators(databasePath))
             .arg(QFileInfo(databasePath).size())
-            .arg(DescribeBackup(Summarize(copy)));
+            .arg(DescribeBackup(Summarize(copy)),
+                 // An empty file holds nothing to keep; a cut-short one is kept as a safety copy.
+                 QFileInfo(databasePath).size() > 0 ? QStringLiteral("（不完整的文件另存在备份文件夹中）")
+                                                    : QString());
     if (Prompt::current().show(Captions::kApplication, question, Prompt::Buttons::YesNo,
                                Prompt::Icon::Warning) != Prompt::Answer::Yes) {
         return false;
