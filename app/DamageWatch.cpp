@@ -20,7 +20,7 @@ bool rebuildWanted(const Database& database, const QString& detail) {
 }  // namespace
 
 void WatchForDamage(QObject* owner, Database& database, const QString& programFolder,
-                    const std::function<void()>& end) {
+                    const std::function<void()>& end, const std::function<void()>& mended) {
     if (!database.isOpen())
         return;
     // The user hears of the damage once, whichever finds it first: the check, or a query of a window.
@@ -46,21 +46,24 @@ void WatchForDamage(QObject* owner, Database& database, const QString& programFo
     });
     // The rebuild reads every row: off the window's thread, the writes refused until the whole check
     // passes again.
-    const auto rebuildIndexes = [owner, &database, offerRestore] {
+    const auto rebuildIndexes = [owner, &database, offerRestore, mended] {
         auto* rebuild = new DamageCheck(owner);
-        QObject::connect(rebuild, &DamageCheck::rebuilt, owner,
-                         [rebuild, &database, offerRestore](bool done, bool damaged, const QString& after) {
-                             rebuild->deleteLater();
-                             if (!database.isOpen())
-                                 return;
-                             if (done && !damaged) {
-                                 database.allowWrites();
-                                 Notify(DatabaseErrors::IndexesRebuilt(database.path()));
-                                 return;
-                             }
-                             ReportError(DatabaseErrors::IndexesNotMended(database.path(), after, done));
-                             offerRestore(after);
-                         });
+        QObject::connect(
+            rebuild, &DamageCheck::rebuilt, owner,
+            [rebuild, &database, offerRestore, mended](bool done, bool damaged, const QString& after) {
+                rebuild->deleteLater();
+                if (!database.isOpen())
+                    return;
+                if (done && !damaged) {
+                    database.allowWrites();
+                    if (mended)
+                        mended();
+                    Notify(DatabaseErrors::IndexesRebuilt(database.path()));
+                    return;
+                }
+                ReportError(DatabaseErrors::IndexesNotMended(database.path(), after, done));
+                offerRestore(after);
+            });
         rebuild->startRebuild(database.path());
     };
     auto* check = new DamageCheck(owner);

@@ -250,7 +250,13 @@ void TForm1::FormShow() {
     if (database_.isOpen())
         ShowTodayReminders(database_.connection());
     // With the window up, the file is checked for damage off this thread.
-    WatchForDamage(this, database_, household_.programFolder, [this] { Q_EMIT terminateRequested(); });
+    // After the indexes are rebuilt, the totals shown (read through the old indexes) are read again.
+    WatchForDamage(
+        this, database_, household_.programFolder, [this] { Q_EMIT terminateRequested(); },
+        [this] {
+            if (auto* totals = qobject_cast<SummaryPanel*>(panels_.built(FunctionPanels::Summary)))
+                totals->ComputePeriodTotals();
+        });
     Q_EMIT firstShowingDone();
 }
 

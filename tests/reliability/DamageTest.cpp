@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -183,7 +184,7 @@ TEST(Damage, EachDamagedFileIsFoundReportedAndLeftByteIdentical) {
                 EntryBook book(db, safe, EntryType::Income);
                 bool ended = false;
                 QObject owner;
-                WatchForDamage(&owner, db, QString(), [&ended] { ended = true; });
+                WatchForDamage(&owner, db, QString(), [&ended] { ended = true; }, {});
                 QElapsedTimer waited;
                 waited.start();
                 while (prompt.boxes().isEmpty() && waited.elapsed() < 20000)
@@ -283,7 +284,11 @@ TEST(Damage, AnEntryThatOnlyTheIndexesStillHoldIsFoundAndTheIndexesRebuiltOnRequ
         ASSERT_EQ(TotalsOfPeriod(db.connection(), day, day)->income, Money::fromYuan(300));
         QObject owner;
         bool ended = false;
-        WatchForDamage(&owner, db, QString(), [&ended] { ended = true; });
+        // What the windows show is read again once the indexes are rebuilt, and then reads the rows.
+        std::optional<Money> readWhenMended;
+        WatchForDamage(
+            &owner, db, QString(), [&ended] { ended = true; },
+            [&] { readWhenMended = TotalsOfPeriod(db.connection(), day, day)->income; });
         waitForBoxes(prompt, 2);
         ASSERT_EQ(prompt.boxes().size(), 2);
         EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("重建索引")))
@@ -296,11 +301,12 @@ TEST(Damage, AnEntryThatOnlyTheIndexesStillHoldIsFoundAndTheIndexesRebuiltOnRequ
             EXPECT_TRUE(second.contains(QStringLiteral("REINDEX"))) << second.toStdString();
             EXPECT_TRUE(second.contains(QStringLiteral("完好"))) << second.toStdString();
             EXPECT_FALSE(db.writesRefused());
-            EXPECT_EQ(TotalsOfPeriod(db.connection(), day, day)->income, Money::fromYuan(200));
+            EXPECT_EQ(readWhenMended, Money::fromYuan(200));
             EXPECT_EQ(pragmaOf(home.databasePath(), QStringLiteral("integrity_check")), QStringLiteral("ok"));
         } else {
             EXPECT_TRUE(second.contains(QStringLiteral("kopira"))) << second.toStdString();
             EXPECT_TRUE(db.writesRefused());
+            EXPECT_FALSE(readWhenMended.has_value());
             EXPECT_NE(pragmaOf(home.databasePath(), QStringLiteral("integrity_check")), QStringLiteral("ok"));
         }
     }
@@ -318,7 +324,7 @@ TEST(Damage, AQueryThatMeetsDamageMakesTheHouseholdReadOnlyAtOnce) {
     Database db;
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
     QObject owner;
-    WatchForDamage(&owner, db, QString(), [] {});
+    WatchForDamage(&owner, db, QString(), [] {}, {});
     const Result<PeriodTotals> totals =
         TotalsOfPeriod(db.connection(), QDate(2007, 1, 1), QDate(2007, 12, 31));
     ASSERT_FALSE(totals.isOk());
