@@ -140,7 +140,8 @@ QString ServerDefinition(const QString& fileDefinition) {
     QString text = fileDefinition;
     text.remove(QRegularExpression(QStringLiteral("\\s+COLLATE\\s+NOCASE\\b"),
                                    QRegularExpression::CaseInsensitiveOption));
-    if (!text.trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
+    if (!text.trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive) &&
+        !text.trimmed().startsWith(QLatin1String("ALTER TABLE"), Qt::CaseInsensitive))
         return text;
     static const QRegularExpression key(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\b"),
                                         QRegularExpression::CaseInsensitiveOption);

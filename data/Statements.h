@@ -182,6 +182,11 @@ inline constexpr char kExpense[] = "zhichu";
 inline constexpr char kDeposit[] = "cunkuan";
 inline constexpr char kWithdrawal[] = "qukuan";
 inline constexpr char kHomeSafe[] = "家庭保险柜";
+// The kinds of place (zhangwubiao.leibie): the home safe's cash, bank cards, e-wallets, credit cards.
+inline constexpr char kCash[] = "xianjin";
+inline constexpr char kBankCard[] = "yinhangka";
+inline constexpr char kWallet[] = "dianziqianbao";
+inline constexpr char kCreditCard[] = "xinyongka";
 inline constexpr char kOnce[] = "当天";
 inline constexpr char kDaily[] = "每天";
 inline constexpr char kMonthly[] = "每月";
