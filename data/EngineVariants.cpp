@@ -61,6 +61,7 @@ const Variant kServerVariants[] = {
     // Inside a write the balance is read under a row lock, so that nothing else changes it between the
     // read and the write that follows (on the file the write lock already covers the whole database).
     {Sql::kReadBalance, "select jine from zhangwubiao where mingcheng=:jtbxg FOR UPDATE"},
+    {Sql::kStoredPlace, "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id FOR UPDATE"},
     // The lists read a page at a time keep the file's order too: a missing detail sorts first going
     // up and last going down; a key compared with a missing detail is given its type; the kept ids come
     // through json_array_elements_text; a sub-select in FROM carries a name.

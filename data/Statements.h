@@ -36,15 +36,15 @@ inline constexpr char kAllOfTypeKeeping[] =
     "(SELECT value FROM json_each(:kept)) and not (leixing=:mxlx)";
 // An entry added, changed or deleted by its hidden key.
 inline constexpr char kInsertEntry[] =
-    "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
-    "(:leixing,:mingxi,:feiyong,:shururiqi,:dengjiren,:beizhu)";
+    "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,zhanghu) VALUES "
+    "(:leixing,:mingxi,:feiyong,:shururiqi,:dengjiren,:beizhu,:zhanghu)";
 inline constexpr char kUpdateEntry[] =
     "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
-    "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
+    "dengjiren=:dengjiren,beizhu=:beizhu,zhanghu=:zhanghu WHERE id=:id";
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
 // An entry as stored, every field the lists show, by its hidden key.
 inline constexpr char kStoredEntry[] =
-    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE id=:id";
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,zhanghu FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu). Each sum comes in two
 // halves, the upper and the lower 32 bits of the amounts, so that the engine's sum never overflows
 // however large the stored amounts; the program adds the halves exactly.
@@ -71,6 +71,12 @@ inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingc
 inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
 // Every money place.
 inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// One place as a money move reads it (:id), and its new balance (:jine, :id).
+inline constexpr char kStoredPlace[] =
+    "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id";
+inline constexpr char kWritePlaceBalance[] = "update zhangwubiao set jine=:jine where id=:id";
+// The key of a place by its name (:mingcheng).
+inline constexpr char kPlaceId[] = "select id from zhangwubiao where mingcheng=:mingcheng";
 // One deposit or withdrawal appended to the records (:mingcheng, :jine in ten-thousandths, :leixing,
 // :riqi, :caozuoren).
 inline constexpr char kInsertTransaction[] =
@@ -145,13 +151,14 @@ inline constexpr char kOtherUsersWithId[] =
 // The bin of deleted entries. An entry is kept (:id the entry, :shanchuren who deleted it,
 // :shanchushijian when) by copying its row before it is deleted.
 inline constexpr char kKeepInBin[] =
-    "INSERT INTO huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian) "
-    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,:shanchuren,:shanchushijian FROM shouzhibiao "
+    "INSERT INTO huishouzhan "
+    "(leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian,zhanghu) SELECT "
+    "leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,:shanchuren,:shanchushijian,zhanghu FROM shouzhibiao "
     "WHERE id=:id";
 // The bin, newest first.
 inline constexpr char kBinEntries[] =
-    "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian FROM huishouzhan "
-    "ORDER BY shanchushijian DESC, id DESC";
+    "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian,zhanghu FROM "
+    "huishouzhan ORDER BY shanchushijian DESC, id DESC";
 inline constexpr char kDeleteFromBin[] = "DELETE FROM huishouzhan WHERE id=:id";
 // The newest deletion time the bin holds.
 inline constexpr char kNewestDeletion[] = "SELECT max(shanchushijian) FROM huishouzhan";
