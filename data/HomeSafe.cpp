@@ -211,3 +211,31 @@ Status HomeSafe::moveAt(const PlacesWork& work, const QString& what) {
         balance_ = *homeSafe;
     return written;
 }
+
+Result<QList<PlaceChoice>> ReadPlaceChoices(QSqlDatabase db) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QString::fromUtf8(Sql::kPlaceChoices)))
+        return Result<QList<PlaceChoice>>::failure(DatabaseErrors::Describe(query.lastError()));
+    QList<PlaceChoice> places;
+    while (query.next()) {
+        places.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
+                       query.value(3).toInt() != 0});
+    }
+    return places;
+}
+
+QString PlaceKindName(const QString& kind) {
+    if (kind == QLatin1String(Codes::kCash))
+        return QStringLiteral("现金");
+    if (kind == QLatin1String(Codes::kWallet))
+        return QStringLiteral("电子钱包");
+    if (kind == QLatin1String(Codes::kCreditCard))
+        return QStringLiteral("信用卡");
+    return QStringLiteral("银行卡");
+}
+
+QString PlaceLabel(const PlaceChoice& place) {
+    return QStringLiteral("%1（%2%3）")
+        .arg(place.name, PlaceKindName(place.kind), place.closed ? QStringLiteral("，已关闭") : QString());
+}

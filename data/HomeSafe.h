@@ -32,6 +32,20 @@ struct StoredPlace {
 // Reads one place by its key; inside a write it is read under the write lock. A missing row fails with
 // a message saying the place is gone; a null balance fails the money conversion.
 Result<StoredPlace> ReadStoredPlace(QSqlDatabase db, qint64 id);
+// A place as the choices and lists name it.
+struct PlaceChoice {
+    qint64 id = 0;
+    QString name;
+    QString kind;
+    bool closed = false;
+};
+// Every place, open or closed, in the order they were added (the home safe first in a new household).
+Result<QList<PlaceChoice>> ReadPlaceChoices(QSqlDatabase db);
+// The Chinese name of a kind: 现金, 银行卡, 电子钱包, 信用卡 (an unknown code reads as 银行卡).
+QString PlaceKindName(const QString& kind);
+// "招商银行（银行卡）", "旧卡（银行卡，已关闭）".
+QString PlaceLabel(const PlaceChoice& place);
+
 // The key of the home safe.
 Result<qint64> HomeSafeId(QSqlDatabase db);
 

@@ -75,6 +75,8 @@ inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
 inline constexpr char kStoredPlace[] =
     "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id";
 inline constexpr char kWritePlaceBalance[] = "update zhangwubiao set jine=:jine where id=:id";
+// Every place as the choices name it.
+inline constexpr char kPlaceChoices[] = "select id,mingcheng,leibie,guanbi from zhangwubiao order by id";
 // The key of a place by its name (:mingcheng).
 inline constexpr char kPlaceId[] = "select id from zhangwubiao where mingcheng=:mingcheng";
 // One deposit or withdrawal appended to the records (:mingcheng, :jine in ten-thousandths, :leixing,
