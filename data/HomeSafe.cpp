@@ -239,3 +239,15 @@ QString PlaceLabel(const PlaceChoice& place) {
     return QStringLiteral("%1（%2%3）")
         .arg(place.name, PlaceKindName(place.kind), place.closed ? QStringLiteral("，已关闭") : QString());
 }
+
+Result<bool> PlaceClosed(QSqlDatabase db, const QString& name) {
+    QSqlQuery query(db);
+    if (!query.prepare(QString::fromUtf8(Sql::kPlaceClosedByName)))
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    query.bindValue(QStringLiteral(":mingcheng"), name);
+    if (!query.exec())
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    if (!query.next())
+        return Result<bool>::failure(QStringLiteral("找不到“%1”的余额").arg(name));
+    return query.value(0).toInt() != 0;
+}

@@ -46,6 +46,9 @@ QString PlaceKindName(const QString& kind);
 // "招商银行（银行卡）", "旧卡（银行卡，已关闭）".
 QString PlaceLabel(const PlaceChoice& place);
 
+// Whether the place of a name is closed; a missing place fails.
+Result<bool> PlaceClosed(QSqlDatabase db, const QString& name);
+
 // The key of the home safe.
 Result<qint64> HomeSafeId(QSqlDatabase db);
 

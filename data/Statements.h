@@ -77,6 +77,8 @@ inline constexpr char kStoredPlace[] =
 inline constexpr char kWritePlaceBalance[] = "update zhangwubiao set jine=:jine where id=:id";
 // Every place as the choices name it.
 inline constexpr char kPlaceChoices[] = "select id,mingcheng,leibie,guanbi from zhangwubiao order by id";
+// Whether a place (:mingcheng) is closed.
+inline constexpr char kPlaceClosedByName[] = "select guanbi from zhangwubiao where mingcheng=:mingcheng";
 // The key of a place by its name (:mingcheng).
 inline constexpr char kPlaceId[] = "select id from zhangwubiao where mingcheng=:mingcheng";
 // One deposit or withdrawal appended to the records (:mingcheng, :jine in ten-thousandths, :leixing,
@@ -92,11 +94,30 @@ inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
 // name of a place is changed only through kUpdatePlace.
 inline constexpr char kInsertPlace[] =
-    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima) values (:mingcheng, :yonghuming, "
-    ":zhanghao, :mima)";
+    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, leibie, edu) values (:mingcheng, "
+    ":yonghuming, :zhanghao, :mima, :leibie, :edu)";
 inline constexpr char kUpdatePlace[] =
-    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima "
-    "where id=:id";
+    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima, "
+    "leibie=:leibie, edu=:edu where id=:id";
+// A place's name and closed mark (:id); how many other places (:id) carry a name (:mingcheng).
+inline constexpr char kPlaceState[] = "select mingcheng,guanbi from zhangwubiao where id=:id";
+inline constexpr char kOtherPlacesNamed[] =
+    "select count(*) from zhangwubiao where mingcheng=:mingcheng and id<>:id";
+// A place closed or opened again (:guanbi 1 or 0, :id).
+inline constexpr char kClosePlace[] = "update zhangwubiao set guanbi=:guanbi where id=:id";
+// A renamed place's records, as the place that moved the money (:old, :new) and as a transfer's payer.
+inline constexpr char kRenameInRecords[] = "update yinghanbiao set mingcheng=:new where mingcheng=:old";
+inline constexpr char kRenamePayerInRecords[] = "update yinghanbiao set zhuanchu=:new where zhuanchu=:old";
+// Whether any entry, entry in the bin or record names a place (:id): 1 or 0.
+inline constexpr char kPlaceHistory[] =
+    "select count(*) from zhangwubiao p where p.id=:id and (exists (select 1 from shouzhibiao where "
+    "zhanghu=p.id) or exists (select 1 from huishouzhan where zhanghu=p.id) or exists (select 1 from "
+    "yinghanbiao where mingcheng=p.mingcheng or zhuanchu=p.mingcheng))";
+// The bank information window's list: every place with its kind and state in words.
+inline constexpr char kPlacesOfWindow[] =
+    "select id,mingcheng,yonghuming,zhanghao,mima,jine,leibie,edu,guanbi,case leibie when 'xianjin' then "
+    "'现金' when 'dianziqianbao' then '电子钱包' when 'xinyongka' then '信用卡' else '银行卡' end as "
+    "leibiemingcheng,case when guanbi=1 then '已关闭' else '' end as zhuangtai from zhangwubiao order by id";
 inline constexpr char kUpdatePlaceDetails[] =
     "update zhangwubiao set yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima where id=:id";
 // Never removes the home safe (:jtbxg "家庭保险柜").
