@@ -51,7 +51,7 @@ TForm4::TForm4(Household& household, QWidget* parent)
       grid_(new DataGrid(this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("银行信息数据维护"));
-    resize(560, 420);
+    resize(820, 440);
 
     grid_->setObjectName(QStringLiteral("DBGridEh1"));
     QList<DataGrid::Column> columns;

@@ -113,9 +113,11 @@ inline constexpr char kPlaceHistory[] =
     "select count(*) from zhangwubiao p where p.id=:id and (exists (select 1 from shouzhibiao where "
     "zhanghu=p.id) or exists (select 1 from huishouzhan where zhanghu=p.id) or exists (select 1 from "
     "yinghanbiao where mingcheng=p.mingcheng or zhuanchu=p.mingcheng))";
-// The bank information window's list: every place with its kind and state in words.
+// The bank information window's list: every place with its kind and state in words, and a credit card's
+// limit (none for the other kinds).
 inline constexpr char kPlacesOfWindow[] =
-    "select id,mingcheng,yonghuming,zhanghao,mima,jine,leibie,edu,guanbi,case leibie when 'xianjin' then "
+    "select id,mingcheng,yonghuming,zhanghao,mima,jine,leibie,case when leibie='xinyongka' then edu end as "
+    "edu,guanbi,case leibie when 'xianjin' then "
     "'现金' when 'dianziqianbao' then '电子钱包' when 'xinyongka' then '信用卡' else '银行卡' end as "
     "leibiemingcheng,case when guanbi=1 then '已关闭' else '' end as zhuangtai from zhangwubiao order by id";
 inline constexpr char kUpdatePlaceDetails[] =

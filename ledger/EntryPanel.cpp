@@ -160,12 +160,11 @@ void EntryPanel::buildForm() {
     fields->addWidget(amount_, 1, 1);
     fields->addWidget(yuan, 1, 2);
 
-    // Where the money was paid from or into.
+    // Where the money was paid from or into, on the line under the amount.
     place_ = new QComboBox(this);
     place_->setObjectName(QStringLiteral("ComboBoxPlace"));
-    place_->setMinimumWidth(150);
-    fields->addWidget(formLabel(QStringLiteral("账户："), this), 1, 3);
-    fields->addWidget(place_, 1, 4);
+    fields->addWidget(formLabel(QStringLiteral("账        户："), this), 2, 0);
+    fields->addWidget(place_, 2, 1);
 
     date_ = new QLineEdit(this);
     date_->setObjectName(name(config_.dateBox));
@@ -180,21 +179,21 @@ void EntryPanel::buildForm() {
     dateRow->setSpacing(0);
     dateRow->addWidget(date_, 1);
     dateRow->addWidget(picker_);
-    fields->addWidget(formLabel(QStringLiteral("登记日期："), this), 2, 0);
-    fields->addLayout(dateRow, 2, 1);
+    fields->addWidget(formLabel(QStringLiteral("登记日期："), this), 3, 0);
+    fields->addLayout(dateRow, 3, 1);
 
     registrar_ = new QLineEdit(this);
     registrar_->setObjectName(name(config_.registrarBox));
-    fields->addWidget(formLabel(QStringLiteral("登  记  人："), this), 3, 0);
-    fields->addWidget(registrar_, 3, 1);
+    fields->addWidget(formLabel(QStringLiteral("登  记  人："), this), 4, 0);
+    fields->addWidget(registrar_, 4, 1);
 
     remarks_ = new QTextEdit(this);
     remarks_->setObjectName(name(config_.remarksBox));
     remarks_->setAcceptRichText(false);
     remarks_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    fields->addWidget(formLabel(QStringLiteral("备         注："), this), 4, 0, Qt::AlignTop);
-    fields->addWidget(remarks_, 4, 1, 1, 2);
-    fields->setRowStretch(4, 1);
+    fields->addWidget(formLabel(QStringLiteral("备         注："), this), 5, 0, Qt::AlignTop);
+    fields->addWidget(remarks_, 5, 1, 1, 2);
+    fields->setRowStretch(5, 1);
 
     typeBox_ = new QLineEdit(this);
     typeBox_->setObjectName(name(config_.typeBox));
