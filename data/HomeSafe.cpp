@@ -107,10 +107,14 @@ Result<StoredPlace> ReadStoredPlace(QSqlDatabase db, qint64 id) {
     if (!query.exec())
         return Result<StoredPlace>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
-        return Result<StoredPlace>::failure(QStringLiteral("这个账户已不存在，可能已在另一台电脑上被删除。"));
+        return Result<StoredPlace>::failure(QStringLiteral("这个账户已不存在，可能已在另一台电脑上被删除"));
     const QVariant jine = query.value(QStringLiteral("jine"));
-    if (jine.isNull())
-        return Result<StoredPlace>::failure(NotAFloatMessage(QString()));
+    // A null balance has no text form and fails the conversion, as an empty text would.
+    if (jine.isNull()) {
+        return Result<StoredPlace>::failure(
+            QStringLiteral("“%1”的余额在数据库中缺失或为空（%2）")
+                .arg(query.value(QStringLiteral("mingcheng")).toString(), NotAFloatMessage(QString())));
+    }
     return StoredPlace{id,
                        query.value(QStringLiteral("mingcheng")).toString(),
                        query.value(QStringLiteral("leibie")).toString(),
@@ -190,7 +194,12 @@ Status HomeSafe::moveAt(const PlacesWork& work, const QString& what) {
                 continue;
             Result<StoredPlace> place = ReadStoredPlace(db, c.place);
             if (!place) {
-                return Status::failure(QStringLiteral("%1%2没有保存。").arg(place.error(), what));
+                // Only the home safe is never removed: without its row the household is damaged.
+                const QString why = HomeSafeId(db)
+                                        ? place.error()
+                                        : QStringLiteral("“%1”的余额在数据库中缺失或为空（找不到这一行）")
+                                              .arg(QString::fromUtf8(Codes::kHomeSafe));
+                return Status::failure(QStringLiteral("%1，%2没有保存。").arg(why, what));
             }
             const Result<Money> sum = balanceAfter(place.value(), c.change, what);
             if (!sum)

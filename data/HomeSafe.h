@@ -29,8 +29,8 @@ struct StoredPlace {
     Money balance;
 };
 
-// Reads one place by its key; inside a write it is read under the write lock. A missing row fails with
-// a message saying the place is gone; a null balance fails the money conversion.
+// Reads one place by its key; inside a write it is read under the write lock. A missing row or a null
+// balance fails with a Chinese clause saying so (the conversion's own text in brackets).
 Result<StoredPlace> ReadStoredPlace(QSqlDatabase db, qint64 id);
 // A place as the choices and lists name it.
 struct PlaceChoice {
