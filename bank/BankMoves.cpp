@@ -88,6 +88,16 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
         const Result<Money> bank = ReadStoredBalance(db, request.bank);
         if (!bank)
             return bank;
+        // A closed place takes no more money, also when another computer closed it meanwhile.
+        const Result<bool> closed = PlaceClosed(db, request.bank);
+        if (!closed)
+            return closed.status();
+        if (closed.value()) {
+            refusal = MoveOutcome{MoveOutcome::Kind::Refused,
+                                  QStringLiteral("账户“%1”已关闭，不能存取款。请先在“银行信息”里重新启用它。")
+                                      .arg(request.bank)};
+            return Status::failure(refusal->message);
+        }
         if (deposit) {
             const Result<Money> cash = ReadStoredBalance(db, homeSafeName);
             if (!cash)

@@ -2,19 +2,23 @@
 
 #include "bank/BankMoves.h"
 #include "bank/BankPlaces.h"
+#include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQueryModel>
+#include <QStandardItemModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -47,7 +51,7 @@ TForm4::TForm4(Household& household, QWidget* parent)
       grid_(new DataGrid(this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("银行信息数据维护"));
-    resize(560, 420);
+    resize(820, 440);
 
     grid_->setObjectName(QStringLiteral("DBGridEh1"));
     QList<DataGrid::Column> columns;
@@ -56,6 +60,12 @@ TForm4::TForm4(Household& household, QWidget* parent)
         columns.append({QString::fromUtf8(titles[i]), QString::fromLatin1(kBoxes[i].field)});
     columns[0].width = 150;
     columns[2].width = 160;
+    columns.append({QStringLiteral("类别"), QStringLiteral("leibiemingcheng"), DataGrid::Format::Text,
+                    Qt::AlignHCenter, 70});
+    columns.append(
+        {QStringLiteral("信用额度"), QStringLiteral("edu"), DataGrid::Format::Money, Qt::AlignRight, 100});
+    columns.append(
+        {QStringLiteral("状态"), QStringLiteral("zhuangtai"), DataGrid::Format::Text, Qt::AlignHCenter, 60});
     grid_->setColumns(columns);
     grid_->setSourceModel(query_);
     connect(grid_, &DataGrid::currentRowChanged, this, [this] {
@@ -70,6 +80,22 @@ TForm4::TForm4(Household& household, QWidget* parent)
         boxes->addWidget(new QLabel(QString::fromUtf8(kBoxes[i].label), this), i / 2, (i % 2) * 2);
         boxes->addWidget(boxes_[i], i / 2, (i % 2) * 2 + 1);
     }
+    // The kind of place and, for a credit card, how far below zero it may go.
+    kind_ = new QComboBox(this);
+    kind_->setObjectName(QStringLiteral("ComboBoxKind"));
+    for (const char* code : {Codes::kBankCard, Codes::kWallet, Codes::kCreditCard, Codes::kCash})
+        kind_->addItem(PlaceKindName(QString::fromLatin1(code)), QString::fromLatin1(code));
+    // Cash is the home safe's kind alone.
+    if (auto* items = qobject_cast<QStandardItemModel*>(kind_->model()))
+        items->item(kind_->findData(QString::fromLatin1(Codes::kCash)))->setEnabled(false);
+    limit_ = new QLineEdit(this);
+    limit_->setObjectName(QStringLiteral("EditLimit"));
+    limit_->setPlaceholderText(QStringLiteral("信用卡可欠的最大金额"));
+    boxes->addWidget(new QLabel(QStringLiteral("类别："), this), 2, 0);
+    boxes->addWidget(kind_, 2, 1);
+    boxes->addWidget(new QLabel(QStringLiteral("信用额度："), this), 2, 2);
+    boxes->addWidget(limit_, 2, 3);
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this] { DataSource1StateChange(); });
 
     const auto button = [this](const char* name, const char* caption) {
         auto* b = new QToolButton(this);
@@ -83,10 +109,11 @@ TForm4::TForm4(Household& household, QWidget* parent)
     save_ = button("SpeedButton3", "保存");
     remove_ = button("SpeedButton4", "删除");
     cancel_ = button("SpeedButton6", "取消");
+    close_ = button("SpeedButton7", "关闭");
     leave_ = button("SpeedButton5", "离开");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QToolButton* b : {add_, change_, save_, remove_, cancel_, leave_})
+    for (QToolButton* b : {add_, change_, save_, remove_, cancel_, close_, leave_})
         buttons->addWidget(b);
     buttons->addStretch(1);
 
@@ -96,6 +123,7 @@ TForm4::TForm4(Household& household, QWidget* parent)
     connect(remove_, &QToolButton::clicked, this, &TForm4::SpeedButton4Click);
     connect(cancel_, &QToolButton::clicked, this, &TForm4::SpeedButton6Click);
     connect(leave_, &QToolButton::clicked, this, &TForm4::SpeedButton5Click);
+    connect(close_, &QToolButton::clicked, this, &TForm4::SpeedButton7Click);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_, 1);
@@ -112,7 +140,7 @@ void TForm4::FormCreate() {
 }
 
 void TForm4::reload(qint64 currentId, int fallbackRow) {
-    query_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
+    query_->setQuery(QString::fromUtf8(Sql::kPlacesOfWindow), household_.database.connection());
     if (query_->lastError().isValid()) {
         ReportError(DatabaseErrors::Describe(query_->lastError()));
         setState(State::Closed);
@@ -149,7 +177,13 @@ void TForm4::DataSource1StateChange() {
     save_->setEnabled(changeable && editing);
     cancel_->setEnabled(changeable && editing);
     remove_->setEnabled(changeable && !editing && !isEmpty());
+    const bool homeSafe = !isEmpty() && IsHomeSafe(shownAsRead().name);
+    close_->setEnabled(changeable && !editing && !isEmpty() && !homeSafe);
+    close_->setText(!isEmpty() && shownAsRead().closed ? QStringLiteral("重新启用") : QStringLiteral("关闭"));
     leave_->setEnabled(true);
+    // The home safe's kind is fixed; a limit belongs to a credit card only.
+    kind_->setEnabled(editing && !(state_ == State::Edit && homeSafe));
+    limit_->setReadOnly(!(editing && kind_->currentData().toString() == QLatin1String(Codes::kCreditCard)));
     grid_->setEnabled(!editing);
     // The boxes take typing only while a row is added or changed.
     for (QLineEdit* box : boxes_)
@@ -171,10 +205,47 @@ void TForm4::showCurrentRow() {
         boxes_[i]->setText(row < 0 ? QString()
                                    : grid_->value(row, QString::fromLatin1(kBoxes[i].field)).toString());
     }
+    const QString kind = row < 0 ? QString::fromLatin1(Codes::kBankCard)
+                                 : grid_->value(row, QStringLiteral("leibie")).toString();
+    kind_->setCurrentIndex(std::max(0, kind_->findData(kind)));
+    const Money limit = Money::fromUnits(row < 0 ? 0 : grid_->value(row, QStringLiteral("edu")).toLongLong());
+    limit_->setText(kind == QLatin1String(Codes::kCreditCard) ? limit.toPlainText() : QString());
+    DataSource1StateChange();
 }
 
-BankDetails TForm4::typedDetails() const {
-    return {boxes_[0]->text(), boxes_[1]->text(), boxes_[2]->text(), boxes_[3]->text()};
+PlaceAsRead TForm4::shownAsRead() const {
+    const int row = grid_->currentRow();
+    if (row < 0)
+        return {};
+    return {grid_->value(row, QStringLiteral("mingcheng")).toString(),
+            grid_->value(row, QStringLiteral("guanbi")).toInt() != 0};
+}
+
+std::optional<BankDetails> TForm4::typedDetails() {
+    BankDetails details{boxes_[0]->text(),
+                        boxes_[1]->text(),
+                        boxes_[2]->text(),
+                        boxes_[3]->text(),
+                        kind_->currentData().toString(),
+                        Money()};
+    if (details.kind != QLatin1String(Codes::kCreditCard))
+        return details;
+    if (limit_->text().trimmed().isEmpty()) {
+        Notify(QStringLiteral("信用卡必须输入信用额度！"));
+        limit_->setFocus();
+        return std::nullopt;
+    }
+    const TypedAmount limit = ReadTypedAmount(limit_->text().trimmed());
+    if (limit.kind != TypedAmount::Kind::Amount) {
+        Notify(limit.kind == TypedAmount::Kind::TooLarge
+                   ? limit.message
+                   : QStringLiteral("信用额度必须是一个金额，例如 5000 或 5000.00，请重新输入。（%1）")
+                         .arg(limit.message));
+        limit_->setFocus();
+        return std::nullopt;
+    }
+    details.limit = limit.amount;
+    return details;
 }
 
 void TForm4::SpeedButton1Click() {
@@ -183,6 +254,8 @@ void TForm4::SpeedButton1Click() {
     setState(State::Insert);
     for (QLineEdit* box : boxes_)
         box->clear();
+    kind_->setCurrentIndex(kind_->findData(QString::fromLatin1(Codes::kBankCard)));
+    limit_->clear();
     boxes_[0]->setEnabled(true);
     boxes_[0]->setFocus();
 }
@@ -192,6 +265,7 @@ void TForm4::SpeedButton2Click() {
         return;
     // The home safe keeps its name; its other details may change.
     boxes_[0]->setEnabled(!IsHomeSafe(boxes_[0]->text()));
+    editedAsRead_ = shownAsRead();
     setState(State::Edit);
     (boxes_[0]->isEnabled() ? boxes_[0] : boxes_[1])->setFocus();
 }
@@ -204,17 +278,26 @@ void TForm4::SpeedButton3Click() {
         boxes_[0]->setFocus();
         return;
     }
+    const std::optional<BankDetails> details = typedDetails();
+    if (!details)
+        return;
     QSqlDatabase db = household_.database.connection();
     qint64 id = currentId();
-    if (state_ == State::Insert) {
-        const Result<qint64> added = InsertBank(db, typedDetails());
-        if (!added) {
-            ReportError(added.error());
-            return;  // the row stays in edit with what was typed
+    const Status written = household_.database.transaction([&]() -> Status {
+        if (state_ == State::Insert) {
+            const Result<qint64> added = InsertBank(db, *details);
+            if (added)
+                id = added.value();
+            return added.status();
         }
-        id = added.value();
-    } else if (Status s = UpdateBank(db, id, typedDetails()); !s) {
-        ReportError(s.error());
+        return UpdateBank(db, id, *details, editedAsRead_);
+    });
+    if (!written) {
+        ReportError(written.error());
+        // A place renamed, closed or removed meanwhile is shown again as it now stands; else the row
+        // stays in edit with what was typed.
+        if (state_ == State::Edit && !CheckPlaceAsRead(db, id, editedAsRead_))
+            reload(id, grid_->currentRow());
         return;
     }
     reload(id, grid_->currentRow());
@@ -228,6 +311,29 @@ void TForm4::SpeedButton4Click() {
                                Prompt::Icon::Warning);
         return;
     }
+    // A place with entries or records is closed instead, so that no record loses its place.
+    const Result<bool> history = PlaceHasHistory(household_.database.connection(), currentId());
+    if (!history) {
+        ReportError(history.error());
+        return;
+    }
+    if (history.value()) {
+        if (shownAsRead().closed) {
+            Notify(QStringLiteral("账户“%1”有收支或存取款记录，不能删除；它已经关闭了。")
+                       .arg(shownAsRead().name));
+            return;
+        }
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("账户“%1”有收支或存取款记录，不能删除，否则这些记录就没有了账户。"
+                               "要把它关闭吗？关闭后它不再出现在选择里，记录和合计都保留，"
+                               "以后可以重新启用。")
+                    .arg(shownAsRead().name),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) == Prompt::Answer::Yes) {
+            setClosed(true);
+        }
+        return;
+    }
     if (Prompt::current().show(Captions::kNotice, QStringLiteral("确信要删除该信息吗？"),
                                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes) {
         return;
@@ -237,11 +343,39 @@ void TForm4::SpeedButton4Click() {
         return;
     }
     const int row = grid_->currentRow();
-    if (Status s = DeleteBank(household_.database.connection(), currentId()); !s) {
+    const qint64 id = currentId();
+    if (Status s =
+            household_.database.transaction([&] { return DeleteBank(household_.database.connection(), id); });
+        !s) {
         ReportError(s.error());
         return;
     }
     reload(-1, row);
+}
+
+void TForm4::SpeedButton7Click() {
+    if (state_ != State::Browse || isEmpty() || IsHomeSafe(shownAsRead().name))
+        return;
+    const bool closing = !shownAsRead().closed;
+    if (closing &&
+        Prompt::current().show(Captions::kNotice,
+                               QStringLiteral("关闭账户“%1”吗？关闭后它不再出现在收支和存取款的选择里，"
+                                              "它的记录和余额仍留在列表和合计里，以后可以重新启用。")
+                                   .arg(shownAsRead().name),
+                               Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes) {
+        return;
+    }
+    setClosed(closing);
+}
+
+void TForm4::setClosed(bool closed) {
+    const qint64 id = currentId();
+    const PlaceAsRead asRead = shownAsRead();
+    QSqlDatabase db = household_.database.connection();
+    if (Status s = household_.database.transaction([&] { return SetPlaceClosed(db, id, closed, asRead); });
+        !s)
+        ReportError(s.error());
+    reload(id, grid_->currentRow());
 }
 
 void TForm4::SpeedButton6Click() {

@@ -1,19 +1,23 @@
 #pragma once
 
+#include "bank/BankPlaces.h"
 #include "household/PendingEdit.h"
 
 #include <QDialog>
 
+#include <optional>
+
 class DataGrid;
+class QComboBox;
 class QLineEdit;
 class QSqlQueryModel;
 class QToolButton;
 struct Household;
-struct BankDetails;
 
-// The bank information window "银行信息数据维护": the list of money places with user name, account
-// number and password, and the adding, changing and deleting of banks. The home safe cannot be deleted
-// and keeps its name. Balances are neither shown nor changed here. Leaving while a row is added or
+// The bank information window "银行信息数据维护": the list of money places with kind, user name, account
+// number, password, credit limit and state, and the adding, changing, closing and deleting of places. The
+// home safe cannot be deleted or closed and keeps its name and kind; a place with history is offered
+// 关闭 instead of deletion. Balances are neither shown nor changed here. Leaving while a row is added or
 // changed asks whether to save it first.
 class TForm4 : public QDialog, public PendingEdit {
     Q_OBJECT
@@ -39,6 +43,8 @@ class TForm4 : public QDialog, public PendingEdit {
     void SpeedButton4Click();  // 删除
     void SpeedButton6Click();  // 取消
     void SpeedButton5Click();  // 离开
+    void SpeedButton7Click();  // 关闭 / 重新启用
+    void setClosed(bool closed);
     // Runs whenever the list's state changes: button states, boxes and list lock.
     void DataSource1StateChange();
 
@@ -47,7 +53,10 @@ class TForm4 : public QDialog, public PendingEdit {
     void reload(qint64 currentId, int fallbackRow);
     // Shows the current row in the four boxes.
     void showCurrentRow();
-    BankDetails typedDetails() const;
+    // The details typed, or nothing after telling the user what is wrong with the credit limit.
+    std::optional<BankDetails> typedDetails();
+    // The name and closed mark of the current row as the list read them.
+    PlaceAsRead shownAsRead() const;
     qint64 currentId() const;
     bool isEmpty() const;
 
@@ -61,6 +70,10 @@ class TForm4 : public QDialog, public PendingEdit {
     QToolButton* remove_;    // SpeedButton4
     QToolButton* leave_;     // SpeedButton5
     QToolButton* cancel_;    // SpeedButton6
+    QToolButton* close_;     // SpeedButton7 关闭 / 重新启用
+    QComboBox* kind_;        // ComboBoxKind
+    QLineEdit* limit_;       // EditLimit
+    PlaceAsRead editedAsRead_;
     State state_ = State::Closed;
 };
 

@@ -484,7 +484,8 @@ void BM_SaveEntry(benchmark::State& state) {
                  {QStringLiteral(":feiyong"), "1000000"},
                  {QStringLiteral(":shururiqi"), dateLiteral(today())},
                  {QStringLiteral(":dengjiren"), SqlText(kRegistrar)},
-                 {QStringLiteral(":beizhu"), "''"}}) +
+                 {QStringLiteral(":beizhu"), "''"},
+                 {QStringLiteral(":zhanghu"), "(SELECT id FROM zhangwubiao WHERE mingcheng=" + safe + ")"}}) +
         "COMMIT;\n";
     saveVersusShell(
         state, [&] { return book.save(std::nullopt, entry).isOk(); }, statements);

@@ -61,6 +61,7 @@ const Variant kServerVariants[] = {
     // Inside a write the balance is read under a row lock, so that nothing else changes it between the
     // read and the write that follows (on the file the write lock already covers the whole database).
     {Sql::kReadBalance, "select jine from zhangwubiao where mingcheng=:jtbxg FOR UPDATE"},
+    {Sql::kStoredPlace, "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id FOR UPDATE"},
     // The lists read a page at a time keep the file's order too: a missing detail sorts first going
     // up and last going down; a key compared with a missing detail is given its type; the kept ids come
     // through json_array_elements_text; a sub-select in FROM carries a name.
@@ -140,7 +141,8 @@ QString ServerDefinition(const QString& fileDefinition) {
     QString text = fileDefinition;
     text.remove(QRegularExpression(QStringLiteral("\\s+COLLATE\\s+NOCASE\\b"),
                                    QRegularExpression::CaseInsensitiveOption));
-    if (!text.trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
+    if (!text.trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive) &&
+        !text.trimmed().startsWith(QLatin1String("ALTER TABLE"), Qt::CaseInsensitive))
         return text;
     static const QRegularExpression key(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\b"),
                                         QRegularExpression::CaseInsensitiveOption);

@@ -6,9 +6,51 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <QList>
+
 #include <functional>
 
 class Database;
+
+// A change to the stored balance of one place (zhangwubiao.id).
+struct PlaceChange {
+    qint64 place = 0;
+    Money change;
+};
+using PlaceChanges = QList<PlaceChange>;
+
+// A place as stored: its key, name, kind (Codes::kCash ...), credit limit, closed mark and balance.
+struct StoredPlace {
+    qint64 id = 0;
+    QString name;
+    QString kind;
+    Money limit;
+    bool closed = false;
+    Money balance;
+};
+
+// Reads one place by its key; inside a write it is read under the write lock. A missing row or a null
+// balance fails with a Chinese clause saying so (the conversion's own text in brackets).
+Result<StoredPlace> ReadStoredPlace(QSqlDatabase db, qint64 id);
+// A place as the choices and lists name it.
+struct PlaceChoice {
+    qint64 id = 0;
+    QString name;
+    QString kind;
+    bool closed = false;
+};
+// Every place, open or closed, in the order they were added (the home safe first in a new household).
+Result<QList<PlaceChoice>> ReadPlaceChoices(QSqlDatabase db);
+// The Chinese name of a kind: 现金, 银行卡, 电子钱包, 信用卡 (an unknown code reads as 银行卡).
+QString PlaceKindName(const QString& kind);
+// "招商银行（银行卡）", "旧卡（银行卡，已关闭）".
+QString PlaceLabel(const PlaceChoice& place);
+
+// Whether the place of a name is closed; a missing place fails.
+Result<bool> PlaceClosed(QSqlDatabase db, const QString& name);
+
+// The key of the home safe.
+Result<qint64> HomeSafeId(QSqlDatabase db);
 
 // Writes a place's balance by name as a whole new value. A name that matches no row changes nothing and
 // is no error. Money moves never call it directly: they go through AddToStoredBalance.
@@ -53,6 +95,16 @@ class HomeSafe {
     Status move(const Work& work);
     // The same for a change known beforehand; alsoWrite writes the rows that cause it.
     Status move(Money change, const std::function<Status()>& alsoWrite = {});
+
+    // The work of a move that may touch several places: writes the rows and returns the change of each.
+    using PlacesWork = std::function<Result<PlaceChanges>()>;
+    // Applies each change to its place's stored balance, in one transaction with the work's writes.
+    // Changes to one place are added up first; a place that does not move is not read. Refused, with
+    // nothing written, when a place is gone or closed (by another computer while the entry was typed),
+    // or when a credit card would owe more than its limit; `what` names the change in the message
+    // ("这笔支出"). The home safe's balance in memory takes its stored result after the commit when the
+    // home safe was among the places.
+    Status moveAt(const PlacesWork& work, const QString& what);
 
   private:
     Database& database_;

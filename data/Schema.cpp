@@ -61,7 +61,8 @@ const char* const kTables[] = {
     kBinIndex,
 };
 
-// The columns every household has had since the first version; the bin's came with version 3.
+// The columns every household has had since the first version; the bin's came with version 3, the
+// places' kinds and every entry's place with version 4.
 struct TableColumns {
     const char* table;
     int since;
@@ -78,6 +79,10 @@ const TableColumns kColumns[] = {
      3,
      {"id", "leixing", "mingxi", "feiyong", "shururiqi", "dengjiren", "beizhu", "shanchuren",
       "shanchushijian"}},
+    {"zhangwubiao", 4, {"leibie", "edu", "guanbi"}},
+    {"shouzhibiao", 4, {"zhanghu"}},
+    {"huishouzhan", 4, {"zhanghu"}},
+    {"yinghanbiao", 4, {"zhuanchu", "shouxufei"}},
 };
 
 }  // namespace

@@ -36,15 +36,15 @@ inline constexpr char kAllOfTypeKeeping[] =
     "(SELECT value FROM json_each(:kept)) and not (leixing=:mxlx)";
 // An entry added, changed or deleted by its hidden key.
 inline constexpr char kInsertEntry[] =
-    "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
-    "(:leixing,:mingxi,:feiyong,:shururiqi,:dengjiren,:beizhu)";
+    "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,zhanghu) VALUES "
+    "(:leixing,:mingxi,:feiyong,:shururiqi,:dengjiren,:beizhu,:zhanghu)";
 inline constexpr char kUpdateEntry[] =
     "UPDATE shouzhibiao SET leixing=:leixing,mingxi=:mingxi,feiyong=:feiyong,shururiqi=:shururiqi,"
-    "dengjiren=:dengjiren,beizhu=:beizhu WHERE id=:id";
+    "dengjiren=:dengjiren,beizhu=:beizhu,zhanghu=:zhanghu WHERE id=:id";
 inline constexpr char kDeleteEntry[] = "DELETE FROM shouzhibiao WHERE id=:id";
 // An entry as stored, every field the lists show, by its hidden key.
 inline constexpr char kStoredEntry[] =
-    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE id=:id";
+    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,zhanghu FROM shouzhibiao WHERE id=:id";
 // Income and expense totals over a period, both ends included (:qishi, :jishu). Each sum comes in two
 // halves, the upper and the lower 32 bits of the amounts, so that the engine's sum never overflows
 // however large the stored amounts; the program adds the halves exactly.
@@ -71,6 +71,16 @@ inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingc
 inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
 // Every money place.
 inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// One place as a money move reads it (:id), and its new balance (:jine, :id).
+inline constexpr char kStoredPlace[] =
+    "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id";
+inline constexpr char kWritePlaceBalance[] = "update zhangwubiao set jine=:jine where id=:id";
+// Every place as the choices name it.
+inline constexpr char kPlaceChoices[] = "select id,mingcheng,leibie,guanbi from zhangwubiao order by id";
+// Whether a place (:mingcheng) is closed.
+inline constexpr char kPlaceClosedByName[] = "select guanbi from zhangwubiao where mingcheng=:mingcheng";
+// The key of a place by its name (:mingcheng).
+inline constexpr char kPlaceId[] = "select id from zhangwubiao where mingcheng=:mingcheng";
 // One deposit or withdrawal appended to the records (:mingcheng, :jine in ten-thousandths, :leixing,
 // :riqi, :caozuoren).
 inline constexpr char kInsertTransaction[] =
@@ -84,11 +94,32 @@ inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
 // name of a place is changed only through kUpdatePlace.
 inline constexpr char kInsertPlace[] =
-    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima) values (:mingcheng, :yonghuming, "
-    ":zhanghao, :mima)";
+    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, leibie, edu) values (:mingcheng, "
+    ":yonghuming, :zhanghao, :mima, :leibie, :edu)";
 inline constexpr char kUpdatePlace[] =
-    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima "
-    "where id=:id";
+    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima, "
+    "leibie=:leibie, edu=:edu where id=:id";
+// A place's name and closed mark (:id); how many other places (:id) carry a name (:mingcheng).
+inline constexpr char kPlaceState[] = "select mingcheng,guanbi from zhangwubiao where id=:id";
+inline constexpr char kOtherPlacesNamed[] =
+    "select count(*) from zhangwubiao where mingcheng=:mingcheng and id<>:id";
+// A place closed or opened again (:guanbi 1 or 0, :id).
+inline constexpr char kClosePlace[] = "update zhangwubiao set guanbi=:guanbi where id=:id";
+// A renamed place's records, as the place that moved the money (:old, :new) and as a transfer's payer.
+inline constexpr char kRenameInRecords[] = "update yinghanbiao set mingcheng=:new where mingcheng=:old";
+inline constexpr char kRenamePayerInRecords[] = "update yinghanbiao set zhuanchu=:new where zhuanchu=:old";
+// Whether any entry, entry in the bin or record names a place (:id): 1 or 0.
+inline constexpr char kPlaceHistory[] =
+    "select count(*) from zhangwubiao p where p.id=:id and (exists (select 1 from shouzhibiao where "
+    "zhanghu=p.id) or exists (select 1 from huishouzhan where zhanghu=p.id) or exists (select 1 from "
+    "yinghanbiao where mingcheng=p.mingcheng or zhuanchu=p.mingcheng))";
+// The bank information window's list: every place with its kind and state in words, and a credit card's
+// limit (none for the other kinds).
+inline constexpr char kPlacesOfWindow[] =
+    "select id,mingcheng,yonghuming,zhanghao,mima,jine,leibie,case when leibie='xinyongka' then edu end as "
+    "edu,guanbi,case leibie when 'xianjin' then "
+    "'现金' when 'dianziqianbao' then '电子钱包' when 'xinyongka' then '信用卡' else '银行卡' end as "
+    "leibiemingcheng,case when guanbi=1 then '已关闭' else '' end as zhuangtai from zhangwubiao order by id";
 inline constexpr char kUpdatePlaceDetails[] =
     "update zhangwubiao set yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima where id=:id";
 // Never removes the home safe (:jtbxg "家庭保险柜").
@@ -145,13 +176,14 @@ inline constexpr char kOtherUsersWithId[] =
 // The bin of deleted entries. An entry is kept (:id the entry, :shanchuren who deleted it,
 // :shanchushijian when) by copying its row before it is deleted.
 inline constexpr char kKeepInBin[] =
-    "INSERT INTO huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian) "
-    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,:shanchuren,:shanchushijian FROM shouzhibiao "
+    "INSERT INTO huishouzhan "
+    "(leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian,zhanghu) SELECT "
+    "leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,:shanchuren,:shanchushijian,zhanghu FROM shouzhibiao "
     "WHERE id=:id";
 // The bin, newest first.
 inline constexpr char kBinEntries[] =
-    "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian FROM huishouzhan "
-    "ORDER BY shanchushijian DESC, id DESC";
+    "SELECT id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian,zhanghu FROM "
+    "huishouzhan ORDER BY shanchushijian DESC, id DESC";
 inline constexpr char kDeleteFromBin[] = "DELETE FROM huishouzhan WHERE id=:id";
 // The newest deletion time the bin holds.
 inline constexpr char kNewestDeletion[] = "SELECT max(shanchushijian) FROM huishouzhan";
@@ -182,6 +214,11 @@ inline constexpr char kExpense[] = "zhichu";
 inline constexpr char kDeposit[] = "cunkuan";
 inline constexpr char kWithdrawal[] = "qukuan";
 inline constexpr char kHomeSafe[] = "家庭保险柜";
+// The kinds of place (zhangwubiao.leibie): the home safe's cash, bank cards, e-wallets, credit cards.
+inline constexpr char kCash[] = "xianjin";
+inline constexpr char kBankCard[] = "yinhangka";
+inline constexpr char kWallet[] = "dianziqianbao";
+inline constexpr char kCreditCard[] = "xinyongka";
 inline constexpr char kOnce[] = "当天";
 inline constexpr char kDaily[] = "每天";
 inline constexpr char kMonthly[] = "每月";

@@ -4,6 +4,7 @@
 #include "data/DatabaseErrors.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
+#include "data/Statements.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +18,80 @@ namespace {
 struct UpgradeStep {
     int version;  // the version a file has once the step has run
     std::initializer_list<const char*> statements;
+    Status (*alsoRun)(QSqlDatabase&) = nullptr;  // run after the statements
 };
+
+Result<bool> hasColumn(QSqlDatabase& db, const char* table, const char* column) {
+    QSqlQuery query(db);
+    const bool prepared = query.prepare(
+        EngineOf(db) == Engine::File
+            ? QStringLiteral("SELECT count(*) FROM pragma_table_info(:t) WHERE name=:c")
+            : QStringLiteral(
+                  "SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                  "AND table_name=:t AND column_name=:c"));
+    if (!prepared)
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    query.bindValue(QStringLiteral(":t"), QString::fromUtf8(table));
+    query.bindValue(QStringLiteral(":c"), QString::fromUtf8(column));
+    if (!query.exec() || !query.next())
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    return query.value(0).toInt() > 0;
+}
+
+// Adds a column unless the table has it already (a new file made by the newest program does).
+Status addColumn(QSqlDatabase& db, const char* table, const char* column, const QString& definition) {
+    const Result<bool> present = hasColumn(db, table, column);
+    if (!present || present.value())
+        return present.status();
+    const QByteArray statement = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                     .arg(QString::fromUtf8(table), QString::fromUtf8(column), definition)
+                                     .toUtf8();
+    return ExecDefinition(db, statement.constData());
+}
+
+// 4: places of four kinds. Every place so far is a bank card but the home safe, which is the cash; every
+// entry, and every entry in the bin, was paid from or into the home safe. Each column comes with a
+// constant default, which neither engine writes into the rows: the step takes the same short time at a
+// million entries as at ten.
+Status addPlaces(QSqlDatabase& db) {
+    QSqlQuery safe(db);
+    safe.prepare(QStringLiteral("SELECT id FROM zhangwubiao WHERE mingcheng=:name"));
+    safe.bindValue(QStringLiteral(":name"), QString::fromUtf8(Codes::kHomeSafe));
+    if (!safe.exec())
+        return Status::failure(DatabaseErrors::Describe(safe.lastError()));
+    if (!safe.next())
+        return Status::failure(
+            QStringLiteral("表 zhangwubiao 里没有“家庭保险柜”这一行，已有的收支无法记到它上面"));
+    const qint64 homeSafe = safe.value(0).toLongLong();
+    safe.finish();
+
+    const QString onHomeSafe = QStringLiteral("INTEGER NOT NULL DEFAULT %1").arg(homeSafe);
+    const struct {
+        const char* table;
+        const char* column;
+        QString definition;
+    } columns[] = {
+        {"zhangwubiao", "leibie",
+         QStringLiteral("TEXT NOT NULL DEFAULT '%1'").arg(QLatin1String(Codes::kBankCard))},
+        {"zhangwubiao", "edu", QStringLiteral("INTEGER NOT NULL DEFAULT 0")},
+        {"zhangwubiao", "guanbi", QStringLiteral("INTEGER NOT NULL DEFAULT 0")},
+        {"shouzhibiao", "zhanghu", onHomeSafe},
+        {"huishouzhan", "zhanghu", onHomeSafe},
+        {"yinghanbiao", "zhuanchu", QStringLiteral("TEXT")},
+        {"yinghanbiao", "shouxufei", QStringLiteral("INTEGER NOT NULL DEFAULT 0")},
+    };
+    for (const auto& column : columns) {
+        if (Status s = addColumn(db, column.table, column.column, column.definition); !s)
+            return s;
+    }
+    QSqlQuery cash(db);
+    cash.prepare(QStringLiteral("UPDATE zhangwubiao SET leibie=:cash, edu=0 WHERE id=:id"));
+    cash.bindValue(QStringLiteral(":cash"), QString::fromLatin1(Codes::kCash));
+    cash.bindValue(QStringLiteral(":id"), homeSafe);
+    if (!cash.exec())
+        return Status::failure(DatabaseErrors::Describe(cash.lastError()));
+    return Status::ok();
+}
 
 // One step per version after the first, in order. A step must be safe on a file that was created with
 // the newest schema's tables (IF NOT EXISTS), as new files are taken through every step too. To add a
@@ -34,6 +108,9 @@ const UpgradeStep kSteps[] = {
      }},
     // 3: the bin of deleted income and expense entries.
     {3, {kBinTable, kBinIndex}},
+    // 4: the kind, credit limit and closing of places; the place of every entry; the transfer's paying
+    // place and fee in the records.
+    {4, {}, addPlaces},
 };
 
 }  // namespace
@@ -44,6 +121,10 @@ Status UpgradeSchema(QSqlDatabase& db, int fromVersion) {
             continue;
         for (const char* statement : step.statements) {
             if (Status s = ExecDefinition(db, statement); !s)
+                return s;
+        }
+        if (step.alsoRun) {
+            if (Status s = step.alsoRun(db); !s)
                 return s;
         }
     }

@@ -60,6 +60,7 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
     const int beizhu = r.indexOf(QStringLiteral("beizhu"));
     const int shanchuren = r.indexOf(QStringLiteral("shanchuren"));
     const int shanchushijian = r.indexOf(QStringLiteral("shanchushijian"));
+    const int zhanghu = r.indexOf(QStringLiteral("zhanghu"));
     QList<BinEntry> entries;
     while (query.next()) {
         const Result<Money> amount = MoneyFromColumn(query.value(feiyong));
@@ -68,14 +69,15 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
         entries.append({query.value(id).toLongLong(), query.value(leixing).toString(),
                         query.value(mingxi).toString(), amount.value(), query.value(shururiqi).toString(),
                         query.value(dengjiren).toString(), query.value(beizhu).toString(),
-                        query.value(shanchuren).toString(), query.value(shanchushijian).toString()});
+                        query.value(shanchuren).toString(), query.value(shanchushijian).toString(),
+                        query.value(zhanghu).toLongLong()});
     }
     return entries;
 }
 
 Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry) {
     EntryBook book(database, homeSafe, entry.type());
-    const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks};
+    const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks, entry.place};
     return book.save(std::nullopt, text, {}, [&]() -> Status {
         int affected = 0;
         if (Status s = run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), entry.id}},

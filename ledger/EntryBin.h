@@ -27,6 +27,7 @@ struct BinEntry {
     QString remarks;
     QString deletedBy;
     QString deletedAt;  // "yyyy-MM-dd HH:mm:ss"
+    qint64 place = 0;   // the place it was paid from or into; restored there
 
     // Anything but income is handled as an expense, as the totals count it.
     EntryType type() const;
@@ -41,8 +42,8 @@ Status KeepInBin(QSqlDatabase db, qint64 entryId, const QString& deletedBy, cons
 // The bin, newest deletion first.
 Result<QList<BinEntry>> BinEntries(QSqlDatabase db);
 
-// Puts a deleted entry back: saved as a new entry of its type through the entry book, so the home
-// safe moves exactly as a new save of that entry would, and the bin's row goes in the same transaction.
+// Puts a deleted entry back on its place: saved as a new entry of its type through the entry book, so
+// the place moves exactly as a new save of that entry would, and the bin's row goes in the same transaction.
 // Returns the new entry's key.
 Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry);
 

@@ -79,10 +79,12 @@ Result<EntryText> EntryBook::read(qint64 id) const {
     const QVariant feiyong = query.value(QStringLiteral("feiyong"));
     if (feiyong.isNull())
         return Result<EntryText>::failure(NotAFloatMessage(QString()));
-    return EntryText{query.value(QStringLiteral("mingxi")).toString(), Money::fromUnits(feiyong.toLongLong()),
+    return EntryText{query.value(QStringLiteral("mingxi")).toString(),
+                     Money::fromUnits(feiyong.toLongLong()),
                      query.value(QStringLiteral("shururiqi")).toString(),
                      query.value(QStringLiteral("dengjiren")).toString(),
-                     query.value(QStringLiteral("beizhu")).toString()};
+                     query.value(QStringLiteral("beizhu")).toString(),
+                     query.value(QStringLiteral("zhanghu")).toLongLong()};
 }
 
 Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry, const EntryText& asRead,
@@ -93,41 +95,54 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
         return date.status();
 
     qint64 savedId = id.value_or(0);
-    const Status written = homeSafe_.move([&]() -> Result<Money> {
-        // A new row has nothing to take back; an edited one takes back what it stored.
-        Money stored;
-        if (id) {
-            const Result<EntryText> row = unchangedRow(*id, asRead, QStringLiteral("的改动没有保存"));
-            if (!row)
-                return row.status();
-            stored = row->amount;
-        }
-        const Result<Money> change = BalanceAfterSave(type_, Money(), stored, entry.amount);
-        if (!change)
-            return change;
-        QSqlQuery query(database_.connection());
-        if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
-            return Status::failure(DatabaseErrors::Describe(query.lastError()));
-        query.bindValue(QStringLiteral(":leixing"), EntryTypeCode(type_));
-        query.bindValue(QStringLiteral(":mingxi"), entry.detail);
-        query.bindValue(QStringLiteral(":feiyong"), entry.amount.units());
-        query.bindValue(QStringLiteral(":shururiqi"), ShortDate(date.value()));
-        query.bindValue(QStringLiteral(":dengjiren"), entry.registrar);
-        query.bindValue(QStringLiteral(":beizhu"), entry.remarks);
-        if (id)
-            query.bindValue(QStringLiteral(":id"), *id);
-        if (!query.exec())
-            return Status::failure(DatabaseErrors::Describe(query.lastError()));
-        if (id && query.numRowsAffected() != 1)
-            return Status::failure(kRowGone);
-        if (!id)
-            savedId = query.lastInsertId().toLongLong();
-        if (alsoWrite) {
-            if (Status also = alsoWrite(); !also)
-                return also;
-        }
-        return change;
-    });
+    const QString what =
+        type_ == EntryType::Expense ? QStringLiteral("这笔支出") : QStringLiteral("这笔收入");
+    const Status written = homeSafe_.moveAt(
+        [&]() -> Result<PlaceChanges> {
+            const Result<qint64> place = placeOf(entry);
+            if (!place)
+                return place.status();
+            PlaceChanges changes;
+            // A new row has nothing to take back; an edited one takes back what it stored, from where it
+            // stored it.
+            if (id) {
+                const Result<EntryText> row = unchangedRow(*id, asRead, QStringLiteral("的改动没有保存"));
+                if (!row)
+                    return row.status();
+                const Result<Money> back = BalanceAfterDelete(type_, Money(), row->amount);
+                if (!back)
+                    return back.status();
+                changes.append({row->place, back.value()});
+            }
+            const Result<Money> change = BalanceAfterSave(type_, Money(), Money(), entry.amount);
+            if (!change)
+                return change.status();
+            changes.append({place.value(), change.value()});
+            QSqlQuery query(database_.connection());
+            if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
+                return Status::failure(DatabaseErrors::Describe(query.lastError()));
+            query.bindValue(QStringLiteral(":leixing"), EntryTypeCode(type_));
+            query.bindValue(QStringLiteral(":mingxi"), entry.detail);
+            query.bindValue(QStringLiteral(":feiyong"), entry.amount.units());
+            query.bindValue(QStringLiteral(":shururiqi"), ShortDate(date.value()));
+            query.bindValue(QStringLiteral(":dengjiren"), entry.registrar);
+            query.bindValue(QStringLiteral(":beizhu"), entry.remarks);
+            query.bindValue(QStringLiteral(":zhanghu"), place.value());
+            if (id)
+                query.bindValue(QStringLiteral(":id"), *id);
+            if (!query.exec())
+                return Status::failure(DatabaseErrors::Describe(query.lastError()));
+            if (id && query.numRowsAffected() != 1)
+                return Status::failure(kRowGone);
+            if (!id)
+                savedId = query.lastInsertId().toLongLong();
+            if (alsoWrite) {
+                if (Status also = alsoWrite(); !also)
+                    return also;
+            }
+            return changes;
+        },
+        id ? QStringLiteral("这次改动") : what);
     if (!written)
         return written;
     return savedId;
@@ -135,25 +150,31 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
 
 Status EntryBook::remove(qint64 id, const EntryText& asRead, const QString& deletedBy) {
     refusedAsChanged_ = false;
-    return homeSafe_.move([&]() -> Result<Money> {
-        const Result<EntryText> stored = unchangedRow(id, asRead, QStringLiteral("没有删除它"));
-        if (!stored)
-            return stored.status();
-        const Result<Money> change = BalanceAfterDelete(type_, Money(), stored->amount);
-        if (!change)
-            return change;
-        if (Status kept = KeepInBin(database_.connection(), id, deletedBy, BinTimestamp()); !kept)
-            return kept;
-        QSqlQuery query(database_.connection());
-        if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
-            return Status::failure(DatabaseErrors::Describe(query.lastError()));
-        query.bindValue(QStringLiteral(":id"), id);
-        if (!query.exec())
-            return Status::failure(DatabaseErrors::Describe(query.lastError()));
-        if (query.numRowsAffected() != 1)
-            return Status::failure(kRowGone);
-        return change;
-    });
+    return homeSafe_.moveAt(
+        [&]() -> Result<PlaceChanges> {
+            const Result<EntryText> stored = unchangedRow(id, asRead, QStringLiteral("没有删除它"));
+            if (!stored)
+                return stored.status();
+            const Result<Money> change = BalanceAfterDelete(type_, Money(), stored->amount);
+            if (!change)
+                return change.status();
+            if (Status kept = KeepInBin(database_.connection(), id, deletedBy, BinTimestamp()); !kept)
+                return kept;
+            QSqlQuery query(database_.connection());
+            if (!query.prepare(QString::fromUtf8(Sql::kDeleteEntry)))
+                return Status::failure(DatabaseErrors::Describe(query.lastError()));
+            query.bindValue(QStringLiteral(":id"), id);
+            if (!query.exec())
+                return Status::failure(DatabaseErrors::Describe(query.lastError()));
+            if (query.numRowsAffected() != 1)
+                return Status::failure(kRowGone);
+            return PlaceChanges{{stored->place, change.value()}};
+        },
+        QStringLiteral("这次删除"));
+}
+
+Result<qint64> EntryBook::placeOf(const EntryText& entry) const {
+    return entry.place != 0 ? Result<qint64>(entry.place) : HomeSafeId(database_.connection());
 }
 
 Result<EntryText> EntryBook::unchangedRow(qint64 id, const EntryText& asRead, const QString& action) {
@@ -163,8 +184,11 @@ Result<EntryText> EntryBook::unchangedRow(qint64 id, const EntryText& asRead, co
         return stored;
     }
     const EntryText& row = stored.value();
-    if (row.detail != asRead.detail || row.amount != asRead.amount || row.date != asRead.date ||
-        row.registrar != asRead.registrar || row.remarks != asRead.remarks) {
+    const Result<qint64> readPlace = placeOf(asRead);
+    if (!readPlace)
+        return readPlace.status();
+    if (row.place != readPlace.value() || row.detail != asRead.detail || row.amount != asRead.amount ||
+        row.date != asRead.date || row.registrar != asRead.registrar || row.remarks != asRead.remarks) {
         refusedAsChanged_ = true;
         return Result<EntryText>::failure(
             QStringLiteral(

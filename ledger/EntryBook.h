@@ -38,13 +38,16 @@ struct EntryText {
     QString date;
     QString registrar;
     QString remarks;
+    qint64 place = 0;  // the place paid from or into (zhangwubiao.id); 0 is the home safe
 };
 
-// The entries of one type: the list query and the changes that move the home safe. Every change writes
-// the row and applies its change to the home safe's stored balance in one transaction (HomeSafe::move),
+// The entries of one type: the list query and the changes that move the places. Every change writes
+// the row and applies its change to the stored balance of each place it touches in one transaction
+// (HomeSafe::moveAt): an entry moved to another place leaves the first and lands on the second. It
 // and the balance in memory moves only after the commit; a failure leaves row, stored balance and memory
 // as they were. The change is worked out from the row as stored, read in that transaction: an edited or
-// deleted row first takes back what it stored, whatever the panel remembers.
+// deleted row first takes back what it stored, whatever the panel remembers. A place closed or removed
+// meanwhile, or a credit card past its limit, refuses the change.
 class EntryBook {
   public:
     EntryBook(Database& database, HomeSafe& homeSafe, EntryType type);
@@ -77,6 +80,8 @@ class EntryBook {
     bool refusedAsChanged() const { return refusedAsChanged_; }
 
   private:
+    // The key of an entry's place: its own, or the home safe's for 0.
+    Result<qint64> placeOf(const EntryText& entry) const;
     // The row as stored, inside the open transaction, when it is still the row read; otherwise the
     // refusal, marked in refusedAsChanged_.
     Result<EntryText> unchangedRow(qint64 id, const EntryText& asRead, const QString& action);

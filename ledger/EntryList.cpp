@@ -341,6 +341,7 @@ Status EntryListModel::show(QSqlDatabase db, const Choice& choice) {
         showing_ = false;
         query().finish();
         idColumn_ = record().indexOf(QStringLiteral("id"));
+        placeColumn_ = record().indexOf(QStringLiteral("zhanghu"));
         if (idColumn_ < 0)
             return Status::failure(QStringLiteral("shouzhibiao has no id"));
     }
@@ -509,11 +510,21 @@ void EntryListModel::fill(int row) const {
 QVariant EntryListModel::data(const QModelIndex& item, int role) const {
     if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    const int row = item.row();
+    const QVariant value = stored(item.row(), item.column());
+    if (role == Qt::DisplayRole && item.column() == placeColumn_ && !value.isNull())
+        return placeNames_.value(value.toLongLong(), value.toString());
+    return value;
+}
+
+qint64 EntryListModel::placeAt(int row) const {
+    return placeColumn_ < 0 ? 0 : stored(row, placeColumn_).toLongLong();
+}
+
+QVariant EntryListModel::stored(int row, int column) const {
     if (row < 0 || row >= rowCount())
         return {};
     if (row >= known_)
-        return keptRows_[row - known_].value(item.column());
+        return keptRows_[row - known_].value(column);
     auto found = rows_.constFind(row);
     if (found == rows_.cend()) {
         fill(row);
@@ -521,7 +532,7 @@ QVariant EntryListModel::data(const QModelIndex& item, int role) const {
         if (found == rows_.cend())
             return {};
     }
-    return found->value(item.column());
+    return found->value(column);
 }
 
 bool EntryListModel::canFetchMore(const QModelIndex& parent) const {

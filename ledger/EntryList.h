@@ -54,6 +54,11 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     // The next row, after `from` or before it, that shows a text in the grid's columns (see FindQuery);
     // found in the database, made part of the rows shown, and placed by its key.
     Result<int> findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query, int from) override;
+    // The names the 账户 column shows for the places' keys (zhanghu); a key without a name shows itself.
+    // The key stays the column's edit value.
+    void setPlaceNames(const QHash<qint64, QString>& names) { placeNames_ = names; }
+    // The key of the place of the row at `row`.
+    qint64 placeAt(int row) const;
     // Whether 全部's landmarks are read and good for the household as it stands (for tests).
     bool hasLandmarks() const;
 
@@ -67,6 +72,9 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
 
   private:
     using Row = QList<QVariant>;
+    QVariant stored(int row, int column) const;
+    QHash<qint64, QString> placeNames_;
+    int placeColumn_ = -1;
     Result<QList<Row>> read(const char* statement, const QVariantHash& values) const;
     Result<QList<Row>> readText(const QString& statement, const QVariantHash& values) const;
     // The finds of findRow(): in the list after or before a row (all of it without one), and among the

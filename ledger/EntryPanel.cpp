@@ -3,6 +3,8 @@
 #include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DateText.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
 #include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "kit/DataGrid.h"
@@ -24,6 +26,7 @@
 #include <QRadioButton>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QStandardItemModel>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -157,6 +160,12 @@ void EntryPanel::buildForm() {
     fields->addWidget(amount_, 1, 1);
     fields->addWidget(yuan, 1, 2);
 
+    // Where the money was paid from or into, on the line under the amount.
+    place_ = new QComboBox(this);
+    place_->setObjectName(QStringLiteral("ComboBoxPlace"));
+    fields->addWidget(formLabel(QStringLiteral("账        户："), this), 2, 0);
+    fields->addWidget(place_, 2, 1);
+
     date_ = new QLineEdit(this);
     date_->setObjectName(name(config_.dateBox));
     date_->setValidator(new HalfWidthValidator(date_));  // "２０２４－３－５" reads as 2024-3-5
@@ -170,21 +179,21 @@ void EntryPanel::buildForm() {
     dateRow->setSpacing(0);
     dateRow->addWidget(date_, 1);
     dateRow->addWidget(picker_);
-    fields->addWidget(formLabel(QStringLiteral("登记日期："), this), 2, 0);
-    fields->addLayout(dateRow, 2, 1);
+    fields->addWidget(formLabel(QStringLiteral("登记日期："), this), 3, 0);
+    fields->addLayout(dateRow, 3, 1);
 
     registrar_ = new QLineEdit(this);
     registrar_->setObjectName(name(config_.registrarBox));
-    fields->addWidget(formLabel(QStringLiteral("登  记  人："), this), 3, 0);
-    fields->addWidget(registrar_, 3, 1);
+    fields->addWidget(formLabel(QStringLiteral("登  记  人："), this), 4, 0);
+    fields->addWidget(registrar_, 4, 1);
 
     remarks_ = new QTextEdit(this);
     remarks_->setObjectName(name(config_.remarksBox));
     remarks_->setAcceptRichText(false);
     remarks_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    fields->addWidget(formLabel(QStringLiteral("备         注："), this), 4, 0, Qt::AlignTop);
-    fields->addWidget(remarks_, 4, 1, 1, 2);
-    fields->setRowStretch(4, 1);
+    fields->addWidget(formLabel(QStringLiteral("备         注："), this), 5, 0, Qt::AlignTop);
+    fields->addWidget(remarks_, 5, 1, 1, 2);
+    fields->setRowStretch(5, 1);
 
     typeBox_ = new QLineEdit(this);
     typeBox_->setObjectName(name(config_.typeBox));
@@ -217,6 +226,7 @@ void EntryPanel::buildForm() {
         {{QStringLiteral("明细"), QStringLiteral("mingxi"), DataGrid::Format::Text, Qt::AlignLeft, 110},
          {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100,
           QColor(Qt::red), true},
+         {QStringLiteral("账户"), QStringLiteral("zhanghu"), DataGrid::Format::Text, Qt::AlignHCenter, 96},
          {QStringLiteral("登记日期"), QStringLiteral("shururiqi"), DataGrid::Format::Text, Qt::AlignHCenter,
           96},
          {QStringLiteral("登  记  人"), QStringLiteral("dengjiren"), DataGrid::Format::Text, Qt::AlignHCenter,
@@ -254,6 +264,7 @@ void EntryPanel::buildForm() {
 }
 
 void EntryPanel::broughtToFront() {
+    loadPlaces();
     LoadToday();
     amountBeforeEdit_ = Money();
 }
@@ -274,6 +285,40 @@ void EntryPanel::LoadDetailChoices() {
     detail_->clear();
     detail_->addItems(details.value());
     detail_->setEditText(shown);
+}
+
+void EntryPanel::loadPlaces() {
+    const Result<QList<PlaceChoice>> places = ReadPlaceChoices(household_.database.connection());
+    if (!places) {
+        ReportError(places.error());
+        return;
+    }
+    const qint64 shown = place_->currentData().toLongLong();
+    QHash<qint64, QString> names;
+    place_->clear();
+    auto* items = qobject_cast<QStandardItemModel*>(place_->model());
+    for (const PlaceChoice& place : places.value()) {
+        names.insert(place.id, place.name);
+        if (place.kind == QLatin1String(Codes::kCash))
+            homeSafeId_ = place.id;
+        place_->addItem(PlaceLabel(place), place.id);
+        // A closed place is no choice for new money, but an entry of its history still shows it.
+        if (place.closed && items)
+            items->item(place_->count() - 1)->setEnabled(false);
+    }
+    model_->setPlaceNames(names);
+    selectPlace(shown);
+}
+
+void EntryPanel::selectPlace(qint64 id) {
+    const int at = place_->findData(id);
+    place_->setCurrentIndex(at >= 0 ? at : place_->findData(homeSafeId_));
+}
+
+bool EntryPanel::placeIsOpen(qint64 id) const {
+    const auto* items = qobject_cast<const QStandardItemModel*>(place_->model());
+    const int at = place_->findData(id);
+    return at >= 0 && (!items || items->item(at)->isEnabled());
 }
 
 bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int selectRow) {
@@ -324,13 +369,15 @@ void EntryPanel::showRow(int row) {
             box->clear();
         detail_->setEditText(QString());
         remarks_->clear();
+        selectPlace(homeSafeId_);
         return;
     }
     const auto field = [this, row](const char* name) { return grid_->value(row, QString::fromLatin1(name)); };
     const QVariant amount = field("feiyong");
-    shownRow_ =
-        EntryText{field("mingxi").toString(), Money::fromUnits(amount.toLongLong()),
-                  field("shururiqi").toString(), field("dengjiren").toString(), field("beizhu").toString()};
+    shownRow_ = EntryText{field("mingxi").toString(),    Money::fromUnits(amount.toLongLong()),
+                          field("shururiqi").toString(), field("dengjiren").toString(),
+                          field("beizhu").toString(),    model_->placeAt(row)};
+    selectPlace(shownRow_.place);
     detail_->setEditText(shownRow_.detail);
     amount_->setText(amount.isNull() ? QString() : shownRow_.amount.toPlainText());
     date_->setText(shownRow_.date);
@@ -368,6 +415,7 @@ void EntryPanel::stateChange() {
     remarks_->setReadOnly(!pending);
     detail_->setEnabled(pending);
     picker_->setEnabled(pending);
+    place_->setEnabled(pending);
 }
 
 void EntryPanel::addClick() {
@@ -380,6 +428,10 @@ void EntryPanel::addClick() {
     date_->setText(ShortDate(Today()));
     registrar_->setText(household_.user.name);
     amountBeforeEdit_ = Money();
+    // Places added or closed in the bank window meanwhile are offered as they now stand. A new entry
+    // starts on the place this panel last saved to in this run, while it is open; else the home safe.
+    loadPlaces();
+    selectPlace(placeIsOpen(lastPlace_) ? lastPlace_ : homeSafeId_);
     stateChange();
     detail_->setFocus();
 }
@@ -398,6 +450,8 @@ void EntryPanel::editClick() {
     state_ = State::Editing;
     editingId_ = id;
     amountBeforeEdit_ = before.value();
+    loadPlaces();
+    selectPlace(shownRow_.place);
     stateChange();
     detail_->setFocus();
 }
@@ -432,8 +486,9 @@ bool EntryPanel::saveClick() {
         ReportError(day.error());
         return false;
     }
-    const EntryText entry{detail_->currentText(), amount.amount, ShortDate(day.value()), registrar_->text(),
-                          remarks_->toPlainText()};
+    const EntryText entry{detail_->currentText(),  amount.amount,
+                          ShortDate(day.value()),  registrar_->text(),
+                          remarks_->toPlainText(), place_->currentData().toLongLong()};
     const std::optional<qint64> edited = state_ == State::Editing ? editingId_ : std::nullopt;
     model_->entryWriting();
     const Result<qint64> saved = book_.save(edited, entry, shownRow_);
@@ -444,6 +499,7 @@ bool EntryPanel::saveClick() {
         return false;
     }
     model_->entryWritten(edited, saved.value());
+    lastPlace_ = entry.place;
     // The row is stored: whatever the reload gives, nothing is pending any more.
     state_ = State::Browsing;
     editingId_.reset();

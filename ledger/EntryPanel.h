@@ -88,6 +88,11 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
 
   private:
     void buildForm();
+    // Reads the places into the 账户 choice (closed ones shown, not choosable) and the list's names.
+    void loadPlaces();
+    // Shows a place in the 账户 choice; the home safe when it is not there.
+    void selectPlace(qint64 id);
+    bool placeIsOpen(qint64 id) const;
     void addClick();
     void editClick();
     // True when the row was stored.
@@ -123,9 +128,12 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     EntryText shownRow_;  // the row in the boxes as the list read it: what an edit or deletion expects
     std::optional<qint64> editingId_;
     Money amountBeforeEdit_;
+    qint64 homeSafeId_ = 0;
+    qint64 lastPlace_ = 0;  // where this panel last saved an entry in this run
 
     DataGrid* grid_ = nullptr;
     QComboBox* detail_ = nullptr;
+    QComboBox* place_ = nullptr;  // ComboBoxPlace
     AmountEdit* amount_ = nullptr;
     QLineEdit* date_ = nullptr;
     QDateEdit* picker_ = nullptr;

@@ -157,6 +157,18 @@ TEST_P(BankMovesTest, ABankThatHasGoneAwayTakesNoMoneyFromHome) {
     EXPECT_EQ(records(), 0);
 }
 
+// A bank closed (here as by another computer) takes no deposit and gives no withdrawal.
+TEST_P(BankMovesTest, AClosedBankTakesNoMove) {
+    h.exec(QStringLiteral("update zhangwubiao set guanbi=1 where mingcheng='工商银行'"));
+    for (MoveKind kind : {MoveKind::Deposit, MoveKind::Withdrawal}) {
+        const MoveOutcome o = move(kind, QStringLiteral("100"));
+        EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
+        EXPECT_EQ(o.message,
+                  QStringLiteral("账户“工商银行”已关闭，不能存取款。请先在“银行信息”里重新启用它。"));
+        expectUnchanged();
+    }
+}
+
 // Another copy of the program spent cash and emptied part of the bank after this one read its balance:
 // the checks judge what is stored now, and a move adds to it.
 TEST_P(BankMovesTest, ChecksAndMovesUseTheBalancesAsStoredNow) {

@@ -48,7 +48,9 @@ TEST(BankPlaces, TheHomeSafeKeepsItsNameAndCannotBeDeleted) {
     EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
 }
 
-TEST(BankPlaces, ChangesLeaveBalancesAndPastRecordsAlone) {
+// A rename keeps the balance and the entries (by key) and renames the records (by name); a place with
+// history is not deleted but may be closed, which keeps everything.
+TEST(BankPlaces, ChangesLeaveBalancesAlonePastRecordsFollowAndHistoryIsClosedNotDeleted) {
     TestHousehold h;
     h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 5000000)"));
     h.exec(
@@ -63,10 +65,63 @@ TEST(BankPlaces, ChangesLeaveBalancesAndPastRecordsAlone) {
     EXPECT_EQ(h.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(bank)).toLongLong(),
               5000000);
     EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng from yinghanbiao")).toString(),
-              QStringLiteral("工商银行"));
-    ASSERT_TRUE(DeleteBank(db, bank).isOk());
-    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
-    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from yinghanbiao")).toInt(), 1);
+              QStringLiteral("工行"));
+    const Status deleted = DeleteBank(db, bank);
+    EXPECT_EQ(deleted.error(),
+              QStringLiteral("账户“工行”有收支或存取款记录，不能删除，否则这些记录就没有了账户。"
+                             "可以把它关闭：关闭后它不再出现在选择里，记录和合计都保留。"));
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 2);
+
+    // Closed here after another computer renamed it: refused; closed as it now stands: done.
+    ASSERT_TRUE(UpdateBank(db, bank, {QStringLiteral("工商"), {}, {}, {}}).isOk());
+    const Status stale = SetPlaceClosed(db, bank, true, {QStringLiteral("工行"), false});
+    EXPECT_TRUE(
+        stale.error().startsWith(QStringLiteral("账户“工行”已在另一台电脑上被改名或关闭（现在是“工商”）")))
+        << stale.error().toStdString();
+    const Status staleEdit = UpdateBank(db, bank, {QStringLiteral("工行2"), {}, {}, {}},
+                                        PlaceAsRead{QStringLiteral("工行"), false});
+    EXPECT_FALSE(staleEdit.isOk());
+    ASSERT_TRUE(SetPlaceClosed(db, bank, true, {QStringLiteral("工商"), false}).isOk());
+    EXPECT_EQ(
+        h.scalar(QStringLiteral("select mingcheng||guanbi||jine from zhangwubiao where id=%1").arg(bank)),
+        QStringLiteral("工商15000000"));
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng from yinghanbiao")).toString(),
+              QStringLiteral("工商"));
+    EXPECT_EQ(
+        SetPlaceClosed(db, idOf(h, QStringLiteral("家庭保险柜")), true, {QStringLiteral("家庭保险柜"), false})
+            .error(),
+        QStringLiteral("家庭保险柜不能关闭。"));
+}
+
+// A second place of a name, a place of cash and a credit limit below zero or past the amount limit are
+// refused with nothing written; a credit card keeps its limit, another kind none.
+TEST(BankPlaces, NamesKindsAndCreditLimitsAreChecked) {
+    TestHousehold h;
+    const QSqlDatabase db = h.database.connection();
+    BankDetails card{QStringLiteral("招行信用卡"), {}, {}, {}, QStringLiteral("xinyongka"),
+                     Money::fromYuan(5000)};
+    const Result<qint64> added = InsertBank(db, card);
+    ASSERT_TRUE(added.isOk()) << added.error().toStdString();
+    EXPECT_EQ(InsertBank(db, card).error(),
+              QStringLiteral("已经有一个叫“招行信用卡”的账户了，请换一个名称。"));
+    card.name = QStringLiteral("白条");
+    card.limit = Money::fromUnits(-1);
+    EXPECT_EQ(InsertBank(db, card).error(), QStringLiteral("信用额度不能小于零，请重新输入。"));
+    card.limit = Money::fromYuan(1'000'000'001);
+    EXPECT_EQ(InsertBank(db, card).error(),
+              QStringLiteral("信用额度 ￥1000000001.00 超过了金额的上限 ￥1,000,000,000.00，请重新输入。"));
+    card.kind = QStringLiteral("xianjin");
+    EXPECT_FALSE(InsertBank(db, card).isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 2);
+    EXPECT_EQ(h.scalar(QStringLiteral("select leibie||edu from zhangwubiao where id=%1").arg(added.value())),
+              QStringLiteral("xinyongka50000000"));
+    // Made a wallet, it keeps no limit.
+    ASSERT_TRUE(
+        UpdateBank(db, added.value(),
+                   {QStringLiteral("零钱"), {}, {}, {}, QStringLiteral("dianziqianbao"), Money::fromYuan(9)})
+            .isOk());
+    EXPECT_EQ(h.scalar(QStringLiteral("select leibie||edu from zhangwubiao where id=%1").arg(added.value())),
+              QStringLiteral("dianziqianbao0"));
 }
 
 TEST(BankRecords, DepositsAndWithdrawalsAreSplitInTheirOrder) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -147,6 +148,48 @@ TEST_F(BankWindowTest, ADuplicateNameIsReportedAndTheRowStaysInEdit) {
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("当前记录尚未保存，是否保存？"));
     EXPECT_EQ(form->state(), TForm4::State::Browse);
     EXPECT_EQ(places(), 2);
+}
+
+// A credit card is added with its kind and a limit that must be money; a place with records is offered
+// 关闭 instead of deletion, and 重新启用 opens it again.
+TEST_F(BankWindowTest, ACreditCardNeedsALimitAndAPlaceWithHistoryIsClosedNotDeleted) {
+    auto* kind = form->findChild<QComboBox*>(QStringLiteral("ComboBoxKind"));
+    auto* limit = form->findChild<QLineEdit*>(QStringLiteral("EditLimit"));
+    click("SpeedButton1");
+    EXPECT_TRUE(limit->isReadOnly());
+    box(1)->setText(QStringLiteral("招行信用卡"));
+    kind->setCurrentIndex(kind->findText(QStringLiteral("信用卡")));
+    EXPECT_FALSE(limit->isReadOnly());
+    limit->setText(QStringLiteral("五千"));
+    click("SpeedButton3");
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].text,
+              QStringLiteral("信用额度必须是一个金额，例如 5000 或 5000.00，请重新输入。"
+                             "（'五千' is not a valid floating point value）"));
+    EXPECT_EQ(form->state(), TForm4::State::Insert);
+    limit->setText(QStringLiteral("5000"));
+    click("SpeedButton3");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(h.scalar(QStringLiteral("select leibie||edu from zhangwubiao where mingcheng='招行信用卡'")),
+              QStringLiteral("xinyongka50000000"));
+    EXPECT_EQ(grid->cellText(grid->currentRow(), 4), QStringLiteral("信用卡"));
+
+    h.exec(
+        QStringLiteral("insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values "
+                       "('工商银行', 100, 'cunkuan', '2007-01-02', '管理员')"));
+    grid->setCurrentRow(1);
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("SpeedButton4");
+    EXPECT_TRUE(
+        prompt.texts().last().startsWith(QStringLiteral("账户“工商银行”有收支或存取款记录，不能删除")));
+    EXPECT_EQ(places(), 3);
+    EXPECT_EQ(h.scalar(QStringLiteral("select guanbi from zhangwubiao where mingcheng='工商银行'")).toInt(),
+              1);
+    EXPECT_EQ(button("SpeedButton7")->text(), QStringLiteral("重新启用"));
+    click("SpeedButton7");
+    EXPECT_EQ(h.scalar(QStringLiteral("select guanbi from zhangwubiao where mingcheng='工商银行'")).toInt(),
+              0);
+    EXPECT_EQ(button("SpeedButton7")->text(), QStringLiteral("关闭"));
 }
 
 TEST_F(BankWindowTest, LeavingWithARowNotSavedAsksAndKeepsTheWindowOnCancelOrARefusedSave) {

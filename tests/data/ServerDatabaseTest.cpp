@@ -78,6 +78,44 @@ TEST(ServerDatabase, AHouseholdFromANewerProgramOrAnotherMarkIsRefusedUntouched)
     EXPECT_EQ(scalar(db.connection(), QStringLiteral("select jine from zhangwubiao")).toLongLong(), 123);
 }
 
+// A household on the server as the third version left it (no places' kinds, entries without a place) is
+// upgraded when opened: every entry and binned entry lands on the home safe, every bank is a bank card.
+TEST(ServerDatabase, AThirdVersionHouseholdPutsEveryEntryOnTheHomeSafe) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    { ASSERT_TRUE(Database().openServer(server.connection()).isOk()); }
+    onServer(
+        server,
+        {QStringLiteral("alter table zhangwubiao drop column leibie, drop column edu, drop column guanbi"),
+         QStringLiteral("alter table shouzhibiao drop column zhanghu"),
+         QStringLiteral("alter table huishouzhan drop column zhanghu"),
+         QStringLiteral("alter table yinghanbiao drop column zhuanchu, drop column shouxufei"),
+         QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 500)"),
+         QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
+                        "('shouru','工资',100,'2024-01-05'),('zhichu','房租',30,'2024-01-06')"),
+         QStringLiteral("insert into huishouzhan (leixing,feiyong,shanchushijian) values "
+                        "('zhichu',5,'2024-01-07 08:00:00')"),
+         QStringLiteral("update tamberlo_biaoji set user_version=3")});
+    Database db;
+    const Status opened = db.openServer(server.connection());
+    ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+    const QString safe = scalar(db.connection(), QStringLiteral("select id from zhangwubiao where "
+                                                                "mingcheng='家庭保险柜'"))
+                             .toString();
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("select string_agg(mingcheng||leibie||edu||guanbi, ',' "
+                                                     "order by id) from zhangwubiao"))
+                  .toString(),
+              QStringLiteral("家庭保险柜xianjin00,工商银行yinhangka00"));
+    EXPECT_EQ(
+        scalar(db.connection(),
+               QStringLiteral("select string_agg(zhanghu::text, ',' order by id) from (select id, zhanghu "
+                              "from shouzhibiao union all select id, zhanghu from huishouzhan) e"))
+            .toString(),
+        QStringLiteral("%1,%1,%1").arg(safe));
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("select user_version from tamberlo_biaoji")).toInt(),
+              kSchemaVersion);
+}
+
 TEST(ServerDatabase, AServerThatCannotBeReachedIsNamedWithTheReason) {
     Database db;
     const QString nowhere = QStringLiteral("host=/nonexistent/tamberlo port=5999 dbname=jia user=jia");

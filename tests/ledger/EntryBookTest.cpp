@@ -176,11 +176,11 @@ TEST_P(EntryBookTest, ARowChangedInAnyFieldSinceItWasReadIsNeitherOverwrittenNor
     const qint64 id = income.save(std::nullopt, asRead).value();
     const QString restore = QStringLiteral(
         "update shouzhibiao set leixing='shouru',mingxi='工资',feiyong=30000000,shururiqi='2024-05-31',"
-        "dengjiren='管理员',beizhu='五月' where id=%1");
+        "dengjiren='管理员',beizhu='五月',zhanghu=(select id from zhangwubiao) where id=%1");
     EntryText mine = asRead;
     mine.remarks = QStringLiteral("我的改动");
     for (const char* change : {"mingxi='奖金'", "feiyong=30000001", "shururiqi='2024-06-01'",
-                               "dengjiren='乙'", "beizhu='六月'", "leixing='zhichu'"}) {
+                               "dengjiren='乙'", "beizhu='六月'", "leixing='zhichu'", "zhanghu=999"}) {
         th.exec(
             QStringLiteral("update shouzhibiao set %1 where id=%2").arg(QString::fromUtf8(change)).arg(id));
         const Result<qint64> edited = income.save(id, mine, asRead);
@@ -195,6 +195,71 @@ TEST_P(EntryBookTest, ARowChangedInAnyFieldSinceItWasReadIsNeitherOverwrittenNor
     }
     ASSERT_TRUE(income.save(id, mine, asRead).isOk());
     EXPECT_EQ(th.scalar(QStringLiteral("select beizhu from shouzhibiao")), QStringLiteral("我的改动"));
+}
+
+// Entries on a bank card, a credit card and the home safe move their own place only; a credit card refuses
+// an expense past its limit, and a place closed by another computer while the entry was typed refuses
+// it; an entry moved to another place leaves the first and lands on the second.
+TEST_P(EntryBookTest, EntriesMoveThePlacesTheyNameWithinTheirLimits) {
+    setBalance("100");
+    th.exec(QStringLiteral(
+        "insert into zhangwubiao (mingcheng,jine,leibie,edu) values ('招商银行',0,'yinhangka',0),"
+        "('招行信用卡',0,'xinyongka',50000000),('支付宝余额',0,'dianziqianbao',0)"));
+    const auto idOf = [this](const char* name) {
+        return th
+            .scalar(QStringLiteral("select id from zhangwubiao where mingcheng='%1'")
+                        .arg(QString::fromUtf8(name)))
+            .toLongLong();
+    };
+    const auto balances = [this] {
+        QSqlQuery q(th.database.connection());
+        EXPECT_TRUE(q.exec(QStringLiteral("select mingcheng,jine from zhangwubiao order by id")));
+        QStringList all;
+        while (q.next())
+            all.append(q.value(0).toString() + QLatin1Char(':') + q.value(1).toString());
+        return all.join(QLatin1Char(','));
+    };
+    const qint64 card = idOf("招商银行"), credit = idOf("招行信用卡"), wallet = idOf("支付宝余额");
+    const auto on = [](EntryText e, qint64 place) {
+        e.place = place;
+        return e;
+    };
+
+    const qint64 rent = expense.save(std::nullopt, on(entry("房租", "30"), card)).value();
+    ASSERT_TRUE(income.save(std::nullopt, on(entry("红包", "8.8"), wallet)).isOk());
+    ASSERT_TRUE(expense.save(std::nullopt, on(entry("电视", "4000"), credit)).isOk());
+    EXPECT_EQ(balances(),
+              QStringLiteral("家庭保险柜:1000000,招商银行:-300000,招行信用卡:-40000000,支付宝余额:88000"));
+    EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
+
+    const Result<qint64> tooMuch = expense.save(std::nullopt, on(entry("冰箱", "1200"), credit));
+    EXPECT_EQ(tooMuch.error(),
+              QStringLiteral("信用卡“招行信用卡”的额度是 ￥5000.00，这笔支出后将欠 ￥5200.00，"
+                             "超出了额度。这笔支出没有保存。"));
+    EXPECT_EQ(entries(), 3);
+
+    // The rent moves to the home safe and becomes 40: the card gets its 30 back, the home safe pays 40.
+    const EntryText rentRead = expense.read(rent).value();
+    ASSERT_TRUE(expense.save(rent, on(entry("房租", "40"), 0), rentRead).isOk());
+    EXPECT_EQ(balances(),
+              QStringLiteral("家庭保险柜:600000,招商银行:0,招行信用卡:-40000000,支付宝余额:88000"));
+    EXPECT_EQ(th.homeSafe.balance(), yuan("60"));
+    EXPECT_EQ(th.scalar(QStringLiteral("select zhanghu from shouzhibiao where id=%1").arg(rent)).toLongLong(),
+              idOf("家庭保险柜"));
+
+    // The wallet is closed by another computer while an expense on it is typed; moving the rent onto it is
+    // refused too.
+    th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where id=%1").arg(wallet));
+    const Result<qint64> closed = expense.save(std::nullopt, on(entry("打车", "20"), wallet));
+    EXPECT_EQ(closed.error(),
+              QStringLiteral("账户“支付宝余额”已关闭（可能是在另一台电脑上关闭的），这笔支出没有保存。"
+                             "请选择别的账户，或先在“银行信息”里重新启用它。"));
+    EXPECT_FALSE(expense.save(rent, on(entry("房租", "40"), wallet), expense.read(rent).value()).isOk());
+    const Result<qint64> gone = expense.save(std::nullopt, on(entry("打车", "20"), 4711));
+    EXPECT_TRUE(gone.error().startsWith(QStringLiteral("这个账户已不存在"))) << gone.error().toStdString();
+    EXPECT_EQ(balances(),
+              QStringLiteral("家庭保险柜:600000,招商银行:0,招行信用卡:-40000000,支付宝余额:88000"));
+    EXPECT_EQ(entries(), 3);
 }
 
 TEST_P(EntryBookTest, ListsShowTodayOrAllAndKeepSavedRowsUntilReloaded) {

@@ -104,6 +104,59 @@ TEST_F(EntryPanelTest, AddingAnIncomeStoresItAndRaisesTheHomeSafe) {
     EXPECT_FALSE(find<QComboBox>("DBComboBox1")->isEnabled());
 }
 
+// The 账户 choice offers the open places with their kinds (a closed one is shown but not choosable),
+// starts on the home safe, then on the place this panel last saved to; the list names each entry's
+// place, and 修改 moves an entry to another place.
+TEST_F(EntryPanelTest, AnExpenseIsPaidFromThePlaceChosenAndTheNextStartsThere) {
+    setBalance(500);
+    th.exec(
+        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,guanbi) values "
+                       "('招商银行',0,'yinhangka',0),('旧卡',0,'yinhangka',1)"));
+    const auto balanceOf = [this](const char* name) {
+        return Money::fromUnits(th.scalar(QStringLiteral("select jine from zhangwubiao where mingcheng='%1'")
+                                              .arg(QString::fromUtf8(name)))
+                                    .toLongLong())
+            .format();
+    };
+    open(EntryPanelConfig::expense());
+    auto* place = find<QComboBox>("ComboBoxPlace");
+    EXPECT_FALSE(place->isEnabled());
+    click("SpeedButton17");
+    EXPECT_TRUE(place->isEnabled());
+    ASSERT_EQ(place->count(), 3);
+    EXPECT_EQ(place->currentText(), QStringLiteral("家庭保险柜（现金）"));
+    EXPECT_EQ(place->itemText(1), QStringLiteral("招商银行（银行卡）"));
+    EXPECT_EQ(place->itemText(2), QStringLiteral("旧卡（银行卡，已关闭）"));
+    EXPECT_FALSE(place->model()->flags(place->model()->index(2, 0)) & Qt::ItemIsEnabled);
+    place->setCurrentIndex(1);
+    typeEntry("DBComboBox2", "DBEdit5", "加油", "300");
+    click("SpeedButton21");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(balanceOf("招商银行"), QStringLiteral("-￥300.00"));
+    EXPECT_EQ(balanceOf("家庭保险柜"), QStringLiteral("￥500.00"));
+    DataGrid* grid = find<DataGrid>("DBGridEh2");
+    EXPECT_EQ(grid->cellText(0, 2), QStringLiteral("招商银行"));
+
+    // The next expense starts on the card; this one goes to the home safe instead.
+    click("SpeedButton17");
+    EXPECT_EQ(place->currentText(), QStringLiteral("招商银行（银行卡）"));
+    place->setCurrentIndex(0);
+    typeEntry("DBComboBox2", "DBEdit5", "午饭", "20");
+    click("SpeedButton21");
+    EXPECT_EQ(balanceOf("家庭保险柜"), QStringLiteral("￥480.00"));
+
+    // 修改 moves the fuel to the home safe: the card gets its 300 back.
+    grid->setCurrentRow(0);
+    EXPECT_EQ(place->currentText(), QStringLiteral("招商银行（银行卡）"));
+    click("SpeedButton20");
+    place->setCurrentIndex(0);
+    click("SpeedButton21");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(balanceOf("招商银行"), QStringLiteral("￥0.00"));
+    EXPECT_EQ(balanceOf("家庭保险柜"), QStringLiteral("￥180.00"));
+    EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥180.00"));
+}
+
 TEST_F(EntryPanelTest, EditingMovesByTheDifferenceAndCancelLeavesAllAsItWas) {
     setBalance(100);
     addEntry("shouru", "工资", "3000");

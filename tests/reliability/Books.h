@@ -18,8 +18,9 @@ qint64 Scalar(Database& db, const QString& sql);
 // Adds the places and sets their opening balances.
 void Open(Database& db, const QMap<QString, qint64>& opening);
 
-// The balances the rows say each place must hold, from the opening balances: the home safe gains the
-// incomes and the withdrawals and loses the expenses and the deposits; each bank the other way round.
+// The balances the rows say each place must hold, from the opening balances: each place gains the
+// incomes and loses the expenses recorded on it; the home safe gains the withdrawals and loses the
+// deposits, each bank the other way round.
 QMap<QString, qint64> Expected(Database& db, const QMap<QString, qint64>& opening);
 
 // The balances as stored.

@@ -1,10 +1,10 @@
 // A stand-in for the program that only moves money: it opens the household given on the command line
 // (a file, or "postgresql:" and a connection string for a server) and runs a long random sequence of entry
-// saves, edits and deletions, deposits and withdrawals through the same calls the panels make, until it is
-// killed. Each start says "ready" once the database is open. Given a number of operations, it instead waits
-// for a line on its input after "ready" (so that two copies start together), runs that many and ends, saying
-// how many were stored ("stored N of M"). With "hold" instead of a seed it saves one expense and stops inside
-// the transaction, saying "inside".
+// saves, edits and deletions (on the home safe and the banks), deposits and withdrawals through the same
+// calls the panels make, until it is killed. Each start says "ready" once the database is open. Given a
+// number of operations, it instead waits for a line on its input after "ready" (so that two copies start
+// together), runs that many and ends, saying how many were stored ("stored N of M"). With "hold" instead of a
+// seed it saves one expense and stops inside the transaction, saying "inside".
 #include "bank/BankMoves.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
@@ -61,11 +61,27 @@ Money randomAmount(std::mt19937_64& random, qint64 maxYuan) {
         1 + static_cast<qint64>(random() % static_cast<quint64>(maxYuan * Money::kUnitsPerYuan)));
 }
 
-EntryText randomEntry(std::mt19937_64& random, Money amount) {
+// The places an entry may name: the home safe (0) and every bank the household has.
+QList<qint64> entryPlaces(Database& db) {
+    QList<qint64> places{0};
+    for (const QString& bank : kBanks) {
+        QSqlQuery id(db.connection());
+        id.prepare(QStringLiteral("select id from zhangwubiao where mingcheng=:n"));
+        id.bindValue(QStringLiteral(":n"), bank);
+        if (id.exec() && id.next())
+            places.append(id.value(0).toLongLong());
+    }
+    return places;
+}
+
+EntryText randomEntry(std::mt19937_64& random, Money amount, const QList<qint64>& places) {
     const QDate day = QDate(2007, 1, 1).addDays(static_cast<qint64>(random() % 400));
-    return EntryText{kDetails[static_cast<int>(random() % kDetails.size())], amount,
-                     day.toString(Qt::ISODate), QStringLiteral("管理员"),
-                     QStringLiteral("备注 %1").arg(random() % 1000)};
+    return EntryText{kDetails[static_cast<int>(random() % kDetails.size())],
+                     amount,
+                     day.toString(Qt::ISODate),
+                     QStringLiteral("管理员"),
+                     QStringLiteral("备注 %1").arg(random() % 1000),
+                     places[static_cast<int>(random() % places.size())]};
 }
 
 // Saves an expense of 1 yuan and stops before the commit, holding the write lock, until it is killed.
@@ -114,6 +130,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[2], "hold") == 0)
         return holdInsideATransaction(database);
     std::mt19937_64 random(std::stoull(argv[2]));
+    const QList<qint64> places = entryPlaces(database);
     const long long operations = argc == 4 ? std::stoll(argv[3]) : -1;
     std::puts("ready");
     std::fflush(stdout);
@@ -132,13 +149,16 @@ int main(int argc, char** argv) {
         const unsigned choice = static_cast<unsigned>(random() % 100);
         EntryBook& book = random() % 2 ? income : expense;
         if (choice < 25) {
-            stored += income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000))).isOk();
+            stored +=
+                income.save(std::nullopt, randomEntry(random, randomAmount(random, 5000), places)).isOk();
         } else if (choice < 45) {
-            stored += expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500))).isOk();
+            stored +=
+                expense.save(std::nullopt, randomEntry(random, randomAmount(random, 500), places)).isOk();
         } else if (choice < 60) {
             if (const auto row = pickRow(database, book, random)) {
                 stored +=
-                    book.save(row->id, randomEntry(random, randomAmount(random, 800)), row->asRead).isOk();
+                    book.save(row->id, randomEntry(random, randomAmount(random, 800), places), row->asRead)
+                        .isOk();
             }
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book, random))

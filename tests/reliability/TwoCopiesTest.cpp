@@ -24,9 +24,10 @@ int operationsEach() {
 
 }  // namespace
 
-// Two copies of the program on one household, each saving, editing and deleting entries and moving
-// money to and from the banks at random, at the same time. Each copy started with the balances it read
-// when it opened the file; whatever either stored, the balances must agree with the rows afterwards.
+// Two copies of the program on one household, each saving, editing and deleting entries (on the home safe
+// and the banks) and moving money to and from the banks at random, at the same time. Each copy started with
+// the balances it read when it opened the file; whatever either stored, the balances must agree with the rows
+// afterwards.
 TEST(TwoCopies, InterleavedMoneyMovesKeepTheBooksBalanced) {
     TempHome home;
     const QMap<QString, qint64> opening = {{QString::fromUtf8(Codes::kHomeSafe), 20000 * kUnits},
@@ -74,6 +75,8 @@ TEST(TwoCopies, InterleavedMoneyMovesKeepTheBooksBalanced) {
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
     EXPECT_EQ(Books::IntegrityCheck(db), QStringLiteral("ok"));
     EXPECT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, opening)));
+    // The entries landed on the home safe and on every bank.
+    EXPECT_EQ(Books::Scalar(db, QStringLiteral("select count(distinct zhanghu) from shouzhibiao")), 4);
     // The copies took turns: the records of their moves alternate between them many times over.
     const qint64 turns = Books::Scalar(
         db, QStringLiteral("select count(*) from yinghanbiao a join yinghanbiao b on b.id = (select min(id) "

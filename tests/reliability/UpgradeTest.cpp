@@ -1,4 +1,5 @@
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <sys/stat.h>
 
@@ -137,7 +139,7 @@ TEST(Upgrade, ASecondVersionFileGainsTheBinAfterASafetyCopy) {
         Database db;
         const Status opened = db.open(home.databasePath());
         ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
-        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), 3);
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
         EXPECT_TRUE(hasIndex(db, "huishouzhan_shanchushijian"));
         EXPECT_EQ(scalarOf(db, QStringLiteral("select count(*) from huishouzhan")).toInt(), 0);
         EXPECT_EQ(
@@ -238,4 +240,121 @@ TEST(Upgrade, AFileFromANewerProgramIsRefusedAndLeftUntouched) {
     EXPECT_EQ(fileHash(home.databasePath()), before);
     EXPECT_EQ(filesIn(QFileInfo(home.databasePath()).absolutePath()),
               QStringList{QStringLiteral("lomu.mdb")});
+}
+
+namespace {
+
+// Every row of the tables a version-3 household has, in key order, every column it had then.
+QStringList dumpVersion3Rows(QSqlDatabase db) {
+    QStringList rows;
+    for (const char* sql :
+         {"select id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu from shouzhibiao order by id",
+          "select id,mingcheng,yonghuming,zhanghao,mima,jine from zhangwubiao order by id",
+          "select id,mingcheng,jine,leixing,riqi,caozuoren from yinghanbiao order by id",
+          "select id,riqi,fanwei,neirong from tixing order by id",
+          "select id,yonghuID,xingming,mima,quangxian from quanxiangbiao order by id",
+          "select id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian from "
+          "huishouzhan order by id",
+          "select leixing,sum(feiyong) from shouzhibiao group by leixing order by leixing",
+          "select leixing,mingxi,sum(feiyong) from shouzhibiao group by leixing,mingxi order by 1,2"}) {
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(QString::fromUtf8(sql))) << sql;
+        while (q.next()) {
+            QStringList fields;
+            for (int c = 0; c < q.record().count(); ++c)
+                fields.append(q.value(c).isNull() ? QStringLiteral("<null>") : q.value(c).toString());
+            rows.append(fields.join(QLatin1Char('|')));
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
+// A household written with the version-3 tables (entries, banks, records, reminders, users and the bin)
+// keeps every row, total and balance; every entry and every binned entry is on the home safe, which
+// becomes the cash, and every bank a bank card.
+TEST(Upgrade, AThirdVersionFilePutsEveryEntryOnTheHomeSafeAndKeepsEverything) {
+    TempHome home;
+    QStringList before;
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v3"));
+        raw.setDatabaseName(home.databasePath());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(home.databasePath()).absolutePath()));
+        ASSERT_TRUE(raw.open());
+        for (const char* sql : {
+                 "CREATE TABLE shouzhibiao (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi TEXT, "
+                 "feiyong "
+                 "INTEGER, shururiqi TEXT, dengjiren TEXT, beizhu TEXT)",
+                 "CREATE INDEX shouzhibiao_riqi_feiyong_leixing ON shouzhibiao (shururiqi, feiyong, leixing)",
+                 "CREATE INDEX shouzhibiao_leixing_riqi_mingxi_feiyong ON shouzhibiao (leixing, shururiqi, "
+                 "mingxi, feiyong)",
+                 "CREATE INDEX shouzhibiao_leixing_riqi ON shouzhibiao (leixing, shururiqi)",
+                 "CREATE INDEX shouzhibiao_leixing_mingxi ON shouzhibiao (leixing, mingxi)",
+                 "CREATE TABLE zhangwubiao (id INTEGER PRIMARY KEY, mingcheng TEXT NOT NULL UNIQUE, "
+                 "yonghuming "
+                 "TEXT, zhanghao TEXT, mima TEXT, jine INTEGER DEFAULT 0)",
+                 "CREATE TABLE yinghanbiao (id INTEGER PRIMARY KEY, mingcheng TEXT, jine INTEGER, leixing "
+                 "TEXT, "
+                 "riqi TEXT, caozuoren TEXT)",
+                 "CREATE TABLE tixing (id INTEGER PRIMARY KEY, riqi TEXT, fanwei TEXT, neirong TEXT)",
+                 "CREATE TABLE quanxiangbiao (id INTEGER PRIMARY KEY, yonghuID TEXT COLLATE NOCASE, xingming "
+                 "TEXT, mima TEXT COLLATE NOCASE, quangxian TEXT)",
+                 "CREATE INDEX quanxiangbiao_yonghuID ON quanxiangbiao (yonghuID)",
+                 "CREATE TABLE yzbh (id INTEGER PRIMARY KEY, 省份 TEXT, 地区 TEXT, 区号 TEXT, 邮编 TEXT)",
+                 "CREATE INDEX yzbh_shengfen_diqu ON yzbh (省份, 地区)",
+                 "CREATE TABLE huishouzhan (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi TEXT, "
+                 "feiyong "
+                 "INTEGER, shururiqi TEXT, dengjiren TEXT, beizhu TEXT, shanchuren TEXT, shanchushijian TEXT "
+                 "NOT NULL)",
+                 "CREATE INDEX huishouzhan_shanchushijian ON huishouzhan (shanchushijian)",
+                 // The home safe is not the first place: the entries must land on its own key.
+                 "INSERT INTO zhangwubiao (id,mingcheng,yonghuming,zhanghao,mima,jine) VALUES "
+                 "(3,'工商银行','张三','6222','111',5000000),(7,'家庭保险柜',NULL,NULL,NULL,1234500),"
+                 "(9,'招商银行',NULL,'6225',NULL,-20000)",
+                 "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
+                 "('shouru','工资',80000000,'2024-01-05','管理员','一月'),"
+                 "('zhichu','房租',30000000,'2024-01-10','管理员',NULL),"
+                 "('zhichu',NULL,5000,'2024-02-01','李四','')",
+                 "INSERT INTO yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) VALUES "
+                 "('工商银行',5000000,'cunkuan','2024-01-11','管理员'),('招商银行',20000,'qukuan','2024-01-"
+                 "12',"
+                 "'管理员')",
+                 "INSERT INTO tixing (riqi,fanwei,neirong) VALUES ('2024-03-01','每月','交房租')",
+                 "INSERT INTO quanxiangbiao (yonghuID,xingming,mima,quangxian) VALUES "
+                 "('001','管理员','123','1111111'),('002','李四','abc','0001100')",
+                 "INSERT INTO huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,"
+                 "shanchushijian) VALUES ('shouru','奖金',1000000,'2024-01-20','管理员',NULL,'管理员',"
+                 "'2024-01-21 09:00:00')",
+                 "PRAGMA application_id = 1413631055",
+                 "PRAGMA user_version = 3",
+             })
+            ASSERT_TRUE(QSqlQuery(raw).exec(QString::fromUtf8(sql))) << sql;
+        before = dumpVersion3Rows(raw);
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v3"));
+    ASSERT_EQ(kTamberloApplicationId, 1413631055);
+
+    Database db;
+    const Status opened = db.open(home.databasePath());
+    ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+    EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
+    EXPECT_EQ(dumpVersion3Rows(db.connection()), before);
+    EXPECT_EQ(scalarOf(db, QStringLiteral("select group_concat(id||leibie||edu||guanbi,',') from (select * "
+                                          "from zhangwubiao order by id)"))
+                  .toString(),
+              QStringLiteral("3yinhangka00,7xianjin00,9yinhangka00"));
+    EXPECT_EQ(scalarOf(db, QStringLiteral("select group_concat(zhanghu) from shouzhibiao")).toString(),
+              QStringLiteral("7,7,7"));
+    EXPECT_EQ(scalarOf(db, QStringLiteral("select zhanghu from huishouzhan")).toInt(), 7);
+    EXPECT_EQ(scalarOf(db, QStringLiteral("select group_concat(ifnull(zhuanchu,'-')||shouxufei) from "
+                                          "yinghanbiao"))
+                  .toString(),
+              QStringLiteral("-0,-0"));
+    QSqlDatabase connection = db.connection();
+    EXPECT_TRUE(CheckHouseholdShape(connection, kSchemaVersion).isOk());
+    EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(filesIn(QFileInfo(home.databasePath()).absolutePath()),
+              (QStringList{QStringLiteral("lomu-v3.mdb"), QStringLiteral("lomu.mdb")}));
 }
