@@ -60,11 +60,15 @@ BankPanel::BankPanel(Household& household, QWidget* parent)
       household_(household),
       places_(new QSqlQueryModel(this)),
       grid_(new DataGrid(this)),
-      chart_(new BarChart(QStringLiteral("资金图表"), this)) {
+      chart_(new BarChart(QStringLiteral("资金图表"), this)),
+      assets_(makeLabel("LabelAssets", QString(), this)),
+      owed_(makeLabel("LabelOwed", QString(), this)),
+      netWorth_(makeLabel("LabelNetWorth", QString(), this)) {
     grid_->setObjectName(QStringLiteral("DBGridEh3"));
     grid_->setColumns(
         {{QStringLiteral("银行名称"), QStringLiteral("mingcheng")},
-         {QStringLiteral("金额"), QStringLiteral("jine"), DataGrid::Format::Money, Qt::AlignHCenter}});
+         {QStringLiteral("金额"), QStringLiteral("jine"), DataGrid::Format::Money, Qt::AlignHCenter},
+         {QStringLiteral("类别"), QStringLiteral("leibiemingcheng")}});
     grid_->setSourceModel(places_);
     grid_->setFooter(0, QStringLiteral("总金额："), 1);
     grid_->installEventFilter(this);
@@ -72,8 +76,17 @@ BankPanel::BankPanel(Household& household, QWidget* parent)
     chart_->setObjectName(QStringLiteral("Chart4"));
     chart_->setSeriesName(QStringLiteral("BarSeries3"));
 
+    // What the places add up to, under the list.
+    auto* figures = new QHBoxLayout;
+    for (QLabel* label : {assets_, owed_, netWorth_})
+        figures->addWidget(label);
+    figures->addStretch(1);
+    auto* list = new QVBoxLayout;
+    list->addWidget(grid_, 1);
+    list->addLayout(figures);
+
     auto* top = new QHBoxLayout;
-    top->addWidget(grid_, 2);
+    top->addLayout(list, 2);
     top->addWidget(buildAmountPanel());
     top->addWidget(chart_, 3);
 
@@ -147,7 +160,7 @@ QWidget* BankPanel::buildBottomBar() {
 
 void BankPanel::RefreshBankPanel() {
     chart_->clear();
-    places_->setQuery(QString::fromUtf8(Sql::kAllPlaces), household_.database.connection());
+    places_->setQuery(QString::fromUtf8(Sql::kPlacesOfPanel), household_.database.connection());
     if (places_->lastError().isValid()) {
         ReportError(DatabaseErrors::Describe(places_->lastError()));
         return;
@@ -158,13 +171,18 @@ void BankPanel::RefreshBankPanel() {
     grid_->refreshFooter();
     applyColumnWidths();
 
-    const Result<QList<PlaceBalance>> balances = ReadPlaceBalances(household_.database.connection());
-    if (!balances) {
-        ReportError(balances.error());
+    const Result<PlaceFigures> figures = ReadPlaceFigures(household_.database.connection());
+    if (!figures) {
+        for (QLabel* label : {assets_, owed_, netWorth_})
+            label->clear();
+        ReportError(figures.error());
         return;
     }
+    assets_->setText(QStringLiteral("资产：%1").arg(figures->assets.format()));
+    owed_->setText(QStringLiteral("信用卡欠款：%1").arg(figures->owed.format()));
+    netWorth_->setText(QStringLiteral("净资产：%1").arg(figures->netWorth.format()));
     QList<BarChart::Bar> bars;
-    for (const PlaceBalance& place : balances.value())
+    for (const PlaceFigure& place : figures->places)
         bars.append({place.name, place.balance, QColor()});
     chart_->setBars(bars);
 }
@@ -174,9 +192,12 @@ void BankPanel::setFooterTotalShown(bool shown) {
 }
 
 void BankPanel::applyColumnWidths() {
-    const int g = (grid_->width() - 60) / 3;
+    // The kind takes a narrow column after the two; the name and the amount share the rest as before.
+    const int kind = 100;
+    const int g = (grid_->width() - 60 - kind) / 3;
     grid_->setColumnWidth(0, std::max(0, 2 * g - 30));
     grid_->setColumnWidth(1, std::max(0, g + 30));
+    grid_->setColumnWidth(2, kind);
 }
 
 bool BankPanel::eventFilter(QObject* watched, QEvent* event) {

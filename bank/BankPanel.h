@@ -1,7 +1,7 @@
 #pragma once
 
-#include "household/FunctionPanel.h"
 #include "bank/BankMoves.h"
+#include "household/FunctionPanel.h"
 
 class BarChart;
 class DataGrid;
@@ -45,13 +45,16 @@ class BankPanel : public FunctionPanel {
 
     void enterMode(MoveKind kind, QToolButton* modeButton);
     void perform(MoveKind kind);
-    // The two column widths follow the grid's width.
+    // The column widths follow the grid's width.
     void applyColumnWidths();
 
     Household& household_;
     QSqlQueryModel* places_;  // ADOQuery4
     DataGrid* grid_;          // DBGridEh3
     BarChart* chart_;         // Chart4
+    QLabel* assets_;          // LabelAssets
+    QLabel* owed_;            // LabelOwed
+    QLabel* netWorth_;        // LabelNetWorth
     QFrame* amountPanel_ = nullptr;
     QLabel* bankName_ = nullptr;     // Label25
     QLabel* bankBalance_ = nullptr;  // Label28

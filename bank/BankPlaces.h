@@ -21,6 +21,25 @@ struct PlaceBalance {
 };
 Result<QList<PlaceBalance>> ReadPlaceBalances(QSqlDatabase db);
 
+// Every place with its kind, balance, limit and closed mark, and what they add up to: 资产 the money
+// held (the positive balances of the open places, a credit card's only when it is above zero), 信用卡欠款
+// what is owed on credit cards (the balances below zero, as a positive figure) and 净资产 the sum of all
+// balances. Exact; a sum beyond the amount range fails.
+struct PlaceFigure {
+    QString name;
+    QString kind;  // leibie
+    Money balance;
+    Money limit;  // edu
+    bool closed = false;
+};
+struct PlaceFigures {
+    QList<PlaceFigure> places;
+    Money assets;
+    Money owed;
+    Money netWorth;
+};
+Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db);
+
 // What the bank information window edits of a place. The balance is not among them: a new place starts
 // at 0 and only deposits, withdrawals and entries move it.
 struct BankDetails {

@@ -71,6 +71,14 @@ inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingc
 inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
 // Every money place.
 inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// Every place with what its balance means: kind, balance, credit limit and closed mark, in key order.
+inline constexpr char kPlaceFigures[] =
+    "select mingcheng,leibie,jine,edu,guanbi from zhangwubiao order by id";
+// The bank panel's list: every place with its kind in words, a closed one marked.
+inline constexpr char kPlacesOfPanel[] =
+    "select *,case leibie when 'xianjin' then '现金' when 'dianziqianbao' then '电子钱包' when 'xinyongka' "
+    "then '信用卡' else '银行卡' end || case when guanbi=1 then '（已关闭）' else '' end as leibiemingcheng "
+    "from zhangwubiao";
 // One place as a money move reads it (:id), and its new balance (:jine, :id).
 inline constexpr char kStoredPlace[] =
     "select mingcheng,leibie,edu,guanbi,jine from zhangwubiao where id=:id";
@@ -198,8 +206,9 @@ inline constexpr char kDayTotals[] =
     ":jishu GROUP BY shururiqi";
 // The entries of a period for export, by date and then in the order they were made.
 inline constexpr char kEntriesOfPeriod[] =
-    "SELECT leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu FROM shouzhibiao WHERE shururiqi BETWEEN "
-    ":qishi AND :jishu ORDER BY shururiqi,id";
+    "SELECT s.leixing,s.mingxi,s.feiyong,p.mingcheng AS zhanghuming,s.shururiqi,s.dengjiren,s.beizhu FROM "
+    "shouzhibiao s LEFT JOIN zhangwubiao p ON p.id=s.zhanghu WHERE s.shururiqi BETWEEN :qishi AND :jishu "
+    "ORDER BY s.shururiqi,s.id";
 // The deposits and withdrawals of a period for export, by date and then in the order they were made.
 inline constexpr char kTransactionsOfPeriod[] =
     "SELECT leixing,mingcheng,jine,riqi,caozuoren FROM yinghanbiao WHERE riqi BETWEEN :qishi AND :jishu "

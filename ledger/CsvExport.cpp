@@ -72,8 +72,9 @@ QByteArray CsvRecord(const QStringList& fields) {
 
 QStringList ExportHeader(ExportKind kind) {
     if (kind == ExportKind::Entries) {
-        return {QStringLiteral("类型"),     QStringLiteral("明细"),   QStringLiteral("金额"),
-                QStringLiteral("登记日期"), QStringLiteral("登记人"), QStringLiteral("备注")};
+        return {QStringLiteral("类型"), QStringLiteral("明细"),     QStringLiteral("金额"),
+                QStringLiteral("账户"), QStringLiteral("登记日期"), QStringLiteral("登记人"),
+                QStringLiteral("备注")};
     }
     return {QStringLiteral("类型"), QStringLiteral("银行名称"), QStringLiteral("金额"),
             QStringLiteral("日期"), QStringLiteral("操作人")};
@@ -126,11 +127,12 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
 
     const QSqlRecord r = query.record();
     const QStringList columns =
-        entries
-            ? QStringList{QStringLiteral("leixing"),   QStringLiteral("mingxi"),    QStringLiteral("feiyong"),
-                          QStringLiteral("shururiqi"), QStringLiteral("dengjiren"), QStringLiteral("beizhu")}
-            : QStringList{QStringLiteral("leixing"), QStringLiteral("mingcheng"), QStringLiteral("jine"),
-                          QStringLiteral("riqi"), QStringLiteral("caozuoren")};
+        entries ? QStringList{QStringLiteral("leixing"),   QStringLiteral("mingxi"),
+                              QStringLiteral("feiyong"),   QStringLiteral("zhanghuming"),
+                              QStringLiteral("shururiqi"), QStringLiteral("dengjiren"),
+                              QStringLiteral("beizhu")}
+                : QStringList{QStringLiteral("leixing"), QStringLiteral("mingcheng"), QStringLiteral("jine"),
+                              QStringLiteral("riqi"), QStringLiteral("caozuoren")};
     QList<int> at;
     for (const QString& c : columns)
         at.append(r.indexOf(c));

@@ -74,9 +74,10 @@ TEST_F(BankPanelTest, ListsPlacesWithFooterTotalChartAndColumnWidths) {
 
     for (int width : {400, 517}) {
         grid->resize(width, 200);
-        const int g = (width - 60) / 3;
+        const int g = (width - 160) / 3;
         EXPECT_EQ(grid->columnWidth(0), 2 * g - 30);
         EXPECT_EQ(grid->columnWidth(1), g + 30);
+        EXPECT_EQ(grid->columnWidth(2), 100);
     }
     panel.setFooterTotalShown(false);
     EXPECT_EQ(grid->footerSum(), QString());
@@ -108,6 +109,33 @@ TEST_F(BankPanelTest, DepositKeepsTheCapturedBankAndRefreshesEverything) {
     EXPECT_EQ(child<BarChart>(&panel, "Chart4")->valueMarks(), QStringList({"￥700.00", "￥600.00"}));
     EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng||caozuoren from yinghanbiao")).toString(),
               QStringLiteral("工商银行管理员"));
+}
+
+// The kind of every place beside it, a closed one marked, and the three figures under the list follow
+// a deposit from a credit card's debt.
+TEST_F(BankPanelTest, KindsAndTheFiguresFollowAMove) {
+    h.exec(QStringLiteral(
+        "insert into zhangwubiao (mingcheng, jine, leibie, edu) values ('招商信用卡', -3000000, "
+        "'xinyongka', 100000000)"));
+    h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine, guanbi) values ('旧存折', 0, 1)"));
+    panel.broughtToFront();
+    ASSERT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(grid->cellText(0, 2), QStringLiteral("现金"));
+    EXPECT_EQ(grid->cellText(1, 2), QStringLiteral("银行卡"));
+    EXPECT_EQ(grid->cellText(2, 2), QStringLiteral("信用卡"));
+    EXPECT_EQ(grid->cellText(3, 2), QStringLiteral("银行卡（已关闭）"));
+    const auto figures = [&] {
+        return QStringList{child<QLabel>(&panel, "LabelAssets")->text(),
+                           child<QLabel>(&panel, "LabelOwed")->text(),
+                           child<QLabel>(&panel, "LabelNetWorth")->text()};
+    };
+    EXPECT_EQ(figures(), QStringList({"资产：￥1300.00", "信用卡欠款：￥300.00", "净资产：￥1000.00"}));
+
+    grid->setCurrentRow(2);
+    click("SpeedButton25");
+    edit1()->setText(QStringLiteral("100"));
+    click("SpeedButton28");
+    EXPECT_EQ(figures(), QStringList({"资产：￥1200.00", "信用卡欠款：￥200.00", "净资产：￥1000.00"}));
 }
 
 TEST_F(BankPanelTest, RefusalsLeaveThePanelAsItWas) {

@@ -142,4 +142,37 @@ TEST(BankRecords, DepositsAndWithdrawalsAreSplitInTheirOrder) {
     EXPECT_EQ(r->withdrawals[1][1], QStringLiteral("￥0.00"));
 }
 
+// What a household's places add up to, on either engine: the cash, a bank card, an e-wallet, a credit
+// card in debt and one in credit, and a closed place that still holds money.
+class PlaceFiguresTest : public ::testing::TestWithParam<TestEngine> {};
+
+TEST_P(PlaceFiguresTest, AssetsDebtAndNetWorthOfEveryKind) {
+    TestHousehold h;
+    h.exec(QStringLiteral("update zhangwubiao set jine=8000005"));
+    h.exec(QStringLiteral(
+        "insert into zhangwubiao (mingcheng, jine, leibie, edu, guanbi) values ('工商银行', 5000000, "
+        "'yinhangka', 0, 0), ('微信零钱', -10000, 'dianziqianbao', 0, 0), ('招商信用卡', -12345678, "
+        "'xinyongka', 500000000, 0), ('中信信用卡', 20000, 'xinyongka', 100000000, 0), ('旧存折', 70000, "
+        "'yinhangka', 0, 1)"));
+    const Result<PlaceFigures> figures = ReadPlaceFigures(h.database.connection());
+    ASSERT_TRUE(figures.isOk()) << figures.error().toStdString();
+    ASSERT_EQ(figures->places.size(), 6);
+    const PlaceFigure& card = figures->places[3];
+    EXPECT_EQ(card.name, QStringLiteral("招商信用卡"));
+    EXPECT_EQ(card.kind, QStringLiteral("xinyongka"));
+    EXPECT_EQ(card.limit, Money::fromYuan(50000));
+    EXPECT_FALSE(card.closed);
+    EXPECT_TRUE(figures->places[5].closed);
+    // Money held: the open places above zero, the credit card in credit among them.
+    EXPECT_EQ(figures->assets, Money::fromUnits(8000005 + 5000000 + 20000));
+    EXPECT_EQ(figures->owed, Money::fromUnits(12345678));
+    EXPECT_EQ(figures->netWorth, Money::fromUnits(8000005 + 5000000 - 10000 - 12345678 + 20000 + 70000));
+
+    // A total beyond the amount range is refused, never wrapped.
+    h.exec(QStringLiteral("update zhangwubiao set jine=9000000000000000000 where leibie='yinhangka'"));
+    EXPECT_FALSE(ReadPlaceFigures(h.database.connection()).isOk());
+}
+
+TAMBERLO_ON_BOTH_ENGINES(PlaceFiguresTest);
+
 }  // namespace

@@ -85,12 +85,12 @@ TEST_F(CsvExportTest, EntriesReadBackByARealCsvReaderAsTheyWereStored) {
     EXPECT_EQ(written.value(), 5);
 
     const QList<QStringList> expected = {
-        {"类型", "明细", "金额", "登记日期", "登记人", "备注"},
-        {"收入", "工资, 一月", "3000.00", "2007-01-01", "管理员", awkward},
-        {"支出", "房租", "1200.00", "2007-01-10", "管理员", ""},
-        {"支出", "\"午饭\"", "25.50", "2007-01-14", "管理员", "  前后空格  "},
-        {"收入", "零头", "0.0005", "2007-01-14", "管理员", ""},
-        {"支出", "退款", "-12.50", "2007-01-15", "管理员", ""},
+        {"类型", "明细", "金额", "账户", "登记日期", "登记人", "备注"},
+        {"收入", "工资, 一月", "3000.00", "家庭保险柜", "2007-01-01", "管理员", awkward},
+        {"支出", "房租", "1200.00", "家庭保险柜", "2007-01-10", "管理员", ""},
+        {"支出", "\"午饭\"", "25.50", "家庭保险柜", "2007-01-14", "管理员", "  前后空格  "},
+        {"收入", "零头", "0.0005", "家庭保险柜", "2007-01-14", "管理员", ""},
+        {"支出", "退款", "-12.50", "家庭保险柜", "2007-01-15", "管理员", ""},
     };
     EXPECT_EQ(readWithPython(path), expected);
 }
@@ -104,17 +104,22 @@ TEST_F(CsvExportTest, FormulaTextIsDefusedAndAmountsAreExact) {
     entry("zhichu", QStringLiteral("-5"), 50, "2007-01-04", QStringLiteral("\t=1"));
     entry("zhichu", QStringLiteral("\r=2"), 50, "2007-01-05", QStringLiteral("a=b"));
     entry("zhichu", QStringLiteral("退款"), -125000, "2007-01-06", QStringLiteral("-"));
+    // Each entry goes out with the name of its place, a formula-like name defused too.
+    th.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('=卡', 0)"));
+    th.exec(
+        QStringLiteral("update shouzhibiao set zhanghu=(select id from zhangwubiao where mingcheng='=卡') "
+                       "where mingxi='+1'"));
     const QString path = out("inject.csv");
     ASSERT_TRUE(ExportToCsv(th.database.connection(), ExportKind::Entries, QDate(2007, 1, 1),
                             QDate(2007, 1, 31), path)
                     .isOk());
     const QList<QStringList> expected = {
-        {"类型", "明细", "金额", "登记日期", "登记人", "备注"},
-        {"收入", "工资", "20.00", "2007-01-02", "管理员", "'" + link},
-        {"支出", "'+1", "0.0050", "2007-01-03", "管理员", "'@SUM(A1)"},
-        {"支出", "'-5", "0.0050", "2007-01-04", "管理员", "'\t=1"},
-        {"支出", "'\r=2", "0.0050", "2007-01-05", "管理员", "a=b"},
-        {"支出", "退款", "-12.50", "2007-01-06", "管理员", "'-"},
+        {"类型", "明细", "金额", "账户", "登记日期", "登记人", "备注"},
+        {"收入", "工资", "20.00", "家庭保险柜", "2007-01-02", "管理员", "'" + link},
+        {"支出", "'+1", "0.0050", "'=卡", "2007-01-03", "管理员", "'@SUM(A1)"},
+        {"支出", "'-5", "0.0050", "家庭保险柜", "2007-01-04", "管理员", "'\t=1"},
+        {"支出", "'\r=2", "0.0050", "家庭保险柜", "2007-01-05", "管理员", "a=b"},
+        {"支出", "退款", "-12.50", "家庭保险柜", "2007-01-06", "管理员", "'-"},
     };
     const QList<QStringList> rows = readWithPython(path);
     EXPECT_EQ(rows, expected);
