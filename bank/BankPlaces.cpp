@@ -64,7 +64,7 @@ Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db) {
         const bool credit = place.kind == QLatin1String(Codes::kCreditCard);
         const Money zero;
         bool ok = add(figures.netWorth, place.balance);
-        if (ok && !place.closed && place.balance > zero)
+        if (ok && place.balance > zero)
             ok = add(figures.assets, place.balance);
         if (ok && credit && place.balance < zero) {
             const Result<Money> debt = zero.minus(place.balance);

@@ -22,9 +22,9 @@ struct PlaceBalance {
 Result<QList<PlaceBalance>> ReadPlaceBalances(QSqlDatabase db);
 
 // Every place with its kind, balance, limit and closed mark, and what they add up to: 资产 the money
-// held (the positive balances of the open places, a credit card's only when it is above zero), 信用卡欠款
-// what is owed on credit cards (the balances below zero, as a positive figure) and 净资产 the sum of all
-// balances. Exact; a sum beyond the amount range fails.
+// held (every balance above zero, a credit card's in credit and a closed place's still holding money
+// among them), 信用卡欠款 what is owed on credit cards (the balances below zero, as a positive figure)
+// and 净资产 the sum of all balances. Exact; a sum beyond the amount range fails.
 struct PlaceFigure {
     QString name;
     QString kind;  // leibie

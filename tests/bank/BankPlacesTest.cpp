@@ -163,8 +163,8 @@ TEST_P(PlaceFiguresTest, AssetsDebtAndNetWorthOfEveryKind) {
     EXPECT_EQ(card.limit, Money::fromYuan(50000));
     EXPECT_FALSE(card.closed);
     EXPECT_TRUE(figures->places[5].closed);
-    // Money held: the open places above zero, the credit card in credit among them.
-    EXPECT_EQ(figures->assets, Money::fromUnits(8000005 + 5000000 + 20000));
+    // Money held: every place above zero, the credit card in credit and the closed place among them.
+    EXPECT_EQ(figures->assets, Money::fromUnits(8000005 + 5000000 + 20000 + 70000));
     EXPECT_EQ(figures->owed, Money::fromUnits(12345678));
     EXPECT_EQ(figures->netWorth, Money::fromUnits(8000005 + 5000000 - 10000 - 12345678 + 20000 + 70000));
 
