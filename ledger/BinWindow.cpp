@@ -146,7 +146,32 @@ void BinWindow::restoreChosen() {
     const BinEntry entry = entries_[row];
     if (!household_.permissionGate(GateTextOf(entry.type())))
         return;
-    const Result<qint64> restored = RestoreFromBin(household_.database, household_.homeSafe, entry);
+    const Result<BinPlace> place = PlaceOfBinEntry(household_.database.connection(), entry);
+    if (!place) {
+        ReportError(QStringLiteral("未能读出这条记录的账户，没有恢复。\n%1").arg(place.error()));
+        return;
+    }
+    RestoreTo to = RestoreTo::Place;
+    if (place->state == BinPlaceState::Closed) {
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("这条记录的账户“%1”已关闭。要重新打开“%1”并把记录恢复到其中吗？\n"
+                               "选“否”则什么也不改变。")
+                    .arg(place->name),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+            return;
+        to = RestoreTo::ReopenedPlace;
+    } else if (place->state == BinPlaceState::Gone) {
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("这条记录的账户已不存在（已被删除）。要把它恢复到家庭保险柜吗？"
+                               "家庭保险柜的余额将随之改变 %1。\n选“否”则记录留在回收站中。")
+                    .arg(entry.amount.format()),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+            return;
+        to = RestoreTo::HomeSafe;
+    }
+    const Result<qint64> restored = RestoreFromBin(household_.database, household_.homeSafe, entry, to);
     if (!restored) {
         ReportError(QStringLiteral("未能恢复这条记录，收支记录、回收站和家庭保险柜都保持原样。\n%1")
                         .arg(restored.error()));
