@@ -139,7 +139,7 @@ QString DescribeBackup(const BackupSummary& summary) {
             // A credit card below zero is what the household owes on it.
             if (place.kind == QLatin1String(Codes::kCreditCard) && place.balance.isNegative())
                 banks << QStringLiteral("%1欠%2").arg(label,
-                                                       Money::fromUnits(-place.balance.units()).format());
+                                                      Money::fromUnits(-place.balance.units()).format());
             else
                 banks << label + place.balance.format();
         }
