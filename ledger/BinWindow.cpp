@@ -1,11 +1,14 @@
 #include "ledger/BinWindow.h"
 
 #include "data/Database.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
 #include "household/Household.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -17,7 +20,8 @@
 
 namespace {
 
-const char* const kHeaders[] = {"类型", "明细", "金额", "登记日期", "登记人", "备注", "删除人", "删除时间"};
+const char* const kHeaders[] = {"类型", "明细",   "金额",     "登记日期", "登记人",
+                                "备注", "删除人", "删除时间", "账户"};
 
 }  // namespace
 
@@ -104,6 +108,12 @@ void BinWindow::reload() {
         if (shownTypes_.contains(e.type()))
             entries_.append(e);
     }
+    // Each place with its kind and closed mark; a place removed since is said to be so.
+    QHash<qint64, QString> places;
+    if (const Result<QList<PlaceChoice>> choices = ReadPlaceChoices(household_.database.connection())) {
+        for (const PlaceChoice& place : choices.value())
+            places.insert(place.id, PlaceLabel(place));
+    }
     grid_->setRowCount(static_cast<int>(entries_.size()));
     for (int row = 0; row < entries_.size(); ++row) {
         const BinEntry& e = entries_[row];
@@ -115,7 +125,9 @@ void BinWindow::reload() {
             e.registrar,
             QString(e.remarks).replace(QLatin1Char('\n'), QLatin1Char(' ')),
             e.deletedBy,
-            e.deletedAt};
+            e.deletedAt,
+            e.place == 0 ? QString::fromUtf8(Codes::kHomeSafe)
+                         : places.value(e.place, QStringLiteral("（账户已删除）"))};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (column == 2)

@@ -189,6 +189,7 @@ TEST_F(ExtrasWindowTest, TheBinAsksBeforeReopeningAClosedPlace) {
 
     BinWindow bin(th.household);
     auto* grid = child<QTableWidget>(&bin, "binGrid");
+    EXPECT_EQ(grid->item(0, 8)->text(), QStringLiteral("招商银行（银行卡，已关闭）"));
     grid->selectRow(0);
     prompt.answerNext(Prompt::Answer::No);
     child<QPushButton>(&bin, "binRestore")->click();
