@@ -176,6 +176,15 @@ Condition buildCondition(const QSqlDatabase& db, const QList<QuerySearch::Column
         if (column.money && (!canBeInMoney(query.text) || !point.possible))
             continue;
         const QString field = qualifier + db.driver()->escapeIdentifier(column.field, QSqlDriver::FieldName);
+        if (!column.namesTable.isEmpty()) {
+            // The names are few: the keys of those that show the text are picked first.
+            const QString name = db.driver()->escapeIdentifier(column.namesField, QSqlDriver::FieldName);
+            parts.append(QStringLiteral("(%1 IN (SELECT id FROM %2 WHERE %3))")
+                             .arg(field,
+                                  db.driver()->escapeIdentifier(column.namesTable, QSqlDriver::TableName),
+                                  dialect.contains(name, parameter(needle), exact)));
+            continue;
+        }
         if (!column.money) {
             // SQLite compares any value as its text; PostgreSQL is told to.
             const QString text = dialect.postgres ? QStringLiteral("CAST(%1 AS TEXT)").arg(field) : field;

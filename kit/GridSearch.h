@@ -32,6 +32,10 @@ struct QuerySearch {
     struct Column {
         QString field;
         bool money = false;  // shown as "￥0.00" from a count of ten-thousandths
+        // A key shown as the name of the row it names in another table (an entry's place): that table,
+        // keyed by `id`, and its column of names. The text is looked for in the names.
+        QString namesTable = {};
+        QString namesField = {};
     };
     QSqlDatabase db;
     QString statement;                      // the list's statement, as it was run

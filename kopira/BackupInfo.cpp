@@ -1,5 +1,6 @@
 #include "kopira/BackupInfo.h"
 
+#include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "kopira/KopiraStore.h"
 
@@ -58,13 +59,20 @@ BackupSummary Summarize(const QString& file, bool thorough) {
             query.next()) {
             summary.lastEntryDate = query.value(0).toString();
         }
-        if (!query.exec(QStringLiteral("select mingcheng, jine from zhangwubiao order by id")))
+        // Places have a kind and a closing mark from version 4 on.
+        const bool kinds =
+            query.exec(QStringLiteral("PRAGMA user_version")) && query.next() && query.value(0).toInt() >= 4;
+        if (!query.exec(
+                kinds ? QStringLiteral("select mingcheng, jine, leibie, guanbi from zhangwubiao order by id")
+                      : QStringLiteral("select mingcheng, jine from zhangwubiao order by id")))
             return Status::failure(QStringLiteral("无法读取账户"));
         while (query.next()) {
             const QString name = query.value(0).toString();
             const Money balance = Money::fromUnits(query.value(1).toLongLong());
             if (name == QString::fromUtf8(Codes::kHomeSafe))
                 summary.homeSafe = balance;
+            else if (kinds)
+                summary.banks.append({name, balance, query.value(2).toString(), query.value(3).toInt() != 0});
             else
                 summary.banks.append({name, balance});
         }
@@ -120,9 +128,23 @@ QString DescribeBackup(const BackupSummary& summary) {
         lines << QStringLiteral("银行：（没有）");
     } else {
         QStringList banks;
-        for (const auto& [name, balance] : summary.banks)
-            banks << QStringLiteral("%1 %2").arg(name, balance.format());
-        lines << QStringLiteral("银行：%1").arg(banks.join(QStringLiteral("，")));
+        bool kinds = false;
+        for (const BackupPlace& place : summary.banks) {
+            if (place.kind.isEmpty()) {
+                banks << QStringLiteral("%1 %2").arg(place.name, place.balance.format());
+                continue;
+            }
+            kinds = true;
+            const QString label = PlaceLabel({0, place.name, place.kind, place.closed});
+            // A credit card below zero is what the household owes on it.
+            if (place.kind == QLatin1String(Codes::kCreditCard) && place.balance.isNegative())
+                banks << QStringLiteral("%1欠%2").arg(label,
+                                                      Money::fromUnits(-place.balance.units()).format());
+            else
+                banks << label + place.balance.format();
+        }
+        lines << (kinds ? QStringLiteral("其他账户：%1") : QStringLiteral("银行：%1"))
+                     .arg(banks.join(QStringLiteral("，")));
     }
     return lines.join(QLatin1Char('\n'));
 }

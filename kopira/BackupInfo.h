@@ -13,6 +13,15 @@ namespace Kopira {
 
 enum class BackupKind { Manual, Automatic, SafetyCopy, Other };
 
+// A place other than the home safe as the backup holds it. A file from before places had kinds has no
+// kind (empty) and none closed.
+struct BackupPlace {
+    QString name;
+    Money balance;
+    QString kind = {};
+    bool closed = false;
+};
+
 struct BackupSummary {
     QString path;
     BackupKind kind = BackupKind::Other;
@@ -20,7 +29,7 @@ struct BackupSummary {
     qint64 size = 0;
     qint64 entries = -1;    // income and expense entries; -1 when the file could not be read
     QString lastEntryDate;  // yyyy-MM-dd, empty when there is no entry
-    QList<QPair<QString, Money>> banks;
+    QList<BackupPlace> banks;
     Money homeSafe;
     QString problem;  // why the file cannot be restored, empty when it can
 };

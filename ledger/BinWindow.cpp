@@ -1,11 +1,14 @@
 #include "ledger/BinWindow.h"
 
 #include "data/Database.h"
+#include "data/HomeSafe.h"
+#include "data/Statements.h"
 #include "household/Household.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -17,7 +20,8 @@
 
 namespace {
 
-const char* const kHeaders[] = {"类型", "明细", "金额", "登记日期", "登记人", "备注", "删除人", "删除时间"};
+const char* const kHeaders[] = {"类型", "明细",   "金额",     "登记日期", "登记人",
+                                "备注", "删除人", "删除时间", "账户"};
 
 }  // namespace
 
@@ -104,6 +108,12 @@ void BinWindow::reload() {
         if (shownTypes_.contains(e.type()))
             entries_.append(e);
     }
+    // Each place with its kind and closed mark; a place removed since is said to be so.
+    QHash<qint64, QString> places;
+    if (const Result<QList<PlaceChoice>> choices = ReadPlaceChoices(household_.database.connection())) {
+        for (const PlaceChoice& place : choices.value())
+            places.insert(place.id, PlaceLabel(place));
+    }
     grid_->setRowCount(static_cast<int>(entries_.size()));
     for (int row = 0; row < entries_.size(); ++row) {
         const BinEntry& e = entries_[row];
@@ -115,7 +125,9 @@ void BinWindow::reload() {
             e.registrar,
             QString(e.remarks).replace(QLatin1Char('\n'), QLatin1Char(' ')),
             e.deletedBy,
-            e.deletedAt};
+            e.deletedAt,
+            e.place == 0 ? QString::fromUtf8(Codes::kHomeSafe)
+                         : places.value(e.place, QStringLiteral("（账户已删除）"))};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (column == 2)
@@ -146,7 +158,32 @@ void BinWindow::restoreChosen() {
     const BinEntry entry = entries_[row];
     if (!household_.permissionGate(GateTextOf(entry.type())))
         return;
-    const Result<qint64> restored = RestoreFromBin(household_.database, household_.homeSafe, entry);
+    const Result<BinPlace> place = PlaceOfBinEntry(household_.database.connection(), entry);
+    if (!place) {
+        ReportError(QStringLiteral("未能读出这条记录的账户，没有恢复。\n%1").arg(place.error()));
+        return;
+    }
+    RestoreTo to = RestoreTo::Place;
+    if (place->state == BinPlaceState::Closed) {
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("这条记录的账户“%1”已关闭。要重新打开“%1”并把记录恢复到其中吗？\n"
+                               "选“否”则什么也不改变。")
+                    .arg(place->name),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+            return;
+        to = RestoreTo::ReopenedPlace;
+    } else if (place->state == BinPlaceState::Gone) {
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("这条记录的账户已不存在（已被删除）。要把它恢复到家庭保险柜吗？"
+                               "家庭保险柜的余额将随之改变 %1。\n选“否”则记录留在回收站中。")
+                    .arg(entry.amount.format()),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+            return;
+        to = RestoreTo::HomeSafe;
+    }
+    const Result<qint64> restored = RestoreFromBin(household_.database, household_.homeSafe, entry, to);
     if (!restored) {
         ReportError(QStringLiteral("未能恢复这条记录，收支记录、回收站和家庭保险柜都保持原样。\n%1")
                         .arg(restored.error()));

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
+#include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
@@ -75,10 +76,40 @@ Result<QList<BinEntry>> BinEntries(QSqlDatabase db) {
     return entries;
 }
 
-Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry) {
+Result<BinPlace> PlaceOfBinEntry(QSqlDatabase db, const BinEntry& entry) {
+    // A row kept before entries named their place has none: it belongs to the home safe.
+    qint64 place = entry.place;
+    if (place == 0) {
+        const Result<qint64> safe = HomeSafeId(db);
+        if (!safe)
+            return safe.status();
+        place = safe.value();
+    }
+    QSqlQuery query(db);
+    if (!query.prepare(QString::fromUtf8(Sql::kPlaceState)))
+        return Result<BinPlace>::failure(DatabaseErrors::Describe(query.lastError()));
+    query.bindValue(QStringLiteral(":id"), place);
+    if (!query.exec())
+        return Result<BinPlace>::failure(DatabaseErrors::Describe(query.lastError()));
+    if (!query.next())
+        return BinPlace{};
+    return BinPlace{query.value(1).toInt() != 0 ? BinPlaceState::Closed : BinPlaceState::Open,
+                    query.value(0).toString()};
+}
+
+Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry, RestoreTo to) {
     EntryBook book(database, homeSafe, entry.type());
-    const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks, entry.place};
+    const qint64 place = to == RestoreTo::HomeSafe ? 0 : entry.place;
+    const EntryText text{entry.detail, entry.amount, entry.date, entry.registrar, entry.remarks, place};
     return book.save(std::nullopt, text, {}, [&]() -> Status {
+        // The place is opened before the book checks it, which happens after this step in the same
+        // transaction: a restore that fails leaves it closed.
+        if (to == RestoreTo::ReopenedPlace && entry.place != 0) {
+            if (Status s = run(database.connection(), Sql::kClosePlace,
+                               {{QStringLiteral(":guanbi"), 0}, {QStringLiteral(":id"), entry.place}});
+                !s)
+                return s;
+        }
         int affected = 0;
         if (Status s = run(database.connection(), Sql::kDeleteFromBin, {{QStringLiteral(":id"), entry.id}},
                            &affected);

@@ -42,10 +42,23 @@ Status KeepInBin(QSqlDatabase db, qint64 entryId, const QString& deletedBy, cons
 // The bin, newest deletion first.
 Result<QList<BinEntry>> BinEntries(QSqlDatabase db);
 
-// Puts a deleted entry back on its place: saved as a new entry of its type through the entry book, so
-// the place moves exactly as a new save of that entry would, and the bin's row goes in the same transaction.
-// Returns the new entry's key.
-Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry);
+// Where a deleted entry's place stands now: open, closed since, or removed since.
+enum class BinPlaceState { Open, Closed, Gone };
+struct BinPlace {
+    BinPlaceState state = BinPlaceState::Gone;
+    QString name;  // empty when gone
+};
+Result<BinPlace> PlaceOfBinEntry(QSqlDatabase db, const BinEntry& entry);
+
+// Where a restore puts the entry: on its place as it stands (a closed or removed place refuses), on its
+// place opened again first, or on the home safe instead of a place that is gone.
+enum class RestoreTo { Place, ReopenedPlace, HomeSafe };
+
+// Puts a deleted entry back: saved as a new entry of its type through the entry book, so the place moves
+// exactly as a new save of that entry would; the reopening of the place (when asked) and the removal of
+// the bin's row happen in the same transaction. Returns the new entry's key.
+Result<qint64> RestoreFromBin(Database& database, HomeSafe& homeSafe, const BinEntry& entry,
+                              RestoreTo to = RestoreTo::Place);
 
 // Removes the bin rows `ids` (those a window lists) in one transaction; a row deleted meanwhile by
 // another window or computer stays. Returns how many left the bin.

@@ -562,7 +562,15 @@ void EntryListModel::fetchMore(const QModelIndex& parent) {
 
 Result<int> EntryListModel::findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query,
                                     int from) {
-    const ShowsText shows = ShowsTextCondition(db_, columns, query);
+    // The 账户 column shows the place's name, not its key.
+    QList<QuerySearch::Column> shown = columns;
+    for (QuerySearch::Column& column : shown) {
+        if (column.field == QLatin1String("zhanghu")) {
+            column.namesTable = QStringLiteral("zhangwubiao");
+            column.namesField = QStringLiteral("mingcheng");
+        }
+    }
+    const ShowsText shows = ShowsTextCondition(db_, shown, query);
     if (shows.sql.isEmpty() || idColumn_ < 0 || from >= rowCount())
         return -1;
     // The search starts in the list (at a row of it, or at its start or end) or among the kept rows.

@@ -49,6 +49,10 @@ class GridFind : public ::testing::TestWithParam<TestEngine> {
         rows(41, QStringLiteral(
                      "insert into zhangwubiao (mingcheng,jine) select case when i=41 then '寻找银行' else "
                      "'银行'||(100+i) end,i from n"));
+        // An earlier expense paid from that place: found by the place's name its 账户 column shows.
+        th.exec(
+            QStringLiteral("update shouzhibiao set zhanghu=(select id from zhangwubiao where "
+                           "mingcheng='寻找银行') where leixing='zhichu' and mingxi='d1595'"));
         rows(
             302,
             QStringLiteral(
@@ -114,6 +118,8 @@ TEST_P(GridFind, EveryGridFindsWhatItShowsAndBringsTheRowIntoView) {
         expectFound(panel, p.grid, QString::fromUtf8(p.today));
         QTest::mouseClick(child<QRadioButton>(&panel, p.allChoice), Qt::LeftButton);
         expectFound(panel, p.grid, QString::fromUtf8(p.earlier));
+        if (p.config.type == EntryType::Expense)
+            expectFound(panel, p.grid, QStringLiteral("寻找银行"));
     }
     {
         BankPanel panel(th.household);

@@ -95,18 +95,37 @@ TEST(KopiraRestore, ABackupFromANewerProgramIsRefusedBeforeAnythingChanges) {
 
 TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     TempHome home;
-    const Kopira::BackupSummary summary = Kopira::Summarize(householdWithBackup(home));
+    run(home.databasePath(),
+        {QStringLiteral("insert into zhangwubiao (mingcheng, jine, leibie, edu, guanbi) values "
+                        "('信用卡A', -3000000, 'xinyongka', 50000000, 0), ('旧卡', 0, 'yinhangka', 0, 1)")});
+    const QString backup = householdWithBackup(home);
+    const Kopira::BackupSummary summary = Kopira::Summarize(backup);
     EXPECT_TRUE(summary.problem.isEmpty()) << summary.problem.toStdString();
     EXPECT_EQ(summary.kind, Kopira::BackupKind::Manual);
     EXPECT_EQ(summary.made, kWhen);
     EXPECT_EQ(summary.entries, 3);
     EXPECT_EQ(summary.lastEntryDate, QStringLiteral("2007-01-14"));
     EXPECT_EQ(summary.homeSafe, Money::fromUnits(49885000));
-    ASSERT_EQ(summary.banks.size(), 1);
-    EXPECT_EQ(summary.banks[0].first, QStringLiteral("工商银行"));
+    ASSERT_EQ(summary.banks.size(), 3);
+    EXPECT_EQ(summary.banks[2].name, QStringLiteral("工商银行"));
     const QString text = Kopira::DescribeBackup(summary);
-    for (const char* part : {"2007-01-15 09:30:05", "3 条", "2007-01-14", "￥4988.50", "工商银行 ￥1234.56"})
+    for (const char* part :
+         {"2007-01-15 09:30:05", "3 条", "2007-01-14", "￥4988.50", "信用卡A（信用卡）欠￥300.00",
+          "旧卡（银行卡，已关闭）￥0.00", "工商银行（银行卡）￥1234.56"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+
+    // A backup from before places had kinds is summarised from the columns it has.
+    Kopira::WithConnection(backup, [](QSqlDatabase& db) {
+        for (const char* step : {"alter table zhangwubiao drop column leibie",
+                                 "alter table zhangwubiao drop column guanbi", "PRAGMA user_version = 3"})
+            EXPECT_TRUE(QSqlQuery(db).exec(QString::fromLatin1(step))) << step;
+        return Status::ok();
+    });
+    const Kopira::BackupSummary older = Kopira::Summarize(backup);
+    EXPECT_TRUE(older.problem.isEmpty()) << older.problem.toStdString();
+    EXPECT_TRUE(Kopira::DescribeBackup(older).contains(
+        QStringLiteral("银行：信用卡A -￥300.00，旧卡 ￥0.00，工商银行 ￥1234.56")))
+        << Kopira::DescribeBackup(older).toStdString();
 }
 
 TEST(KopiraRestore, IsRefusedWhileTheHouseholdIsOpenInAnotherWindow) {

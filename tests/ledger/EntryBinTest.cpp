@@ -116,6 +116,60 @@ TEST_P(EntryBinTest, ARestoreThatCannotFinishChangesNothing) {
     EXPECT_EQ(count("shouzhibiao"), 1);
 }
 
+TEST_P(EntryBinTest, ARestoreToAClosedPlaceReopensItInTheSameTransactionOnlyWhenAsked) {
+    th.exec(
+        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,edu,guanbi) values "
+                       "('招商银行',5000000,'yinhangka',0,0)"));
+    const qint64 bank =
+        th.scalar(QStringLiteral("select id from zhangwubiao where mingcheng='招商银行'")).toLongLong();
+    const Result<qint64> id = expense.save(std::nullopt, {QStringLiteral("话费"),
+                                                          yuan("100"),
+                                                          QStringLiteral("2007-01-10"),
+                                                          QStringLiteral("小王"),
+                                                          {},
+                                                          bank});
+    ASSERT_TRUE(id.isOk()) << id.error().toStdString();
+    ASSERT_TRUE(expense.remove(id.value(), expense.read(id.value()).value(), QStringLiteral("小王")).isOk());
+    th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where mingcheng='招商银行'"));
+    const BinEntry entry = bin().value(0);
+    const auto bankState = [&] {
+        return th
+            .scalar(QStringLiteral("select guanbi||':'||jine from zhangwubiao where mingcheng='招商银行'"))
+            .toString();
+    };
+    const Result<BinPlace> place = PlaceOfBinEntry(th.database.connection(), entry);
+    ASSERT_TRUE(place.isOk());
+    EXPECT_EQ(place->state, BinPlaceState::Closed);
+    EXPECT_EQ(place->name, QStringLiteral("招商银行"));
+
+    // Not asked to reopen (the answer No): refused, nothing changes.
+    EXPECT_FALSE(RestoreFromBin(th.database, th.homeSafe, entry).isOk());
+    EXPECT_EQ(bankState(), QStringLiteral("1:5000000"));
+    EXPECT_EQ(count("huishouzhan"), 1);
+    EXPECT_EQ(count("shouzhibiao"), 0);
+    // A reopening whose restore fails (the bin row gone meanwhile) leaves the place closed.
+    BinEntry gone = entry;
+    gone.id = 4711;
+    EXPECT_FALSE(RestoreFromBin(th.database, th.homeSafe, gone, RestoreTo::ReopenedPlace).isOk());
+    EXPECT_EQ(bankState(), QStringLiteral("1:5000000"));
+
+    // Yes: reopened and restored together; the home safe stays where it was.
+    ASSERT_TRUE(RestoreFromBin(th.database, th.homeSafe, entry, RestoreTo::ReopenedPlace).isOk());
+    EXPECT_EQ(bankState(), QStringLiteral("0:4000000"));
+    EXPECT_EQ(th.homeSafe.balance(), yuan("1000"));
+    EXPECT_EQ(count("huishouzhan"), 0);
+
+    // A place removed since: it reads as gone, and may go on the home safe instead.
+    const qint64 again = th.scalar(QStringLiteral("select id from shouzhibiao")).toLongLong();
+    ASSERT_TRUE(expense.remove(again, expense.read(again).value(), QStringLiteral("小王")).isOk());
+    th.exec(QStringLiteral("delete from zhangwubiao where mingcheng='招商银行'"));
+    const BinEntry orphan = bin().value(0);
+    EXPECT_EQ(PlaceOfBinEntry(th.database.connection(), orphan)->state, BinPlaceState::Gone);
+    EXPECT_FALSE(RestoreFromBin(th.database, th.homeSafe, orphan).isOk());
+    ASSERT_TRUE(RestoreFromBin(th.database, th.homeSafe, orphan, RestoreTo::HomeSafe).isOk());
+    EXPECT_EQ(th.homeSafe.balance(), yuan("900"));
+}
+
 TEST_P(EntryBinTest, AFailedDeletionKeepsNothingInTheBin) {
     EXPECT_FALSE(income.remove(4711, {}, QStringLiteral("管理员")).isOk());
     EXPECT_EQ(count("huishouzhan"), 0);

@@ -164,6 +164,47 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     EXPECT_FALSE(bin.isVisible());
 }
 
+// A deleted entry whose place was closed since comes back only when the user agrees to reopen it.
+TEST_F(ExtrasWindowTest, TheBinAsksBeforeReopeningAClosedPlace) {
+    th.exec(
+        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,edu,guanbi) values "
+                       "('招商银行',0,'yinhangka',0,0)"));
+    const qint64 bank =
+        th.scalar(QStringLiteral("select id from zhangwubiao where mingcheng='招商银行'")).toLongLong();
+    EntryBook income(th.database, th.homeSafe, EntryType::Income);
+    const qint64 id = income
+                          .save(std::nullopt, {QStringLiteral("利息"),
+                                               yuan("100"),
+                                               QStringLiteral("2007-01-10"),
+                                               QStringLiteral("小王"),
+                                               {},
+                                               bank})
+                          .value();
+    ASSERT_TRUE(income.remove(id, income.read(id).value(), QStringLiteral("小王")).isOk());
+    th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where id=%1").arg(bank));
+    const auto bankState = [&] {
+        return th.scalar(QStringLiteral("select guanbi||':'||jine from zhangwubiao where id=%1").arg(bank))
+            .toString();
+    };
+
+    BinWindow bin(th.household);
+    auto* grid = child<QTableWidget>(&bin, "binGrid");
+    EXPECT_EQ(grid->item(0, 8)->text(), QStringLiteral("招商银行（银行卡，已关闭）"));
+    grid->selectRow(0);
+    prompt.answerNext(Prompt::Answer::No);
+    child<QPushButton>(&bin, "binRestore")->click();
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNo);
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("“招商银行”已关闭")));
+    EXPECT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(bankState(), QStringLiteral("1:0"));
+
+    prompt.answerNext(Prompt::Answer::Yes);
+    child<QPushButton>(&bin, "binRestore")->click();
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_EQ(bankState(), QStringLiteral("0:%1").arg(yuan("100").units()));
+}
+
 // Another computer deleted an entry after the bin was opened: 清空 removes the rows shown, and the new
 // one is listed afterwards.
 TEST_F(ExtrasWindowTest, EmptyingTheBinRemovesOnlyTheRowsItShows) {
