@@ -70,7 +70,8 @@ TEST_F(ExtrasWindowTest, ExportWritesTheChosenFileAndAsksBeforeReplacing) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const QByteArray first = contentOf(path);
     EXPECT_TRUE(first.startsWith("\xEF\xBB\xBF"));
-    EXPECT_TRUE(first.contains(QStringLiteral("收入,工资,3000.00,2007-01-05,管理员,\r\n").toUtf8()));
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("收入,工资,3000.00,家庭保险柜,2007-01-05,管理员,\r\n").toUtf8()));
 
     // The same file again: No keeps it, Yes replaces it.
     ExportDialog again(th.household, QDate(2006, 12, 1), QDate(2007, 1, 15));
@@ -86,7 +87,7 @@ TEST_F(ExtrasWindowTest, ExportWritesTheChosenFileAndAsksBeforeReplacing) {
     EXPECT_TRUE(again.isVisible());
     prompt.answerNext(Prompt::Answer::Yes);
     child<QPushButton>(&again, "exportOk")->click();
-    EXPECT_TRUE(contentOf(path).contains(QStringLiteral("支出,礼物,300.00,2006-12-24").toUtf8()));
+    EXPECT_TRUE(contentOf(path).contains(QStringLiteral("支出,礼物,300.00,家庭保险柜,2006-12-24").toUtf8()));
     EXPECT_FALSE(again.isVisible());
 }
 
