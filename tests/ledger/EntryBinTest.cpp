@@ -117,11 +117,7 @@ TEST_P(EntryBinTest, ARestoreThatCannotFinishChangesNothing) {
 }
 
 TEST_P(EntryBinTest, ARestoreToAClosedPlaceReopensItInTheSameTransactionOnlyWhenAsked) {
-    th.exec(
-        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,edu,guanbi) values "
-                       "('招商银行',5000000,'yinhangka',0,0)"));
-    const qint64 bank =
-        th.scalar(QStringLiteral("select id from zhangwubiao where mingcheng='招商银行'")).toLongLong();
+    const qint64 bank = th.addBankCard(QStringLiteral("招商银行"), 5000000);
     const Result<qint64> id = expense.save(std::nullopt, {QStringLiteral("话费"),
                                                           yuan("100"),
                                                           QStringLiteral("2007-01-10"),

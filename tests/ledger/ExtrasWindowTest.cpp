@@ -167,11 +167,7 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
 
 // A deleted entry whose place was closed since comes back only when the user agrees to reopen it.
 TEST_F(ExtrasWindowTest, TheBinAsksBeforeReopeningAClosedPlace) {
-    th.exec(
-        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,edu,guanbi) values "
-                       "('招商银行',0,'yinhangka',0,0)"));
-    const qint64 bank =
-        th.scalar(QStringLiteral("select id from zhangwubiao where mingcheng='招商银行'")).toLongLong();
+    const qint64 bank = th.addBankCard(QStringLiteral("招商银行"), 0);
     EntryBook income(th.database, th.homeSafe, EntryType::Income);
     const qint64 id = income
                           .save(std::nullopt, {QStringLiteral("利息"),

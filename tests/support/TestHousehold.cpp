@@ -24,6 +24,17 @@ QVariant TestHousehold::scalar(const QString& sql) {
     return q.next() ? q.value(0) : QVariant();
 }
 
+qint64 TestHousehold::addBankCard(const QString& name, qint64 units) {
+    QSqlQuery q(database.connection());
+    q.prepare(
+        QStringLiteral("insert into zhangwubiao (mingcheng,jine,leibie,edu,guanbi) values "
+                       "(:name,:units,'yinhangka',0,0)"));
+    q.bindValue(QStringLiteral(":name"), name);
+    q.bindValue(QStringLiteral(":units"), units);
+    EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    return scalar(QStringLiteral("select id from zhangwubiao where mingcheng='%1'").arg(name)).toLongLong();
+}
+
 namespace {
 
 void onFile(const QString& file, const std::function<void(QSqlQuery&)>& work) {

@@ -21,6 +21,8 @@ struct TestHousehold {
     void exec(const QString& sql);
     // The first column of the first row of a query.
     QVariant scalar(const QString& sql);
+    // Adds an open bank card holding `units` ten-thousandths of a yuan and gives back its key.
+    qint64 addBankCard(const QString& name, qint64 units);
 
     TempHome home;
     // The file, or a scratch database on the tests' server in a suite run on both engines.
