@@ -4,6 +4,7 @@
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/EngineVariants.h"
+#include "data/EntryRows.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "ledger/EntryBin.h"
@@ -118,24 +119,16 @@ Result<qint64> EntryBook::save(std::optional<qint64> id, const EntryText& entry,
             if (!change)
                 return change.status();
             changes.append({place.value(), change.value()});
-            QSqlQuery query(database_.connection());
-            if (!query.prepare(QString::fromUtf8(id ? Sql::kUpdateEntry : Sql::kInsertEntry)))
-                return Status::failure(DatabaseErrors::Describe(query.lastError()));
-            query.bindValue(QStringLiteral(":leixing"), EntryTypeCode(type_));
-            query.bindValue(QStringLiteral(":mingxi"), entry.detail);
-            query.bindValue(QStringLiteral(":feiyong"), entry.amount.units());
-            query.bindValue(QStringLiteral(":shururiqi"), ShortDate(date.value()));
-            query.bindValue(QStringLiteral(":dengjiren"), entry.registrar);
-            query.bindValue(QStringLiteral(":beizhu"), entry.remarks);
-            query.bindValue(QStringLiteral(":zhanghu"), place.value());
-            if (id)
-                query.bindValue(QStringLiteral(":id"), *id);
-            if (!query.exec())
-                return Status::failure(DatabaseErrors::Describe(query.lastError()));
-            if (id && query.numRowsAffected() != 1)
+            const Result<qint64> row =
+                WriteEntryRow(database_.connection(),
+                              {EntryTypeCode(type_), entry.detail, entry.amount, date.value(),
+                               entry.registrar, entry.remarks, place.value()},
+                              id);
+            if (!row)
+                return row.status();
+            if (id && row.value() == 0)
                 return Status::failure(kRowGone);
-            if (!id)
-                savedId = query.lastInsertId().toLongLong();
+            savedId = row.value();
             if (alsoWrite) {
                 if (Status also = alsoWrite(); !also)
                     return also;
