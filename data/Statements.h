@@ -95,9 +95,15 @@ inline constexpr char kInsertTransaction[] =
     "insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values (:mingcheng, :jine, "
     ":leixing, "
     ":riqi, :caozuoren)";
-// Every deposit and withdrawal in the order they were made.
+// One transfer appended to the records: the receiving place (:mingcheng) and the paying one
+// (:zhuanchu) by name, :jine and the fee :shouxufei in ten-thousandths, :leixing "zhuanzhang", :riqi,
+// :caozuoren.
+inline constexpr char kInsertTransfer[] =
+    "insert into yinghanbiao (mingcheng, zhuanchu, jine, shouxufei, leixing, riqi, caozuoren) values "
+    "(:mingcheng, :zhuanchu, :jine, :shouxufei, :leixing, :riqi, :caozuoren)";
+// Every deposit, withdrawal and transfer in the order they were made.
 inline constexpr char kAllTransactions[] = "select * from yinghanbiao order by id";
-// How many deposits and withdrawals there are.
+// How many records there are, of every kind.
 inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
 // name of a place is changed only through kUpdatePlace.
@@ -209,10 +215,11 @@ inline constexpr char kEntriesOfPeriod[] =
     "SELECT s.leixing,s.mingxi,s.feiyong,p.mingcheng AS zhanghuming,s.shururiqi,s.dengjiren,s.beizhu FROM "
     "shouzhibiao s LEFT JOIN zhangwubiao p ON p.id=s.zhanghu WHERE s.shururiqi BETWEEN :qishi AND :jishu "
     "ORDER BY s.shururiqi,s.id";
-// The deposits and withdrawals of a period for export, by date and then in the order they were made.
+// The deposits, withdrawals and transfers of a period for export, by date and then in the order they
+// were made.
 inline constexpr char kTransactionsOfPeriod[] =
-    "SELECT leixing,mingcheng,jine,riqi,caozuoren FROM yinghanbiao WHERE riqi BETWEEN :qishi AND :jishu "
-    "ORDER BY riqi,id";
+    "SELECT leixing,mingcheng,jine,riqi,caozuoren,zhuanchu,shouxufei FROM yinghanbiao WHERE riqi BETWEEN "
+    ":qishi AND :jishu ORDER BY riqi,id";
 
 }  // namespace Sql
 
@@ -222,6 +229,8 @@ inline constexpr char kIncome[] = "shouru";
 inline constexpr char kExpense[] = "zhichu";
 inline constexpr char kDeposit[] = "cunkuan";
 inline constexpr char kWithdrawal[] = "qukuan";
+// A transfer between two places (yinghanbiao: mingcheng receives, zhuanchu pays).
+inline constexpr char kTransfer[] = "zhuanzhang";
 inline constexpr char kHomeSafe[] = "家庭保险柜";
 // The kinds of place (zhangwubiao.leibie): the home safe's cash, bank cards, e-wallets, credit cards.
 inline constexpr char kCash[] = "xianjin";
