@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <utility>
+
 TransactionReader::TransactionReader(QSqlDatabase db) : db_(db), query_(db) {
     // On the file the rows are stepped through as the grid asks for them. The server's driver streams a
     // forward-only result and drops the rest of it as soon as the connection runs another statement
@@ -16,8 +18,8 @@ TransactionReader::TransactionReader(QSqlDatabase db) : db_(db), query_(db) {
 }
 
 Status TransactionReader::start() {
-    deposits_.clear();
-    withdrawals_.clear();
+    for (QList<QStringList>& rows : rows_)
+        rows.clear();
     total_ = rowsRead_ = 0;
     error_.clear();
     if (!query_.exec(QString::fromUtf8(Sql::kAllTransactions))) {
@@ -30,6 +32,8 @@ Status TransactionReader::start() {
     kind_ = fields.indexOf(QStringLiteral("leixing"));
     day_ = fields.indexOf(QStringLiteral("riqi"));
     by_ = fields.indexOf(QStringLiteral("caozuoren"));
+    payer_ = fields.indexOf(QStringLiteral("zhuanchu"));
+    fee_ = fields.indexOf(QStringLiteral("shouxufei"));
     // Stepping to the first row opens the read; the count below then sees the same rows.
     hasCurrent_ = query_.next();
     done_ = !hasCurrent_;
@@ -62,20 +66,33 @@ bool TransactionReader::readOne() {
     }
     hasCurrent_ = false;
     ++rowsRead_;
-    const QString kind = query_.value(kind_).toString();
-    const bool deposit = kind == QLatin1String(Codes::kDeposit);
-    if (!deposit && kind != QLatin1String(Codes::kWithdrawal))
+    const QString code = query_.value(kind_).toString();
+    RecordKind kind;
+    if (code == QLatin1String(Codes::kDeposit))
+        kind = RecordKind::Deposit;
+    else if (code == QLatin1String(Codes::kWithdrawal))
+        kind = RecordKind::Withdrawal;
+    else if (code == QLatin1String(Codes::kTransfer))
+        kind = RecordKind::Transfer;
+    else
         return true;
-    const QVariant amount = query_.value(amount_);
-    (deposit ? deposits_ : withdrawals_)
-        .append({query_.value(name_).toString(),
-                 amount.isNull() ? QString() : Money::fromUnits(amount.toLongLong()).format(),
-                 query_.value(day_).toString(), query_.value(by_).toString()});
+    const auto money = [this](int column) {
+        const QVariant value = query_.value(column);
+        return value.isNull() ? QString() : Money::fromUnits(value.toLongLong()).format();
+    };
+    QStringList cells;
+    if (kind == RecordKind::Transfer)
+        cells << query_.value(payer_).toString() << query_.value(name_).toString() << money(amount_)
+              << money(fee_);
+    else
+        cells << query_.value(name_).toString() << money(amount_);
+    cells << query_.value(day_).toString() << query_.value(by_).toString();
+    rows_[static_cast<int>(kind)].append(std::move(cells));
     return true;
 }
 
-QStringList TransactionReader::row(bool deposit, qsizetype n) {
-    const QList<QStringList>& rows = deposit ? deposits_ : withdrawals_;
+QStringList TransactionReader::row(RecordKind kind, qsizetype n) {
+    const QList<QStringList>& rows = rows_[static_cast<int>(kind)];
     while (rows.size() <= n && readOne()) {
     }
     return n < rows.size() ? rows[n] : QStringList();
@@ -95,17 +112,15 @@ Result<TransactionRecords> ReadTransactionRecords(QSqlDatabase db) {
         return Result<TransactionRecords>::failure(reader.error());
     TransactionRecords records;
     records.total = reader.total();
-    for (qsizetype i = 0;; ++i) {
-        QStringList cells = reader.row(true, i);
-        if (cells.isEmpty())
-            break;
-        records.deposits.append(std::move(cells));
-    }
-    for (qsizetype i = 0;; ++i) {
-        QStringList cells = reader.row(false, i);
-        if (cells.isEmpty())
-            break;
-        records.withdrawals.append(std::move(cells));
+    for (auto [kind, rows] : {std::pair{RecordKind::Deposit, &records.deposits},
+                              std::pair{RecordKind::Withdrawal, &records.withdrawals},
+                              std::pair{RecordKind::Transfer, &records.transfers}}) {
+        for (qsizetype i = 0;; ++i) {
+            QStringList cells = reader.row(kind, i);
+            if (cells.isEmpty())
+                break;
+            rows->append(std::move(cells));
+        }
     }
     return records;
 }

@@ -8,12 +8,17 @@
 #include <QString>
 #include <QStringList>
 
-// The deposits and withdrawals as the records window lists them: four cell texts per row (bank name,
-// amount as "￥0.00", date, operator), in the order they were made.
+// The kinds of record the records window lists, each in its own grid.
+enum class RecordKind { Deposit, Withdrawal, Transfer };
+
+// The records as the records window lists them, in the order they were made: for a deposit or a
+// withdrawal four cell texts (bank name, amount as "￥0.00", date, operator); for a transfer six (paying
+// place, receiving place, amount, fee, date, operator).
 struct TransactionRecords {
     qsizetype total = 0;  // every row of yinghanbiao, of whatever kind
     QList<QStringList> deposits;
     QList<QStringList> withdrawals;
+    QList<QStringList> transfers;
 };
 
 Result<TransactionRecords> ReadTransactionRecords(QSqlDatabase db);
@@ -29,9 +34,9 @@ class TransactionReader {
     Status start();
     qsizetype total() const { return total_; }
 
-    // The cells of the n-th deposit (or withdrawal), reading on as far as needed; empty when there are
+    // The cells of the n-th record of the kind, reading on as far as needed; empty when there are
     // fewer. A read that fails ends the rows; its message is kept in error().
-    QStringList row(bool deposit, qsizetype n);
+    QStringList row(RecordKind kind, qsizetype n);
     // Reads every remaining row.
     void readAll();
 
@@ -43,12 +48,11 @@ class TransactionReader {
 
     QSqlDatabase db_;
     QSqlQuery query_;
-    int name_ = -1, amount_ = -1, kind_ = -1, day_ = -1, by_ = -1;
+    int name_ = -1, amount_ = -1, kind_ = -1, day_ = -1, by_ = -1, payer_ = -1, fee_ = -1;
     bool hasCurrent_ = false;  // the first row, stepped to before the count, is still to be taken
     bool done_ = true;
     qsizetype total_ = 0;
     qsizetype rowsRead_ = 0;
-    QList<QStringList> deposits_;
-    QList<QStringList> withdrawals_;
+    QList<QStringList> rows_[3];  // by RecordKind
     QString error_;
 };

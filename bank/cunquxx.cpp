@@ -1,8 +1,8 @@
 #include "bank/cunquxx.h"
 
-#include "household/Household.h"
 #include "bank/BankRecords.h"
 #include "data/Database.h"
+#include "household/Household.h"
 #include "kit/FindDialog.h"
 #include "kit/Prompt.h"
 
@@ -20,8 +20,8 @@ namespace {
 // The cells of one kind of record, read from the window's reader as the grid asks for them.
 class RecordsModel final : public QAbstractTableModel {
   public:
-    RecordsModel(TransactionReader& reader, bool deposits, const QStringList& headers, QObject* parent)
-        : QAbstractTableModel(parent), reader_(reader), deposits_(deposits), headers_(headers) {}
+    RecordsModel(TransactionReader& reader, RecordKind kind, const QStringList& headers, QObject* parent)
+        : QAbstractTableModel(parent), reader_(reader), kind_(kind), headers_(headers) {}
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(reader_.total());
@@ -34,7 +34,7 @@ class RecordsModel final : public QAbstractTableModel {
             return {};
         switch (role) {
             case Qt::DisplayRole:
-                return reader_.row(deposits_, index.row()).value(index.column());
+                return reader_.row(kind_, index.row()).value(index.column());
             case Qt::TextAlignmentRole:
                 return QVariant::fromValue(index.column() == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                                                : Qt::Alignment(Qt::AlignCenter));
@@ -52,7 +52,7 @@ class RecordsModel final : public QAbstractTableModel {
 
   private:
     TransactionReader& reader_;
-    bool deposits_;
+    RecordKind kind_;
     QStringList headers_;
 };
 
@@ -84,29 +84,35 @@ TForm5::TForm5(Household& household, QWidget* parent)
       stack_(new QStackedWidget(this)),
       reader_(std::make_unique<TransactionReader>(household.database.connection())),
       deposits_(makeGrid("StringGrid1", this)),
-      withdrawals_(makeGrid("StringGrid2", this)) {
+      withdrawals_(makeGrid("StringGrid2", this)),
+      transfers_(makeGrid("StringGrid3", this)) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("银行账务记录表"));
     resize(600, 420);
     stack_->addWidget(deposits_);
     stack_->addWidget(withdrawals_);
+    stack_->addWidget(transfers_);
 
     auto* depositChoice = new QRadioButton(QStringLiteral("存款"), this);
     depositChoice->setObjectName(QStringLiteral("RadioButton1"));
     depositChoice->setChecked(true);
     auto* withdrawalChoice = new QRadioButton(QStringLiteral("取款"), this);
     withdrawalChoice->setObjectName(QStringLiteral("RadioButton2"));
+    auto* transferChoice = new QRadioButton(QStringLiteral("转账"), this);
+    transferChoice->setObjectName(QStringLiteral("RadioButton3"));
     auto* leave = new QToolButton(this);
     leave->setObjectName(QStringLiteral("SpeedButton30"));
     leave->setText(QStringLiteral("离开"));
     leave->setMinimumSize(80, 30);
     connect(depositChoice, &QRadioButton::clicked, this, &TForm5::RadioButton1Click);
     connect(withdrawalChoice, &QRadioButton::clicked, this, &TForm5::RadioButton2Click);
+    connect(transferChoice, &QRadioButton::clicked, this, &TForm5::RadioButton3Click);
     connect(leave, &QToolButton::clicked, this, &TForm5::SpeedButton30Click);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(depositChoice);
     bar->addWidget(withdrawalChoice);
+    bar->addWidget(transferChoice);
     bar->addStretch(1);
     bar->addWidget(leave);
     auto* layout = new QVBoxLayout(this);
@@ -123,14 +129,19 @@ TForm5::~TForm5() {
 
 void TForm5::FormCreate() {
     const Status started = reader_->start();
-    deposits_->setModel(new RecordsModel(*reader_, true,
+    deposits_->setModel(new RecordsModel(*reader_, RecordKind::Deposit,
                                          {QStringLiteral("银行名称"), QStringLiteral("存款金额"),
                                           QStringLiteral("存款日期"), QStringLiteral("存款人")},
                                          deposits_));
-    withdrawals_->setModel(new RecordsModel(*reader_, false,
+    withdrawals_->setModel(new RecordsModel(*reader_, RecordKind::Withdrawal,
                                             {QStringLiteral("银行名称"), QStringLiteral("取款金额"),
                                              QStringLiteral("取款日期"), QStringLiteral("取款人")},
                                             withdrawals_));
+    transfers_->setModel(
+        new RecordsModel(*reader_, RecordKind::Transfer,
+                         {QStringLiteral("转出账户"), QStringLiteral("转入账户"), QStringLiteral("金额"),
+                          QStringLiteral("手续费"), QStringLiteral("日期"), QStringLiteral("操作人")},
+                         transfers_));
     if (!started) {
         ReportError(started.error());
         return;
@@ -144,6 +155,10 @@ void TForm5::RadioButton1Click() {
 
 void TForm5::RadioButton2Click() {
     stack_->setCurrentWidget(withdrawals_);
+}
+
+void TForm5::RadioButton3Click() {
+    stack_->setCurrentWidget(transfers_);
 }
 
 void TForm5::SpeedButton30Click() {

@@ -10,11 +10,11 @@ class QTableView;
 class TransactionReader;
 struct Household;
 
-// The records window "银行账务记录表": every deposit and every withdrawal as they stand when the window
-// opens, deposits in StringGrid1 and withdrawals in StringGrid2, one of them in front. Each grid has a
-// row for every record of either kind, the rows of its kind at the top and the rest blank; the rows are
-// read as they are scrolled to, by one read begun when the window opens (nothing writes while this modal
-// window is up).
+// The records window "银行账务记录表": every deposit, withdrawal and transfer as they stand when the
+// window opens, deposits in StringGrid1, withdrawals in StringGrid2 and transfers with both places and
+// the fee in StringGrid3, one of them in front. Each grid has a row for every record of any kind, the rows of
+// its kind at the top and the rest blank; the rows are read as they are scrolled to, by one read begun when
+// the window opens (nothing writes while this modal window is up).
 class TForm5 : public QDialog {
     Q_OBJECT
   public:
@@ -25,6 +25,7 @@ class TForm5 : public QDialog {
     void FormCreate();
     void RadioButton1Click();   // 存款
     void RadioButton2Click();   // 取款
+    void RadioButton3Click();   // 转账
     void SpeedButton30Click();  // 离开
 
     Household& household_;
@@ -32,6 +33,7 @@ class TForm5 : public QDialog {
     std::unique_ptr<TransactionReader> reader_;
     QTableView* deposits_;     // StringGrid1
     QTableView* withdrawals_;  // StringGrid2
+    QTableView* transfers_;    // StringGrid3
 };
 
 // Opens the records window over the main window and frees it when it closes.

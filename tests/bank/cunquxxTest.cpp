@@ -94,11 +94,11 @@ TEST(TransactionReader, ReadsNoFurtherThanTheRowAskedFor) {
     TransactionReader reader(h.database.connection());
     ASSERT_TRUE(reader.start().isOk());
     EXPECT_EQ(reader.total(), 500);
-    EXPECT_EQ(reader.row(true, 9).value(0), QStringLiteral("b19"));
+    EXPECT_EQ(reader.row(RecordKind::Deposit, 9).value(0), QStringLiteral("b19"));
     EXPECT_EQ(reader.rowsRead(), 19);
-    EXPECT_EQ(reader.row(false, 0).value(0), QStringLiteral("b2"));  // already read on the way
+    EXPECT_EQ(reader.row(RecordKind::Withdrawal, 0).value(0), QStringLiteral("b2"));  // already read on the way
     EXPECT_EQ(reader.rowsRead(), 19);
-    EXPECT_TRUE(reader.row(false, 250).isEmpty());
+    EXPECT_TRUE(reader.row(RecordKind::Withdrawal, 250).isEmpty());
     EXPECT_EQ(reader.rowsRead(), 500);
     EXPECT_TRUE(reader.error().isEmpty());
 }
