@@ -1,6 +1,7 @@
 #include "bank/BankPanel.h"
 
 #include "bank/BankPlaces.h"
+#include "bank/Transfers.h"
 #include "bank/cunquxx.h"
 #include "bank/yinhang.h"
 #include "data/Database.h"
@@ -15,6 +16,7 @@
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -44,6 +46,9 @@ QLabel* makeLabel(const char* name, const QString& text, QWidget* parent) {
         label->setObjectName(QString::fromLatin1(name));
     return label;
 }
+
+// The choice's role holding a place's name (the key is its Qt::UserRole).
+constexpr int kPlaceNameRole = Qt::UserRole + 1;
 
 // A dashed green frame grouping a few controls.
 QFrame* dashedFrame(QWidget* parent) {
@@ -102,7 +107,8 @@ QWidget* BankPanel::buildAmountPanel() {
 
     QFrame* bankFrame = dashedFrame(amountPanel_);
     auto* bankLayout = new QVBoxLayout(bankFrame);
-    bankLayout->addWidget(makeLabel(nullptr, QStringLiteral("银行："), bankFrame));
+    placeCaption_ = makeLabel(nullptr, QStringLiteral("银行："), bankFrame);
+    bankLayout->addWidget(placeCaption_);
     bankName_ = makeLabel("Label25", QString(), bankFrame);
     bankName_->setStyleSheet(QStringLiteral("font-weight: bold; color: #1f4e9a;"));
     bankLayout->addWidget(bankName_);
@@ -110,6 +116,16 @@ QWidget* BankPanel::buildAmountPanel() {
     bankBalance_ = makeLabel("Label28", QString(), bankFrame);
     bankBalance_->setStyleSheet(QStringLiteral("font-weight: bold; color: #1f4e9a;"));
     bankLayout->addWidget(bankBalance_);
+
+    // The receiving place of a transfer, between the paying place and the amount.
+    transferFrame_ = dashedFrame(amountPanel_);
+    auto* transferLayout = new QVBoxLayout(transferFrame_);
+    transferLayout->addWidget(makeLabel(nullptr, QStringLiteral("转入："), transferFrame_));
+    transferTo_ = new QComboBox(transferFrame_);
+    transferTo_->setObjectName(QStringLiteral("ComboBoxTransferTo"));
+    transferTo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    transferTo_->setMinimumContentsLength(8);
+    transferLayout->addWidget(transferTo_);
 
     QFrame* amountFrame = dashedFrame(amountPanel_);
     auto* amountLayout = new QGridLayout(amountFrame);
@@ -120,22 +136,35 @@ QWidget* BankPanel::buildAmountPanel() {
     amount_->installEventFilter(this);
     amount_->setValidator(new HalfWidthValidator(amount_));  // full-width digits and signs as plain ones
     amountLayout->addWidget(amount_, 1, 0, 1, 2);
-    // The two perform buttons share one spot; only the one of the current mode is visible.
+    // A transfer's fee, under its amount; left empty there is none.
+    feeCaption_ = makeLabel(nullptr, QStringLiteral("手续费（可不填）："), amountFrame);
+    amountLayout->addWidget(feeCaption_, 2, 0, 1, 2);
+    fee_ = new QLineEdit(amountFrame);
+    fee_->setObjectName(QStringLiteral("EditFee"));
+    fee_->installEventFilter(this);
+    fee_->setValidator(new HalfWidthValidator(fee_));
+    amountLayout->addWidget(fee_, 3, 0, 1, 2);
+    // The three perform buttons share one spot; only the one of the current mode is visible.
     performDeposit_ = makeButton("SpeedButton28", "存款", amountFrame);
     performWithdrawal_ = makeButton("SpeedButton29", "取款", amountFrame);
-    amountLayout->addWidget(performDeposit_, 2, 0);
-    amountLayout->addWidget(performWithdrawal_, 2, 0);
+    performTransfer_ = makeButton("SpeedButton33", "转账", amountFrame);
+    amountLayout->addWidget(performDeposit_, 4, 0);
+    amountLayout->addWidget(performWithdrawal_, 4, 0);
+    amountLayout->addWidget(performTransfer_, 4, 0);
     QToolButton* leave = makeButton("SpeedButton30", "离开", amountFrame);
-    amountLayout->addWidget(leave, 2, 1);
+    amountLayout->addWidget(leave, 4, 1);
 
     auto* layout = new QVBoxLayout(amountPanel_);
     layout->addWidget(bankFrame);
+    layout->addWidget(transferFrame_);
     layout->addWidget(amountFrame);
     layout->addStretch(1);
 
     connect(performDeposit_, &QToolButton::clicked, this, &BankPanel::SpeedButton28Click);
     connect(performWithdrawal_, &QToolButton::clicked, this, &BankPanel::SpeedButton29Click);
+    connect(performTransfer_, &QToolButton::clicked, this, &BankPanel::SpeedButton33Click);
     connect(leave, &QToolButton::clicked, this, &BankPanel::SpeedButton30Click);
+    showTransferControls(false);
     amountPanel_->hide();
     return amountPanel_;
 }
@@ -145,14 +174,16 @@ QWidget* BankPanel::buildBottomBar() {
     auto* layout = new QHBoxLayout(bar);
     depositMode_ = makeButton("SpeedButton25", "存款", bar);
     withdrawalMode_ = makeButton("SpeedButton26", "取款", bar);
+    transferMode_ = makeButton("SpeedButton35", "转账", bar);
     QToolButton* information = makeButton("SpeedButton27", "银行信息", bar);
     QToolButton* records = makeButton("SpeedButton31", "存取记录", bar);
     layout->addStretch(1);
-    for (QToolButton* b : {depositMode_, withdrawalMode_, information, records})
+    for (QToolButton* b : {depositMode_, withdrawalMode_, transferMode_, information, records})
         layout->addWidget(b);
     layout->addStretch(1);
     connect(depositMode_, &QToolButton::clicked, this, &BankPanel::SpeedButton25Click);
     connect(withdrawalMode_, &QToolButton::clicked, this, &BankPanel::SpeedButton26Click);
+    connect(transferMode_, &QToolButton::clicked, this, &BankPanel::SpeedButton35Click);
     connect(information, &QToolButton::clicked, this, &BankPanel::SpeedButton27Click);
     connect(records, &QToolButton::clicked, this, &BankPanel::SpeedButton31Click);
     return bar;
@@ -203,7 +234,7 @@ void BankPanel::applyColumnWidths() {
 bool BankPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::Resize) {
         applyColumnWidths();
-    } else if (watched == amount_ && event->type() == QEvent::KeyPress) {
+    } else if ((watched == amount_ || watched == fee_) && event->type() == QEvent::KeyPress) {
         // Letters never reach the amount box; digits, ".", "-", blanks and editing keys do.
         const QString text = HalfWidthForms(static_cast<QKeyEvent*>(event)->text());
         if (text.size() == 1) {
@@ -237,12 +268,78 @@ void BankPanel::enterMode(MoveKind kind, QToolButton* modeButton) {
         return;
     }
     amountPanel_->show();
+    showTransferControls(false);
     bankName_->setText(name);
     bankBalance_->setText(Money::fromUnits(grid_->value(row, QStringLiteral("jine")).toLongLong()).format());
     performDeposit_->setVisible(kind == MoveKind::Deposit);
     performWithdrawal_->setVisible(kind == MoveKind::Withdrawal);
     amount_->clear();
     amount_->setFocus();
+}
+
+void BankPanel::showTransferControls(bool shown) {
+    placeCaption_->setText(shown ? QStringLiteral("转出：") : QStringLiteral("银行："));
+    transferFrame_->setVisible(shown);
+    feeCaption_->setVisible(shown);
+    fee_->setVisible(shown);
+    performTransfer_->setVisible(shown);
+}
+
+void BankPanel::SpeedButton35Click() {
+    // Transfers belong to whoever may move money at the bank: either right suffices, one refusal at most.
+    if (!PermissionGateAny(household_, BankRights()))
+        return;
+    const int row = grid_->currentRow() >= 0 ? grid_->currentRow() : 0;
+    if (row >= places_->rowCount())
+        return;  // no place is listed: there is nothing to pay from
+    const TransferPlace from{grid_->value(row, QStringLiteral("id")).toLongLong(),
+                             grid_->value(row, QStringLiteral("mingcheng")).toString()};
+    if (grid_->value(row, QStringLiteral("guanbi")).toInt() != 0) {
+        Prompt::current().show(
+            Captions::kNotice,
+            QStringLiteral("账户“%1”已关闭，不能转出。请先在“银行信息”里重新启用它。").arg(from.name),
+            Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
+    const Result<QList<PlaceChoice>> targets = TransferTargets(household_.database.connection(), from.id);
+    if (!targets) {
+        ReportError(targets.error());
+        return;
+    }
+    if (targets->isEmpty()) {
+        Prompt::current().show(Captions::kNotice,
+                               QStringLiteral("没有可以转入的账户。请先在“银行信息”里添加一个账户。"),
+                               Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
+    transferFrom_ = from;
+    transferTo_->clear();
+    for (const PlaceChoice& place : targets.value()) {
+        transferTo_->addItem(PlaceLabel(place), place.id);
+        transferTo_->setItemData(transferTo_->count() - 1, place.name, kPlaceNameRole);
+    }
+    amountPanel_->show();
+    showTransferControls(true);
+    bankName_->setText(from.name);
+    bankBalance_->setText(Money::fromUnits(grid_->value(row, QStringLiteral("jine")).toLongLong()).format());
+    performDeposit_->hide();
+    performWithdrawal_->hide();
+    amount_->clear();
+    fee_->clear();
+    amount_->setFocus();
+}
+
+void BankPanel::SpeedButton33Click() {
+    // The paying place is the one captured with the mode, whatever row the grid shows now.
+    const int to = transferTo_->currentIndex();
+    const TransferRequest request{
+        transferFrom_,
+        {transferTo_->itemData(to).toLongLong(), transferTo_->itemData(to, kPlaceNameRole).toString()},
+        amount_->text(),
+        fee_->text(),
+        household_.user.name,
+        Today()};
+    showOutcome(PerformTransfer(household_.database, household_.homeSafe, request));
 }
 
 void BankPanel::SpeedButton28Click() {
@@ -256,7 +353,10 @@ void BankPanel::SpeedButton29Click() {
 void BankPanel::perform(MoveKind kind) {
     // The bank is the one captured in Label25, whatever row the grid shows now.
     const MoveRequest request{kind, bankName_->text(), amount_->text(), household_.user.name, Today()};
-    const MoveOutcome outcome = PerformMove(household_.database, household_.homeSafe, request);
+    showOutcome(PerformMove(household_.database, household_.homeSafe, request));
+}
+
+void BankPanel::showOutcome(const MoveOutcome& outcome) {
     switch (outcome.kind) {
         case MoveOutcome::Kind::Refused:
             Prompt::current().show(Captions::kNotice, outcome.message, Prompt::Buttons::Ok,

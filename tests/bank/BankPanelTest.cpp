@@ -12,9 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -198,6 +201,72 @@ TEST_F(BankPanelTest, SwitchingModesCapturesTheBankAfresh) {
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("取款完成！"));
     EXPECT_EQ(grid->cellText(2, 1), QStringLiteral("￥0.00"));
     EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(810));
+}
+
+// 转账 from the selected place to one chosen among the open others, with a fee; the records window's
+// 转账 grid then shows it with both places.
+TEST_F(BankPanelTest, TransferFromTheSelectedPlaceShowsInTheRecords) {
+    h.exec(QStringLiteral(
+        "insert into zhangwubiao (mingcheng, jine, leibie) values ('支付宝', 0, 'dianziqianbao')"));
+    h.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine, guanbi) values ('旧存折', 0, 1)"));
+    panel.RefreshBankPanel();
+    grid->setCurrentRow(1);
+    click("SpeedButton35");
+    ASSERT_TRUE(amountPanel()->isVisible());
+    EXPECT_EQ(child<QLabel>(&panel, "Label25")->text(), QStringLiteral("工商银行"));
+    EXPECT_TRUE(child<QToolButton>(&panel, "SpeedButton33")->isVisible());
+    EXPECT_FALSE(child<QToolButton>(&panel, "SpeedButton28")->isVisible());
+    auto* to = child<QComboBox>(&panel, "ComboBoxTransferTo");
+    QStringList choices;
+    for (int i = 0; i < to->count(); ++i)
+        choices.append(to->itemText(i));
+    EXPECT_EQ(choices, QStringList({"家庭保险柜（现金）", "支付宝（电子钱包）"}));
+    to->setCurrentIndex(1);
+    QTest::keyClicks(edit1(), QStringLiteral("100"));
+    QTest::keyClicks(child<QLineEdit>(&panel, "EditFee"), QStringLiteral("2"));
+    grid->setCurrentRow(0);  // the home safe is selected meanwhile: the paying place stays
+    click("SpeedButton33");
+    EXPECT_EQ(prompt.texts(), QStringList({"转账完成！"}));
+    EXPECT_FALSE(amountPanel()->isVisible());
+    EXPECT_EQ(grid->cellText(1, 1), QStringLiteral("￥398.00"));
+    EXPECT_EQ(grid->cellText(2, 1), QStringLiteral("￥100.00"));
+
+    // The deposit mode shows none of the transfer's controls.
+    grid->setCurrentRow(1);
+    click("SpeedButton25");
+    EXPECT_FALSE(to->isVisible());
+    EXPECT_FALSE(child<QLineEdit>(&panel, "EditFee")->isVisible());
+    EXPECT_FALSE(child<QToolButton>(&panel, "SpeedButton33")->isVisible());
+
+    QStringList shown;
+    WhenModal([&shown](QWidget* records) {
+        child<QRadioButton>(records, "RadioButton3")->click();
+        auto* transfers = child<QTableView>(records, "StringGrid3");
+        for (int c = 0; c < transfers->model()->columnCount(); ++c)
+            shown.append(transfers->model()->headerData(c, Qt::Horizontal).toString() + QLatin1Char('=') +
+                         transfers->model()->index(0, c).data().toString());
+        shown.append(QString::number(transfers->isVisible()));
+        records->close();
+    });
+    click("SpeedButton31");
+    EXPECT_EQ(shown, QStringList({"转出账户=工商银行", "转入账户=支付宝", "金额=￥100.00", "手续费=￥2.00",
+                                  "日期=2007-01-15", "操作人=管理员", "1"}));
+}
+
+// Transfers need the right the bank panel's moves use: either 存款 or 取款, one refusal without both.
+TEST_F(BankPanelTest, TransferNeedsEitherBankRight) {
+    grid->setCurrentRow(1);
+    h.refuse = QStringList({"存款", "取款"});
+    click("SpeedButton35");
+    EXPECT_EQ(h.gateAsked, QStringList({"存款"}));
+    EXPECT_FALSE(amountPanel()->isVisible());
+    for (const char* right : {"存款", "取款"}) {
+        h.refuse = QStringList({QString::fromUtf8(right)});
+        click("SpeedButton35");
+        EXPECT_TRUE(amountPanel()->isVisible()) << right;
+        amountPanel()->hide();
+    }
+    EXPECT_EQ(h.gateAsked, QStringList({"存款"}));
 }
 
 // The main window switches the footer on after the login and off at the end, and opens both windows.
