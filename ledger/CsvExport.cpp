@@ -48,6 +48,8 @@ QString typeName(const QString& code) {
         return QStringLiteral("存款");
     if (code == QLatin1String(Codes::kWithdrawal))
         return QStringLiteral("取款");
+    if (code == QLatin1String(Codes::kTransfer))
+        return QStringLiteral("转账");
     return code;
 }
 
@@ -76,8 +78,11 @@ QStringList ExportHeader(ExportKind kind) {
                 QStringLiteral("账户"), QStringLiteral("登记日期"), QStringLiteral("登记人"),
                 QStringLiteral("备注")};
     }
-    return {QStringLiteral("类型"), QStringLiteral("银行名称"), QStringLiteral("金额"),
-            QStringLiteral("日期"), QStringLiteral("操作人")};
+    // A transfer's receiving place stands under 银行名称, its paying place and fee in the last two columns
+    // (empty for a deposit or withdrawal), so that the first five columns mean what they always did.
+    return {QStringLiteral("类型"),  QStringLiteral("银行名称"), QStringLiteral("金额"),
+            QStringLiteral("日期"),  QStringLiteral("操作人"),   QStringLiteral("转出账户"),
+            QStringLiteral("手续费")};
 }
 
 QStringList ExportRights(ExportKind kind) {
@@ -127,27 +132,33 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
 
     const QSqlRecord r = query.record();
     const QStringList columns =
-        entries ? QStringList{QStringLiteral("leixing"),   QStringLiteral("mingxi"),
-                              QStringLiteral("feiyong"),   QStringLiteral("zhanghuming"),
-                              QStringLiteral("shururiqi"), QStringLiteral("dengjiren"),
-                              QStringLiteral("beizhu")}
-                : QStringList{QStringLiteral("leixing"), QStringLiteral("mingcheng"), QStringLiteral("jine"),
-                              QStringLiteral("riqi"), QStringLiteral("caozuoren")};
+        entries
+            ? QStringList{QStringLiteral("leixing"),   QStringLiteral("mingxi"),
+                          QStringLiteral("feiyong"),   QStringLiteral("zhanghuming"),
+                          QStringLiteral("shururiqi"), QStringLiteral("dengjiren"),
+                          QStringLiteral("beizhu")}
+            : QStringList{QStringLiteral("leixing"),  QStringLiteral("mingcheng"), QStringLiteral("jine"),
+                          QStringLiteral("riqi"),     QStringLiteral("caozuoren"), QStringLiteral("zhuanchu"),
+                          QStringLiteral("shouxufei")};
     QList<int> at;
     for (const QString& c : columns)
         at.append(r.indexOf(c));
     const int amountColumn = 2;
+    const int feeColumn = entries ? -1 : 6;  // a transfer's only
 
     int rows = 0;
     while (query.next()) {
         if (allowance && !allowance->allows(kind, query.value(at[0]).toString()))
             continue;
+        const QString type = query.value(at[0]).toString();
         QStringList fields;
         for (int i = 0; i < at.size(); ++i) {
             const QVariant value = query.value(at[i]);
             if (i == 0) {
-                fields.append(textCell(typeName(value.toString())));
-            } else if (i == amountColumn) {
+                fields.append(textCell(typeName(type)));
+            } else if (i == feeColumn && type != QLatin1String(Codes::kTransfer)) {
+                fields.append(QString());
+            } else if (i == amountColumn || i == feeColumn) {
                 const Result<Money> amount = MoneyFromColumn(value);
                 if (!amount) {
                     file.cancelWriting();

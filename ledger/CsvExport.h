@@ -16,7 +16,7 @@
 // enclosed in quotes and its quotes doubled), records ended by CRLF. Amounts are the stored figures,
 // exact; a text cell that a spreadsheet would run as a formula starts with an apostrophe.
 
-// What is exported: the income and expense entries, or the deposits and withdrawals.
+// What is exported: the income and expense entries, or the deposits, withdrawals and transfers.
 enum class ExportKind { Entries, Transactions };
 
 // One record: the fields joined by commas and quoted where needed, ended by CRLF, in UTF-8.

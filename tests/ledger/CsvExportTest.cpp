@@ -137,23 +137,27 @@ TEST_F(CsvExportTest, FormulaTextIsDefusedAndAmountsAreExact) {
                             QDate(2007, 1, 31), path)
                     .isOk());
     EXPECT_EQ(readWithPython(path).value(1),
-              (QStringList{"存款", "'=1+1", "1.2345", "2007-01-12", "'@小王"}));
+              (QStringList{"存款", "'=1+1", "1.2345", "2007-01-12", "'@小王", "", ""}));
 }
 
-TEST_F(CsvExportTest, DepositsAndWithdrawalsOfThePeriod) {
+TEST_F(CsvExportTest, DepositsWithdrawalsAndTransfersOfThePeriod) {
     th.exec(
         QStringLiteral("insert into yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) values "
                        "('工商银行',5000000,'cunkuan','2007-01-12','管理员'),"
                        "('建设银行',1250000,'qukuan','2007-01-03','小王'),"
                        "('工商银行',10000,'cunkuan','2007-02-01','管理员')"));
+    th.exec(
+        QStringLiteral("insert into yinghanbiao (mingcheng,zhuanchu,jine,shouxufei,leixing,riqi,caozuoren) "
+                       "values ('支付宝','工商银行',1000000,15000,'zhuanzhang','2007-01-20','小王')"));
     const QString path = out("records.csv");
     const Result<int> written = ExportToCsv(th.database.connection(), ExportKind::Transactions,
                                             QDate(2007, 1, 1), QDate(2007, 1, 31), path);
     ASSERT_TRUE(written.isOk()) << written.error().toStdString();
     const QList<QStringList> expected = {
-        {"类型", "银行名称", "金额", "日期", "操作人"},
-        {"取款", "建设银行", "125.00", "2007-01-03", "小王"},
-        {"存款", "工商银行", "500.00", "2007-01-12", "管理员"},
+        {"类型", "银行名称", "金额", "日期", "操作人", "转出账户", "手续费"},
+        {"取款", "建设银行", "125.00", "2007-01-03", "小王", "", ""},
+        {"存款", "工商银行", "500.00", "2007-01-12", "管理员", "", ""},
+        {"转账", "支付宝", "100.00", "2007-01-20", "小王", "工商银行", "1.50"},
     };
     EXPECT_EQ(readWithPython(path), expected);
 }
