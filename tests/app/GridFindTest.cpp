@@ -53,12 +53,14 @@ class GridFind : public ::testing::TestWithParam<TestEngine> {
         th.exec(
             QStringLiteral("update shouzhibiao set zhanghu=(select id from zhangwubiao where "
                            "mingcheng='寻找银行') where leixing='zhichu' and mingxi='d1595'"));
-        rows(
-            302,
-            QStringLiteral(
-                "insert into yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren) select case i when 301 then "
-                "'取款目标' when 302 then '存款目标' else '银行101' end,10000,case when i%2=0 then 'cunkuan' "
-                "else 'qukuan' end,'2006-05-01','管理员' from n"));
+        rows(302,
+             QStringLiteral(
+                 "insert into yinghanbiao (mingcheng,jine,leixing,riqi,caozuoren,zhuanchu) select case i "
+                 "when 301 "
+                 "then '取款目标' when 302 then '存款目标' else '银行101' end,10000,case when i%3=0 then "
+                 "'zhuanzhang' when i%2=0 then 'cunkuan' else 'qukuan' end,'2006-05-01','管理员',case i when "
+                 "300 "
+                 "then '转出目标' end from n"));
         rows(301,
              QStringLiteral(
                  "insert into tixing (riqi,fanwei,neirong) select '2006-05-01','当天',case when i=301 then "
@@ -135,6 +137,8 @@ TEST_P(GridFind, EveryGridFindsWhatItShowsAndBringsTheRowIntoView) {
         expectFound(records, "StringGrid1", QStringLiteral("存款目标"));
         QTest::mouseClick(child<QRadioButton>(&records, "RadioButton2"), Qt::LeftButton);
         expectFound(records, "StringGrid2", QStringLiteral("取款目标"));
+        QTest::mouseClick(child<QRadioButton>(&records, "RadioButton3"), Qt::LeftButton);
+        expectFound(records, "StringGrid3", QStringLiteral("转出目标"));
     }
     {
         ReminderPanel panel(th.household);
