@@ -24,7 +24,7 @@ struct ReadFigure {
     QString refusal;
 };
 
-ReadFigure readFigure(const QString& text, const QString& what, bool feeMayBeZero) {
+ReadFigure readFigure(const QString& text, const QString& what, bool isFee) {
     const TypedAmount typed = ReadTypedAmount(text);
     switch (typed.kind) {
         case TypedAmount::Kind::NotANumber:
@@ -36,9 +36,9 @@ ReadFigure readFigure(const QString& text, const QString& what, bool feeMayBeZer
         case TypedAmount::Kind::Amount:
             break;
     }
-    if (feeMayBeZero && typed.amount.isNegative())
+    if (isFee && typed.amount.isNegative())
         return {std::nullopt, QStringLiteral("手续费不能是负数。没有手续费就不填，或填 0。")};
-    if (!feeMayBeZero && (typed.amount.isZero() || typed.amount.isNegative()))
+    if (!isFee && (typed.amount.isZero() || typed.amount.isNegative()))
         return {std::nullopt, QStringLiteral("转账金额必须大于零，请输入大于零的金额！")};
     return {typed.amount, QString()};
 }
