@@ -96,7 +96,8 @@ TEST(TransactionReader, ReadsNoFurtherThanTheRowAskedFor) {
     EXPECT_EQ(reader.total(), 500);
     EXPECT_EQ(reader.row(RecordKind::Deposit, 9).value(0), QStringLiteral("b19"));
     EXPECT_EQ(reader.rowsRead(), 19);
-    EXPECT_EQ(reader.row(RecordKind::Withdrawal, 0).value(0), QStringLiteral("b2"));  // already read on the way
+    EXPECT_EQ(reader.row(RecordKind::Withdrawal, 0).value(0),
+              QStringLiteral("b2"));  // already read on the way
     EXPECT_EQ(reader.rowsRead(), 19);
     EXPECT_TRUE(reader.row(RecordKind::Withdrawal, 250).isEmpty());
     EXPECT_EQ(reader.rowsRead(), 500);
