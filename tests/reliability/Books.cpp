@@ -42,9 +42,16 @@ QMap<QString, qint64> Expected(Database& db, const QMap<QString, qint64>& openin
             entries.value(1).toString() == QLatin1String(Codes::kIncome) ? sum : -sum;
     }
     QSqlQuery moves(db.connection());
-    EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine from yinghanbiao")));
+    EXPECT_TRUE(moves.exec(QStringLiteral("select mingcheng, leixing, jine, zhuanchu from yinghanbiao")));
     while (moves.next()) {
         const qint64 amount = moves.value(2).toLongLong();
+        // A transfer moves the amount from the paying place to the receiving one; its fee is an expense
+        // entry on the paying place, counted with the entries above.
+        if (moves.value(1).toString() == QLatin1String(Codes::kTransfer)) {
+            expected[moves.value(0).toString()] += amount;
+            expected[moves.value(3).toString()] -= amount;
+            continue;
+        }
         const bool deposit = moves.value(1).toString() == QLatin1String(Codes::kDeposit);
         expected[moves.value(0).toString()] += deposit ? amount : -amount;
         expected[safe] += deposit ? -amount : amount;

@@ -20,7 +20,8 @@ void Open(Database& db, const QMap<QString, qint64>& opening);
 
 // The balances the rows say each place must hold, from the opening balances: each place gains the
 // incomes and loses the expenses recorded on it; the home safe gains the withdrawals and loses the
-// deposits, each bank the other way round.
+// deposits, each bank the other way round; a transfer moves its amount from the paying place to the
+// receiving one (its fee is an expense entry).
 QMap<QString, qint64> Expected(Database& db, const QMap<QString, qint64>& opening);
 
 // The balances as stored.

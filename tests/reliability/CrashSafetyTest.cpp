@@ -77,7 +77,7 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
 
     Database db;
     ASSERT_TRUE(db.open(home.databasePath()).isOk());
-    // The runs did real work: entries of both kinds, edits and moves both ways are in the file.
+    // The runs did real work: entries of both kinds, edits, moves both ways and transfers are in the file.
     EXPECT_GT(killedWhileWorking, kills / 2);
     EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
               kills / 4);
@@ -87,4 +87,7 @@ TEST(CrashSafety, KilledAtRandomMomentsTheBooksStillBalance) {
               kills / 8);
     EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
               kills / 8);
+    EXPECT_GT(
+        Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='zhuanzhang'")),
+        kills / 8);
 }

@@ -1,11 +1,12 @@
 // A stand-in for the program that only moves money: it opens the household given on the command line
 // (a file, or "postgresql:" and a connection string for a server) and runs a long random sequence of entry
-// saves, edits and deletions (on the home safe and the banks), deposits and withdrawals through the same
-// calls the panels make, until it is killed. Each start says "ready" once the database is open. Given a
-// number of operations, it instead waits for a line on its input after "ready" (so that two copies start
-// together), runs that many and ends, saying how many were stored ("stored N of M"). With "hold" instead of a
-// seed it saves one expense and stops inside the transaction, saying "inside".
+// saves, edits and deletions (on the home safe and the banks), deposits, withdrawals and transfers with and
+// without a fee through the same calls the panels make, until it is killed. Each start says "ready" once the
+// database is open. Given a number of operations, it instead waits for a line on its input after "ready" (so
+// that two copies start together), runs that many and ends, saying how many were stored ("stored N of M").
+// With "hold" instead of a seed it saves one expense and stops inside the transaction, saying "inside".
 #include "bank/BankMoves.h"
+#include "bank/Transfers.h"
 #include "data/Database.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
@@ -72,6 +73,29 @@ QList<qint64> entryPlaces(Database& db) {
             places.append(id.value(0).toLongLong());
     }
     return places;
+}
+
+// A transfer between two different places of the household, a third of them with a fee.
+TransferRequest randomTransfer(Database& db, std::mt19937_64& random, const QString& copy) {
+    QStringList names = kBanks;
+    names.append(QString::fromUtf8(Codes::kHomeSafe));
+    const int from = static_cast<int>(random() % names.size());
+    const int to = (from + 1 + static_cast<int>(random() % (names.size() - 1))) % names.size();
+    auto place = [&db](const QString& name) {
+        QSqlQuery id(db.connection());
+        id.prepare(QStringLiteral("select id from zhangwubiao where mingcheng=:n"));
+        id.bindValue(QStringLiteral(":n"), name);
+        return TransferPlace{id.exec() && id.next() ? id.value(0).toLongLong() : 0, name};
+    };
+    TransferRequest request;
+    request.from = place(names[from]);
+    request.to = place(names[to]);
+    request.amountText = randomAmount(random, 2000).toPlainText();
+    if (random() % 3 == 0)
+        request.feeText = randomAmount(random, 5).toPlainText();
+    request.operatorName = QStringLiteral("管理员%1").arg(copy);
+    request.day = QDate(2007, 1, 16);
+    return request;
 }
 
 EntryText randomEntry(std::mt19937_64& random, Money amount, const QList<qint64>& places) {
@@ -163,9 +187,13 @@ int main(int argc, char** argv) {
         } else if (choice < 70) {
             if (const auto row = pickRow(database, book, random))
                 stored += book.remove(row->id, row->asRead, QStringLiteral("管理员")).isOk();
+        } else if (choice >= 90) {
+            stored += PerformTransfer(database, homeSafe,
+                                      randomTransfer(database, random, QString::fromLatin1(argv[2])))
+                          .kind == MoveOutcome::Kind::Done;
         } else {
             MoveRequest request;
-            request.kind = choice < 85 ? MoveKind::Deposit : MoveKind::Withdrawal;
+            request.kind = choice < 80 ? MoveKind::Deposit : MoveKind::Withdrawal;
             request.bank = kBanks[static_cast<int>(random() % kBanks.size())];
             request.amountText = randomAmount(random, 3000).toPlainText();
             // The operator names the copy, so that a test can see the copies take turns.

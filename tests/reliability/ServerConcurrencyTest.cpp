@@ -97,7 +97,7 @@ TEST(ServerConcurrency, SeveralProgramsMovingMoneyAtOnceLeaveTheBooksBalanced) {
     Database db;
     ASSERT_TRUE(db.openServer(server.connection()).isOk());
     EXPECT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, kOpening)));
-    // The processes did real work: entries of both kinds and moves both ways are on the server.
+    // The processes did real work: entries of both kinds, moves both ways and transfers are on the server.
     EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='shouru'")),
               0);
     EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where leixing='zhichu'")),
@@ -106,6 +106,8 @@ TEST(ServerConcurrency, SeveralProgramsMovingMoneyAtOnceLeaveTheBooksBalanced) {
               0);
     EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='qukuan'")),
               0);
+    EXPECT_GT(
+        Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='zhuanzhang'")), 0);
 }
 
 // A program killed with its transaction open leaves nothing of it: the server rolls it back and lets

@@ -77,6 +77,10 @@ TEST(TwoCopies, InterleavedMoneyMovesKeepTheBooksBalanced) {
     EXPECT_EQ(Books::Printable(Books::Stored(db)), Books::Printable(Books::Expected(db, opening)));
     // The entries landed on the home safe and on every bank.
     EXPECT_EQ(Books::Scalar(db, QStringLiteral("select count(distinct zhanghu) from shouzhibiao")), 4);
+    // Transfers between them too, some with a fee booked as an expense on the paying place.
+    EXPECT_GT(
+        Books::Scalar(db, QStringLiteral("select count(*) from yinghanbiao where leixing='zhuanzhang'")), 0);
+    EXPECT_GT(Books::Scalar(db, QStringLiteral("select count(*) from shouzhibiao where mingxi='手续费'")), 0);
     // The copies took turns: the records of their moves alternate between them many times over.
     const qint64 turns = Books::Scalar(
         db, QStringLiteral("select count(*) from yinghanbiao a join yinghanbiao b on b.id = (select min(id) "
