@@ -246,19 +246,25 @@ void EntryPanel::buildForm() {
     all_->setObjectName(name(config_.allChoice));
     filters->addWidget(today_);
     filters->addWidget(all_);
-    filters->addSpacing(16);
+    filters->addSpacing(8);
     filters->addWidget(new QLabel(QStringLiteral("账户："), this));
     listPlace_ = new QComboBox(this);
     listPlace_->setObjectName(QStringLiteral("ComboBoxListPlace"));
     listPlace_->setToolTip(QStringLiteral("只列出一个账户的记录"));
     listPlace_->addItem(QString::fromUtf8(kEveryPlace));
-    filters->addWidget(listPlace_);
+    listPlace_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    listPlace_->setMinimumContentsLength(7);
+    listPlace_->setMaximumWidth(240);  // room for a long place's label, a few letters on a small window
+    filters->addWidget(listPlace_, 1);
+    filters->addStretch(1);
+    listSide->addLayout(filters);
+    // Under the choices, on a line of its own so that they keep their room on a small window.
     listNote_ = new QLabel(this);
     listNote_->setObjectName(QStringLiteral("LabelListPlaceNote"));
     listNote_->setStyleSheet(QStringLiteral("color: #a05000;"));
     listNote_->setWordWrap(true);
-    filters->addWidget(listNote_, 1);
-    listSide->addLayout(filters);
+    listNote_->hide();
+    listSide->addWidget(listNote_);
     body->addLayout(listSide, 1);
 
     connect(add_, &QToolButton::clicked, this, &EntryPanel::addClick);
@@ -344,8 +350,10 @@ bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int s
         return false;
     }
     shownFilter_ = filter;
-    if (kept_.isEmpty())
+    if (kept_.isEmpty()) {
         listNote_->clear();
+        listNote_->hide();
+    }
     editingId_.reset();
     if (grid_->sourceModel() != model_)
         grid_->setSourceModel(model_);
@@ -530,6 +538,7 @@ bool EntryPanel::saveClick() {
     const QString savedOn = place_->currentText();
     reload(shownFilter_, saved.value());
     if (elsewhere) {
+        listNote_->show();
         listNote_->setText(QStringLiteral("刚保存的记录记在“%1”上，不属于所选账户，暂列在列表末尾；"
                                           "选“全部账户”可照常看到它。")
                                .arg(savedOn));
