@@ -106,6 +106,15 @@ TEST(LedgerIndexes, AnOlderHouseholdGetsTheTotalsIndexesWhenOpened) {
     EXPECT_TRUE(
         placePlan.contains("shouzhibiao_zhanghu_leixing_mingxi (zhanghu=? AND leixing=? AND mingxi>?)"))
         << placePlan.toStdString();
+    // A household of the last version, which has the summary's indexes, gets the place's index alone.
+    h.exec(QStringLiteral("DROP INDEX shouzhibiao_zhanghu_leixing_mingxi"));
+    h.database.close();
+    ASSERT_TRUE(h.database.open(path).isOk());
+    EXPECT_EQ(
+        h.scalar(QStringLiteral(
+                     "select count(*) from sqlite_master where name='shouzhibiao_zhanghu_leixing_mingxi'"))
+            .toInt(),
+        1);
 }
 
 }  // namespace
