@@ -9,7 +9,13 @@
 //   shururiqi).
 // Rows saved since the list was loaded and no longer matching it (:kept, a JSON array of keys) follow
 // the list, in the order of entry.
+// A list limited to one place (:zhanghu) runs the same statements with their condition of the list,
+// kListCondition, read as kPlaceListCondition: 全部 then walks the index (zhanghu, leixing, mingxi) in
+// the same order, 今天 the day's few rows of (leixing, shururiqi).
 namespace ListSql {
+
+inline constexpr char kListCondition[] = "leixing=:mxlx";
+inline constexpr char kPlaceListCondition[] = "leixing=:mxlx AND zhanghu=:zhanghu";
 
 // The shape of a row of every list, read without reading a row.
 inline constexpr char kShape[] = "SELECT * FROM shouzhibiao WHERE 1=0";
@@ -85,6 +91,8 @@ inline constexpr char kAllCountAfter[] =
 inline constexpr char kAllCount[] =
     "SELECT (SELECT count(*) FROM shouzhibiao)-(SELECT count(*) FROM shouzhibiao WHERE leixing<:mxlx)-"
     "(SELECT count(*) FROM shouzhibiao WHERE leixing>:mxlx)";
+// How many rows 全部 of one place holds, counted on its index.
+inline constexpr char kAllCountOnIndex[] = "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx";
 inline constexpr char kDayCount[] =
     "SELECT count(*) FROM shouzhibiao WHERE leixing=:mxlx AND shururiqi=:riqi";
 // Whether 全部 holds more than :n rows, without walking further than that.

@@ -32,6 +32,10 @@ const char kDetailTotalsIndex[] =
     "CREATE INDEX shouzhibiao_leixing_riqi_mingxi_feiyong ON shouzhibiao (leixing, shururiqi, mingxi, "
     "feiyong)";
 const char kDetailsIndex[] = "CREATE INDEX shouzhibiao_leixing_mingxi ON shouzhibiao (leixing, mingxi)";
+// 全部 limited to one place, in the order of the details: without it each page of a place holding few of
+// the entries would walk the entries of every place.
+const char kPlaceListIndex[] =
+    "CREATE INDEX shouzhibiao_zhanghu_leixing_mingxi ON shouzhibiao (zhanghu, leixing, mingxi)";
 
 // Money columns hold ten-thousandths of a yuan as integers, dates the text yyyy-MM-dd.
 const char* const kTables[] = {
@@ -117,21 +121,60 @@ Status CheckHouseholdShape(QSqlDatabase& db, int version) {
     return Status::ok();
 }
 
-Result<bool> SummaryIndexesPresent(QSqlDatabase& db) {
+namespace {
+
+Result<int> fileIndexesNamed(QSqlDatabase& db, const QString& names) {
     QSqlQuery present(db);
-    if (!present.exec(QStringLiteral("select count(*) from sqlite_master where type='index' and name in "
-                                     "('shouzhibiao_riqi_feiyong_leixing', "
-                                     "'shouzhibiao_leixing_riqi_mingxi_feiyong')")) ||
+    if (!present.exec(QStringLiteral("select count(*) from sqlite_master where type='index' and name in (%1)")
+                          .arg(names)) ||
         !present.next()) {
-        return Result<bool>::failure(DatabaseErrors::Describe(present.lastError()));
+        return Result<int>::failure(DatabaseErrors::Describe(present.lastError()));
     }
-    return present.value(0).toInt() == 2;
+    return present.value(0).toInt();
+}
+
+const QString kSummaryIndexNames =
+    QStringLiteral("'shouzhibiao_riqi_feiyong_leixing', 'shouzhibiao_leixing_riqi_mingxi_feiyong'");
+const QString kPlaceListIndexName = QStringLiteral("'shouzhibiao_zhanghu_leixing_mingxi'");
+
+}  // namespace
+
+Result<bool> SummaryIndexesPresent(QSqlDatabase& db) {
+    const Result<int> present =
+        fileIndexesNamed(db, kSummaryIndexNames + QStringLiteral(", ") + kPlaceListIndexName);
+    if (!present)
+        return present.status();
+    return present.value() == 3;
+}
+
+Status EnsurePlaceListIndex(QSqlDatabase& db) {
+    QSqlQuery present(db);
+    // Looked up first: on the server a definition that exists already would still wait for the table.
+    if (!present.exec(
+            EngineOf(db) == Engine::File
+                ? QStringLiteral("select count(*) from sqlite_master where type='index' and name=%1")
+                      .arg(kPlaceListIndexName)
+                : QStringLiteral("select count(*) from pg_indexes where schemaname=current_schema() "
+                                 "and indexname=%1")
+                      .arg(kPlaceListIndexName)) ||
+        !present.next()) {
+        return Status::failure(DatabaseErrors::Describe(present.lastError()));
+    }
+    if (present.value(0).toInt() > 0)
+        return Status::ok();
+    present.finish();
+    return ExecDefinition(db, kPlaceListIndex);
 }
 
 Status EnsureSummaryIndexes(QSqlDatabase& db) {
     const Result<bool> present = SummaryIndexesPresent(db);
     if (!present || present.value())
         return present.status();
+    const Result<int> summary = fileIndexesNamed(db, kSummaryIndexNames);
+    if (!summary)
+        return summary.status();
+    if (summary.value() == 2)
+        return EnsurePlaceListIndex(db);
     // The detail index is made again after the summary's, so that 全部 keeps its order by detail; the
     // date index of the first households serves nothing any more.
     for (const char* statement :
@@ -142,7 +185,7 @@ Status EnsureSummaryIndexes(QSqlDatabase& db) {
         if (Status s = Exec(db, QString::fromUtf8(statement)); !s)
             return s;
     }
-    return Status::ok();
+    return EnsurePlaceListIndex(db);
 }
 
 Status Exec(QSqlDatabase& db, const QString& statement) {

@@ -25,9 +25,13 @@ Status CreateSchema(QSqlDatabase& db);
 // Gives a household made before the summary's covering indexes existed those indexes, keeping the
 // lists' order. Quick when they are there; on a large old household the first open builds them once.
 // Runs inside the caller's transaction.
-// Whether the summary's covering indexes are there (EnsureSummaryIndexes then writes nothing).
+// Whether the summary's covering indexes and the index of a place's lists are there
+// (EnsureSummaryIndexes then writes nothing).
 Result<bool> SummaryIndexesPresent(QSqlDatabase& db);
 Status EnsureSummaryIndexes(QSqlDatabase& db);
+// The index of the lists limited to one place, on either engine, made when missing (the entries' place
+// came with version 4, after the tables). Runs inside the caller's transaction.
+Status EnsurePlaceListIndex(QSqlDatabase& db);
 
 // Whether an open database holds what the program reads and writes: every column of the six tables
 // (and of the bin from version 3 on) and the home safe's row with a balance. The failure names the first

@@ -100,6 +100,8 @@ Status Database::connectServer() {
                                        .arg(s.error()));
         }
     }
+    // The index of a place's lists; it only speeds up reading, so a server that refuses it still opens.
+    (void)transaction([&db] { return EnsurePlaceListIndex(db); });
     return Status::ok();
 }
 

@@ -57,6 +57,14 @@ inline constexpr char kPeriodTotals[] =
 inline constexpr char kPeriodTotalsOfTwoTypes[] =
     "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
     "leixing IN ('shouru','zhichu') AND shururiqi BETWEEN :qishi AND :jishu GROUP BY leixing";
+// The same two forms limited to the entries of one place (:zhanghu).
+inline constexpr char kPlacePeriodTotals[] =
+    "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
+    "zhanghu=:zhanghu AND shururiqi BETWEEN :qishi AND :jishu GROUP BY leixing";
+inline constexpr char kPlacePeriodTotalsOfTwoTypes[] =
+    "SELECT leixing,SUM(feiyong>>32) AS zonge,SUM(feiyong&4294967295) AS zonge_low from shouzhibiao WHERE "
+    "zhanghu=:zhanghu AND leixing IN ('shouru','zhichu') AND shururiqi BETWEEN :qishi AND :jishu GROUP BY "
+    "leixing";
 // Whether any entry has a type other than the two (1 or 0), looked up on the type's index.
 inline constexpr char kOtherTypesExist[] =
     "SELECT count(*) FROM (SELECT 1 FROM shouzhibiao WHERE leixing<'shouru' OR (leixing>'shouru' AND "
@@ -65,6 +73,10 @@ inline constexpr char kOtherTypesExist[] =
 inline constexpr char kDetailTotals[] =
     "SELECT mingxi,SUM(feiyong>>32) AS mxzonge,SUM(feiyong&4294967295) AS mxzonge_low from shouzhibiao WHERE "
     "(shururiqi BETWEEN :qishi AND :jishu) and (leixing=:mxlx) GROUP BY mingxi";
+// The same limited to the entries of one place (:zhanghu).
+inline constexpr char kPlaceDetailTotals[] =
+    "SELECT mingxi,SUM(feiyong>>32) AS mxzonge,SUM(feiyong&4294967295) AS mxzonge_low from shouzhibiao WHERE "
+    "zhanghu=:zhanghu AND (shururiqi BETWEEN :qishi AND :jishu) and (leixing=:mxlx) GROUP BY mingxi";
 // The home safe's balance (:jtbxg "家庭保险柜").
 inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingcheng=:jtbxg";
 // A place's new balance by name (:jingestr the balance in ten-thousandths, :jtbxg the name).

@@ -128,6 +128,8 @@ Status UpgradeSchema(QSqlDatabase& db, int fromVersion) {
                 return s;
         }
     }
+    if (Status s = EnsurePlaceListIndex(db); !s)
+        return s;
     return WriteHouseholdMark(db, kSchemaVersion);
 }
 

@@ -49,14 +49,15 @@ std::optional<EntryListModel::Marks> EntryListModel::writeMarks() const {
 }
 
 bool EntryListModel::hasLandmarks() const {
-    if (!anchors_ || anchorsType_ != choice_.type)
+    // They place the rows of every place's 全部: a list limited to one place is counted on its index.
+    if (!anchors_ || anchorsType_ != choice_.type || place_)
         return false;
     const std::optional<Marks> marks = writeMarks();
     return marks && *marks == anchorsMarks_;
 }
 
 void EntryListModel::readLandmarks() {
-    if (!choice_.all || reader_.joinable() || hasLandmarks())
+    if (!choice_.all || place_ || reader_.joinable() || hasLandmarks())
         return;
     const std::optional<Marks> marks = writeMarks();
     if (!marks)
@@ -130,7 +131,8 @@ std::optional<EntryListModel::Change> EntryListModel::describe(std::optional<qin
     }
     if (after) {
         const QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}, {QStringLiteral(":id"), *after}};
-        const Result<QList<Row>> found = read(ListSql::kAllEntry, values);
+        // The landmarks are those of the whole list, whatever place the list is limited to.
+        const Result<QList<Row>> found = readText(Sql::For(db_, ListSql::kAllEntry), values);
         if (!found)
             return std::nullopt;
         if (!found->isEmpty() && found->first().last().toBool())
@@ -192,12 +194,21 @@ QVariantHash EntryListModel::params() const {
     QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}};
     if (!choice_.all)
         values.insert(QStringLiteral(":riqi"), ShortDate(choice_.day));
+    if (place_)
+        values.insert(QStringLiteral(":zhanghu"), *place_);
     return values;
+}
+
+QString EntryListModel::statementText(const char* statement) const {
+    QString text = Sql::For(db_, statement);
+    if (place_)
+        text.replace(QLatin1String(ListSql::kListCondition), QLatin1String(ListSql::kPlaceListCondition));
+    return text;
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::read(const char* statement,
                                                         const QVariantHash& values) const {
-    return readText(Sql::For(db_, statement), values);
+    return readText(statementText(statement), values);
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::readText(const QString& text,
@@ -274,7 +285,11 @@ Result<QList<EntryListModel::Row>> EntryListModel::readBefore(const Row& anchor,
 }
 
 Result<int> EntryListModel::listSize() const {
-    const Result<qint64> size = number(choice_.all ? ListSql::kAllCount : ListSql::kDayCount, params());
+    // The whole table less the other types is the quick count of every place's 全部, not of one place's.
+    const char* count = !choice_.all ? ListSql::kDayCount
+                        : place_     ? ListSql::kAllCountOnIndex
+                                     : ListSql::kAllCount;
+    const Result<qint64> size = number(count, params());
     if (!size)
         return size.status();
     return int(size.value());
@@ -328,9 +343,10 @@ Result<int> EntryListModel::countBefore(const Row& row) const {
     return int(size.value() - 1 - after.value());
 }
 
-Status EntryListModel::show(QSqlDatabase db, const Choice& choice) {
+Status EntryListModel::show(QSqlDatabase db, const Choice& choice, std::optional<qint64> place) {
     db_ = db;
     choice_ = choice;
+    place_ = place;
     if (idColumn_ < 0) {
         // The columns of every list, from a statement that reads no row; no read stays open.
         QSqlQuery shape(db_);
@@ -611,7 +627,7 @@ Result<int> EntryListModel::findInList(const ShowsText& shows, const std::option
         values.insert(QStringLiteral(":key"), from ? from->value(keyColumn_) : QVariant());
     const char* statement = choice_.all ? (down ? ListSql::kAllFindAfter : ListSql::kAllFindBefore)
                                         : (down ? ListSql::kDayFindAfter : ListSql::kDayFindBefore);
-    const Result<QList<Row>> found = readText(Sql::For(db_, statement).arg(shows.sql), values);
+    const Result<QList<Row>> found = readText(statementText(statement).arg(shows.sql), values);
     if (!found)
         return found.status();
     if (found->isEmpty())
@@ -630,7 +646,7 @@ Result<int> EntryListModel::findInKept(const ShowsText& shows, int first, int la
         ids.append(keptRows_[i].value(idColumn_).toLongLong());
     values.insert(QStringLiteral(":kept"), keyList(ids));
     // The kept rows' own statement as a sub-select: the condition names its columns.
-    const QString kept = Sql::For(db_, choice_.all ? ListSql::kAllKept : ListSql::kDayKept);
+    const QString kept = statementText(choice_.all ? ListSql::kAllKept : ListSql::kDayKept);
     const Result<QList<Row>> found =
         readText(QStringLiteral("SELECT id FROM (%1) AS kept WHERE %2").arg(kept, shows.sql), values);
     if (!found)

@@ -36,8 +36,9 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     explicit EntryListModel(QObject* parent = nullptr);
     ~EntryListModel() override;
 
-    // Shows the list from its first page.
-    Status show(QSqlDatabase db, const Choice& choice);
+    // Shows the list from its first page: of the entries on one place (zhanghu) when it is given, else of
+    // every place.
+    Status show(QSqlDatabase db, const Choice& choice, std::optional<qint64> place = std::nullopt);
 
     // The position of the row with the key `id`, after making it part of the rows shown; -1 when the
     // list does not hold it.
@@ -59,7 +60,8 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     void setPlaceNames(const QHash<qint64, QString>& names) { placeNames_ = names; }
     // The key of the place of the row at `row`.
     qint64 placeAt(int row) const;
-    // Whether 全部's landmarks are read and good for the household as it stands (for tests).
+    // Whether 全部's landmarks are read and good for the household as it stands and for the list as shown,
+    // which is not limited to a place (for tests).
     bool hasLandmarks() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -75,6 +77,8 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     QVariant stored(int row, int column) const;
     QHash<qint64, QString> placeNames_;
     int placeColumn_ = -1;
+    // The connection's form of a list statement, limited to the list's place when it has one.
+    QString statementText(const char* statement) const;
     Result<QList<Row>> read(const char* statement, const QVariantHash& values) const;
     Result<QList<Row>> readText(const QString& statement, const QVariantHash& values) const;
     // The finds of findRow(): in the list after or before a row (all of it without one), and among the
@@ -113,6 +117,7 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
 
     QSqlDatabase db_;
     Choice choice_;
+    std::optional<qint64> place_;
     bool showing_ = false;
     bool fetching_ = false;
     int idColumn_ = -1;

@@ -15,6 +15,7 @@
 #include "ledger/AmountEdit.h"
 #include "ledger/EntryList.h"
 #include "ledger/LedgerTotals.h"
+#include "ledger/PlaceFilter.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -245,8 +246,25 @@ void EntryPanel::buildForm() {
     all_->setObjectName(name(config_.allChoice));
     filters->addWidget(today_);
     filters->addWidget(all_);
+    filters->addSpacing(8);
+    filters->addWidget(new QLabel(QStringLiteral("账户："), this));
+    listPlace_ = new QComboBox(this);
+    listPlace_->setObjectName(QStringLiteral("ComboBoxListPlace"));
+    listPlace_->setToolTip(QStringLiteral("只列出一个账户的记录"));
+    listPlace_->addItem(QString::fromUtf8(kEveryPlace));
+    listPlace_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    listPlace_->setMinimumContentsLength(7);
+    listPlace_->setMaximumWidth(240);  // room for a long place's label, a few letters on a small window
+    filters->addWidget(listPlace_, 1);
     filters->addStretch(1);
     listSide->addLayout(filters);
+    // Under the choices, on a line of its own so that they keep their room on a small window.
+    listNote_ = new QLabel(this);
+    listNote_->setObjectName(QStringLiteral("LabelListPlaceNote"));
+    listNote_->setStyleSheet(QStringLiteral("color: #a05000;"));
+    listNote_->setWordWrap(true);
+    listNote_->hide();
+    listSide->addWidget(listNote_);
     body->addLayout(listSide, 1);
 
     connect(add_, &QToolButton::clicked, this, &EntryPanel::addClick);
@@ -257,6 +275,7 @@ void EntryPanel::buildForm() {
     OnDatePicked(picker_, this, [this](const QDate& day) { pickerChange(day); });
     connect(today_, &QRadioButton::toggled, this, &EntryPanel::todayClick);
     connect(all_, &QRadioButton::toggled, this, &EntryPanel::allClick);
+    connect(listPlace_, &QComboBox::currentIndexChanged, this, &EntryPanel::listPlaceChosen);
     connect(grid_, &DataGrid::currentRowChanged, this, [this](int row) {
         if (state_ == State::Browsing)
             showRow(row);
@@ -308,6 +327,7 @@ void EntryPanel::loadPlaces() {
     }
     model_->setPlaceNames(names);
     selectPlace(shown);
+    FillPlaceFilter(listPlace_, places.value());
 }
 
 void EntryPanel::selectPlace(qint64 id) {
@@ -322,14 +342,18 @@ bool EntryPanel::placeIsOpen(qint64 id) const {
 }
 
 bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int selectRow) {
-    const Status shown =
-        model_->show(household_.database.connection(),
-                     {filter == ListFilter::All, EntryTypeCode(config_.type), Today(), kept_});
+    const Status shown = model_->show(
+        household_.database.connection(),
+        {filter == ListFilter::All, EntryTypeCode(config_.type), Today(), kept_}, ChosenPlace(listPlace_));
     if (!shown) {
         ReportError(shown.error());
         return false;
     }
     shownFilter_ = filter;
+    if (kept_.isEmpty()) {
+        listNote_->clear();
+        listNote_->hide();
+    }
     editingId_.reset();
     if (grid_->sourceModel() != model_)
         grid_->setSourceModel(model_);
@@ -410,6 +434,7 @@ void EntryPanel::stateChange() {
     grid_->setEnabled(!pending);
     today_->setEnabled(!pending);
     all_->setEnabled(!pending);
+    listPlace_->setEnabled(!pending);
     for (QLineEdit* box : {static_cast<QLineEdit*>(amount_), date_, registrar_})
         box->setReadOnly(!pending);
     remarks_->setReadOnly(!pending);
@@ -506,7 +531,18 @@ bool EntryPanel::saveClick() {
     stateChange();
     if (!kept_.contains(saved.value()))
         kept_.append(saved.value());
+    // A row saved on another place than the list's stays listed, after the list's own rows, until the
+    // list is read again; the note says why it is there.
+    const std::optional<qint64> listed = ChosenPlace(listPlace_);
+    const bool elsewhere = listed && *listed != entry.place;
+    const QString savedOn = place_->currentText();
     reload(shownFilter_, saved.value());
+    if (elsewhere) {
+        listNote_->show();
+        listNote_->setText(QStringLiteral("刚保存的记录记在“%1”上，不属于所选账户，暂列在列表末尾；"
+                                          "选“全部账户”可照常看到它。")
+                               .arg(savedOn));
+    }
     return true;
 }
 
@@ -569,6 +605,13 @@ void EntryPanel::allClick(bool checked) {
         return;
     kept_.clear();
     reload(ListFilter::All);
+}
+
+void EntryPanel::listPlaceChosen() {
+    if (state_ != State::Browsing)
+        return;
+    kept_.clear();
+    reload(shownFilter_);
 }
 
 bool EntryPanel::hasPendingEdit() const {

@@ -105,6 +105,8 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     void pickerChange(const QDate& day);
     void todayClick(bool checked);
     void allClick(bool checked);
+    // The list limited to the place chosen under it, or of every place.
+    void listPlaceChosen();
 
     // Reloads the list and selects the row with the key `selectId` (at `selectRow` when that is known,
     // else wherever it lands), or the first row.
@@ -147,4 +149,6 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     QToolButton* cancel_ = nullptr;
     QRadioButton* today_ = nullptr;
     QRadioButton* all_ = nullptr;
+    QComboBox* listPlace_ = nullptr;  // ComboBoxListPlace: 全部账户 or one place
+    QLabel* listNote_ = nullptr;      // a row listed although it is on another place
 };

@@ -33,7 +33,8 @@ Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type) {
     return details;
 }
 
-Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last) {
+Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                    std::optional<qint64> place) {
     // Entries of another type count as expense, through the general statement; without them (always,
     // for entries the program writes) the statement of the two types reads the index without sorting.
     QSqlQuery others(db);
@@ -45,8 +46,13 @@ Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const Q
 
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromUtf8(onlyTwoTypes ? Sql::kPeriodTotalsOfTwoTypes : Sql::kPeriodTotals)))
+    const char* statement = place
+                                ? (onlyTwoTypes ? Sql::kPlacePeriodTotalsOfTwoTypes : Sql::kPlacePeriodTotals)
+                                : (onlyTwoTypes ? Sql::kPeriodTotalsOfTwoTypes : Sql::kPeriodTotals);
+    if (!query.prepare(QString::fromUtf8(statement)))
         return Result<PeriodTotals>::failure(DatabaseErrors::Describe(query.lastError()));
+    if (place)
+        query.bindValue(QStringLiteral(":zhanghu"), *place);
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
     if (!query.exec())
@@ -69,11 +75,13 @@ Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const Q
 }
 
 Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
-                                                const QString& type) {
+                                                const QString& type, std::optional<qint64> place) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromUtf8(Sql::kDetailTotals)))
+    if (!query.prepare(QString::fromUtf8(place ? Sql::kPlaceDetailTotals : Sql::kDetailTotals)))
         return Result<QList<DetailTotal>>::failure(DatabaseErrors::Describe(query.lastError()));
+    if (place)
+        query.bindValue(QStringLiteral(":zhanghu"), *place);
     query.bindValue(QStringLiteral(":qishi"), ShortDate(first));
     query.bindValue(QStringLiteral(":jishu"), ShortDate(last));
     query.bindValue(QStringLiteral(":mxlx"), type);

@@ -8,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <optional>
+
 // The reading side of the ledger: detail choices and the totals of a period. Each is one query on the
 // indexes of shouzhibiao.
 
@@ -16,21 +18,25 @@
 Result<QStringList> DistinctDetails(QSqlDatabase db, const QString& type);
 
 // Income and expense over a period, both days included. Any type other than income counts as expense.
-// `hasRows` is false when the period holds no entry at all.
+// `hasRows` is false when the period holds no entry at all. With a place (a zhangwubiao key) only the entries
+// on that place count; without one, every entry.
 struct PeriodTotals {
     Money income;
     Money expense;
     bool hasRows = false;
 };
-Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last);
+Result<PeriodTotals> TotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                    std::optional<qint64> place = std::nullopt);
 
-// The sum per detail of one entry type over a period, one item per detail in the order returned.
+// The sum per detail of one entry type over a period, one item per detail in the order returned; limited
+// to one place as above.
 struct DetailTotal {
     QString detail;
     Money total;
 };
 Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
-                                                const QString& type);
+                                                const QString& type,
+                                                std::optional<qint64> place = std::nullopt);
 
 // A money value read from a row: a null (an empty sum) fails the conversion as an empty text would.
 Result<Money> MoneyFromColumn(const QVariant& value);

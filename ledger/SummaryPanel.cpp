@@ -9,7 +9,9 @@
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
+#include "ledger/PlaceFilter.h"
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -139,6 +141,12 @@ void SummaryPanel::build() {
     balance_ = label(QStringLiteral("LabelBalance"), QString(), this);
     balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     showBalance(Money());
+    // The place choice takes the left end of the heading's row, across from the 结余.
+    placeChoice_ = new QComboBox(this);
+    placeChoice_->setObjectName(QStringLiteral("ComboBoxPlaceFilter"));
+    placeChoice_->setToolTip(QStringLiteral("只看一个账户的收支"));
+    placeChoice_->addItem(QString::fromUtf8(kEveryPlace));
+    connect(placeChoice_, &QComboBox::currentIndexChanged, this, [this] { placeChosen(); });
     connect(incomeDetails_, &QToolButton::clicked, this, [this] { showDetailChart(true); });
     connect(expenseDetails_, &QToolButton::clicked, this, [this] { showDetailChart(false); });
 
@@ -172,6 +180,7 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
     const int balanceWidth = qMin(kBalanceWidth, qMax(0, (w - 16) / 3));
     heading_->setGeometry(24 + balanceWidth, kHeadingTop, qMax(0, w - 48 - 2 * balanceWidth), 34);
     balance_->setGeometry(w - 24 - balanceWidth, kHeadingTop, balanceWidth, 34);
+    placeChoice_->setGeometry(24, kHeadingTop + 4, qMax(0, balanceWidth - 12), 26);
 
     incomeBox_->setGeometry(24, kBoxTop, h, kBoxHeight);
     expenseBox_->setGeometry(h + 48, kBoxTop, h, kBoxHeight);
@@ -192,7 +201,32 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void SummaryPanel::broughtToFront() {
+    loadPlaceChoices();
     ComputePeriodTotals();
+}
+
+void SummaryPanel::loadPlaceChoices() {
+    if (!household_.database.isOpen())
+        return;
+    const Result<QList<PlaceChoice>> places = ReadPlaceChoices(household_.database.connection());
+    if (!places) {
+        ReportError(places.error());
+        return;
+    }
+    FillPlaceFilter(placeChoice_, places.value());
+}
+
+std::optional<qint64> SummaryPanel::chosenPlace() const {
+    return ChosenPlace(placeChoice_);
+}
+
+void SummaryPanel::placeChosen() {
+    // A detail chart in front is drawn again for the place, over the totals of the place.
+    const bool incomeDetails = !chartPanels_[1]->isHidden();
+    const bool expenseDetails = !chartPanels_[2]->isHidden();
+    ComputePeriodTotals();
+    if (incomeDetails || expenseDetails)
+        showDetailChart(incomeDetails);
 }
 
 void SummaryPanel::SetMonthToDate() {
@@ -235,6 +269,9 @@ void SummaryPanel::showChartPanel(QFrame* panel) {
 }
 
 void SummaryPanel::ComputePeriodTotals() {
+    // The places come with the first figures; bringing the panel up reads them again.
+    if (placeChoice_->count() == 1)
+        loadPlaceChoices();
     showChartPanel(chartPanels_[0]);
     charts_[0]->clear();
     const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text(), Today());
@@ -243,7 +280,7 @@ void SummaryPanel::ComputePeriodTotals() {
         return;
     }
     const Result<PeriodTotals> totals =
-        TotalsOfPeriod(household_.database.connection(), period->first, period->last);
+        TotalsOfPeriod(household_.database.connection(), period->first, period->last, chosenPlace());
     if (!totals) {
         ReportError(totals.error());
         return;
@@ -290,7 +327,7 @@ void SummaryPanel::showDetailChart(bool income) {
     }
     const Result<QList<DetailTotal>> details =
         DetailTotalsOfPeriod(household_.database.connection(), period->first, period->last,
-                             QString::fromLatin1(income ? Codes::kIncome : Codes::kExpense));
+                             QString::fromLatin1(income ? Codes::kIncome : Codes::kExpense), chosenPlace());
     if (!details) {
         ReportError(details.error());
         return;

@@ -7,7 +7,10 @@
 #include <QDate>
 #include <QList>
 
+#include <optional>
+
 class BarChart;
+class QComboBox;
 class QDateEdit;
 class QFrame;
 class QGroupBox;
@@ -17,7 +20,7 @@ class QToolButton;
 struct Household;
 
 // The account summary: the period choice, the income and expense totals of the period and three charts
-// on one spot (income against expense, and income or expense by detail).
+// on one spot (income against expense, and income or expense by detail), of every place or of one.
 class SummaryPanel : public FunctionPanel {
     Q_OBJECT
   public:
@@ -33,6 +36,8 @@ class SummaryPanel : public FunctionPanel {
     void ComputePeriodTotals();
     // The period the labels show, read back as dates (an export starts from it).
     Result<PeriodBounds> shownPeriod() const;
+    // The place the figures are limited to; none for 全部账户.
+    std::optional<qint64> chosenPlace() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -48,6 +53,11 @@ class SummaryPanel : public FunctionPanel {
     void showDetailChart(bool income);
     void showChartPanel(QFrame* panel);
     void showBalance(Money balance);
+    // The places of the place choice, every one (closed ones keep their history), the one chosen kept
+    // while it is there; 全部账户 otherwise.
+    void loadPlaceChoices();
+    // A place chosen: the figures of the chart in front, and the totals, again for it.
+    void placeChosen();
 
     Household& household_;
     QGroupBox* group_ = nullptr;
@@ -62,6 +72,7 @@ class SummaryPanel : public FunctionPanel {
     QLabel* incomeTotal_ = nullptr;          // Label6
     QLabel* expenseTotal_ = nullptr;         // Label7
     QLabel* balance_ = nullptr;              // 结余: income minus expense of the period
+    QComboBox* placeChoice_ = nullptr;       // ComboBoxPlaceFilter: 全部账户 or one place
     QToolButton* incomeDetails_ = nullptr;   // SpeedButton7
     QToolButton* expenseDetails_ = nullptr;  // SpeedButton8
     QFrame* chartPanels_[3] = {};            // Panel9, Panel10, Panel11

@@ -1,9 +1,11 @@
 #include "data/HomeSafe.h"
 #include "kit/DataGrid.h"
+#include "ledger/EntryList.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
 #include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TestEngine.h"
 #include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
@@ -362,5 +365,82 @@ TEST_F(EntryPanelTest, TheSavedRowIsInView) {
     EXPECT_LE(grid->rowAt(0), 5000);
     EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1), 5000);
 }
+
+class EntryPanelOnBothEngines : public EntryPanelTest, public ::testing::WithParamInterface<TestEngine> {
+  protected:
+    QList<qint64> expected(const QString& where, const char* order) {
+        QSqlQuery q(th.database.connection());
+        EXPECT_TRUE(
+            q.exec(QStringLiteral("select id from shouzhibiao where leixing='zhichu' and %1 order by %2")
+                       .arg(where, QString::fromLatin1(order))));
+        QList<qint64> ids;
+        while (q.next())
+            ids.append(q.value(0).toLongLong());
+        return ids;
+    }
+    QList<qint64> listed() {
+        DataGrid* grid = find<DataGrid>("DBGridEh2");
+        while (grid->sourceModel()->canFetchMore({}))
+            grid->sourceModel()->fetchMore({});
+        QList<qint64> ids;
+        for (int r = 0; r < grid->sourceModel()->rowCount(); ++r)
+            ids.append(grid->value(r, QStringLiteral("id")).toLongLong());
+        return ids;
+    }
+    qint64 saveExpense(const char* detail, const char* place) {
+        click("SpeedButton17");
+        auto* box = find<QComboBox>("ComboBoxPlace");
+        box->setCurrentIndex(box->findText(QString::fromUtf8(place)));
+        typeEntry("DBComboBox2", "DBEdit5", detail, "1");
+        click("SpeedButton21");
+        EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+        return th.scalar(QStringLiteral("select max(id) from shouzhibiao")).toLongLong();
+    }
+};
+
+// The place chosen under the list limits 今天 and 全部 to that place, in their order and a page at a time;
+// a row saved on another place stays listed after them, with a note, until the list is read again.
+TEST_P(EntryPanelOnBothEngines, TheListPlaceChoiceLimitsEveryListToThatPlace) {
+    const qint64 card = th.addBankCard(QStringLiteral("招商银行"), 0);
+    th.exec(QStringLiteral(
+                "with recursive n(i) as (select 1 union all select i+1 from n where i<1200) insert "
+                "into shouzhibiao (leixing,mingxi,feiyong,shururiqi,zhanghu) select 'zhichu','d'||(i%7),"
+                "i*10000,case when i%4=0 then '2007-01-15' else '2007-01-10' end,case when i%5<3 then "
+                "%1 else (select id from zhangwubiao where leibie='xianjin') end from n")
+                .arg(card));
+    const QString onCard = QStringLiteral("zhanghu=%1").arg(card);
+    open(EntryPanelConfig::expense());
+    auto* places = find<QComboBox>("ComboBoxListPlace");
+    ASSERT_EQ(places->count(), 3);
+    EXPECT_EQ(places->currentText(), QStringLiteral("全部账户"));
+    places->setCurrentIndex(places->findText(QStringLiteral("招商银行（银行卡）")));
+    EXPECT_EQ(listed(), expected(onCard + QStringLiteral(" and shururiqi='2007-01-15'"), "id"));
+    QTest::mouseClick(find<QRadioButton>("RadioButton12"), Qt::LeftButton);
+    const QList<qint64> cardAll = expected(onCard, "mingxi,id");
+    ASSERT_GT(cardAll.size(), 2 * EntryListModel::kPage);
+    EXPECT_EQ(listed(), cardAll);
+
+    // Saved on the card: in its place among the card's rows, selected.
+    DataGrid* grid = find<DataGrid>("DBGridEh2");
+    places->setCurrentIndex(places->findText(QStringLiteral("招商银行（银行卡）")));
+    QTest::mouseClick(find<QRadioButton>("RadioButton11"), Qt::LeftButton);
+    QTest::mouseClick(find<QRadioButton>("RadioButton12"), Qt::LeftButton);
+    const qint64 onIt = saveExpense("d3a", "招商银行（银行卡）");
+    EXPECT_EQ(grid->currentRow(), expected(onCard, "mingxi,id").indexOf(onIt));
+    EXPECT_TRUE(find<QLabel>("LabelListPlaceNote")->text().isEmpty());
+    // Saved on the home safe: kept after the card's rows with a note saying where it is.
+    const qint64 elsewhere = saveExpense("d3b", "家庭保险柜（现金）");
+    const QList<qint64> shown = listed();
+    EXPECT_EQ(shown.last(), elsewhere);
+    EXPECT_EQ(grid->currentRow(), shown.size() - 1);
+    EXPECT_EQ(shown.mid(0, shown.size() - 1), expected(onCard, "mingxi,id"));
+    EXPECT_TRUE(find<QLabel>("LabelListPlaceNote")->text().contains(QStringLiteral("家庭保险柜（现金）")));
+
+    places->setCurrentIndex(0);
+    EXPECT_EQ(listed(), expected(QStringLiteral("1=1"), "mingxi,id"));
+    EXPECT_TRUE(find<QLabel>("LabelListPlaceNote")->text().isEmpty());
+}
+
+TAMBERLO_ON_BOTH_ENGINES(EntryPanelOnBothEngines);
 
 }  // namespace

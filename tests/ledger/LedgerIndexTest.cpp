@@ -1,4 +1,5 @@
 #include "data/Database.h"
+#include "data/EntryListStatements.h"
 #include "data/Statements.h"
 #include "ledger/LedgerTotals.h"
 #include "support/TestHousehold.h"
@@ -29,7 +30,8 @@ TEST(LedgerIndexes, TotalsReadOnlyIndexesWhileTheListsKeepTheirOrder) {
     // grouped by type.
     EXPECT_TRUE(planOf(db, Sql::kPeriodTotals, {":qishi", ":jishu"}).contains("COVERING INDEX"));
     const QString twoTypes = planOf(db, Sql::kPeriodTotalsOfTwoTypes, {":qishi", ":jishu"});
-    EXPECT_TRUE(twoTypes.contains("COVERING INDEX shouzhibiao_leixing_riqi_mingxi_feiyong")) << twoTypes.toStdString();
+    EXPECT_TRUE(twoTypes.contains("COVERING INDEX shouzhibiao_leixing_riqi_mingxi_feiyong"))
+        << twoTypes.toStdString();
     EXPECT_FALSE(twoTypes.contains("TEMP B-TREE")) << twoTypes.toStdString();
     // Whether other types exist is looked up on an index, never by reading every entry.
     const QString others = planOf(db, Sql::kOtherTypesExist, {});
@@ -78,6 +80,7 @@ TEST(LedgerIndexes, AnOlderHouseholdGetsTheTotalsIndexesWhenOpened) {
     h.exec(QStringLiteral("DROP INDEX shouzhibiao_riqi_feiyong_leixing"));
     h.exec(QStringLiteral("DROP INDEX shouzhibiao_leixing_riqi_mingxi_feiyong"));
     h.exec(QStringLiteral("CREATE INDEX shouzhibiao_riqi ON shouzhibiao (shururiqi)"));
+    h.exec(QStringLiteral("DROP INDEX shouzhibiao_zhanghu_leixing_mingxi"));
     h.exec(
         QStringLiteral("INSERT INTO shouzhibiao (leixing, mingxi, feiyong, shururiqi) VALUES "
                        "('shouru', 'a', 10000, '2007-01-15')"));
@@ -94,6 +97,24 @@ TEST(LedgerIndexes, AnOlderHouseholdGetsTheTotalsIndexesWhenOpened) {
     EXPECT_TRUE(planOf(db, Sql::kPeriodTotals, {":qishi", ":jishu"}).contains("COVERING INDEX"));
     EXPECT_TRUE(planOf(db, Sql::kAllOfType, {":mxlx"}).contains("shouzhibiao_leixing_mingxi "));
     EXPECT_TRUE(planOf(db, Sql::kTodayIncome, {":mxlx", ":srriqi"}).contains("shouzhibiao_leixing_riqi "));
+    // 全部 of one place, a page after a detail, walks the place's own index.
+    const QByteArray ofPlace =
+        QString::fromUtf8(ListSql::kAllAfterDetail)
+            .replace(QLatin1String(ListSql::kListCondition), QLatin1String(ListSql::kPlaceListCondition))
+            .toUtf8();
+    const QString placePlan = planOf(db, ofPlace.constData(), {":mxlx", ":zhanghu", ":key", ":n"});
+    EXPECT_TRUE(
+        placePlan.contains("shouzhibiao_zhanghu_leixing_mingxi (zhanghu=? AND leixing=? AND mingxi>?)"))
+        << placePlan.toStdString();
+    // A household of the last version, which has the summary's indexes, gets the place's index alone.
+    h.exec(QStringLiteral("DROP INDEX shouzhibiao_zhanghu_leixing_mingxi"));
+    h.database.close();
+    ASSERT_TRUE(h.database.open(path).isOk());
+    EXPECT_EQ(
+        h.scalar(QStringLiteral(
+                     "select count(*) from sqlite_master where name='shouzhibiao_zhanghu_leixing_mingxi'"))
+            .toInt(),
+        1);
 }
 
 }  // namespace

@@ -77,6 +77,51 @@ TEST_P(LedgerTotalsOnBothEngines, TotalsAgreeWithAndWithoutEntriesOfOtherTypes) 
     EXPECT_EQ(totals(QDate(2009, 1, 1), QDate(2009, 1, 2)).expense, Money::fromYuan(9));
 }
 
+// One place's totals and details are the sums of that place's entries alone; without a place they are
+// those of every entry, as before places could be chosen.
+TEST_P(LedgerTotalsOnBothEngines, OnePlacesFiguresAreItsEntriesAlone) {
+    const qint64 safe =
+        th.scalar(QStringLiteral("select id from zhangwubiao where leibie='xianjin'")).toLongLong();
+    const qint64 card = th.addBankCard(QStringLiteral("招商银行"), 0);
+    add("shouru", "工资", 3000, "2007-01-01");
+    add("zhichu", "午饭", 20, "2007-01-02");
+    add("zhichu", "房租", 1200, "2007-01-31");
+    th.exec(QStringLiteral("update shouzhibiao set zhanghu=%1 where mingxi in ('工资','房租')").arg(card));
+    add("zhichu", "午饭", 25, "2007-01-03");
+    add("zhichu", "午饭", 8, "2007-02-01");
+    add("other", "古怪", 7, "2009-01-20");  // read through the general statement while it is there
+    const QDate first(2007, 1, 1);
+    const QDate last(2007, 1, 31);
+    QSqlDatabase db = th.database.connection();
+    const auto details = [&](std::optional<qint64> place) {
+        const Result<QList<DetailTotal>> read =
+            DetailTotalsOfPeriod(db, first, last, QStringLiteral("zhichu"), place);
+        QStringList shown;
+        for (const DetailTotal& t : read.value())
+            shown.append(t.detail + QLatin1Char('=') + t.total.format());
+        shown.sort();
+        return shown;
+    };
+
+    const PeriodTotals onCard = TotalsOfPeriod(db, first, last, card).value();
+    EXPECT_EQ(onCard.income, Money::fromYuan(3000));
+    EXPECT_EQ(onCard.expense, Money::fromYuan(1200));
+    EXPECT_EQ(details(card), QStringList({"房租=￥1200.00"}));
+    const PeriodTotals inSafe = TotalsOfPeriod(db, first, last, safe).value();
+    EXPECT_EQ(inSafe.income, Money());
+    EXPECT_EQ(inSafe.expense, Money::fromYuan(45));
+    EXPECT_EQ(details(safe), QStringList({"午饭=￥45.00"}));
+    const PeriodTotals every = TotalsOfPeriod(db, first, last, std::nullopt).value();
+    EXPECT_EQ(every.income, Money::fromYuan(3000));
+    EXPECT_EQ(every.expense, Money::fromYuan(1245));
+    EXPECT_EQ(details(std::nullopt), QStringList({"午饭=￥45.00", "房租=￥1200.00"}));
+    // With the two types only, through the statement of the two types.
+    th.exec(QStringLiteral("delete from shouzhibiao where leixing='other'"));
+    EXPECT_EQ(TotalsOfPeriod(db, first, last, safe)->expense, Money::fromYuan(45));
+    EXPECT_EQ(TotalsOfPeriod(db, first, last, card)->income, Money::fromYuan(3000));
+    EXPECT_FALSE(TotalsOfPeriod(db, QDate(2007, 2, 1), QDate(2007, 2, 28), card)->hasRows);
+}
+
 TAMBERLO_ON_BOTH_ENGINES(LedgerTotalsOnBothEngines);
 
 TEST_F(LedgerTotalsTest, EmptyAndReversedPeriodsHaveNoRows) {

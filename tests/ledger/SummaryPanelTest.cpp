@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QRadioButton>
@@ -265,7 +266,46 @@ TEST_F(SummaryPanelTest, TheBalanceOverlapsNothing) {
         EXPECT_GE(balance.width(),
                   label->fontMetrics().horizontalAdvance(QStringLiteral("结余：-￥99999.00")))
             << w;
+        // The place choice takes the other end of the row, as clear of everything.
+        const QRect places = find<QWidget>("ComboBoxPlaceFilter")->geometry();
+        EXPECT_TRUE(QRect(0, 0, w, 500).contains(places)) << w;
+        for (const char* other : {"Label1", "LabelBalance", "Panel7", "GroupBox1"})
+            EXPECT_FALSE(places.intersects(find<QWidget>(other)->geometry())) << w << other;
     }
+}
+
+// The place choice limits the totals, the 结余 and the charts to one place; 全部账户 is every place.
+TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
+    const qint64 card = th.addBankCard(QStringLiteral("招商银行"), 0);
+    th.exec(QStringLiteral("update shouzhibiao set zhanghu=%1 where mingxi in ('奖金','午饭')").arg(card));
+    th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where id=%1").arg(card));  // closed: still there
+    panel.broughtToFront();
+    auto* places = find<QComboBox>("ComboBoxPlaceFilter");
+    ASSERT_EQ(places->count(), 3);
+    EXPECT_EQ(places->currentText(), QStringLiteral("全部账户"));
+    EXPECT_EQ(places->itemText(1), QStringLiteral("家庭保险柜（现金）"));
+    EXPECT_EQ(places->itemText(2), QStringLiteral("招商银行（银行卡，已关闭）"));
+
+    places->setCurrentIndex(2);
+    EXPECT_EQ(bars("Chart1"), QStringList({"收入=￥500.00", "支出=￥45.00"}));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥500.00"));
+    EXPECT_EQ(text("Label7"), QStringLiteral("￥45.00"));
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥455.00"));
+    QTest::mouseClick(find<QToolButton>("SpeedButton8"), Qt::LeftButton);
+    EXPECT_EQ(bars("Chart3"), QStringList({"午饭=￥45.00"}));
+    // Another place with a detail chart in front: that chart is drawn for it, over its totals.
+    places->setCurrentIndex(1);
+    EXPECT_EQ(visibleChart(), QStringLiteral("001"));
+    EXPECT_EQ(bars("Chart3"), QStringList({"房租=￥1200.00"}));
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3000.00"));
+    choose("RadioButton6");  // 去年 on the home safe
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+
+    places->setCurrentIndex(0);
+    choose("RadioButton3");
+    EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
+    EXPECT_EQ(text("Label7"), QStringLiteral("￥1245.00"));
+    EXPECT_TRUE(prompt.boxes().isEmpty());
 }
 
 }  // namespace

@@ -34,12 +34,13 @@ QByteArray fileHash(const QString& path) {
 }
 
 // A household as the first version of the tables wrote it: one entry, ￥800.00 at home, and without the
-// detail index that came later.
+// detail index and the index of a place's lists that came later.
 void writeFirstVersionFile(const QString& path, const QStringList& alsoRun = {}) {
     Database db;
     ASSERT_TRUE(db.open(path).isOk());
     QStringList statements = {
         QStringLiteral("DROP INDEX shouzhibiao_leixing_mingxi"),
+        QStringLiteral("DROP INDEX shouzhibiao_zhanghu_leixing_mingxi"),
         QStringLiteral("UPDATE zhangwubiao SET jine=8000000"),
         QStringLiteral("INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren) VALUES "
                        "('shouru','工资',8000000,'2007-01-15','管理员')"),
