@@ -299,6 +299,20 @@ int main(int argc, char* argv[]) {
              }});
     }
 
+    // 保存 and 删除 of one expense while 全部 shows most of the entries, each to the repainted list.
+    for (const auto& [title, key] : {std::pair{QStringLiteral("save / delete with 全部 shown, last detail"),
+                                               QStringLiteral("BM_SaveAndDeleteWithAllShown/0")},
+                                     std::pair{QStringLiteral("save / delete with 全部 shown, middle detail"),
+                                               QStringLiteral("BM_SaveAndDeleteWithAllShown/1")}}) {
+        lines.append({title,
+                      [k = key](const Run& r, const Startup&) {
+                          return fig(r, k) < 0
+                                     ? QStringLiteral("-")
+                                     : QStringLiteral("%1 / %2").arg(ms(counter(r, k, "save_ms")),
+                                                                     ms(counter(r, k, "delete_ms")));
+                      },
+                      QString(), nullptr});
+    }
     lines.append(
         {QStringLiteral("peak memory, every panel visited, 全部 on both entry panels"),
          [](const Run& r, const Startup&) {
