@@ -1,11 +1,13 @@
 #include "app/CommandLine.h"
 #include "app/mainForm.h"
+#include "data/Database.h"
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
 #include "kit/ChineseUi.h"
 #include "kit/FontWarmUp.h"
 #include "kit/MessageBoxPrompt.h"
 #include "kit/StartupProbe.h"
+#include "kit/UpgradeProgress.h"
 #include "kopira/AutoBackup.h"
 #include "kopira/KopiraHousehold.h"
 #include "kopira/KopiraStore.h"
@@ -71,6 +73,8 @@ int main(int argc, char* argv[]) {
 
     MessageBoxPrompt prompt;
     Prompt::install(&prompt);
+    // Opening a household of an older version upgrades it; past a second the user sees that it does.
+    Database::setUpgradeNotice(ShowUpgradeProgress);
     StartupMark("translations");
 
     // For the start-up benchmark: say when the login window is on screen, then end.
@@ -94,17 +98,16 @@ int main(int argc, char* argv[]) {
             autoBackup.start();
     });
     // Said once a start, in one box: today's failure, and backups missing for more than three days.
-    QObject::connect(
-        &autoBackup, &AutoBackup::finished, &form,
-        [](const QString&, const QString& failure, qint64, const QString& overdue) {
-            QStringList said;
-            if (!failure.isEmpty())
-                said << QStringLiteral("今天的自动备份没有成功。\n%1").arg(failure);
-            if (!overdue.isEmpty())
-                said << overdue;
-            if (!said.isEmpty())
-                ReportError(said.join(QStringLiteral("\n\n")));
-        });
+    QObject::connect(&autoBackup, &AutoBackup::finished, &form,
+                     [](const QString&, const QString& failure, qint64, const QString& overdue) {
+                         QStringList said;
+                         if (!failure.isEmpty())
+                             said << QStringLiteral("今天的自动备份没有成功。\n%1").arg(failure);
+                         if (!overdue.isEmpty())
+                             said << overdue;
+                         if (!said.isEmpty())
+                             ReportError(said.join(QStringLiteral("\n\n")));
+                     });
     StartupMark("backup-prepared");
     form.show();
     StartupMark("main-window-shown");

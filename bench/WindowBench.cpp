@@ -12,6 +12,7 @@
 #include "app/mainForm.h"
 #include "bank/BankMoves.h"
 #include "bank/BankPanel.h"
+#include "bank/BankPlaces.h"
 #include "bank/cunquxx.h"
 #include "bench/BenchSupport.h"
 #include "bench/HouseholdGenerator.h"
@@ -467,6 +468,31 @@ void BM_RefreshBankPanel(benchmark::State& state) {
         bank->RefreshBankPanel();
 }
 
+// The places' balances and what they add up to as the bank panel shows them: the figures read, the
+// panel refreshed (its list, chart and sums read again) and painted. read_ms: the figures' read alone.
+void BM_PlaceBalancesShown(benchmark::State& state) {
+    bringToFront(3);
+    auto* bank = panelOf<BankPanel>();
+    QSqlDatabase db = mainWindow().household().database.connection();
+    qint64 readNs = 0;
+    qint64 places = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const Result<PlaceFigures> figures = ReadPlaceFigures(db);
+        readNs += timer.nsecsElapsed();
+        if (!figures) {
+            state.SkipWithError("ReadPlaceFigures failed");
+            return;
+        }
+        places = figures->places.size();
+        bank->RefreshBankPanel();
+        bank->repaint();
+    }
+    state.counters["read_ms"] = double(readNs) / 1e6 / double(std::max<int64_t>(state.iterations(), 1));
+    state.counters["places"] = double(places);
+}
+
 void BM_OpenRecordsWindow(benchmark::State& state) {
     Household& household = mainWindow().household();
     for (auto _ : state) {
@@ -693,6 +719,7 @@ BENCHMARK(BM_Shell_DetailCharts)->Unit(kMs)->Apply(periods)->UseManualTime()->It
 BENCHMARK(BM_LoadTodayIncome)->Unit(kMs);
 BENCHMARK(BM_IncomeAllFirstScreen)->Unit(kMs);
 BENCHMARK(BM_RefreshBankPanel)->Unit(kMs);
+BENCHMARK(BM_PlaceBalancesShown)->Unit(kMs);
 BENCHMARK(BM_OpenRecordsWindow)->Unit(kMs)->Iterations(3);
 BENCHMARK(BM_ShowTodayReminders)->Unit(kMs);
 BENCHMARK(BM_SaveEntry)->Unit(kMs)->UseManualTime()->Iterations(1);

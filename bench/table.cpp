@@ -265,6 +265,18 @@ int main(int argc, char* argv[]) {
                       return fig(r, k) < 100 && counter(r, k, "added_MiB") <= 64;
                   }});
     simple(QStringLiteral("RefreshBankPanel"), QStringLiteral("BM_RefreshBankPanel"), 0);
+    lines.append({QStringLiteral("place balances shown (ReadPlaceFigures alone; places)"),
+                  [](const Run& r, const Startup&) {
+                      const QString k = QStringLiteral("BM_PlaceBalancesShown");
+                      return fig(r, k) < 0 ? QStringLiteral("-")
+                                           : QStringLiteral("%1 (%2; %3)")
+                                                 .arg(ms(fig(r, k)), ms(counter(r, k, "read_ms")))
+                                                 .arg(counter(r, k, "places"), 0, 'f', 0);
+                  },
+                  QStringLiteral("< 16 ms"),
+                  [](const Run& r, const Startup&) {
+                      return within(fig(r, QStringLiteral("BM_PlaceBalancesShown")), 16);
+                  }});
     simple(QStringLiteral("records window opened"), QStringLiteral("BM_OpenRecordsWindow"), 300);
     simple(QStringLiteral("ShowTodayReminders"), QStringLiteral("BM_ShowTodayReminders"), 20);
     for (const auto& [title, key] :
@@ -287,6 +299,20 @@ int main(int argc, char* argv[]) {
              }});
     }
 
+    // 保存 and 删除 of one expense while 全部 shows most of the entries, each to the repainted list.
+    for (const auto& [title, key] : {std::pair{QStringLiteral("save / delete with 全部 shown, last detail"),
+                                               QStringLiteral("BM_SaveAndDeleteWithAllShown/0")},
+                                     std::pair{QStringLiteral("save / delete with 全部 shown, middle detail"),
+                                               QStringLiteral("BM_SaveAndDeleteWithAllShown/1")}}) {
+        lines.append({title,
+                      [k = key](const Run& r, const Startup&) {
+                          return fig(r, k) < 0
+                                     ? QStringLiteral("-")
+                                     : QStringLiteral("%1 / %2").arg(ms(counter(r, k, "save_ms")),
+                                                                     ms(counter(r, k, "delete_ms")));
+                      },
+                      QString(), nullptr});
+    }
     lines.append(
         {QStringLiteral("peak memory, every panel visited, 全部 on both entry panels"),
          [](const Run& r, const Startup&) {

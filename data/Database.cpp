@@ -9,11 +9,15 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
+
+#include <memory>
 
 namespace {
 
@@ -36,7 +40,74 @@ bool isBusy(const QSqlError& error) {
     return number && (code & 0xFF) == 5;
 }
 
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+
+// What every connection that writes to a household file sets first: a committed save must survive a
+// power cut.
+Status startWriting(QSqlDatabase& db) {
+    for (const char* pragma :
+         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA foreign_keys = ON"}) {
+        if (Status s = Exec(db, QString::fromLatin1(pragma)); !s)
+            return s;
+    }
+    return Status::ok();
+}
+
+// The safety copy and the upgrade of an older file on the open connection `db`.
+Status upgradeOn(QSqlDatabase& db, const QString& path, int fileVersion) {
+    if (Status s = startWriting(db); !s)
+        return s;
+    const Result<QString> copy = KeepSafetyCopy(db, path, fileVersion);
+    if (!copy)
+        return copy.status();
+    // One transaction: a failure leaves the file exactly as the older program wrote it.
+    const QSqlError busy = BeginWrite(db);
+    Status upgraded = busy.isValid() ? Status::failure(DatabaseErrors::Describe(busy, path))
+                                     : UpgradeSchema(db, fileVersion);
+    if (upgraded)
+        upgraded = Exec(db, QStringLiteral("COMMIT"));
+    if (upgraded)
+        return upgraded;
+    if (!busy.isValid())
+        (void)Exec(db, QStringLiteral("ROLLBACK"));
+    return Status::failure(QStringLiteral("数据库文件 %1 无法从数据版本 %2 升级到版本 %3：%4\n文件保持原样，"
+                                          "升级前的安全副本在 %5。")
+                               .arg(path)
+                               .arg(fileVersion)
+                               .arg(kSchemaVersion)
+                               .arg(upgraded.error(), copy.value()));
+}
+
+// The whole upgrade of an older file, run on a thread of its own with a connection made there: the
+// engine's quick look for damage first (a damaged file is refused untouched), then the copy and the
+// upgrade.
+Status upgradeFile(const QString& path, const QString& connectionName, int fileVersion) {
+    const DamageCheck::Verdict verdict = DamageCheck::Run(path, DamageCheck::Depth::Quick);
+    if (verdict.damaged)
+        return Status::failure(DatabaseErrors::DamagedAtOpen(path, verdict.detail));
+    Status result = Status::ok();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(kConnectOptions);
+        result = db.open() ? upgradeOn(db, path, fileVersion)
+                           : Status::failure(DatabaseErrors::Describe(db.lastError(), path));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    return result;
+}
+
+Database::UpgradeNotice& upgradeNotice() {
+    static Database::UpgradeNotice notice;
+    return notice;
+}
+
 }  // namespace
+
+void Database::setUpgradeNotice(UpgradeNotice notice) {
+    upgradeNotice() = std::move(notice);
+}
 
 Status CreatePrivateFile(const QString& path) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
@@ -140,7 +211,7 @@ Status Database::open(const QString& path) {
 Status Database::connect(bool isNew) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
     db.setDatabaseName(path_);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(kConnectOptions);
     if (!db.open())
         return Status::failure(DatabaseErrors::Describe(db.lastError(), path_));
 
@@ -159,25 +230,19 @@ Status Database::connect(bool isNew) {
         if (version.value() > kSchemaVersion)
             return Status::failure(NewerFileRefusal(path_, version.value(), kSchemaVersion));
         fileVersion = version.value();
-        if (Status s = recognise(db, fileVersion); !s)
-            return s;
+        const Status ready =
+            fileVersion < kSchemaVersion ? upgrade(db, fileVersion) : recognise(db, fileVersion);
+        if (!ready)
+            return ready;
     }
-    // A committed save must survive a power cut.
-    for (const char* pragma :
-         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA foreign_keys = ON"}) {
-        if (Status s = Exec(db, QString::fromLatin1(pragma)); !s)
-            return s;
-    }
+    if (Status s = startWriting(db); !s)
+        return s;
     if (isNew) {
         return transaction([&db] {
             if (Status s = CreateSchema(db); !s)
                 return s;
             return UpgradeSchema(db, kFirstSchemaVersion);
         });
-    }
-    if (fileVersion < kSchemaVersion) {
-        if (Status s = upgrade(db, fileVersion); !s)
-            return s;
     }
     // A household made before the summary's covering indexes existed gets them now. They only speed up
     // reading: a file that cannot take them (read-only, busy) still opens.
@@ -207,20 +272,33 @@ Status Database::recognise(QSqlDatabase& db, int fileVersion) {
 }
 
 Status Database::upgrade(QSqlDatabase& db, int fileVersion) {
-    const Result<QString> copy = KeepSafetyCopy(db, path_, fileVersion);
-    if (!copy)
-        return copy.status();
-    // One transaction: a failure leaves the file exactly as the older program wrote it.
-    if (Status s = transaction([&] { return UpgradeSchema(db, fileVersion); }); !s) {
-        return Status::failure(
-            QStringLiteral("数据库文件 %1 无法从数据版本 %2 升级到版本 %3：%4\n文件保持原样，"
-                           "升级前的安全副本在 %5。")
-                .arg(path_)
-                .arg(fileVersion)
-                .arg(kSchemaVersion)
-                .arg(s.error(), copy.value()));
+    // A connection may only be used on the thread that made it: the upgrade makes its own on its thread,
+    // and the window's connection is opened again once it has ended.
+    db.close();
+    Status result = Status::ok();
+    const QString path = path_;
+    const QString name = connectionName_ + QStringLiteral("-upgrade");
+    const std::unique_ptr<QThread> worker(QThread::create(
+        [&result, path, name, fileVersion] { result = upgradeFile(path, name, fileVersion); }));
+    if (const UpgradeNotice& notice = upgradeNotice()) {
+        QEventLoop loop;
+        QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        const std::function<void()> ended =
+            notice(QStringLiteral("正在升级家庭数据库（数据版本 %1 → %2），请稍候…")
+                       .arg(fileVersion)
+                       .arg(kSchemaVersion));
+        worker->start();
+        // Nothing the user does reaches a window meanwhile; the notice's own window is painted.
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (ended)
+            ended();
+    } else {
+        worker->start();
     }
-    return Status::ok();
+    worker->wait();
+    if (!db.open())
+        return Status::failure(DatabaseErrors::Describe(db.lastError(), path_));
+    return result;
 }
 
 Status Database::transaction(const std::function<Status()>& work) {

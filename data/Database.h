@@ -44,6 +44,13 @@ class Database {
     // until writes are allowed again.
     void setDamageHandler(std::function<void(const QString& detail)> handler);
 
+    // What shows that an older file is being upgraded while the window's thread waits for it: called as
+    // the upgrade starts, with the text to show; the function it returns is called once the upgrade has
+    // ended. The program installs a progress window here at its start (this layer has no windows);
+    // without one (the tools, tests) nothing is shown and the calling thread simply waits.
+    using UpgradeNotice = std::function<std::function<void()>(const QString& text)>;
+    static void setUpgradeNotice(UpgradeNotice notice);
+
     // Takes writes again after refuseWrites, for a file mended meanwhile (its indexes rebuilt and the
     // whole check passed).
     void allowWrites();
@@ -64,7 +71,9 @@ class Database {
     Status connect(bool isNew);
     // Makes sure that a file the open is about to write to is sound; a damaged one is refused untouched.
     Status recognise(QSqlDatabase& db, int fileVersion);
-    // Takes an older file to the newest version after keeping a safety copy beside it.
+    // Takes an older file to the newest version after the quick look for damage and a safety copy beside
+    // it, on a thread and connection of their own while `db` stays closed; the calling thread waits,
+    // running its events without user input when an upgrade notice is installed.
     Status upgrade(QSqlDatabase& db, int fileVersion);
     Status connectServer();
     Status setUpServer(QSqlDatabase& db);

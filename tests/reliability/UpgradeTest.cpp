@@ -1,15 +1,19 @@
 #include "data/Database.h"
 #include "data/Schema.h"
+#include "kit/UpgradeProgress.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -50,6 +54,29 @@ void writeFirstVersionFile(const QString& path, const QStringList& alsoRun = {})
     for (const QString& sql : statements)
         ASSERT_TRUE(QSqlQuery(db.connection()).exec(sql)) << sql.toStdString();
 }
+
+// The program's upgrade notice, installed for one test, noting every time its window is shown.
+class UpgradeWindowWatch final : public QObject {
+  public:
+    int shown = 0;
+    UpgradeWindowWatch() {
+        Database::setUpgradeNotice(ShowUpgradeProgress);
+        qApp->installEventFilter(this);
+    }
+    ~UpgradeWindowWatch() override { Database::setUpgradeNotice(nullptr); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("UpgradeProgress"))
+            ++shown;
+        return false;
+    }
+    static QProgressDialog* window() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QStringLiteral("UpgradeProgress"))
+                return qobject_cast<QProgressDialog*>(w);
+        }
+        return nullptr;
+    }
+};
 
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
@@ -180,6 +207,57 @@ TEST(Upgrade, ASecondVersionFileGainsTheBinAfterASafetyCopy) {
         raw.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("copy2"));
+}
+
+// An upgrade that takes more than a second (here it waits for another program's write to end) shows a
+// modal progress window, without a cancel button, until it has ended; the file is upgraded.
+TEST(Upgrade, ALongUpgradeShowsAProgressWindowUntilItEnds) {
+    TempHome home;
+    writeFirstVersionFile(home.databasePath());
+    UpgradeWindowWatch watch;
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+    other.setDatabaseName(home.databasePath());
+    ASSERT_TRUE(other.open());
+    ASSERT_TRUE(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    bool visible = false;
+    bool modal = false;
+    QString text;
+    QTimer::singleShot(1500, [&] {
+        if (QProgressDialog* window = UpgradeWindowWatch::window()) {
+            visible = window->isVisible();
+            modal = window->isModal();
+            text = window->labelText();
+        }
+        QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
+    });
+    {
+        Database db;
+        const Status opened = db.open(home.databasePath());
+        ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
+    }
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(text, QStringLiteral("正在升级家庭数据库（数据版本 1 → %1），请稍候…").arg(kSchemaVersion));
+    EXPECT_EQ(watch.shown, 1);
+    EXPECT_EQ(UpgradeWindowWatch::window(), nullptr);
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
+
+TEST(Upgrade, AQuickUpgradeShowsNoProgressWindow) {
+    TempHome home;
+    writeFirstVersionFile(home.databasePath());
+    UpgradeWindowWatch watch;
+    {
+        Database db;
+        ASSERT_TRUE(db.open(home.databasePath()).isOk());
+        EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(watch.shown, 0);
+    EXPECT_EQ(UpgradeWindowWatch::window(), nullptr);
 }
 
 // An upgrade that cannot finish leaves the file at its old version with every row, and says where the
