@@ -82,13 +82,13 @@ BankPanel::BankPanel(Household& household, QWidget* parent)
     chart_->setSeriesName(QStringLiteral("BarSeries3"));
 
     // What the places add up to, under the list.
-    auto* figures = new QHBoxLayout;
+    figures_ = new QBoxLayout(QBoxLayout::LeftToRight);
     for (QLabel* label : {assets_, owed_, netWorth_})
-        figures->addWidget(label);
-    figures->addStretch(1);
+        figures_->addWidget(label);
+    figures_->addStretch(1);
     auto* list = new QVBoxLayout;
     list->addWidget(grid_, 1);
-    list->addLayout(figures);
+    list->addLayout(figures_);
 
     auto* top = new QHBoxLayout;
     top->addLayout(list, 2);
@@ -212,6 +212,7 @@ void BankPanel::RefreshBankPanel() {
     assets_->setText(QStringLiteral("资产：%1").arg(figures->assets.format()));
     owed_->setText(QStringLiteral("信用卡欠款：%1").arg(figures->owed.format()));
     netWorth_->setText(QStringLiteral("净资产：%1").arg(figures->netWorth.format()));
+    fitFigures();
     QList<BarChart::Bar> bars;
     for (const PlaceFigure& place : figures->places)
         bars.append({place.name, place.balance, QColor()});
@@ -229,6 +230,16 @@ void BankPanel::applyColumnWidths() {
     grid_->setColumnWidth(0, std::max(0, 2 * g - 30));
     grid_->setColumnWidth(1, std::max(0, g + 30));
     grid_->setColumnWidth(2, kind);
+    fitFigures();
+}
+
+void BankPanel::fitFigures() {
+    // The three figures stand in one line under the list while it is wide enough for them, one under
+    // the other when it is not (the smallest window with the amount panel open), never cut off.
+    int needed = 2 * figures_->spacing();
+    for (const QLabel* label : {assets_, owed_, netWorth_})
+        needed += label->sizeHint().width();
+    figures_->setDirection(needed <= grid_->width() ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
 }
 
 bool BankPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,7 @@
 #include "household/FunctionPanel.h"
 
 class BarChart;
+class QBoxLayout;
 class DataGrid;
 class QComboBox;
 class QFrame;
@@ -55,6 +56,8 @@ class BankPanel : public FunctionPanel {
     void showTransferControls(bool shown);
     // The column widths follow the grid's width.
     void applyColumnWidths();
+    // The figures under the list in a line, or in a column when the list is too narrow for the line.
+    void fitFigures();
 
     Household& household_;
     QSqlQueryModel* places_;  // ADOQuery4
@@ -63,6 +66,7 @@ class BankPanel : public FunctionPanel {
     QLabel* assets_;          // LabelAssets
     QLabel* owed_;            // LabelOwed
     QLabel* netWorth_;        // LabelNetWorth
+    QBoxLayout* figures_ = nullptr;
     QFrame* amountPanel_ = nullptr;
     QLabel* placeCaption_ = nullptr;  // "银行：", or "转出：" in transfer mode
     QLabel* bankName_ = nullptr;      // Label25

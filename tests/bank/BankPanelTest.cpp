@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -139,6 +140,20 @@ TEST_F(BankPanelTest, KindsAndTheFiguresFollowAMove) {
     edit1()->setText(QStringLiteral("100"));
     click("SpeedButton28");
     EXPECT_EQ(figures(), QStringList({"资产：￥1200.00", "信用卡欠款：￥200.00", "净资产：￥1000.00"}));
+
+    // In the smallest window, with the amount panel open, no figure is cut off under the list.
+    click("SpeedButton25");
+    panel.setMinimumSize(1, 1);  // as inside the main window, whose work area does not grow for it
+    QFont large = panel.font();  // the desktop's Chinese font takes about twice the width of the tests'
+    large.setPointSize(large.pointSize() * 2);
+    panel.setFont(large);
+    panel.resize(650, 460);
+    QApplication::processEvents();
+    for (const char* name : {"LabelAssets", "LabelOwed", "LabelNetWorth"}) {
+        const QLabel* label = child<QLabel>(&panel, name);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+        EXPECT_LE(label->geometry().right(), grid->geometry().right()) << name;
+    }
 }
 
 TEST_F(BankPanelTest, RefusalsLeaveThePanelAsItWas) {
