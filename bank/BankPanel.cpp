@@ -77,6 +77,9 @@ BankPanel::BankPanel(Household& household, QWidget* parent)
     grid_->setSourceModel(places_);
     grid_->setFooter(0, QStringLiteral("总金额："), 1);
     grid_->installEventFilter(this);
+    // Wide enough for a short name, an amount and the kind when the amount panel takes its share of the
+    // smallest window.
+    grid_->setMinimumWidth(280);
 
     chart_->setObjectName(QStringLiteral("Chart4"));
     chart_->setSeriesName(QStringLiteral("BarSeries3"));

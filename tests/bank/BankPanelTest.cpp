@@ -154,6 +154,7 @@ TEST_F(BankPanelTest, KindsAndTheFiguresFollowAMove) {
         EXPECT_GE(label->width(), label->sizeHint().width()) << name;
         EXPECT_LE(label->geometry().right(), grid->geometry().right()) << name;
     }
+    EXPECT_GT(grid->columnWidth(0), 30);  // the names still show
 }
 
 TEST_F(BankPanelTest, RefusalsLeaveThePanelAsItWas) {
