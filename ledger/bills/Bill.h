@@ -33,19 +33,22 @@ QString SourceName(BillSource source);
 enum class BillDirection { Out, In, Neither };
 
 struct BillRow {
-    int line = 0;  // the line of the file (the sheet's row for XLSX, the transaction's number for OFX), from 1
+    int line =
+        0;  // the line of the file (the sheet's row for XLSX, the transaction's number for OFX), from 1
     QDate day;
     QTime time;            // null when the bill gives only the day
     QString counterparty;  // 交易对方, 对方户名, 对手信息, QIF payee
     QString description;   // 商品说明, 商品, 交易详情 / 摘要, QIF memo, OFX name and memo
     QString category;      // how the bill classes the line: 交易分类, 交易类型, 摘要
     BillDirection direction = BillDirection::Out;
-    Money amount;    // never negative; the direction says which way
-    Money fee;       // 服务费 (微信's "服务费¥0.10" in 备注, the older 支付宝 export's 服务费（元）); 0 when none
+    Money amount;  // never negative; the direction says which way
+    Money fee;  // 服务费 (微信's "服务费¥0.10" in 备注, the older 支付宝 export's 服务费（元）); 0 when none
     Money refunded;  // the older 支付宝 export's 成功退款（元）; 0 when none
-    QString method;  // 收/付款方式, 支付方式 ("余额", "零钱", "招商银行储蓄卡(1234)", "花呗"); empty on a statement
+    QString method;  // 收/付款方式, 支付方式 ("余额", "零钱", "招商银行储蓄卡(1234)", "花呗"); empty on a
+                     // statement
     QString status;  // 交易状态, 当前状态 ("交易成功", "交易关闭", "退款成功", "支付成功", "已全额退款" ...)
-    QString number;  // the bill's own transaction number (交易订单号, 交易单号, 交易号, OFX FITID); may be empty
+    QString
+        number;  // the bill's own transaction number (交易订单号, 交易单号, 交易号, OFX FITID); may be empty
     QString merchantNumber;  // 商家订单号, 商户单号: pairs a refund with its purchase
     QString remark;          // 备注
     QString balance;         // a statement's running balance as printed, for the key of a line without number

@@ -21,11 +21,11 @@ inline constexpr int kMaxCells = 256;
 // The columns of a CSV the program does not know, as the user maps them, saved under a name and offered
 // next time (table lieyingshe). Each field holds a header name of the file; empty when not mapped.
 struct ColumnMapping {
-    QString name;  // the name it is saved under
+    QString name;        // the name it is saved under
     int headerLine = 0;  // the line of the header, from 1; 0 finds the first line holding the date column
     QString date;
-    QString amount;       // one signed amount column (negative is 支出) ...
-    QString income;       // ... or two columns of money in and out
+    QString amount;  // one signed amount column (negative is 支出) ...
+    QString income;  // ... or two columns of money in and out
     QString expense;
     QString description;
     QString counterparty;
@@ -34,8 +34,8 @@ struct ColumnMapping {
 
 // The first lines of a CSV the program does not know, split into cells, for the mapping step.
 struct CsvSample {
-    QString encoding;           // "UTF-8" or "GB18030"
-    QList<QStringList> lines;   // up to 40 lines as cells
+    QString encoding;          // "UTF-8" or "GB18030"
+    QList<QStringList> lines;  // up to 40 lines as cells
 };
 
 struct ReadOptions {
@@ -51,9 +51,9 @@ struct ReadOptions {
 // How a read failed, for the window to choose what to ask next.
 enum class ReadFailure {
     None,
-    Unknown,         // no known layout: offer the mapping step
-    NeedsPassword,   // a zip that needs its password (or a wrong one)
-    Other,           // empty, too large, unreadable, changed while read, cancelled
+    Unknown,        // no known layout: offer the mapping step
+    NeedsPassword,  // a zip that needs its password (or a wrong one)
+    Other,          // empty, too large, unreadable, changed while read, cancelled
 };
 
 struct ReadResult {

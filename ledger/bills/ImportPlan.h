@@ -17,9 +17,9 @@ enum class PlanAction {
     Add,              // 新增: an income or expense entry on its place
     AlreadyImported,  // 已导入: its key is stored already, or the same purchase came from another bill
     MaybeDuplicate,   // 可能重复: a typed entry of the same place, direction and amount within 3 days
-    Transfer,         // 转账: money moving between two of the household's places, neither income nor expense
-    NotCounted,       // 不计: closed or failed, one of a full refund's pair, 不计收支 without two places
-    Unreadable,       // the line could not be read (BillRow::problem); never imported
+    Transfer,    // 转账: money moving between two of the household's places, neither income nor expense
+    NotCounted,  // 不计: closed or failed, one of a full refund's pair, 不计收支 without two places
+    Unreadable,  // the line could not be read (BillRow::problem); never imported
 };
 
 // The action's word in the preview's 处理 column ("新增", "已导入", "可能重复", "转账", "不计", "无法读取").
@@ -33,9 +33,9 @@ struct PlanRow {
     // unticked; the others cannot be ticked.
     bool ticked = true;
     EntryType type = EntryType::Expense;  // for Add and MaybeDuplicate
-    qint64 place = 0;       // the entry's place; a transfer's paying place. 0: not known yet (method unmapped)
+    qint64 place = 0;  // the entry's place; a transfer's paying place. 0: not known yet (method unmapped)
     qint64 otherPlace = 0;  // a transfer's receiving place; 0 when not known
-    QString detail;         // 明细: from a rule, else 其他支出 / 其他收入; "手续费" for a fee's own entry
+    QString detail;  // 明细: from a rule, else 其他支出 / 其他收入; "手续费" for a fee's own entry
     bool detailFromRule = false;
     // The key stored for the line, unique per source and place: the bill's number, or for a line without
     // one a stable key made from its day, amount, description and balance (and its rank among identical
@@ -52,7 +52,7 @@ struct PlaceOutcome {
     Money change;
     Money before;
     Money after;
-    bool belowZero = false;      // a place other than a credit card that ends below zero: asked first
+    bool belowZero = false;        // a place other than a credit card that ends below zero: asked first
     bool pastCreditLimit = false;  // a credit card that would owe more than its limit: refused at commit
 };
 

@@ -31,8 +31,8 @@ class HomeSafe;
 // `belowZeroAgreed` says that the user agreed to the places ending below zero that PlaceOutcomes named.
 struct ImportOutcome {
     qint64 importId = 0;
-    int added = 0;        // entries and transfers written
-    int skipped = 0;      // lines whose key another import stored meanwhile
+    int added = 0;    // entries and transfers written
+    int skipped = 0;  // lines whose key another import stored meanwhile
 };
 Result<ImportOutcome> CommitImport(Database& database, HomeSafe& homeSafe, const ImportPlan& plan,
                                    const QString& operatorName, bool belowZeroAgreed);
@@ -49,27 +49,9 @@ struct ImportRecord {
 };
 Result<QList<ImportRecord>> ImportRecords(QSqlDatabase db);
 
+// The rules, the method places and the column mappings are kept by ledger/bills/BillRules.h.
+
 // 撤销这次导入: every entry the import made goes to the bin and every transfer it made is taken back, the
 // places' balances moving back as deletions move them, and its keys are dropped so that the bill can be
 // imported again; all in one transaction. An entry deleted since is left as it is.
 Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const QString& operatorName);
-
-// The rules window's rows and changes.
-struct DetailRule {
-    qint64 id = 0;
-    QString keyword;
-    EntryType type = EntryType::Expense;
-    QString detail;
-};
-Result<QList<DetailRule>> ReadRules(QSqlDatabase db);
-// Stores a new rule (id 0) or changes one; a keyword or 明细 left empty, or a keyword already used for
-// the same direction, is refused with a Chinese message.
-Result<qint64> SaveRule(Database& database, const DetailRule& rule);
-Status DeleteRule(Database& database, qint64 id);
-
-// A bill's payment method of a source mapped to a place, remembered for the next import.
-Status SaveMethodPlace(Database& database, const QString& sourceCode, const QString& method, qint64 place);
-
-// The saved column mappings, and saving one under its name (replacing one of the same name).
-Result<QList<ColumnMapping>> ReadMappings(QSqlDatabase db);
-Status SaveMapping(Database& database, const ColumnMapping& mapping);
