@@ -36,7 +36,7 @@ TEST_P(BillRulesOnBothEngines, RulesSuggestTheMostParticularDetailAndRefuseClash
               QStringLiteral("咖啡"));
     EXPECT_EQ(DetailByRules(*rules, EntryType::Income, {}, QStringLiteral("星巴克退款")),
               QStringLiteral("退款"));
-    EXPECT_EQ(DetailByRules(*rules, EntryType::Expense, QStringLiteral("肯德基"), {}),
+    EXPECT_EQ(DetailByRules(*rules, EntryType::Expense, QStringLiteral("克丽丝汀"), {}),
               QStringLiteral("餐饮"));
     EXPECT_EQ(DetailByRules(*rules, EntryType::Income, QStringLiteral("克丽丝汀"), {}), QString());
 
