@@ -66,7 +66,7 @@ const char* const kTables[] = {
 };
 
 // The columns every household has had since the first version; the bin's came with version 3, the
-// places' kinds and every entry's place with version 4.
+// places' kinds and every entry's place with version 4, the bill imports' tables with version 5.
 struct TableColumns {
     const char* table;
     int since;
@@ -87,6 +87,13 @@ const TableColumns kColumns[] = {
     {"shouzhibiao", 4, {"zhanghu"}},
     {"huishouzhan", 4, {"zhanghu"}},
     {"yinghanbiao", 4, {"zhuanchu", "shouxufei"}},
+    {"daorujilu", 5, {"id", "shijian", "wenjian", "laiyuan", "hangshu", "caozuoren", "chexiao"}},
+    {"zhangdanhao",
+     5,
+     {"id", "laiyuan", "zhanghu", "jiaoyihao", "shouzhi", "yinghan", "chuangjian", "daoru", "riqi", "jine"}},
+    {"mingxiguize", 5, {"id", "guanjianci", "leixing", "mingxi"}},
+    {"zhifufangshi", 5, {"id", "laiyuan", "fangshi", "zhanghu"}},
+    {"lieyingshe", 5, {"id", "mingcheng", "peizhi"}},
 };
 
 }  // namespace

@@ -111,6 +111,34 @@ const UpgradeStep kSteps[] = {
     // 4: the kind, credit limit and closing of places; the place of every entry; the transfer's paying
     // place and fee in the records.
     {4, {}, addPlaces},
+    // 5: what bill imports keep: each import, the key of every line imported (unique per source and
+    // place, so that no line is ever counted twice, also when two computers import at once), the rules
+    // that suggest a 明细, the place each payment method of a bill stands for, the saved column mappings.
+    {5,
+     {
+         "CREATE TABLE IF NOT EXISTS daorujilu (id INTEGER PRIMARY KEY, shijian TEXT NOT NULL, wenjian TEXT, "
+         "laiyuan TEXT NOT NULL, hangshu INTEGER NOT NULL DEFAULT 0, caozuoren TEXT, chexiao INTEGER NOT "
+         "NULL "
+         "DEFAULT 0)",
+         "CREATE TABLE IF NOT EXISTS zhangdanhao (id INTEGER PRIMARY KEY, laiyuan TEXT NOT NULL, zhanghu "
+         "INTEGER NOT NULL, jiaoyihao TEXT NOT NULL, shouzhi INTEGER, yinghan INTEGER, chuangjian INTEGER "
+         "NOT "
+         "NULL DEFAULT 1, daoru INTEGER NOT NULL, riqi TEXT, jine INTEGER)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS zhangdanhao_laiyuan_zhanghu_jiaoyihao ON zhangdanhao (laiyuan, "
+         "zhanghu, jiaoyihao)",
+         "CREATE INDEX IF NOT EXISTS zhangdanhao_shouzhi ON zhangdanhao (shouzhi)",
+         "CREATE INDEX IF NOT EXISTS zhangdanhao_daoru ON zhangdanhao (daoru)",
+         "CREATE TABLE IF NOT EXISTS mingxiguize (id INTEGER PRIMARY KEY, guanjianci TEXT NOT NULL, leixing "
+         "TEXT NOT NULL, mingxi TEXT NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS mingxiguize_guanjianci_leixing ON mingxiguize (guanjianci, "
+         "leixing)",
+         "CREATE TABLE IF NOT EXISTS zhifufangshi (id INTEGER PRIMARY KEY, laiyuan TEXT NOT NULL, fangshi "
+         "TEXT "
+         "NOT NULL, zhanghu INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS zhifufangshi_laiyuan_fangshi ON zhifufangshi (laiyuan, fangshi)",
+         "CREATE TABLE IF NOT EXISTS lieyingshe (id INTEGER PRIMARY KEY, mingcheng TEXT NOT NULL UNIQUE, "
+         "peizhi TEXT NOT NULL)",
+     }},
 };
 
 }  // namespace
