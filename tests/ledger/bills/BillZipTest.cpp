@@ -1,4 +1,5 @@
 #include "ledger/bills/BillZip.h"
+#include "ledger/bills/ZipArchive.h"
 #include "support/TestZip.h"
 
 #include <QFile>
@@ -89,6 +90,24 @@ TEST(BillZipChoiceTest, TakesTheOneCsvAndRefusesWhatIsNoSingleBill) {
     ASSERT_FALSE(notZip);
     EXPECT_EQ(failure, BillZipFailure::Other);
     EXPECT_TRUE(notZip.error().contains(QStringLiteral("不是 zip 压缩包"))) << notZip.error().toStdString();
+}
+
+// A directory that understates an entry's size does not get it read past the limit.
+TEST(ZipArchiveTest, StopsReadingAtTheLimitWhateverTheDirectorySays) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.zip"));
+    ASSERT_EQ(WriteTestZip(path, {{QStringLiteral("bill.csv"), QByteArray(100000, 'x')}}), QString());
+    ZipArchive zip;
+    ASSERT_TRUE(zip.open(path));
+    std::optional<ZipEntry> entry = zip.find(QStringLiteral("BILL.csv"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->size, 100000);
+    entry->size = 10;
+    EXPECT_FALSE(zip.readEntry(*entry, 99999));
+    EXPECT_EQ(zip.error(), ZipError::TooBig);
+    const std::optional<QByteArray> whole = zip.readEntry(*entry, 100000);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->size(), 100000);
 }
 
 }  // namespace
