@@ -47,7 +47,7 @@ grep -v -e '^/$' -e '^/usr/' "$work/files" && fail "files outside /usr"
 depends=$(dpkg-deb -f "$deb" Depends)
 # One package name a line, without version or alternatives.
 tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/ .*//' >"$work/depends"
-for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 \
+for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libzip4 libofx7 \
   libqt6sql6-sqlite qt6-qpa-plugins fonts-wqy-microhei; do
   grep -qxF "$p" "$work/depends" || fail "Depends lacks $p: $depends"
 done
