@@ -64,11 +64,11 @@ ColumnMappingDialog::ColumnMappingDialog(Database& database, const CsvSample& sa
       sample_(sample) {
     setObjectName(QStringLiteral("ColumnMappingDialog"));
     setWindowTitle(QStringLiteral("对应账单的列"));
-    resize(760, 620);
+    resize(780, 700);
 
     auto* heading = new QLabel(
         QStringLiteral("这个文件不是已知的账单格式。请指出表头在第几行，以及日期、金额等各在哪一列；"
-                       "保存后，下次导入同样的文件可以直接选用。"),
+                       "双击一行可把它设为表头。保存后，下次导入同样的文件可以直接选用。"),
         this);
     heading->setWordWrap(true);
 
@@ -86,6 +86,9 @@ ColumnMappingDialog::ColumnMappingDialog(Database& database, const CsvSample& sa
             lines_->setItem(row, column, new QTableWidgetItem(sample_.lines[row][column]));
     }
     lines_->resizeColumnsToContents();
+    // A long preamble line (a bank's name and the period) would otherwise push the columns out of view.
+    for (int column = 0; column < lines_->columnCount(); ++column)
+        lines_->setColumnWidth(column, std::min(lines_->columnWidth(column), 180));
 
     savedChoice_ = new QComboBox(this);
     savedChoice_->setObjectName(QStringLiteral("mappingSaved"));

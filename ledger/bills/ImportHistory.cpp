@@ -31,6 +31,17 @@ struct MadeRow {
     qint64 record = 0;
 };
 
+// A line of another bill matched to what the import made (a card's statement line taken as the 支付宝
+// purchase already booked) is counted nowhere once that is taken back: its key is dropped too, so that
+// importing that bill again books the line.
+Status freeMatchedKeys(QSqlDatabase db, const char* column, qint64 id) {
+    QSqlQuery keys(db);
+    keys.prepare(
+        QStringLiteral("DELETE FROM zhangdanhao WHERE chuangjian=0 AND %1=:id").arg(QLatin1String(column)));
+    keys.bindValue(QStringLiteral(":id"), id);
+    return keys.exec() ? Status::ok() : failed(keys);
+}
+
 // Takes back one transfer record: the receiving place gives the amount back to the paying one. Places
 // are named in records; a place renamed or removed since cannot be found and refuses the undoing.
 Status takeBackTransfer(QSqlDatabase db, qint64 recordId, PlaceChanges& changes, UndoOutcome& done) {
@@ -71,7 +82,7 @@ Status takeBackTransfer(QSqlDatabase db, qint64 recordId, PlaceChanges& changes,
     if (!remove.exec())
         return failed(remove);
     ++done.transfers;
-    return Status::ok();
+    return freeMatchedKeys(db, "yinghan", recordId);
 }
 
 // Moves one entry to the bin as a deletion does, as it stands now; one deleted since is skipped.
@@ -108,7 +119,7 @@ Status binEntry(QSqlDatabase db, qint64 entryId, const QString& operatorName, co
         return failed(remove);
     changes.append({place != 0 ? place : homeSafe, change.value()});
     ++done.binned;
-    return Status::ok();
+    return freeMatchedKeys(db, "shouzhi", entryId);
 }
 
 // A place the undoing moves that has been closed since refuses it by name before anything is kept:

@@ -37,9 +37,10 @@ struct UndoOutcome {
 
 // 撤销这次导入: every entry the import made goes to the bin and every transfer it made is taken back, the
 // places' balances moving back as deletions move them, and its keys are dropped so that the bill can be
-// imported again; all in one transaction. An entry deleted since is left as it is; one edited since goes
-// to the bin as it now stands. Refused, with nothing changed, when the import was undone already, when a
-// place it moved has been closed since (it must be opened again first) or removed, or when a credit card
-// would pass its limit. `outcome`, when given, receives what was done.
+// imported again, with the keys of other bills' lines matched to what it made (those lines are counted
+// nowhere once it is taken back); all in one transaction. An entry deleted since is left as it is; one
+// edited since goes to the bin as it now stands. Refused, with nothing changed, when the import was
+// undone already, when a place it moved has been closed since (it must be opened again first) or
+// removed, or when a credit card would pass its limit. `outcome`, when given, receives what was done.
 Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const QString& operatorName,
                   UndoOutcome* outcome = nullptr);

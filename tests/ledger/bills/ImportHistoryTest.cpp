@@ -45,6 +45,7 @@ TEST_P(ImportHistoryOnBothEngines, UndoBinsTheEntriesTakesBackTransfersAndFreesT
     ImportRows newer(th, QStringLiteral("对账单.csv"), QStringLiteral("csv:农商行"),
                      QStringLiteral("2007-01-13 10:00:00"), 1);
     newer.entry("zhichu", QStringLiteral("电费"), yuan(20), card);
+    newer.key(coffee, 0, false);  // the card's line of the coffee, matched to the 支付宝 entry
     // The balances as the hand entry and the two imports left them: 1000 and 500 before.
     th.exec(QStringLiteral("update zhangwubiao set jine=%1 where id=%2").arg(yuan(1044)).arg(safe));
     th.exec(QStringLiteral("update zhangwubiao set jine=%1 where id=%2")
@@ -88,6 +89,7 @@ TEST_P(ImportHistoryOnBothEngines, UndoBinsTheEntriesTakesBackTransfersAndFreesT
     EXPECT_EQ(count(QStringLiteral("select count(*) from huishouzhan")), 5);
     EXPECT_EQ(count(QStringLiteral("select feiyong from huishouzhan where mingxi='水果'")), yuan(7));
     EXPECT_EQ(count(QStringLiteral("select count(*) from zhangdanhao where daoru=%1").arg(older.import)), 0);
+    // The newer import keeps its own key; its line matched to the coffee is free to be booked again.
     EXPECT_EQ(count(QStringLiteral("select count(*) from zhangdanhao where daoru=%1").arg(newer.import)), 1);
     EXPECT_EQ(count(QStringLiteral("select chexiao from daorujilu where id=%1").arg(older.import)), 1);
     EXPECT_EQ(count(QStringLiteral("select chexiao from daorujilu where id=%1").arg(newer.import)), 0);
