@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 
 namespace {
 
@@ -122,28 +123,43 @@ Status binEntry(QSqlDatabase db, qint64 entryId, const QString& operatorName, co
     return freeMatchedKeys(db, "shouzhi", entryId);
 }
 
-// A place the undoing moves that has been closed since refuses it by name before anything is kept:
-// taking money out of or into a closed place would leave it holding money while it shows as closed.
-Status refuseClosedPlaces(QSqlDatabase db, const PlaceChanges& changes) {
+// The places the undoing moves that have been closed since. Taking money out of or into a closed place
+// would leave it holding money while it shows as closed, so they refuse the undoing unless they are
+// opened again in the same transaction.
+Status reopenOrRefuse(QSqlDatabase db, const PlaceChanges& changes, ReopenPlaces reopen,
+                      QStringList& closed) {
+    QList<qint64> order;
     QHash<qint64, Money> net;
     for (const PlaceChange& c : changes) {
+        if (!net.contains(c.place))
+            order.append(c.place);
         const Result<Money> sum = net.value(c.place).plus(c.change);
         if (!sum)
             return sum.status();
         net.insert(c.place, sum.value());
     }
-    for (auto it = net.cbegin(); it != net.cend(); ++it) {
-        if (it.value().isZero())
+    for (qint64 id : order) {
+        if (net.value(id).isZero())
             continue;
-        const Result<StoredPlace> place = ReadStoredPlace(db, it.key());
-        if (place && place->closed) {
-            return Status::failure(
-                QStringLiteral("账户“%1”已关闭，撤销这次导入要把钱退回这个账户，所以这次导入没有撤销。"
-                               "请先在“银行信息”里重新启用“%1”，再撤销这次导入。")
-                    .arg(place->name));
+        const Result<StoredPlace> place = ReadStoredPlace(db, id);
+        if (!place || !place->closed)
+            continue;  // a place gone is refused by the move itself
+        closed.append(place->name);
+        if (reopen == ReopenPlaces::Yes) {
+            QSqlQuery open(db);
+            open.prepare(QString::fromUtf8(Sql::kClosePlace));
+            open.bindValue(QStringLiteral(":guanbi"), 0);
+            open.bindValue(QStringLiteral(":id"), id);
+            if (!open.exec())
+                return failed(open);
         }
     }
-    return Status::ok();
+    if (closed.isEmpty() || reopen == ReopenPlaces::Yes)
+        return Status::ok();
+    return Status::failure(
+        QStringLiteral("账户“%1”已关闭，撤销这次导入要把钱退回这个账户，所以这次导入没有撤销。"
+                       "请先在“银行信息”里重新启用“%1”，再撤销这次导入。")
+            .arg(closed.join(QStringLiteral("”、“"))));
 }
 
 }  // namespace
@@ -187,7 +203,7 @@ Result<QList<ImportRecord>> ImportRecords(QSqlDatabase db) {
 }
 
 Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const QString& operatorName,
-                  UndoOutcome* outcome) {
+                  UndoOutcome* outcome, ReopenPlaces reopen) {
     UndoOutcome done;
     const QString when = BinTimestamp();
     const Status written = homeSafe.moveAt(
@@ -246,7 +262,7 @@ Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const
                         return s;
                 }
             }
-            if (Status s = refuseClosedPlaces(db, changes); !s)
+            if (Status s = reopenOrRefuse(db, changes, reopen, done.closedPlaces); !s)
                 return s;
 
             QSqlQuery keys(db);
@@ -264,7 +280,7 @@ Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const
             return changes;
         },
         QStringLiteral("撤销这次导入"));
-    if (written && outcome)
+    if (outcome)
         *outcome = done;
     return written;
 }

@@ -136,8 +136,21 @@ void ImportRecordsWindow::undoChosen() {
             Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
     UndoOutcome done;
-    const Status undone =
+    Status undone =
         UndoImport(household_.database, household_.homeSafe, record.id, household_.user.name, &done);
+    // A place closed since the import may be opened again to take its money back, as the bin offers.
+    if (!undone && !done.closedPlaces.isEmpty()) {
+        const QString names = done.closedPlaces.join(QStringLiteral("”、“"));
+        if (Prompt::current().show(
+                Captions::kNotice,
+                QStringLiteral("这次导入用到的账户“%1”已关闭。要重新启用“%1”并撤销这次导入吗？\n"
+                               "选“否”则什么也不改变。")
+                    .arg(names),
+                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+            return;
+        undone = UndoImport(household_.database, household_.homeSafe, record.id, household_.user.name, &done,
+                            ReopenPlaces::Yes);
+    }
     reload();
     if (!undone) {
         ReportError(

@@ -101,8 +101,9 @@ TEST_P(ImportHistoryOnBothEngines, UndoBinsTheEntriesTakesBackTransfersAndFreesT
     EXPECT_TRUE(ImportRecords(th.database.connection())->at(1).undone);
 }
 
-// A place closed since the import refuses the undoing by name, with nothing changed.
-TEST_P(ImportHistoryOnBothEngines, UndoOntoAClosedPlaceIsRefusedUntilItIsReopened) {
+// A place closed since the import refuses the undoing by name, with nothing changed, unless it is
+// opened again with it.
+TEST_P(ImportHistoryOnBothEngines, UndoOntoAClosedPlaceIsRefusedUnlessItIsReopened) {
     const qint64 card = th.addBankCard(QStringLiteral("旧卡"), 0);
     ImportRows rows(th, QStringLiteral("a.ofx"), QStringLiteral("ofx"), QStringLiteral("2007-01-12 09:00:00"),
                     1);
@@ -117,9 +118,12 @@ TEST_P(ImportHistoryOnBothEngines, UndoOntoAClosedPlaceIsRefusedUntilItIsReopene
     EXPECT_EQ(count(QStringLiteral("select count(*) from zhangdanhao")), 1);
     EXPECT_EQ(count(QStringLiteral("select chexiao from daorujilu")), 0);
 
-    th.exec(QStringLiteral("update zhangwubiao set guanbi=0 where id=%1").arg(card));
-    ASSERT_TRUE(UndoImport(th.database, th.homeSafe, rows.import, QStringLiteral("小明")));
+    UndoOutcome done;
+    ASSERT_TRUE(
+        UndoImport(th.database, th.homeSafe, rows.import, QStringLiteral("小明"), &done, ReopenPlaces::Yes));
+    EXPECT_EQ(done.closedPlaces, QStringList{QStringLiteral("旧卡")});
     EXPECT_EQ(balanceOf(card), 0);
+    EXPECT_EQ(count(QStringLiteral("select guanbi from zhangwubiao where id=%1").arg(card)), 0);
 }
 
 TAMBERLO_ON_BOTH_ENGINES(ImportHistoryOnBothEngines);

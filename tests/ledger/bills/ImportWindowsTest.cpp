@@ -67,6 +67,30 @@ TEST_F(ImportWindowsTest, RecordsUndoAnImportAfterTheGateAndAQuestion) {
     EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(100));
     EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已撤销"));
     EXPECT_FALSE(undo->isEnabled());
+
+    // An import onto a card closed since: the card is opened again only when the user says so.
+    const qint64 card = th.addBankCard(QStringLiteral("旧卡"), Money::fromYuan(9).units());
+    ImportRows later(th, QStringLiteral("旧卡.ofx"), QStringLiteral("ofx"),
+                     QStringLiteral("2007-01-13 09:00:00"), 1);
+    later.entry("shouru", QStringLiteral("利息"), Money::fromYuan(9).units(), card);
+    th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where id=%1").arg(card));
+    window.reload();
+    prompt.clear();
+    prompt.answerNext(Prompt::Answer::Yes);  // the question before, then 否 to reopening
+    undo->click();
+    ASSERT_EQ(prompt.boxes().size(), 2);
+    EXPECT_EQ(prompt.texts()[1],
+              QStringLiteral("这次导入用到的账户“旧卡”已关闭。要重新启用“旧卡”并撤销这次导入吗？\n"
+                             "选“否”则什么也不改变。"));
+    EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已导入"));
+    prompt.clear();
+    prompt.answerNext(Prompt::Answer::Yes);
+    prompt.answerNext(Prompt::Answer::Yes);
+    undo->click();
+    EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已撤销"));
+    EXPECT_EQ(th.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(card)).toLongLong(),
+              0);
+    EXPECT_EQ(th.scalar(QStringLiteral("select guanbi from zhangwubiao where id=%1").arg(card)).toInt(), 0);
 }
 
 // Anyone may look; changing a rule needs one of the two rights, and a refusal is shown as it is worded.
