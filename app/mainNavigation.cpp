@@ -18,6 +18,8 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "ledger/bills/ImportRecordsWindow.h"
+#include "ledger/bills/RulesWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -55,6 +57,8 @@ void TForm1::bindNavigation() {
     onAction("N45", &TForm1::N45Click);
     onAction("N46", &TForm1::N46Click);
     onAction("N47", &TForm1::N47Click);
+    onAction("N49", &TForm1::N49Click);
+    onAction("N50", &TForm1::N50Click);
     findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     findChild<QAction*>(QStringLiteral("N46"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     findChild<QAction*>(QStringLiteral("N47"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
@@ -322,4 +326,15 @@ void TForm1::N46Click() {
 void TForm1::N47Click() {
     TrendWindow trend(household_, this);
     trend.exec();
+}
+
+// Both are open to every user; undoing an import and changing a rule pass the gate inside.
+void TForm1::N49Click() {
+    ImportRecordsWindow records(household_, this);
+    records.exec();
+}
+
+void TForm1::N50Click() {
+    RulesWindow rules(household_, this);
+    rules.exec();
 }

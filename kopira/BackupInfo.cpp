@@ -59,9 +59,17 @@ BackupSummary Summarize(const QString& file, bool thorough) {
             query.next()) {
             summary.lastEntryDate = query.value(0).toString();
         }
-        // Places have a kind and a closing mark from version 4 on.
-        const bool kinds =
-            query.exec(QStringLiteral("PRAGMA user_version")) && query.next() && query.value(0).toInt() >= 4;
+        // Places have a kind and a closing mark from version 4 on, imports are kept from version 5 on.
+        const int version =
+            query.exec(QStringLiteral("PRAGMA user_version")) && query.next() ? query.value(0).toInt() : 0;
+        const bool kinds = version >= 4;
+        if (version >= 5) {
+            if (!query.exec(QStringLiteral("select count(*), coalesce(sum(chexiao), 0) from daorujilu")) ||
+                !query.next())
+                return Status::failure(QStringLiteral("无法读取导入记录"));
+            summary.imports = query.value(0).toLongLong();
+            summary.undoneImports = query.value(1).toLongLong();
+        }
         if (!query.exec(
                 kinds ? QStringLiteral("select mingcheng, jine, leibie, guanbi from zhangwubiao order by id")
                       : QStringLiteral("select mingcheng, jine from zhangwubiao order by id")))
@@ -123,6 +131,12 @@ QString DescribeBackup(const BackupSummary& summary) {
                  .arg(summary.entries)
                  .arg(summary.lastEntryDate.isEmpty() ? QStringLiteral("（没有记录）")
                                                       : summary.lastEntryDate);
+    if (summary.imports >= 0) {
+        lines << QStringLiteral("导入：%1 次").arg(summary.imports) +
+                     (summary.undoneImports > 0
+                          ? QStringLiteral("（其中 %1 次已撤销）").arg(summary.undoneImports)
+                          : QString());
+    }
     lines << QStringLiteral("家庭保险柜余额：%1").arg(summary.homeSafe.format());
     if (summary.banks.isEmpty()) {
         lines << QStringLiteral("银行：（没有）");

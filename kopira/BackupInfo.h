@@ -31,6 +31,8 @@ struct BackupSummary {
     QString lastEntryDate;  // yyyy-MM-dd, empty when there is no entry
     QList<BackupPlace> banks;
     Money homeSafe;
+    qint64 imports = -1;  // bill imports, undone ones included; -1 for a file from before bill imports
+    qint64 undoneImports = 0;
     QString problem;  // why the file cannot be restored, empty when it can
 };
 

@@ -37,21 +37,6 @@ struct ImportOutcome {
 Result<ImportOutcome> CommitImport(Database& database, HomeSafe& homeSafe, const ImportPlan& plan,
                                    const QString& operatorName, bool belowZeroAgreed);
 
-// One import as 导入记录 lists it.
-struct ImportRecord {
-    qint64 id = 0;
-    QString when;  // "yyyy-MM-dd HH:mm:ss"
-    QString file;
-    QString source;  // the layout's name
-    int added = 0;
-    QString by;
-    bool undone = false;
-};
-Result<QList<ImportRecord>> ImportRecords(QSqlDatabase db);
-
 // The rules, the method places and the column mappings are kept by ledger/bills/BillRules.h.
 
-// 撤销这次导入: every entry the import made goes to the bin and every transfer it made is taken back, the
-// places' balances moving back as deletions move them, and its keys are dropped so that the bill can be
-// imported again; all in one transaction. An entry deleted since is left as it is.
-Status UndoImport(Database& database, HomeSafe& homeSafe, qint64 importId, const QString& operatorName);
+// The list of imports and their undoing are kept by ledger/bills/ImportHistory.h.

@@ -21,7 +21,8 @@ void exec(Database& db, const QString& sql) {
 QStringList rowsOf(Database& db) {
     QStringList rows;
     for (const char* table :
-         {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh", "huishouzhan"}) {
+         {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh", "huishouzhan",
+          "daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi", "lieyingshe"}) {
         QSqlQuery q(db.connection());
         EXPECT_TRUE(q.exec(QStringLiteral("select * from %1 order by id").arg(QString::fromLatin1(table))));
         while (q.next()) {
@@ -54,7 +55,23 @@ TEST(HouseholdCopy, FileToServerToFileKeepsEveryRowAndTheServerNumbersOnAfterThe
                    "insert into tixing (riqi, fanwei, neirong) values ('2007-01-15', '每天', '交电费')"));
     exec(file, QStringLiteral("insert into quanxiangbiao (yonghuID, xingming, mima, quangxian) values "
                               "('Mama', '妈妈', 'Pw', '0011111')"));
+    // The bill imports' five tables come across too.
+    exec(file,
+         QStringLiteral("insert into daorujilu (id, shijian, wenjian, laiyuan, hangshu, caozuoren, chexiao) "
+                        "values (3, '2007-01-15 08:00:00', '支付宝.csv', 'zhifubao', 1, '管理员', 1)"));
+    exec(file, QStringLiteral("insert into zhangdanhao (laiyuan, zhanghu, jiaoyihao, shouzhi, yinghan, "
+                              "chuangjian, daoru, riqi, jine) values ('zhifubao', 1, '2007011522001', 7, "
+                              "null, 1, 3, '2007-01-15', 281600)"));
+    exec(file,
+         QStringLiteral(
+             "insert into mingxiguize (guanjianci, leixing, mingxi) values ('星巴克', 'zhichu', '咖啡')"));
+    exec(file,
+         QStringLiteral("insert into zhifufangshi (laiyuan, fangshi, zhanghu) values ('weixin', '零钱', 1)"));
+    exec(file, QStringLiteral(
+                   "insert into lieyingshe (mingcheng, peizhi) values ('农商行', '{\"date\":\"日期\"}')"));
     const QStringList original = rowsOf(file);
+    for (const char* table : {"daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi", "lieyingshe"})
+        EXPECT_EQ(original.filter(QString::fromLatin1(table) + QLatin1Char('|')).size(), 1) << table;
 
     ScratchServerDatabase scratch;
     ASSERT_FALSE(scratch.connection().isEmpty()) << scratch.error().toStdString();

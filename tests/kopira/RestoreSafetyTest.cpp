@@ -97,7 +97,9 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     TempHome home;
     run(home.databasePath(),
         {QStringLiteral("insert into zhangwubiao (mingcheng, jine, leibie, edu, guanbi) values "
-                        "('信用卡A', -3000000, 'xinyongka', 50000000, 0), ('旧卡', 0, 'yinhangka', 0, 1)")});
+                        "('信用卡A', -3000000, 'xinyongka', 50000000, 0), ('旧卡', 0, 'yinhangka', 0, 1)"),
+         QStringLiteral("insert into daorujilu (shijian, laiyuan, chexiao) values "
+                        "('2007-01-10 08:00:00', 'zhifubao', 1), ('2007-01-12 08:00:00', 'weixin', 0)")});
     const QString backup = householdWithBackup(home);
     const Kopira::BackupSummary summary = Kopira::Summarize(backup);
     EXPECT_TRUE(summary.problem.isEmpty()) << summary.problem.toStdString();
@@ -111,7 +113,7 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     const QString text = Kopira::DescribeBackup(summary);
     for (const char* part :
          {"2007-01-15 09:30:05", "3 条", "2007-01-14", "￥4988.50", "信用卡A（信用卡）欠￥300.00",
-          "旧卡（银行卡，已关闭）￥0.00", "工商银行（银行卡）￥1234.56"})
+          "旧卡（银行卡，已关闭）￥0.00", "工商银行（银行卡）￥1234.56", "导入：2 次（其中 1 次已撤销）"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 
     // A backup from before places had kinds is summarised from the columns it has.
@@ -123,6 +125,7 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     });
     const Kopira::BackupSummary older = Kopira::Summarize(backup);
     EXPECT_TRUE(older.problem.isEmpty()) << older.problem.toStdString();
+    EXPECT_FALSE(Kopira::DescribeBackup(older).contains(QStringLiteral("导入")));
     EXPECT_TRUE(Kopira::DescribeBackup(older).contains(
         QStringLiteral("银行：信用卡A -￥300.00，旧卡 ￥0.00，工商银行 ￥1234.56")))
         << Kopira::DescribeBackup(older).toStdString();
