@@ -102,6 +102,7 @@ class TForm1 : public QMainWindow {
     void N8Click();                   // 更换用户, 注销用户
     void SpeedButton1Click();         // 退出系统
     void N45Click();                  // 导出收支明细…
+    void N48Click();                  // 导入账单…
     void N46Click();                  // 回收站
     void N47Click();                  // 收支趋势
 

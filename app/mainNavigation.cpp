@@ -18,6 +18,7 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "ledger/bills/ImportPreview.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -53,6 +54,8 @@ void TForm1::bindNavigation() {
     onAction("N28", &TForm1::SpeedButton4Click);
     onAction("N30", &TForm1::SpeedButton2Click);
     onAction("N45", &TForm1::N45Click);
+    onAction("N48", &TForm1::N48Click);
+    onButton("SpeedButton25", &TForm1::N48Click);
     onAction("N46", &TForm1::N46Click);
     onAction("N47", &TForm1::N47Click);
     findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
@@ -312,6 +315,10 @@ void TForm1::N45Click() {
     }
     ExportDialog dialog(household_, first, last, this);
     dialog.exec();
+}
+
+void TForm1::N48Click() {
+    RunBillImport(household_, this);
 }
 
 void TForm1::N46Click() {
