@@ -43,11 +43,12 @@ const ToolButton kToolButtons[] = {
     {"SpeedButton24", "备份数据", "", QStyle::SP_DialogSaveButton},
     {"SpeedButton15", "权限管理", "", QStyle::SP_FileDialogDetailedView},
     {"SpeedButton19", "刷新帐务", "", QStyle::SP_BrowserReload},
-    {"SpeedButton25", "导入账单", "导入支付宝、微信支付、银行等的账单", QStyle::SP_ArrowDown},
     {"SpeedButton18", "提醒事件", "", QStyle::SP_MessageBoxInformation},
     {"SpeedButton14", "挂起系统", "系统挂起,预防误操作", QStyle::SP_MediaPause},
     {"SpeedButton9", "注销用户", "注销当前用户", QStyle::SP_DialogResetButton},
     {"SpeedButton1", "退出系统", "关闭系统", QStyle::SP_DialogCloseButton},
+    // Last, so that at the narrowest window (800 pixels) it is the one the toolbar folds away.
+    {"SpeedButton25", "导入账单", "导入支付宝、微信支付、银行等的账单", QStyle::SP_ArrowDown},
 };
 
 }  // namespace
