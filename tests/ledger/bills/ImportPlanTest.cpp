@@ -3,10 +3,17 @@
 #include "ledger/bills/BillRules.h"
 #include "ledger/bills/ImportPlan.h"
 #include "ledger/bills/ImportStore.h"
+#include "reliability/Books.h"
 #include "support/TestEngine.h"
 #include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <array>
+#include <memory>
 
 namespace {
 
@@ -221,6 +228,50 @@ TEST_P(ImportPlanOnBothEngines, AWalletPurchaseAndTheCardsStatementLineAreOneEnt
     const ImportPlan again = plan(statement);
     for (const PlanRow& row : again.rows)
         EXPECT_EQ(row.action, PlanAction::AlreadyImported) << row.reason.toStdString();
+}
+
+// Two programs importing the same bill at the same moment: each line is stored once, whoever commits
+// second skips it, and the balances agree with the rows.
+TEST_P(ImportPlanOnBothEngines, TwoProgramsImportingOneBillAtOnceStoreEachLineOnce) {
+    const QMap<QString, qint64> opening = Books::Stored(th.database);
+    const QString where = CurrentTestEngine() == TestEngine::Server
+                              ? QStringLiteral("postgresql:") + th.place.connection()
+                              : th.home.databasePath();
+    std::array<std::unique_ptr<QProcess>, 2> workers;
+    for (auto& worker : workers) {
+        worker = std::make_unique<QProcess>();
+        worker->start(QStringLiteral(TAMBERLO_IMPORT_WORKER), {where});
+        ASSERT_TRUE(worker->waitForStarted(5000));
+    }
+    // Both have planned before either commits: each plans to add every line.
+    for (auto& worker : workers) {
+        QByteArray said;
+        while (!said.contains("ready") && worker->waitForReadyRead(30000))
+            said += worker->readAllStandardOutput();
+        ASSERT_TRUE(said.contains("ready")) << worker->readAllStandardError().toStdString();
+    }
+    for (auto& worker : workers)
+        worker->write("go\n");
+    int added = 0;
+    int skipped = 0;
+    for (auto& worker : workers) {
+        ASSERT_TRUE(worker->waitForFinished(60000));
+        ASSERT_EQ(worker->exitCode(), 0) << worker->readAllStandardError().toStdString();
+        const QString said = QString::fromUtf8(worker->readAllStandardOutput());
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("added (\\d+) skipped (\\d+)")).match(said);
+        ASSERT_TRUE(m.hasMatch()) << said.toStdString();
+        added += m.captured(1).toInt();
+        skipped += m.captured(2).toInt();
+    }
+    // 200 lines, every tenth a top-up with its fee as a line of its own.
+    EXPECT_EQ(added, 220);
+    EXPECT_EQ(skipped, 220);
+    EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from zhangdanhao")).toInt(), 220);
+    EXPECT_EQ(th.scalar(QStringLiteral("select count(distinct jiaoyihao) from zhangdanhao")).toInt(), 220);
+    EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from yinghanbiao")).toInt(), 20);
+    EXPECT_EQ(Books::Printable(Books::Stored(th.database)),
+              Books::Printable(Books::Expected(th.database, opening)));
 }
 
 TAMBERLO_ON_BOTH_ENGINES(ImportPlanOnBothEngines);

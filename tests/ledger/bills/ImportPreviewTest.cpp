@@ -1,3 +1,4 @@
+#include "kit/FileChooser.h"
 #include "ledger/bills/BillRules.h"
 #include "ledger/bills/ImportPreview.h"
 #include "support/FindChild.h"
@@ -72,6 +73,24 @@ TEST(ImportPreview, UntickChangeDetailForTheCounterpartyAndImport) {
     EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toInt(), 2);
     EXPECT_EQ(th.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(wallet)).toLongLong(),
               Money::fromYuan(50).units());
+}
+
+// Importing needs both entry rights: without 支出管理 no file is even asked for.
+TEST(ImportPreview, ImportingNeedsBothIncomeAndExpenseRights) {
+    TestHousehold th;
+    int asked = 0;
+    FileChooser::installOpen([&](QWidget*, const QString&, const QString&) {
+        ++asked;
+        return QStringList();
+    });
+    th.refuse = {QStringLiteral("支出管理")};
+    RunBillImport(th.household, nullptr);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(th.gateAsked, (QStringList{QStringLiteral("收入管理"), QStringLiteral("支出管理")}));
+    th.refuse.clear();
+    RunBillImport(th.household, nullptr);
+    EXPECT_EQ(asked, 1);
+    FileChooser::installOpen({});
 }
 
 }  // namespace
