@@ -291,7 +291,7 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
 
     QHash<QString, int> ranks;
     QSet<qint64> used;  // entries matched by an earlier line of this bill
-    plan.rows.reserve(bill.rows.size());
+    plan.rows.reserve(bill.rows.size() + bill.rows.size() / 8);
     QList<int> planIndexOfLine(bill.rows.size(), -1);
 
     for (int i = 0; i < bill.rows.size(); ++i) {
