@@ -521,7 +521,7 @@ void changeRows(ImportPlan& plan, int row, bool sameCounterparty, Change change)
     }
     for (PlanRow& r : plan.rows) {
         if (r.bill.counterparty == chosen.bill.counterparty && r.type == chosen.type &&
-            r.action == chosen.action && isFeeRow(r) == isFeeRow(chosen))
+            isFeeRow(r) == isFeeRow(chosen))
             change(r);
     }
 }

@@ -39,6 +39,13 @@ Status checkPlaces(const ImportPlan& plan) {
                 QStringLiteral("第 %1 行还没有对应的账户，没有导入任何一笔。请先为它的付款方式选择账户。")
                     .arg(row.bill.line));
         }
+        if (row.action == PlanAction::Transfer && row.place == row.otherPlace) {
+            return Status::failure(
+                QStringLiteral(
+                    "第 %1 "
+                    "行是转账，转出和转入却是同一个账户，没有导入任何一笔。请改一个账户，或不勾选这一行。")
+                    .arg(row.bill.line));
+        }
     }
     return Status::ok();
 }
