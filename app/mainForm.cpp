@@ -47,6 +47,8 @@ const ToolButton kToolButtons[] = {
     {"SpeedButton14", "挂起系统", "系统挂起,预防误操作", QStyle::SP_MediaPause},
     {"SpeedButton9", "注销用户", "注销当前用户", QStyle::SP_DialogResetButton},
     {"SpeedButton1", "退出系统", "关闭系统", QStyle::SP_DialogCloseButton},
+    // Last, so that at the narrowest window (800 pixels) it is the one the toolbar folds away.
+    {"SpeedButton36", "导入账单", "导入支付宝、微信支付、银行等的账单", QStyle::SP_ArrowDown},
 };
 
 }  // namespace

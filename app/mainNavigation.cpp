@@ -18,6 +18,7 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "ledger/bills/ImportPreview.h"
 #include "ledger/bills/ImportRecordsWindow.h"
 #include "ledger/bills/RulesWindow.h"
 #include "reminders/Reminders.h"
@@ -55,6 +56,8 @@ void TForm1::bindNavigation() {
     onAction("N28", &TForm1::SpeedButton4Click);
     onAction("N30", &TForm1::SpeedButton2Click);
     onAction("N45", &TForm1::N45Click);
+    onAction("N48", &TForm1::N48Click);
+    onButton("SpeedButton36", &TForm1::N48Click);
     onAction("N46", &TForm1::N46Click);
     onAction("N47", &TForm1::N47Click);
     onAction("N49", &TForm1::N49Click);
@@ -316,6 +319,10 @@ void TForm1::N45Click() {
     }
     ExportDialog dialog(household_, first, last, this);
     dialog.exec();
+}
+
+void TForm1::N48Click() {
+    RunBillImport(household_, this);
 }
 
 void TForm1::N46Click() {

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <optional>
@@ -24,3 +25,15 @@ struct EntryRow {
 // of that key. Gives back the row's key, or 0 when an update found no row of the key. The balances the
 // entry moves are the caller's to change, in the same transaction.
 Result<qint64> WriteEntryRow(QSqlDatabase db, const EntryRow& row, std::optional<qint64> id = std::nullopt);
+
+// Writes many new entries inside the caller's transaction through one prepared statement (an import of
+// a long bill), each as WriteEntryRow writes a new row; gives back each row's key.
+class EntryRowWriter {
+  public:
+    explicit EntryRowWriter(QSqlDatabase db);
+    Result<qint64> insert(const EntryRow& row);
+
+  private:
+    QSqlQuery query_;
+    bool prepared_ = false;
+};

@@ -9,6 +9,11 @@ FileChooser::Chooser& installed() {
     return chooser;
 }
 
+FileChooser::OpenChooser& installedOpen() {
+    static FileChooser::OpenChooser chooser;
+    return chooser;
+}
+
 }  // namespace
 
 namespace FileChooser {
@@ -25,6 +30,17 @@ QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& s
 
 void install(Chooser chooser) {
     installed() = std::move(chooser);
+}
+
+QStringList chooseOpenFiles(QWidget* parent, const QString& caption, const QString& filter) {
+    if (installedOpen())
+        return installedOpen()(parent, caption, filter);
+    return QFileDialog::getOpenFileNames(parent, caption, QString(), filter, nullptr,
+                                         QFileDialog::DontUseNativeDialog);
+}
+
+void installOpen(OpenChooser chooser) {
+    installedOpen() = std::move(chooser);
 }
 
 }  // namespace FileChooser
