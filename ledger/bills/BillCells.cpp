@@ -26,8 +26,13 @@ int Digits(QStringView text, int least, int most) {
 QDate DayOf(QStringView text) {
     if (text.size() == 8 && Digits(text, 8, 8) >= 0)
         return QDate(Digits(text.left(4), 4, 4), Digits(text.mid(4, 2), 2, 2), Digits(text.mid(6, 2), 2, 2));
-    static const QRegularExpression separators(QStringLiteral("[-/.]"));
-    const QList<QStringView> parts = text.split(separators);
+    // Year, month and day separated by "-", "/" or ".", the same mark twice.
+    if (text.size() < 5)
+        return {};
+    const QChar mark = text[4];
+    if (mark != QLatin1Char('-') && mark != QLatin1Char('/') && mark != QLatin1Char('.'))
+        return {};
+    const QList<QStringView> parts = text.split(mark);
     if (parts.size() != 3)
         return {};
     const int year = Digits(parts[0], 4, 4);

@@ -301,7 +301,7 @@ void BillTableReader::readRow(int line, const QStringList& cells) {
         bill_.account = cell(Account);
     if (!row.problem.isEmpty() && row.description.isEmpty())
         row.description = JoinedLine(cells);
-    bill_.rows.append(row);
+    bill_.rows.append(std::move(row));
 }
 
 bool BillTableReader::feed(int line, const QStringList& cells) {
@@ -331,7 +331,7 @@ bool BillTableReader::feed(int line, const QStringList& cells) {
 
 ReadResult BillTableReader::finish() {
     if (layout_)
-        return {bill_, ReadFailure::None};
+        return {std::move(bill_), ReadFailure::None};
     QString message = headerFault_;
     if (message.isEmpty()) {
         QStringList quoted;
@@ -349,6 +349,7 @@ ReadResult BillTableReader::finish() {
 
 ReadResult BillFromTable(const QList<QStringList>& rows, const QString& path, const ReadOptions& options) {
     BillTableReader reader(path, options);
+    reader.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
         if (!reader.feed(static_cast<int>(i + 1), rows[i]))
             break;

@@ -25,6 +25,8 @@ class BillTableReader {
     // table has ended, or no header was found where a header stands.
     bool feed(int line, const QStringList& cells);
     ReadResult finish();
+    // Room for about this many rows, so that a long bill's rows are not moved again and again.
+    void reserve(qsizetype rows) { bill_.rows.reserve(rows); }
 
     // The columns a layout reads; public for the layouts' table only.
     enum Field {

@@ -149,5 +149,5 @@ ReadResult QifReader::finish() {
                                    "请在原程序里导出银行、信用卡或现金账户的 QIF 文件。")
                         .arg(bill_.path)),
                 ReadFailure::Other};
-    return {bill_, ReadFailure::None};
+    return {std::move(bill_), ReadFailure::None};
 }
