@@ -166,8 +166,11 @@ struct Decoded {
 // line, decoded, to `onLine` until it returns false.
 Decoded EachTextLine(const LineWalk& first, const std::function<bool(int, const QString&)>& onLine) {
     Decoded decoded;
-    decoded.status = EachLine(first, [&](int, QByteArrayView bytes) {
-        if (decoded.utf8 && !IsUtf8(bytes))
+    bool bom = false;  // a file that opens with the UTF-8 mark is UTF-8, a broken byte or not
+    decoded.status = EachLine(first, [&](int line, QByteArrayView bytes) {
+        if (line == 1)
+            bom = bytes.startsWith(QByteArrayView("\xEF\xBB\xBF"));
+        if (decoded.utf8 && !bom && !IsUtf8(bytes))
             decoded.utf8 = false;
         return true;
     });

@@ -2,6 +2,7 @@
 
 #include "ledger/bills/BillCells.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -341,7 +342,7 @@ ReadResult BillTableReader::finish() {
             QStringLiteral(
                 "无法识别“%1”的格式：它不是已知的账单。已知的有：%2。文件开头是：\n%3\n"
                 "请确认选的是导出的账单文件；其他 CSV 可以按列对应后导入。")
-                .arg(path_, KnownLayouts().join(QStringLiteral("、")),
+                .arg(QFileInfo(path_).fileName(), KnownLayouts().join(QStringLiteral("、")),
                      quoted.isEmpty() ? QStringLiteral("  （没有文字）") : quoted.join(QLatin1Char('\n')));
     }
     return {Result<Bill>::failure(message), ReadFailure::Unknown};
