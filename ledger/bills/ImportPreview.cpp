@@ -8,6 +8,7 @@
 #include "kit/FileChooser.h"
 #include "kit/Prompt.h"
 #include "ledger/bills/BillReader.h"
+#include "ledger/bills/ColumnMappingDialog.h"
 #include "ledger/bills/BillRules.h"
 #include "ledger/bills/ImportStore.h"
 
@@ -31,12 +32,6 @@
 
 #include <atomic>
 #include <optional>
-
-// Stands in for the bill reader until the reading of the files is part of the program: a definition of
-// ReadBill elsewhere takes its place at link time. (Remove when the reader is merged.)
-__attribute__((weak)) ReadResult ReadBill(const QString&, const ReadOptions&) {
-    return {Result<Bill>::failure(QStringLiteral("这个版本还不能读取账单文件。")), ReadFailure::Other};
-}
 
 namespace {
 
@@ -458,13 +453,25 @@ bool askMethodPlaces(Household& household, const ImportPlan& plan, QWidget* pare
     return chosenAny;
 }
 
-// Reads one file, asking for a zip's password when it needs one; nullopt when nothing is to be shown.
-std::optional<Bill> readOne(const QString& path, QWidget* parent) {
+// Reads one file, asking for a zip's password when it needs one and for the columns of a CSV of no known
+// layout; nullopt when nothing is to be shown.
+std::optional<Bill> readOne(Household& household, const QString& path, QWidget* parent) {
     ReadOptions options;
+    std::optional<ColumnMapping> mapping;
     for (;;) {
         ReadResult read = readBillFile(path, options, parent);
         if (read.bill)
             return read.bill.value();
+        if (read.failure == ReadFailure::Unknown && !mapping) {
+            const Result<CsvSample> sample = SampleCsv(path);
+            if (sample) {
+                mapping = AskColumnMapping(parent, household.database, sample.value());
+                if (!mapping)
+                    return std::nullopt;
+                options.mapping = &*mapping;
+                continue;
+            }
+        }
         if (read.failure == ReadFailure::NeedsPassword) {
             bool ok = false;
             const QString password = QInputDialog::getText(
@@ -492,7 +499,7 @@ void RunBillImport(Household& household, QWidget* parent) {
         parent, QStringLiteral("导入账单"),
         QStringLiteral("账单文件 (*.csv *.txt *.xlsx *.zip *.qif *.ofx *.qfx);;所有文件 (*)"));
     for (const QString& path : paths) {
-        const std::optional<Bill> bill = readOne(path, parent);
+        const std::optional<Bill> bill = readOne(household, path, parent);
         if (!bill)
             continue;
         Result<ImportPlan> plan = PlanImport(household.database.connection(), *bill);
