@@ -1,7 +1,7 @@
 // Reading a large generated bill: `tamberlo-bill-read generate FILE ROWS` writes a 支付宝 CSV in GBK of
 // ROWS lines; `tamberlo-bill-read read FILE` reads it as the import does and prints the time, the rows
 // and the peak memory of the process.
-#include "ledger/bills/BillReader.h"
+#include "bills/BillReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

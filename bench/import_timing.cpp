@@ -9,10 +9,10 @@
 #include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "household/IniFile.h"
-#include "ledger/bills/BillRules.h"
-#include "ledger/bills/ImportPlan.h"
-#include "ledger/bills/ImportPreview.h"
-#include "ledger/bills/ImportStore.h"
+#include "bills/BillRules.h"
+#include "bills/ImportPlan.h"
+#include "bills/ImportPreview.h"
+#include "bills/ImportStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

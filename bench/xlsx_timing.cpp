@@ -2,7 +2,7 @@
 // by default): 16 lines of preamble, the header, then one line a transaction with its time as a
 // date-formatted day count, its amount as a number and every text a shared string.
 // tamberlo-xlsx-timing read <file.xlsx>: the time ReadXlsxRows takes on it and the process's peak memory.
-#include "ledger/bills/XlsxRows.h"
+#include "bills/XlsxRows.h"
 #include "support/TestZip.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // Any bytes read as a bill's text (CSV of any layout, mapped CSV, QIF) from a buffer: the reader never
 // crashes, refuses with a message, and every row it gives is either read whole or carries its problem.
-#include "ledger/bills/BillText.h"
+#include "bills/BillText.h"
 
 #include <QBuffer>
 

@@ -1,8 +1,8 @@
 // Any bytes as the parts of a workbook: up to the first NUL the rows of the sheet (<sheetData>'s
 // content), then the shared strings, then the styles. The reader never crashes, and what it accepts
 // keeps inside its limits.
-#include "ledger/bills/BillReader.h"
-#include "ledger/bills/XlsxRows.h"
+#include "bills/BillReader.h"
+#include "bills/XlsxRows.h"
 #include "support/TestZip.h"
 
 #include <QTemporaryDir>
