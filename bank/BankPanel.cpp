@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -205,7 +206,17 @@ void BankPanel::RefreshBankPanel() {
     grid_->refreshFooter();
     applyColumnWidths();
 
-    const Result<PlaceFigures> figures = ReadPlaceFigures(household_.database.connection());
+    // The figures and the chart come from the rows just listed, without reading the places again.
+    QList<PlaceFigure> listed;
+    for (int row = 0; row < places_->rowCount(); ++row) {
+        const QSqlRecord place = places_->record(row);
+        listed.append({place.value(QStringLiteral("mingcheng")).toString(),
+                       place.value(QStringLiteral("leibie")).toString(),
+                       Money::fromUnits(place.value(QStringLiteral("jine")).toLongLong()),
+                       Money::fromUnits(place.value(QStringLiteral("edu")).toLongLong()),
+                       place.value(QStringLiteral("guanbi")).toInt() == 1});
+    }
+    const Result<PlaceFigures> figures = SumPlaceFigures(std::move(listed));
     if (!figures) {
         for (QLabel* label : {assets_, owed_, netWorth_})
             label->clear();

@@ -44,25 +44,17 @@ Result<QList<PlaceBalance>> ReadPlaceBalances(QSqlDatabase db) {
     return places;
 }
 
-Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QString::fromUtf8(Sql::kPlaceFigures)))
-        return fail(query);
+Result<PlaceFigures> SumPlaceFigures(QList<PlaceFigure> places) {
     PlaceFigures figures;
-    const QString tooLarge = QStringLiteral("账户余额合计超出金额范围，无法计算。请检查各账户的余额。");
-    const auto add = [&](Money& sum, Money amount) {
+    const auto add = [](Money& sum, Money amount) {
         const Result<Money> total = sum.plus(amount);
         if (total)
             sum = total.value();
         return total.isOk();
     };
-    while (query.next()) {
-        PlaceFigure place{query.value(0).toString(), query.value(1).toString(),
-                          Money::fromUnits(query.value(2).toLongLong()),
-                          Money::fromUnits(query.value(3).toLongLong()), query.value(4).toInt() == 1};
+    const Money zero;
+    for (const PlaceFigure& place : places) {
         const bool credit = place.kind == QLatin1String(Codes::kCreditCard);
-        const Money zero;
         bool ok = add(figures.netWorth, place.balance);
         if (ok && place.balance > zero)
             ok = add(figures.assets, place.balance);
@@ -71,12 +63,27 @@ Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db) {
             ok = debt && add(figures.owed, debt.value());
         }
         if (!ok)
-            return Result<PlaceFigures>::failure(tooLarge);
-        figures.places.append(std::move(place));
+            return Result<PlaceFigures>::failure(
+                QStringLiteral("账户余额合计超出金额范围，无法计算。请检查各账户的余额。"));
+    }
+    figures.places = std::move(places);
+    return figures;
+}
+
+Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QString::fromUtf8(Sql::kPlaceFigures)))
+        return fail(query);
+    QList<PlaceFigure> places;
+    while (query.next()) {
+        places.append({query.value(0).toString(), query.value(1).toString(),
+                       Money::fromUnits(query.value(2).toLongLong()),
+                       Money::fromUnits(query.value(3).toLongLong()), query.value(4).toInt() == 1});
     }
     if (query.lastError().isValid())
         return fail(query);
-    return figures;
+    return SumPlaceFigures(std::move(places));
 }
 
 namespace {

@@ -39,6 +39,8 @@ struct PlaceFigures {
     Money netWorth;
 };
 Result<PlaceFigures> ReadPlaceFigures(QSqlDatabase db);
+// The same figures of places already read (the bank panel's list); a sum out of range fails.
+Result<PlaceFigures> SumPlaceFigures(QList<PlaceFigure> places);
 
 // What the bank information window edits of a place. The balance is not among them: a new place starts
 // at 0 and only deposits, withdrawals and entries move it.

@@ -84,14 +84,12 @@ TForm5::TForm5(Household& household, QWidget* parent)
       stack_(new QStackedWidget(this)),
       reader_(std::make_unique<TransactionReader>(household.database.connection())),
       deposits_(makeGrid("StringGrid1", this)),
-      withdrawals_(makeGrid("StringGrid2", this)),
-      transfers_(makeGrid("StringGrid3", this)) {
+      withdrawals_(makeGrid("StringGrid2", this)) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("银行账务记录表"));
     resize(600, 420);
     stack_->addWidget(deposits_);
     stack_->addWidget(withdrawals_);
-    stack_->addWidget(transfers_);
 
     auto* depositChoice = new QRadioButton(QStringLiteral("存款"), this);
     depositChoice->setObjectName(QStringLiteral("RadioButton1"));
@@ -137,11 +135,6 @@ void TForm5::FormCreate() {
                                             {QStringLiteral("银行名称"), QStringLiteral("取款金额"),
                                              QStringLiteral("取款日期"), QStringLiteral("取款人")},
                                             withdrawals_));
-    transfers_->setModel(
-        new RecordsModel(*reader_, RecordKind::Transfer,
-                         {QStringLiteral("转出账户"), QStringLiteral("转入账户"), QStringLiteral("金额"),
-                          QStringLiteral("手续费"), QStringLiteral("日期"), QStringLiteral("操作人")},
-                         transfers_));
     if (!started) {
         ReportError(started.error());
         return;
@@ -158,6 +151,17 @@ void TForm5::RadioButton2Click() {
 }
 
 void TForm5::RadioButton3Click() {
+    // The transfers' grid is made when it is first asked for: most households open this window for
+    // their deposits and withdrawals.
+    if (!transfers_) {
+        transfers_ = makeGrid("StringGrid3", this);
+        transfers_->setModel(
+            new RecordsModel(*reader_, RecordKind::Transfer,
+                             {QStringLiteral("转出账户"), QStringLiteral("转入账户"), QStringLiteral("金额"),
+                              QStringLiteral("手续费"), QStringLiteral("日期"), QStringLiteral("操作人")},
+                             transfers_));
+        stack_->addWidget(transfers_);
+    }
     stack_->setCurrentWidget(transfers_);
 }
 

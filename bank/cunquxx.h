@@ -31,9 +31,9 @@ class TForm5 : public QDialog {
     Household& household_;
     QStackedWidget* stack_;
     std::unique_ptr<TransactionReader> reader_;
-    QTableView* deposits_;     // StringGrid1
-    QTableView* withdrawals_;  // StringGrid2
-    QTableView* transfers_;    // StringGrid3
+    QTableView* deposits_;             // StringGrid1
+    QTableView* withdrawals_;          // StringGrid2
+    QTableView* transfers_ = nullptr;  // StringGrid3, made at the first 转账
 };
 
 // Opens the records window over the main window and frees it when it closes.
