@@ -431,6 +431,10 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
             if (p.detail.isEmpty())
                 p.detail = defaultDetail(p.type);
         }
+        // A line whose place (or a transfer's other place) is not known yet starts unticked: ticking
+        // it before choosing its place would only have the whole import refused.
+        if (p.place == 0 || (p.action == PlanAction::Transfer && p.otherPlace == 0))
+            p.ticked = false;
         planIndexOfLine[i] = plan.rows.size();
         plan.rows.append(p);
 
@@ -540,7 +544,12 @@ void SetDetail(ImportPlan& plan, int row, const QString& detail, bool sameCounte
 void SetPlace(ImportPlan& plan, int row, qint64 place, bool sameCounterparty) {
     changeRows(plan, row, sameCounterparty, [&](PlanRow& r) {
         if (r.action == PlanAction::Add || r.action == PlanAction::MaybeDuplicate ||
-            r.action == PlanAction::Transfer)
+            r.action == PlanAction::Transfer) {
+            // A line that had no place is meant to come in once the user gives it one.
+            if (r.place == 0 && r.action != PlanAction::MaybeDuplicate &&
+                (r.action != PlanAction::Transfer || r.otherPlace != 0))
+                r.ticked = true;
             r.place = place;
+        }
     });
 }

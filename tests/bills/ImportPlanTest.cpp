@@ -130,7 +130,7 @@ TEST_P(ImportPlanOnBothEngines, EveryLineIsDecidedAndASecondImportAddsNothing) {
         {PlanAction::Add, true, wallet, 0, "退款"},
         {PlanAction::Transfer, true, wallet, card, ""},
         {PlanAction::Add, true, wallet, 0, "手续费"},  // the withdrawal's fee
-        {PlanAction::Add, true, 0, 0, "其他支出"},
+        {PlanAction::Add, false, 0, 0, "其他支出"},    // 花呗 has no place yet: unticked
         {PlanAction::Add, true, card, 0, "其他支出"},
         {PlanAction::Unreadable, false, 0, 0, ""},
     };
@@ -149,9 +149,13 @@ TEST_P(ImportPlanOnBothEngines, EveryLineIsDecidedAndASecondImportAddsNothing) {
     EXPECT_EQ(p.rows[7].type, EntryType::Income);
     EXPECT_EQ(p.unmappedMethods, QStringList{QStringLiteral("花呗")});
 
-    // Unmapped lines are refused; once placed, the home safe ending below zero is asked first.
+    // Unmapped lines are refused when ticked; once placed (which ticks them), the home safe ending below
+    // zero is asked first.
+    p.rows[10].ticked = true;
     EXPECT_FALSE(CommitImport(th.database, th.homeSafe, p, QStringLiteral("管理员"), false));
+    p.rows[10].ticked = false;
     SetPlace(p, 10, safe, true);
+    EXPECT_TRUE(p.rows[10].ticked);
     th.exec(QStringLiteral("update zhangwubiao set jine=0 where id=%1").arg(safe));
     const Result<ImportOutcome> refused =
         CommitImport(th.database, th.homeSafe, p, QStringLiteral("管理员"), false);
