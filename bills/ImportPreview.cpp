@@ -35,6 +35,33 @@
 
 namespace {
 
+// The open places as a choice names them, with their keys in the same order.
+struct OpenPlaces {
+    QStringList labels;
+    QList<qint64> ids;
+};
+
+// Reads them; a failed read is reported and gives none.
+std::optional<OpenPlaces> ReadOpenPlaces(QSqlDatabase db) {
+    const Result<QList<PlaceChoice>> places = ReadPlaceChoices(db);
+    if (!places) {
+        ReportError(QStringLiteral("读不出账户的列表：%1").arg(places.error()));
+        return std::nullopt;
+    }
+    OpenPlaces open;
+    for (const PlaceChoice& p : places.value()) {
+        if (!p.closed) {
+            open.labels.append(PlaceLabel(p));
+            open.ids.append(p.id);
+        }
+    }
+    return open;
+}
+
+}  // namespace
+
+namespace {
+
 enum Column { Tick, Line, Day, Counterparty, Description, Amount, Direction, Place, Detail, Action, Reason };
 const char* const kHeaders[] = {"勾选",  "行号", "日期", "交易对方", "说明", "金额",
                                 "收/支", "账户", "明细", "处理",     "原因"};
@@ -287,19 +314,11 @@ void ImportPreview::askPlace() {
         Notify(QStringLiteral("请先在表格里选中要改账户的一行。"));
         return;
     }
-    const Result<QList<PlaceChoice>> places = ReadPlaceChoices(household_.database.connection());
-    if (!places) {
-        ReportError(QStringLiteral("读不出账户的列表：%1").arg(places.error()));
+    const std::optional<OpenPlaces> open = ReadOpenPlaces(household_.database.connection());
+    if (!open)
         return;
-    }
-    QStringList labels;
-    QList<qint64> ids;
-    for (const PlaceChoice& p : places.value()) {
-        if (!p.closed) {
-            labels.append(PlaceLabel(p));
-            ids.append(p.id);
-        }
-    }
+    const QStringList& labels = open->labels;
+    const QList<qint64>& ids = open->ids;
     bool ok = false;
     const QString chosen = QInputDialog::getItem(this, QStringLiteral("改账户"),
                                                  QStringLiteral("记到哪个账户："), labels, 0, false, &ok);
@@ -418,19 +437,11 @@ ReadResult readBillFile(const QString& path, const ReadOptions& base, QWidget* p
 // Asks once for the place of each payment method of the plan that has none yet and remembers the
 // choice; true when any was chosen.
 bool askMethodPlaces(Household& household, const ImportPlan& plan, QWidget* parent) {
-    const Result<QList<PlaceChoice>> places = ReadPlaceChoices(household.database.connection());
-    if (!places) {
-        ReportError(QStringLiteral("读不出账户的列表：%1").arg(places.error()));
+    const std::optional<OpenPlaces> open = ReadOpenPlaces(household.database.connection());
+    if (!open)
         return false;
-    }
-    QStringList labels;
-    QList<qint64> ids;
-    for (const PlaceChoice& p : places.value()) {
-        if (!p.closed) {
-            labels.append(PlaceLabel(p));
-            ids.append(p.id);
-        }
-    }
+    const QStringList& labels = open->labels;
+    const QList<qint64>& ids = open->ids;
     const QString source =
         plan.bill.sourceCode.isEmpty() ? SourceCode(plan.bill.source) : plan.bill.sourceCode;
     bool chosenAny = false;

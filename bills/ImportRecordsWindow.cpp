@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "household/CurrentUser.h"
 #include "household/Household.h"
+#include "kit/ListGrid.h"
 #include "kit/Prompt.h"
 
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@
 
 namespace {
 
-const char* const kHeaders[] = {"时间", "文件", "来源", "新增笔数", "操作人", "状态"};
+const std::initializer_list<const char*> kHeaders = {"时间", "文件", "来源", "新增笔数", "操作人", "状态"};
 constexpr int kFileColumn = 1;
 constexpr int kAddedColumn = 3;
 
@@ -36,17 +37,7 @@ ImportRecordsWindow::ImportRecordsWindow(Household& household, QWidget* parent)
     heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
     heading->setWordWrap(true);
 
-    grid_ = new QTableWidget(0, static_cast<int>(std::size(kHeaders)), this);
-    grid_->setObjectName(QStringLiteral("importGrid"));
-    QStringList headers;
-    for (const char* h : kHeaders)
-        headers.append(QString::fromUtf8(h));
-    grid_->setHorizontalHeaderLabels(headers);
-    grid_->verticalHeader()->hide();
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setWordWrap(false);
+    grid_ = NewListGrid(this, QStringLiteral("importGrid"), kHeaders);
     grid_->horizontalHeader()->setSectionResizeMode(kFileColumn, QHeaderView::Stretch);
 
     status_ = new QLabel(this);

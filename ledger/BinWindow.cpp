@@ -4,6 +4,7 @@
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "household/Household.h"
+#include "kit/ListGrid.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
@@ -20,8 +21,8 @@
 
 namespace {
 
-const char* const kHeaders[] = {"类型", "明细",   "金额",     "登记日期", "登记人",
-                                "备注", "删除人", "删除时间", "账户"};
+const std::initializer_list<const char*> kHeaders = {"类型", "明细",   "金额",     "登记日期", "登记人",
+                                                     "备注", "删除人", "删除时间", "账户"};
 
 }  // namespace
 
@@ -40,17 +41,7 @@ BinWindow::BinWindow(Household& household, QWidget* parent)
     auto* heading = new QLabel(QStringLiteral("已删除的收支记录（删除满一年的记录会自动清除）"), this);
     heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
 
-    grid_ = new QTableWidget(0, static_cast<int>(std::size(kHeaders)), this);
-    grid_->setObjectName(QStringLiteral("binGrid"));
-    QStringList headers;
-    for (const char* h : kHeaders)
-        headers.append(QString::fromUtf8(h));
-    grid_->setHorizontalHeaderLabels(headers);
-    grid_->verticalHeader()->hide();
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setWordWrap(false);
+    grid_ = NewListGrid(this, QStringLiteral("binGrid"), kHeaders);
     // The remarks take what width is left.
     grid_->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
 
