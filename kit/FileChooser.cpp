@@ -1,6 +1,8 @@
 #include "kit/FileChooser.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 
 namespace {
 
@@ -35,7 +37,12 @@ void install(Chooser chooser) {
 QStringList chooseOpenFiles(QWidget* parent, const QString& caption, const QString& filter) {
     if (installedOpen())
         return installedOpen()(parent, caption, filter);
-    return QFileDialog::getOpenFileNames(parent, caption, QString(), filter, nullptr,
+    // Bills are saved by the browser or the mail program: the chooser starts in the downloads folder,
+    // else in the home folder, never in whatever folder the program was started from.
+    QString start = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (start.isEmpty() || !QDir(start).exists())
+        start = QDir::homePath();
+    return QFileDialog::getOpenFileNames(parent, caption, start, filter, nullptr,
                                          QFileDialog::DontUseNativeDialog);
 }
 
