@@ -30,7 +30,7 @@ ReadFigure readFigure(const QString& text, const QString& what, bool isFee) {
         case TypedAmount::Kind::NotANumber:
             return {std::nullopt,
                     QStringLiteral("%1不是有效的数字，请输入例如 100 或 12.50 这样的金额。（%2）")
-                        .arg(what, typed.message)};
+                        .arg(what, NotAFloatMessage(text))};
         case TypedAmount::Kind::TooLarge:
             return {std::nullopt, QStringLiteral("%1：%2").arg(what, typed.message)};
         case TypedAmount::Kind::Amount:

@@ -240,7 +240,7 @@ std::optional<BankDetails> TForm4::typedDetails() {
         Notify(limit.kind == TypedAmount::Kind::TooLarge
                    ? limit.message
                    : QStringLiteral("信用额度必须是一个金额，例如 5000 或 5000.00，请重新输入。（%1）")
-                         .arg(limit.message));
+                         .arg(NotAFloatMessage(limit_->text().trimmed())));
         limit_->setFocus();
         return std::nullopt;
     }

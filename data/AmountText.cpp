@@ -61,7 +61,7 @@ TypedAmount ReadTypedAmount(const QString& text) {
                     .arg(figure, LargestAmountText())};
     }
     if (!parsed)
-        return {TypedAmount::Kind::NotANumber, Money(), parsed.error()};
+        return {TypedAmount::Kind::NotANumber, Money(), TypedAmountRefusal(text)};
     return {TypedAmount::Kind::Amount, parsed.value(), QString()};
 }
 

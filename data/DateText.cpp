@@ -21,24 +21,48 @@ namespace {
 
 // Reads the text; `today` is null where only full years are taken.
 Result<QDate> readDate(const QString& text, const QDate& today) {
-    static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,4})-([0-9]{1,2})-([0-9]{1,2})$"));
-    const QRegularExpressionMatch m = pattern.match(text.trimmed());
-    if (m.hasMatch()) {
-        const qsizetype yearDigits = m.capturedLength(1);
-        int year = m.captured(1).toInt();
-        bool readable = yearDigits == 4;
-        if (yearDigits <= 2 && today.isValid()) {
+    // Year, month and day joined by "-", "/" or "." (the same mark twice), or written 2026年12月5日; a
+    // typed 12月5日 is a day of today's year.
+    static const QRegularExpression marked(
+        QStringLiteral("^([0-9]{1,4})([-/.])([0-9]{1,2})\\2([0-9]{1,2})$"));
+    static const QRegularExpression written(
+        QStringLiteral("^(?:([0-9]{1,4}) *年)? *([0-9]{1,2}) *月 *([0-9]{1,2}) *日$"));
+    const QString trimmed = text.trimmed();
+    QString yearText;
+    int month = 0;
+    int day = 0;
+    if (const QRegularExpressionMatch m = marked.match(trimmed); m.hasMatch()) {
+        yearText = m.captured(1);
+        month = m.captured(3).toInt();
+        day = m.captured(4).toInt();
+    } else if (const QRegularExpressionMatch w = written.match(trimmed); w.hasMatch()) {
+        yearText = w.captured(1);
+        month = w.captured(2).toInt();
+        day = w.captured(3).toInt();
+        if (yearText.isEmpty() && today.isValid())
+            yearText = QString::number(today.year());
+    }
+    if (!yearText.isEmpty()) {
+        int year = yearText.toInt();
+        bool readable = yearText.size() == 4;
+        if (yearText.size() <= 2 && today.isValid()) {
             year = YearInCenturyWindow(year, today);
             readable = true;
         }
-        const QDate date(year, m.captured(2).toInt(), m.captured(3).toInt());
+        const QDate date(year, month, day);
         if (readable && date.isValid() && date.year() > 0)
             return date;
     }
-    return Result<QDate>::failure(QStringLiteral("'%1' is not a valid date").arg(text));
+    return Result<QDate>::failure(InvalidDateMessage(text));
 }
 
 }  // namespace
+
+QString InvalidDateMessage(const QString& text) {
+    return QStringLiteral(
+               "日期“%1”无法识别，请按 2026-12-05 或 2026年12月5日 的样子输入。（'%1' is not a valid date）")
+        .arg(text);
+}
 
 Result<QDate> ParseDate(const QString& text, const QDate& today) {
     return readDate(text, today);

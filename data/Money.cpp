@@ -36,6 +36,11 @@ QString NotAFloatMessage(const QString& text) {
     return QStringLiteral("'%1' is not a valid floating point value").arg(text);
 }
 
+QString TypedAmountRefusal(const QString& text) {
+    return QStringLiteral("金额“%1”无法识别，请按 100 或 12.50 的样子输入。（%2）")
+        .arg(text, NotAFloatMessage(text));
+}
+
 Result<Money> Money::parse(const QString& text) {
     const QString s = text.trimmed();
     const auto fail = [&text] { return Result<Money>::failure(NotAFloatMessage(text)); };

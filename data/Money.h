@@ -49,3 +49,6 @@ class Money {
 
 // The message of a failed money parse, for a text that is not a number.
 QString NotAFloatMessage(const QString& text);
+// The same said first in Chinese for the user who typed it: "金额“<text>”无法识别，请按 100 或 12.50
+// 的样子输入。 （'<text>' is not a valid floating point value）".
+QString TypedAmountRefusal(const QString& text);

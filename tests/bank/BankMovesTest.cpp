@@ -1,5 +1,6 @@
 #include "bank/BankMoves.h"
 #include "data/HomeSafe.h"
+#include "data/Money.h"
 #include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
@@ -86,9 +87,9 @@ TEST_P(BankMovesTest, ChecksRunInTheirOrderAndChangeNothing) {
     // Blanks or two points fail the conversion with its own message.
     o = move(MoveKind::Deposit, QStringLiteral("  "));
     EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
-    EXPECT_EQ(o.message, QStringLiteral("'  ' is not a valid floating point value"));
+    EXPECT_EQ(o.message, TypedAmountRefusal(QStringLiteral("  ")));
     o = move(MoveKind::Withdrawal, QStringLiteral("1..2"));
-    EXPECT_EQ(o.message, QStringLiteral("'1..2' is not a valid floating point value"));
+    EXPECT_EQ(o.message, TypedAmountRefusal(QStringLiteral("1..2")));
     // A withdrawal reads the bank's balance before it converts the amount.
     o = move(MoveKind::Withdrawal, QStringLiteral("x"), QStringLiteral("没有这家"));
     EXPECT_EQ(o.kind, MoveOutcome::Kind::Error);
@@ -114,7 +115,7 @@ TEST_P(BankMovesTest, AmountsBeyondTheLimitAreRefusedWithTheFigureAndTheLimit) {
     }
     EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("1e40")).kind, MoveOutcome::Kind::Refused);
     EXPECT_EQ(move(MoveKind::Deposit, QStringLiteral("1..2")).message,
-              QStringLiteral("'1..2' is not a valid floating point value"));
+              TypedAmountRefusal(QStringLiteral("1..2")));
     EXPECT_EQ(records(), 0);
     EXPECT_EQ(bank(), 9000000000000000000);  // the update above set every place
 }

@@ -1,5 +1,6 @@
 #include "app/mainForm.h"
 #include "bank/BankPanel.h"
+#include "data/Money.h"
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
 #include "support/FindChild.h"
@@ -188,7 +189,7 @@ TEST_F(BankPanelTest, RefusalsLeaveThePanelAsItWas) {
     click("SpeedButton28");
     ASSERT_EQ(prompt.boxes().size(), 1);
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
-    EXPECT_EQ(prompt.boxes()[0].text, QStringLiteral("'1.2.3' is not a valid floating point value"));
+    EXPECT_EQ(prompt.boxes()[0].text, TypedAmountRefusal(QStringLiteral("1.2.3")));
 
     // 离开 hides the panel and changes nothing.
     click("SpeedButton30");

@@ -30,12 +30,29 @@ TEST(DateText, LenientReadOfOneOrTwoDigits) {
 
 TEST(DateText, ImpossibleOrMalformedDatesFail) {
     for (const char* text :
-         {"", "2023-2-30", "2023-02-29", "2023-13-01", "2023-0-10", "2023-1-32", "2023/1/1", "20230101",
-          "2023-1", "2023-1-1-1", "abc", "2023-001-01", "0-1-1", "２０２３-1-1"}) {
+         {"", "2023-2-30", "2023-02-29", "2023-13-01", "2023-0-10", "2023-1-32", "2023/1-1", "20230101",
+          "2023-1", "2023-1-1-1", "abc", "2023-001-01", "0-1-1", "２０２３-1-1", "2023/13/5", "2023年2月30日",
+          "12月5日", "2023年1月", "2023.1/1"}) {
         const auto result = ParseDate(QString::fromUtf8(text));
         EXPECT_FALSE(result.isOk()) << text;
-        EXPECT_EQ(result.error(), QStringLiteral("'%1' is not a valid date").arg(QString::fromUtf8(text)));
+        EXPECT_EQ(result.error(), InvalidDateMessage(QString::fromUtf8(text)));
     }
+}
+
+// The ways people write a day: slashes, dots, 年月日, and 月日 alone for a day of this year (typed only).
+TEST(DateText, SlashesDotsAndChineseYearMonthDayRead) {
+    const QDate today(2026, 12, 9);
+    EXPECT_EQ(ParseDate(QStringLiteral("2026/12/5"), today).value(), QDate(2026, 12, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("2026.12.5"), today).value(), QDate(2026, 12, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("2026年12月5日"), today).value(), QDate(2026, 12, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral(" 2026 年 1 月 05 日 "), today).value(), QDate(2026, 1, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("12月5日"), today).value(), QDate(2026, 12, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("24/3/5"), today).value(), QDate(2024, 3, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("24年3月5日"), today).value(), QDate(2024, 3, 5));
+    EXPECT_EQ(ParseDate(LongDate(QDate(2007, 1, 5))).value(), QDate(2007, 1, 5));
+    EXPECT_EQ(ParseDate(QStringLiteral("2026/13/5"), today).error(),
+              QStringLiteral("日期“2026/13/5”无法识别，请按 2026-12-05 或 2026年12月5日 的样子输入。"
+                             "（'2026/13/5' is not a valid date）"));
 }
 
 // Two-digit years typed by a user: the year within 50 years of today, whatever the century.
@@ -62,7 +79,7 @@ TEST(DateText, ThreeDigitYearsAndShortYearsWithoutTodayAreRefused) {
     for (const char* text : {"024-3-5", "202-3-5", "999-12-31"}) {
         const auto result = ParseDate(QString::fromUtf8(text), today);
         ASSERT_FALSE(result.isOk()) << text;
-        EXPECT_EQ(result.error(), QStringLiteral("'%1' is not a valid date").arg(QString::fromUtf8(text)));
+        EXPECT_EQ(result.error(), InvalidDateMessage(QString::fromUtf8(text)));
     }
     // Text the program wrote itself always has a full year: a short one is no date there.
     EXPECT_FALSE(ParseDate(QStringLiteral("24-3-5")).isOk());

@@ -1,3 +1,4 @@
+#include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "kit/Today.h"
 #include "ledger/EntryBin.h"
@@ -110,7 +111,7 @@ TEST_P(EntryBinTest, ARestoreThatCannotFinishChangesNothing) {
         QStringLiteral("insert into huishouzhan (leixing,mingxi,feiyong,shururiqi,shanchushijian) values "
                        "('zhichu','坏日期',10000,'2007-02-30','2007-01-15 10:00:00')"));
     const Result<qint64> bad = RestoreFromBin(th.database, th.homeSafe, bin().value(0));
-    EXPECT_EQ(bad.error(), QStringLiteral("'2007-02-30' is not a valid date"));
+    EXPECT_EQ(bad.error(), InvalidDateMessage(QStringLiteral("2007-02-30")));
     EXPECT_EQ(th.homeSafe.balance(), after);
     EXPECT_EQ(count("huishouzhan"), 1);
     EXPECT_EQ(count("shouzhibiao"), 1);

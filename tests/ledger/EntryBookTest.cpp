@@ -1,3 +1,4 @@
+#include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "ledger/EntryBook.h"
 #include "support/TestHousehold.h"
@@ -123,7 +124,7 @@ TEST_P(EntryBookTest, AFailedSaveChangesNothingAndCanBeRepeatedSafely) {
     setBalance("100");
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Result<qint64> failed = income.save(std::nullopt, entry("奖金", "50", "2007-02-30"));
-        EXPECT_EQ(failed.error(), QStringLiteral("'2007-02-30' is not a valid date"));
+        EXPECT_EQ(failed.error(), InvalidDateMessage(QStringLiteral("2007-02-30")));
         EXPECT_EQ(th.homeSafe.balance(), yuan("100"));
         EXPECT_EQ(storedBalance(), yuan("100").units());
         EXPECT_EQ(entries(), 0);

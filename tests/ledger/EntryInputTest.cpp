@@ -2,6 +2,7 @@
 // amounts beyond the limit, and the saved row selected wherever it lands in a long list.
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
+#include "data/Money.h"
 #include "kit/DataGrid.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
@@ -123,7 +124,7 @@ TEST_F(EntryInputTest, TwoDigitYearsAreReadAroundTodayAndThreeDigitYearsRefused)
     startExpense("晚饭", QStringLiteral("7"));
     date->setText(QStringLiteral("024-1-14"));
     click("SpeedButton21");
-    EXPECT_EQ(prompt.texts(), QStringList({"'024-1-14' is not a valid date"}));
+    EXPECT_EQ(prompt.texts(), QStringList({InvalidDateMessage(QStringLiteral("024-1-14"))}));
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(panel->state(), EntryPanel::State::Adding);
     EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(-25));
@@ -189,7 +190,7 @@ TEST_F(EntryInputTest, AmountsBeyondTheLimitAreRefusedBeforeAnythingIsWritten) {
     prompt.clear();
     startExpense("房子", QStringLiteral("1.2.3"));
     click("SpeedButton21");
-    EXPECT_EQ(prompt.texts(), QStringList({"'1.2.3' is not a valid floating point value"}));
+    EXPECT_EQ(prompt.texts(), QStringList({TypedAmountRefusal(QStringLiteral("1.2.3"))}));
     click("SpeedButton23");
     startExpense("房子", QStringLiteral("1000000000"));
     click("SpeedButton21");

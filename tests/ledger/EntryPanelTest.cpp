@@ -1,4 +1,6 @@
+#include "data/DateText.h"
 #include "data/HomeSafe.h"
+#include "data/Money.h"
 #include "kit/DataGrid.h"
 #include "ledger/EntryList.h"
 #include "ledger/EntryPanel.h"
@@ -199,7 +201,7 @@ TEST_F(EntryPanelTest, ExpenseChecksSayKaizhiAndStopBeforeAnythingChanges) {
     click("SpeedButton21");
     ASSERT_EQ(prompt.boxes().size(), 3);
     EXPECT_EQ(prompt.texts(), QStringList({"必须输入开支明细！", "必须输入开支金额！",
-                                           "'1.2.3' is not a valid floating point value"}));
+                                           TypedAmountRefusal(QStringLiteral("1.2.3"))}));
     for (const ScriptedPrompt::Box& box : prompt.boxes()) {
         EXPECT_EQ(box.caption, QStringLiteral("Tamberlo"));
         EXPECT_EQ(box.buttons, Prompt::Buttons::Ok);
@@ -214,8 +216,8 @@ TEST_F(EntryPanelTest, ExpenseChecksSayKaizhiAndStopBeforeAnythingChanges) {
     prompt.clear();
     click("SpeedButton21");
     click("SpeedButton21");
-    EXPECT_EQ(prompt.texts(),
-              QStringList({"'2007-02-30' is not a valid date", "'2007-02-30' is not a valid date"}));
+    EXPECT_EQ(prompt.texts(), QStringList({InvalidDateMessage(QStringLiteral("2007-02-30")),
+                                           InvalidDateMessage(QStringLiteral("2007-02-30"))}));
     EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(50));
     EXPECT_EQ(storedBalance(), QStringLiteral("￥50.00"));
     EXPECT_EQ(rows(), 0);

@@ -1,3 +1,4 @@
+#include "data/DateText.h"
 #include "ledger/Period.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +65,9 @@ TEST(PeriodRead, BuiltTextsReadBackAsTheirDays) {
 
 TEST(PeriodRead, TheFirstBadLabelNamesItself) {
     EXPECT_EQ(ReadPeriod(QStringLiteral("2007-13-01"), QStringLiteral("x"), QDate(2007, 1, 15)).error(),
-              QStringLiteral("'2007-13-01' is not a valid date"));
+              InvalidDateMessage(QStringLiteral("2007-13-01")));
     EXPECT_EQ(ReadPeriod(QStringLiteral("2007-1-01"), QStringLiteral("明天"), QDate(2007, 1, 15)).error(),
-              QStringLiteral("'明天' is not a valid date"));
+              InvalidDateMessage(QStringLiteral("明天")));
 }
 
 }  // namespace

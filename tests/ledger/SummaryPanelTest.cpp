@@ -1,3 +1,4 @@
+#include "data/DateText.h"
 #include "kit/BarChart.h"
 #include "ledger/SummaryPanel.h"
 #include "support/PickDate.h"
@@ -203,7 +204,7 @@ TEST_F(SummaryPanelTest, DetailChartsShowOneBarPerDetailUntilTheNextComputation)
 TEST_F(SummaryPanelTest, ALabelThatIsNotADateStopsWithItsMessage) {
     find<QLabel>("Label2")->setText(QStringLiteral("2007-2-30"));
     panel.ComputePeriodTotals();
-    EXPECT_EQ(prompt.texts(), QStringList({"'2007-2-30' is not a valid date"}));
+    EXPECT_EQ(prompt.texts(), QStringList({InvalidDateMessage(QStringLiteral("2007-2-30"))}));
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
     EXPECT_TRUE(bars("Chart1").isEmpty());
     EXPECT_EQ(text("Label6"), QStringLiteral("￥3500.00"));
