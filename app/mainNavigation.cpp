@@ -9,6 +9,9 @@
 #include "bank/BankPanel.h"
 #include "bank/cunquxx.h"
 #include "bank/yinhang.h"
+#include "bills/ImportPreview.h"
+#include "bills/ImportRecordsWindow.h"
+#include "bills/RulesWindow.h"
 #include "household/FunctionPanel.h"
 #include "household/PendingEdit.h"
 #include "kit/Prompt.h"
@@ -18,9 +21,6 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
-#include "bills/ImportPreview.h"
-#include "bills/ImportRecordsWindow.h"
-#include "bills/RulesWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -283,15 +283,15 @@ void TForm1::StyleItemClick(int number) {
 void TForm1::N10Click() {
     const QString page = Launch::HelpPagePath(household_.programFolder);
     if (!page.isEmpty())
-        Launcher::current().open(page);
+        OpenOrTell(page, QStringLiteral("帮助文档"));
 }
 
 void TForm1::N12Click() {
-    Launcher::current().open(Launch::kSupportMail);
+    OpenOrTell(Launch::kSupportMail, QStringLiteral("技术支持的邮件地址"));
 }
 
 void TForm1::N13Click() {
-    Launcher::current().open(Launch::kMakerSite);
+    OpenOrTell(Launch::kMakerSite, QStringLiteral("网站"));
 }
 
 void TForm1::N15Click() {

@@ -29,40 +29,50 @@ struct Command {
     QString target;
     bool yes = false;
     bool takeOver = false;  // --take-over-lock: a lock left on another computer may be taken over
+    QString problem;        // what was wrong with the options, in Chinese; empty when nothing was said yet
 };
 
 Command parse(const QStringList& args) {
     Command command;
-    const auto set = [&command](Command::Action action) {
-        command.action = command.action == Command::Action::Window ? action : Command::Action::Wrong;
+    const auto wrong = [&command](const QString& problem) {
+        command.action = Command::Action::Wrong;
+        if (command.problem.isEmpty())
+            command.problem = problem;
+    };
+    const auto set = [&](Command::Action action, const QString& option) {
+        if (command.action == Command::Action::Window)
+            command.action = action;
+        else
+            wrong(QStringLiteral("选项 %1 不能和前面的选项一起用。").arg(option));
     };
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
-            set(Command::Action::Help);
+            set(Command::Action::Help, arg);
         } else if (arg == QStringLiteral("--version")) {
-            set(Command::Action::Version);
+            set(Command::Action::Version, arg);
         } else if (arg == QStringLiteral("--yes")) {
             command.yes = true;
         } else if (arg == QStringLiteral("--take-over-lock")) {
             command.takeOver = true;
         } else if (arg == QStringLiteral("--backup")) {
-            set(Command::Action::Backup);
+            set(Command::Action::Backup, arg);
             if (i + 1 < args.size() && !args[i + 1].startsWith(QStringLiteral("--")))
                 command.target = args[++i];
         } else if (arg == QStringLiteral("--restore")) {
-            set(Command::Action::Restore);
+            set(Command::Action::Restore, arg);
             if (i + 1 < args.size() && !args[i + 1].startsWith(QStringLiteral("--")))
                 command.target = args[++i];
             else
-                command.action = Command::Action::Wrong;
+                wrong(QStringLiteral("选项 --restore 后面要写备份文件的路径。"));
         } else {
-            command.action = Command::Action::Wrong;
+            wrong(arg.startsWith(QLatin1Char('-')) ? QStringLiteral("不认识的选项：%1").arg(arg)
+                                                   : QStringLiteral("多余的参数：%1").arg(arg));
         }
     }
     if ((command.yes || command.takeOver) && command.action != Command::Action::Restore &&
         command.action != Command::Action::Help)
-        command.action = Command::Action::Wrong;
+        wrong(QStringLiteral("选项 --yes 和 --take-over-lock 只能和 --restore 一起用。"));
     return command;
 }
 
@@ -152,6 +162,8 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
     switch (command.action) {
         case Command::Action::Window:
         case Command::Action::Wrong:
+            if (!command.problem.isEmpty())
+                print(err, QStringLiteral("kopira：%1\n").arg(command.problem));
             print(err, UsageText(homeFolder));
             return 2;
         case Command::Action::Help:

@@ -1,5 +1,6 @@
 #include "tools/Launcher.h"
 
+#include "kit/Prompt.h"
 #include "tools/Launchers.h"
 
 #include <QCoreApplication>
@@ -19,11 +20,11 @@ void startProgramAtExit() {
 
 class DesktopLauncher final : public Launcher {
   public:
-    void open(const QString& target) override {
+    bool open(const QString& target) override {
         const QFileInfo file(target);
         const QUrl url =
             file.isAbsolute() && file.exists() ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
-        QDesktopServices::openUrl(url);
+        return QDesktopServices::openUrl(url);
     }
     void start(const QString& program) override { QProcess::startDetached(program, {}); }
     void startAtExit(const QString& program) override {
@@ -51,4 +52,10 @@ void StartKopiraAtExit(const QString& programFolder) {
     const QString kopira = Launch::KopiraPath(programFolder);
     if (!kopira.isEmpty())
         Launcher::current().startAtExit(kopira);
+}
+
+void OpenOrTell(const QString& target, const QString& what) {
+    if (!Launcher::current().open(target))
+        Notify(QStringLiteral("这台电脑上没有找到可以打开%1的程序（例如浏览器）。%1在：%2，请手动打开它。")
+                   .arg(what, target));
 }

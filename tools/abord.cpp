@@ -68,8 +68,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     QLabel* product = label("ProductName", QStringLiteral("Tamberlo"), panel);
     product->setStyleSheet(QStringLiteral("color: #c000c0; font-size: 20px; font-weight: bold;"));
     grid->addWidget(product, 0, 1);
-    grid->addWidget(label("Version", QStringLiteral("version ") + QLatin1String(kTamberloVersion), panel), 1,
-                    1);
+    grid->addWidget(label("Version", QStringLiteral("版本 ") + QLatin1String(kTamberloVersion), panel), 1, 1);
     grid->addWidget(label("Copyright", QStringLiteral("Quorvane"), panel), 2, 1);
 
     QLabel* link = label("Label4", QStringLiteral("作者其他软件下载中心！欢迎您的光临！"), panel);
@@ -79,7 +78,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     grid->addWidget(link, 3, 0, 1, 2, Qt::AlignHCenter);
     grid->setRowMinimumHeight(3, 40);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
     ok->setMinimumWidth(80);
@@ -109,5 +108,5 @@ void TAboutBox::OKButtonClick() {
 }
 
 void TAboutBox::Label4Click() {
-    Launcher::current().open(Launch::kDownloadPage);
+    OpenOrTell(Launch::kDownloadPage, QStringLiteral("下载中心"));
 }

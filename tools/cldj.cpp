@@ -1,8 +1,8 @@
 #include "tools/cldj.h"
 
-#include "household/Household.h"
 #include "data/Database.h"
 #include "data/DateText.h"
+#include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"

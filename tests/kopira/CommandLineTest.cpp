@@ -56,13 +56,19 @@ TEST(KopiraCommandLine, HelpVersionAndUnknownArguments) {
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.trimmed(),
               QStringLiteral("kopira (Tamberlo) ") + QString::fromLatin1(kTamberloVersion));
-    for (const QStringList& wrong :
-         {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("--yes")},
-          QStringList{QStringLiteral("--restore")},
-          QStringList{QStringLiteral("--backup"), QStringLiteral("--version")},
-          QStringList{QStringLiteral("extra")}}) {
+    // Each wrong call names what was wrong before the usage.
+    const std::pair<QStringList, QString> wrongs[] = {
+        {{QStringLiteral("--bogus")}, QStringLiteral("不认识的选项：--bogus")},
+        {{QStringLiteral("--yes")}, QStringLiteral("只能和 --restore 一起用")},
+        {{QStringLiteral("--restore")}, QStringLiteral("--restore 后面要写备份文件的路径")},
+        {{QStringLiteral("--backup"), QStringLiteral("--version")},
+         QStringLiteral("选项 --version 不能和前面")},
+        {{QStringLiteral("extra")}, QStringLiteral("多余的参数：extra")}};
+    for (const auto& [wrong, said] : wrongs) {
         const Outcome run = kopira(home.path(), wrong);
         EXPECT_EQ(run.code, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("kopira：")) && run.err.contains(said))
+            << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("用法："))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }

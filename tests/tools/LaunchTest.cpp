@@ -128,6 +128,15 @@ TEST(Launchers, HelpMailSiteAndToolsGoToTheDesktop) {
                      QStringLiteral("mailto:support@quorvane.com"), QStringLiteral("www.quorvane.com")}));
     EXPECT_TRUE(l.prompt.boxes().isEmpty());
 
+    // A desktop with no browser registered: the user is told where the help page is.
+    l.launcher.opens = false;
+    l.trigger("N10");
+    ASSERT_EQ(l.prompt.boxes().size(), 1);
+    EXPECT_EQ(l.prompt.boxes()[0].text,
+              QStringLiteral(
+                  "这台电脑上没有找到可以打开帮助文档的程序（例如浏览器）。帮助文档在：%1，请手动打开它。")
+                  .arg(QDir(l.programFolder.path()).filePath(QStringLiteral("help/index.htm"))));
+
     // The first calculator or editor found on the search path is the one started.
     const auto finder = [](const QString& name) {
         return name == QStringLiteral("kcalc") || name == QStringLiteral("mousepad")
@@ -153,7 +162,7 @@ TEST(Launchers, AboutBoxShowsItsLabelsOpensTheDownloadPageAndClosesWithOk) {
         EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("ProductName"))->text(), QStringLiteral("Tamberlo"));
         // The one version number of the build, not a text of its own.
         EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("Version"))->text(),
-                  QStringLiteral("version ") + QLatin1String(kTamberloVersion));
+                  QStringLiteral("版本 ") + QLatin1String(kTamberloVersion));
         auto* link = box->findChild<QLabel*>(QStringLiteral("Label4"));
         EXPECT_EQ(link->text(), QStringLiteral("作者其他软件下载中心！欢迎您的光临！"));
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
@@ -161,6 +170,7 @@ TEST(Launchers, AboutBoxShowsItsLabelsOpensTheDownloadPageAndClosesWithOk) {
         EXPECT_EQ(l.launcher.opened, QStringList({Launch::kDownloadPage}));
         auto* ok = box->findChild<QPushButton*>(QStringLiteral("OKButton"));
         EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(ok->text(), QStringLiteral("确定"));
         checked = true;
         QTest::mouseClick(ok, Qt::LeftButton);
     });

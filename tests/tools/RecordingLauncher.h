@@ -10,10 +10,14 @@ class RecordingLauncher final : public Launcher {
     RecordingLauncher() { Launcher::install(this); }
     ~RecordingLauncher() override { Launcher::install(nullptr); }
 
-    void open(const QString& target) override { opened.append(target); }
+    bool open(const QString& target) override {
+        opened.append(target);
+        return opens;
+    }
     void start(const QString& program) override { started.append(program); }
     void startAtExit(const QString& program) override { atExit.append(program); }
 
+    bool opens = true;  // false: as a desktop without a browser or mail program
     QStringList opened;
     QStringList started;
     QStringList atExit;
