@@ -1,5 +1,6 @@
 #include "kopira/KopiraStore.h"
 
+#include "data/DamageCheck.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "data/Upgrade.h"
@@ -177,6 +178,16 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
         copied = SyncFolder(folder);
     if (!copied) {
         QFile::remove(partial);
+        // A household that cannot be read whole is no matter of the disk that takes the backup: a copy of
+        // it would only keep the damage, and the way out is a sound backup put back.
+        if (const DamageCheck::Verdict verdict = DamageCheck::Run(databasePath, DamageCheck::Depth::Quick);
+            verdict.damaged) {
+            return Result<QString>::failure(
+                QStringLiteral(
+                    "账本 %1 已损坏，没有备份（备份只会把损坏一起复制）。请用“恢复”换回最近的完好备份。"
+                    "（%2）")
+                    .arg(databasePath, copied.error()));
+        }
         return Result<QString>::failure(
             QStringLiteral("无法写入备份文件 %1，请检查磁盘空间和文件夹权限。（%2）")
                 .arg(target, copied.error()));

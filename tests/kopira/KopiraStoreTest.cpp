@@ -68,6 +68,28 @@ TEST(Kopira, BackupThenRestoreBringsTheOldDataBackAndKeepsASafetyCopy) {
     EXPECT_FALSE(QFile::exists(t.db + QStringLiteral(".restoring")));
 }
 
+// A damaged household is not backed up, and the refusal says so and points to a restore, not to the disk.
+TEST(Kopira, ADamagedHouseholdIsNotBackedUpAndTheUserIsToldToRestore) {
+    Tool t;
+    makeHousehold(t.db, 600);
+    {
+        QFile f(t.db);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const qint64 pages = f.size() / 4096;
+        ASSERT_GT(pages, 6);
+        for (qint64 page = 2; page < pages; page += 2) {
+            f.seek(page * 4096);
+            f.write(QByteArray(4096, '\xA5'));
+        }
+    }
+    const Result<QString> backup = Kopira::Backup(t.db, t.folder, kWhen);
+    ASSERT_FALSE(backup.isOk());
+    EXPECT_TRUE(backup.error().contains(QStringLiteral("已损坏，没有备份"))) << backup.error().toStdString();
+    EXPECT_TRUE(backup.error().contains(QStringLiteral("恢复")));
+    EXPECT_FALSE(backup.error().contains(QStringLiteral("磁盘空间")));
+    EXPECT_TRUE(QDir(t.folder).entryList(QDir::Files).isEmpty());
+}
+
 TEST(Kopira, ForeignOrCorruptFilesAreRefusedAndTheDatabaseIsUntouched) {
     Tool t;
     makeHousehold(t.db, 3);
