@@ -5,6 +5,7 @@
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
+#include "data/RecordRows.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -20,22 +21,6 @@ MoveOutcome refused(const char* text) {
 
 MoveOutcome error(const QString& text) {
     return {MoveOutcome::Kind::Error, text};
-}
-
-Status insertRecord(QSqlDatabase db, const MoveRequest& request, Money amount) {
-    QSqlQuery query(db);
-    if (!query.prepare(QString::fromUtf8(Sql::kInsertTransaction)))
-        return Status::failure(DatabaseErrors::Describe(query.lastError()));
-    query.bindValue(QStringLiteral(":mingcheng"), request.bank);
-    query.bindValue(QStringLiteral(":jine"), amount.units());
-    query.bindValue(
-        QStringLiteral(":leixing"),
-        QString::fromUtf8(request.kind == MoveKind::Deposit ? Codes::kDeposit : Codes::kWithdrawal));
-    query.bindValue(QStringLiteral(":riqi"), ShortDate(request.day));
-    query.bindValue(QStringLiteral(":caozuoren"), request.operatorName);
-    if (!query.exec())
-        return Status::failure(DatabaseErrors::Describe(query.lastError()));
-    return Status::ok();
 }
 
 }  // namespace
@@ -117,8 +102,11 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
             !newBank) {
             return newBank;
         }
-        if (Status s = insertRecord(db, request, amount); !s)
-            return s;
+        if (const Result<qint64> s = WriteRecordRow(
+                db, {QString::fromLatin1(deposit ? Codes::kDeposit : Codes::kWithdrawal), request.bank,
+                     QString(), amount, Money(), request.day, request.operatorName});
+            !s)
+            return s.status();
         return deposit ? minusAmount : Result<Money>(amount);
     });
     if (refusal)

@@ -5,6 +5,7 @@
 #include "data/DatabaseErrors.h"
 #include "data/DateText.h"
 #include "data/EntryRows.h"
+#include "data/RecordRows.h"
 #include "data/Statements.h"
 
 #include <QSqlError>
@@ -41,23 +42,6 @@ ReadFigure readFigure(const QString& text, const QString& what, bool isFee) {
     if (!isFee && (typed.amount.isZero() || typed.amount.isNegative()))
         return {std::nullopt, QStringLiteral("转账金额必须大于零，请输入大于零的金额！")};
     return {typed.amount, QString()};
-}
-
-Status insertRecord(QSqlDatabase db, const StoredPlace& from, const StoredPlace& to, Money amount, Money fee,
-                    const TransferRequest& request) {
-    QSqlQuery query(db);
-    if (!query.prepare(QString::fromUtf8(Sql::kInsertTransfer)))
-        return Status::failure(DatabaseErrors::Describe(query.lastError()));
-    query.bindValue(QStringLiteral(":mingcheng"), to.name);
-    query.bindValue(QStringLiteral(":zhuanchu"), from.name);
-    query.bindValue(QStringLiteral(":jine"), amount.units());
-    query.bindValue(QStringLiteral(":shouxufei"), fee.units());
-    query.bindValue(QStringLiteral(":leixing"), QString::fromLatin1(Codes::kTransfer));
-    query.bindValue(QStringLiteral(":riqi"), ShortDate(request.day));
-    query.bindValue(QStringLiteral(":caozuoren"), request.operatorName);
-    if (!query.exec())
-        return Status::failure(DatabaseErrors::Describe(query.lastError()));
-    return Status::ok();
 }
 
 }  // namespace
@@ -134,8 +118,11 @@ MoveOutcome PerformTransfer(Database& database, HomeSafe& homeSafe, const Transf
                                    what);
                 return Status::failure(*refusal);
             }
-            if (Status s = insertRecord(db, from, to, *amount.amount, fee, request); !s)
-                return s;
+            if (const Result<qint64> s =
+                    WriteRecordRow(db, {QString::fromLatin1(Codes::kTransfer), to.name, from.name,
+                                        *amount.amount, fee, request.day, request.operatorName});
+                !s)
+                return s.status();
             PlaceChanges changes{{from.id, Money().minus(*amount.amount).value()}, {to.id, *amount.amount}};
             if (!fee.isZero()) {
                 const Result<qint64> entry = WriteEntryRow(

@@ -5,6 +5,7 @@
 #include "data/DateText.h"
 #include "data/EntryRows.h"
 #include "data/HomeSafe.h"
+#include "data/RecordRows.h"
 #include "data/Statements.h"
 
 #include <QDateTime>
@@ -137,9 +138,7 @@ Result<ImportOutcome> CommitImport(Database& database, HomeSafe& homeSafe, const
 
             QHash<qint64, qint64> change;
             EntryRowWriter entries(db);
-            QSqlQuery transfer(db);
-            if (!transfer.prepare(QString::fromUtf8(Sql::kInsertTransfer)))
-                return failed(transfer);
+            RecordRowWriter transfers(db);
             for (const PlanRow& row : plan.rows) {
                 if (row.action == PlanAction::AlreadyImported && row.matchedEntry != 0) {
                     // The same purchase from another bill: its key points to the entry made then.
@@ -155,16 +154,12 @@ Result<ImportOutcome> CommitImport(Database& database, HomeSafe& homeSafe, const
                     const Result<QString> from = nameOf(row.place);
                     if (!to || !from)
                         return (!to ? to : from).status();
-                    transfer.bindValue(QStringLiteral(":mingcheng"), to.value());
-                    transfer.bindValue(QStringLiteral(":zhuanchu"), from.value());
-                    transfer.bindValue(QStringLiteral(":jine"), units);
-                    transfer.bindValue(QStringLiteral(":shouxufei"), row.bill.fee.units());
-                    transfer.bindValue(QStringLiteral(":leixing"), QString::fromLatin1(Codes::kTransfer));
-                    transfer.bindValue(QStringLiteral(":riqi"), ShortDate(row.bill.day));
-                    transfer.bindValue(QStringLiteral(":caozuoren"), operatorName);
-                    if (!transfer.exec())
-                        return failed(transfer);
-                    const qint64 id = transfer.lastInsertId().toLongLong();
+                    const Result<qint64> transferRow =
+                        transfers.insert({QString::fromLatin1(Codes::kTransfer), to.value(), from.value(),
+                                          row.bill.amount, row.bill.fee, row.bill.day, operatorName});
+                    if (!transferRow)
+                        return transferRow.status();
+                    const qint64 id = transferRow.value();
                     const Result<bool> kept = storeKey(row, 0, id, true);
                     if (!kept)
                         return kept.status();
