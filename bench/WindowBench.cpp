@@ -16,6 +16,7 @@
 #include "bank/cunquxx.h"
 #include "bench/BenchSupport.h"
 #include "bench/HouseholdGenerator.h"
+#include "bench/WindowBenchHome.h"
 #include "data/Database.h"
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
@@ -54,158 +55,7 @@
 
 namespace {
 
-QString sourceHousehold;
-QString serverConnection;
-
-// A copy of the generated household in a home folder of its own, so that the saves leave the cached
-// file as it was.
-struct Home {
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tamberlo-bench-XXXXXX")};
-    QString folder;
-    QString databaseFile;
-
-    Home() {
-        folder = dir.path();
-        QDir(folder).mkpath(QStringLiteral("database"));
-        databaseFile = folder + QStringLiteral("/database/lomu.mdb");
-        if (!QFile::copy(sourceHousehold, databaseFile))
-            qFatal("cannot copy %s", qPrintable(sourceHousehold));
-        QFile::setPermissions(databaseFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        if (!serverConnection.isEmpty()) {
-            QFile ini(folder + QStringLiteral("/database/lomu.ini"));
-            if (!ini.open(QIODevice::WriteOnly))
-                qFatal("cannot write lomu.ini");
-            ini.write(
-                QStringLiteral("[shujuku]\nleixing=postgresql\nlianjie=%1\n").arg(serverConnection).toUtf8());
-        }
-    }
-};
-
-Home& home() {
-    static Home h;
-    return h;
-}
-
-// Logs in as 001 whenever the login window shows, and notes the moment it goes away.
-class LoginDriver final : public QObject {
-  public:
-    QElapsedTimer closed;
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched->objectName() != QStringLiteral("Form2") || !watched->isWidgetType())
-            return false;
-        auto* login = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Show) {
-            QTimer::singleShot(0, login, [login] {
-                login->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("001"));
-                login->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("123"));
-                login->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->click();
-            });
-        } else if (event->type() == QEvent::Hide) {
-            closed.start();
-        }
-        return false;
-    }
-};
-
-LoginDriver& loginDriver() {
-    static LoginDriver* driver = [] {
-        auto* d = new LoginDriver;
-        qApp->installEventFilter(d);
-        return d;
-    }();
-    return *driver;
-}
-
-// Shows a created main window and waits for its first-showing steps; gives the milliseconds from the
-// login window's close to the end of those steps.
-double showAndLogIn(TForm1& form) {
-    loginDriver();
-    QEventLoop loop;
-    QObject::connect(&form, &TForm1::firstShowingDone, &loop, &QEventLoop::quit);
-    double afterLogin = -1;
-    QObject::connect(&form, &TForm1::firstShowingDone, &loop,
-                     [&afterLogin] { afterLogin = double(loginDriver().closed.nsecsElapsed()) / 1e6; });
-    form.show();
-    loop.exec();
-    return afterLogin;
-}
-
-// The logged-in main window the panel benchmarks share; closed before the application ends.
-std::unique_ptr<TForm1> sharedMainWindow;
-
-TForm1& mainWindow() {
-    if (!sharedMainWindow) {
-        sharedMainWindow = std::make_unique<TForm1>(home().folder);
-        showAndLogIn(*sharedMainWindow);
-    }
-    return *sharedMainWindow;
-}
-
-// The panels are built on first use, as when the user opens them.
-template <typename T>
-T* panelOf();
-template <>
-SummaryPanel* panelOf<SummaryPanel>() {
-    return static_cast<SummaryPanel*>(mainWindow().panels().summary());
-}
-template <>
-BankPanel* panelOf<BankPanel>() {
-    return static_cast<BankPanel*>(mainWindow().panels().bank());
-}
-
-EntryPanel* incomePanel() {
-    return static_cast<EntryPanel*>(mainWindow().panels().income());
-}
-
-void bringToFront(int sideButton) {
-    mainWindow().findChild<WorkArea*>()->sideButtons()[sideButton]->click();
-    QCoreApplication::processEvents();
-}
-
-QDate today() {
-    return kGeneratedToday;
-}
-
-struct Period {
-    QDate first;
-    QDate last;
-};
-
-Period period(int which) {
-    switch (which) {
-        case 0:
-            return {today(), today()};
-        case 1:
-            return {QDate(today().year(), today().month(), 1), today()};
-        case 2:
-            return {QDate(today().year(), 1, 1), today()};
-        default:
-            return {QDate(1990, 1, 1), today()};
-    }
-}
-
-const char* const kPeriodNames[] = {"today", "month", "year", "all"};
-
-void namePeriod(benchmark::State& state) {
-    state.SetLabel(kPeriodNames[state.range(0)]);
-}
-
-// A fixed statement with its parameters written as literals, as a user would type it into the shell.
-QByteArray literal(const char* statement, const std::map<QString, QByteArray>& values) {
-    QByteArray text(statement);
-    std::vector<std::pair<QString, QByteArray>> ordered(values.begin(), values.end());
-    // Longer names first, so that no name is replaced inside another.
-    std::sort(ordered.begin(), ordered.end(),
-              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-    for (const auto& [name, value] : ordered)
-        text.replace(name.toUtf8(), value);
-    return text + ";\n";
-}
-
-QByteArray dateLiteral(const QDate& d) {
-    return SqlText(ShortDate(d));
-}
+using namespace WindowBenchHome;
 
 QByteArray totalsStatement(const Period& p) {
     return literal(Sql::kPeriodTotals, {{QStringLiteral(":qishi"), dateLiteral(p.first)},
@@ -244,8 +94,8 @@ void timeShell(benchmark::State& state, const QByteArray& statements, double est
                 ours();
             program.append(double(timer.nsecsElapsed()) / 1e9 / oursRepeats);
             const double seconds =
-                timedInside ? ShellTimedSecondsPerRun(home().databaseFile, statements, statementsPerRun, 3)
-                            : ShellSecondsPerRun(home().databaseFile, {}, statements, repeats, 1);
+                timedInside ? ShellTimedSecondsPerRun(homeDatabaseFile(), statements, statementsPerRun, 3)
+                            : ShellSecondsPerRun(homeDatabaseFile(), {}, statements, repeats, 1);
             if (seconds < 0) {
                 state.SkipWithError("sqlite3 failed");
                 return;
@@ -276,14 +126,14 @@ void BM_MainWindowCreated(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        auto form = std::make_unique<TForm1>(home().folder);
+        auto form = std::make_unique<TForm1>(homeFolder());
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
     }
 }
 
 void BM_FirstShowingAfterLogin(benchmark::State& state) {
     for (auto _ : state) {
-        auto form = std::make_unique<TForm1>(home().folder);
+        auto form = std::make_unique<TForm1>(homeFolder());
         state.SetIterationTime(showAndLogIn(*form) / 1e3);
     }
 }
@@ -545,7 +395,7 @@ void saveVersusShell(benchmark::State& state, const std::function<bool()>& save,
                 }
             }
             ours.append(double(timer.nsecsElapsed()) / 1e9 / kBatch);
-            const double s = ShellSecondsPerRun(home().databaseFile, pragmas(), statements, kBatch, 1);
+            const double s = ShellSecondsPerRun(homeDatabaseFile(), pragmas(), statements, kBatch, 1);
             if (s < 0) {
                 state.SkipWithError("sqlite3 failed");
                 return;
