@@ -223,9 +223,9 @@ void BankPanel::RefreshBankPanel() {
         ReportError(figures.error());
         return;
     }
-    assets_->setText(QStringLiteral("资产：%1").arg(figures->assets.format()));
-    owed_->setText(QStringLiteral("信用卡欠款：%1").arg(figures->owed.format()));
-    netWorth_->setText(QStringLiteral("净资产：%1").arg(figures->netWorth.format()));
+    assets_->setText(QStringLiteral("资产：%1").arg(figures->assets.formatGrouped()));
+    owed_->setText(QStringLiteral("信用卡欠款：%1").arg(figures->owed.formatGrouped()));
+    netWorth_->setText(QStringLiteral("净资产：%1").arg(figures->netWorth.formatGrouped()));
     fitFigures();
     QList<BarChart::Bar> bars;
     for (const PlaceFigure& place : figures->places)

@@ -26,6 +26,19 @@ QString magnitudeText(quint64 magnitude, int decimals) {
     return whole + QLatin1Char('.') + fraction;
 }
 
+// "12,345.60" from the text "12345.60": the whole yuan grouped in threes.
+QString grouped(QString text) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    for (qsizetype at = (point < 0 ? text.size() : point) - 3; at > 0; at -= 3)
+        text.insert(at, QLatin1Char(','));
+    return text;
+}
+
+// Rounds a magnitude to a whole number of `step` units, half away from zero.
+quint64 roundedTo(quint64 magnitude, quint64 step) {
+    return magnitude / step + (magnitude % step >= step / 2 ? 1 : 0);
+}
+
 quint64 magnitudeOf(qint64 units) {
     return units < 0 ? quint64(0) - static_cast<quint64>(units) : static_cast<quint64>(units);
 }
@@ -123,12 +136,28 @@ Result<Money> Money::parse(const QString& text) {
 }
 
 QString Money::format() const {
-    const quint64 magnitude = magnitudeOf(units_);
-    quint64 cents = magnitude / 100;
-    if (magnitude % 100 >= 50)
-        ++cents;
+    const quint64 cents = roundedTo(magnitudeOf(units_), 100);
     const QString body = QStringLiteral("￥") + magnitudeText(cents, 2);
     return units_ < 0 && cents != 0 ? QLatin1Char('-') + body : body;
+}
+
+QString Money::formatGrouped() const {
+    const quint64 cents = roundedTo(magnitudeOf(units_), 100);
+    const QString body = QStringLiteral("￥") + grouped(magnitudeText(cents, 2));
+    return units_ < 0 && cents != 0 ? QLatin1Char('-') + body : body;
+}
+
+QString Money::formatChartMark() const {
+    // Ten thousand yuan in cents, and one hundredth of 万 (100 yuan) in ten-thousandths.
+    constexpr quint64 kWanInCents = 1000000;
+    constexpr quint64 kHundredthOfWan = 100 * kUnitsPerYuan;
+    const quint64 magnitude = magnitudeOf(units_);
+    if (roundedTo(magnitude, 100) < kWanInCents)
+        return formatGrouped();
+    const QString body = QStringLiteral("￥") +
+                         grouped(magnitudeText(roundedTo(magnitude, kHundredthOfWan), 2)) +
+                         QStringLiteral("万");
+    return units_ < 0 ? QLatin1Char('-') + body : body;
 }
 
 QString Money::toPlainText() const {

@@ -29,6 +29,13 @@ class Money {
 
     // "￥0.00": two decimals rounded half away from zero, no grouping, a leading minus ("-￥10.00").
     QString format() const;
+    // The same with the yuan grouped in threes ("￥12,345.60", "-￥1,000.00"), for figures that grow large
+    // on screen. Exports and text the user edits keep format() or toPlainText().
+    QString formatGrouped() const;
+    // A chart's value mark: formatGrouped() below ten thousand yuan, in 万 with two decimals from there
+    // ("￥1.25万", "-￥12,345.68万"); the threshold is taken on the amount as the mark would round it, so
+    // 9999.995 reads "￥1.00万", never "￥10,000.00".
+    QString formatChartMark() const;
     // The plain decimal form without currency sign or grouping ("12.5", "-0.0001", "0"); parse() reads
     // it back to the same value.
     QString toPlainText() const;

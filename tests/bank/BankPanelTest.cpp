@@ -134,13 +134,13 @@ TEST_F(BankPanelTest, KindsAndTheFiguresFollowAMove) {
                            child<QLabel>(&panel, "LabelOwed")->text(),
                            child<QLabel>(&panel, "LabelNetWorth")->text()};
     };
-    EXPECT_EQ(figures(), QStringList({"资产：￥1300.00", "信用卡欠款：￥300.00", "净资产：￥1000.00"}));
+    EXPECT_EQ(figures(), QStringList({"资产：￥1,300.00", "信用卡欠款：￥300.00", "净资产：￥1,000.00"}));
 
     grid->setCurrentRow(2);
     click("SpeedButton25");
     edit1()->setText(QStringLiteral("100"));
     click("SpeedButton28");
-    EXPECT_EQ(figures(), QStringList({"资产：￥1200.00", "信用卡欠款：￥200.00", "净资产：￥1000.00"}));
+    EXPECT_EQ(figures(), QStringList({"资产：￥1,200.00", "信用卡欠款：￥200.00", "净资产：￥1,000.00"}));
 
     // In the smallest window, with the amount panel open, no figure is cut off under the list.
     click("SpeedButton25");

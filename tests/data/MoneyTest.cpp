@@ -75,6 +75,32 @@ TEST(MoneyFormat, TwoDecimalsLeadingMinusNoGrouping) {
               QStringLiteral("-￥922337203685477.58"));
 }
 
+// Grouping and 万 for figures on screen, at the edges where a digit or the threshold moves; a grouped
+// amount is not what the parse takes, so it never goes into a box or an export.
+TEST(MoneyFormat, GroupedAndChartMarkForms) {
+    EXPECT_EQ(Money().formatGrouped(), QStringLiteral("￥0.00"));
+    EXPECT_EQ(Money::fromUnits(9999999).formatGrouped(), QStringLiteral("￥1,000.00"));
+    EXPECT_EQ(Money::fromYuan(999).formatGrouped(), QStringLiteral("￥999.00"));
+    EXPECT_EQ(Money::fromUnits(123456000).formatGrouped(), QStringLiteral("￥12,345.60"));
+    EXPECT_EQ(Money::fromYuan(-1234567).formatGrouped(), QStringLiteral("-￥1,234,567.00"));
+    EXPECT_EQ(Money::fromUnits(-10).formatGrouped(), QStringLiteral("￥0.00"));
+    EXPECT_EQ(Money::fromUnits(std::numeric_limits<qint64>::min()).formatGrouped(),
+              QStringLiteral("-￥922,337,203,685,477.58"));
+    EXPECT_FALSE(Money::parse(QStringLiteral("12,345.60")).isOk());
+
+    EXPECT_EQ(Money().formatChartMark(), QStringLiteral("￥0.00"));
+    EXPECT_EQ(Money::fromUnits(99999900).formatChartMark(), QStringLiteral("￥9,999.99"));
+    EXPECT_EQ(Money::fromUnits(-99999900).formatChartMark(), QStringLiteral("-￥9,999.99"));
+    // 9999.995 rounds to ten thousand: it is marked in 万, never as "￥10,000.00".
+    EXPECT_EQ(Money::fromUnits(99999950).formatChartMark(), QStringLiteral("￥1.00万"));
+    EXPECT_EQ(Money::fromYuan(10000).formatChartMark(), QStringLiteral("￥1.00万"));
+    EXPECT_EQ(Money::fromYuan(12500).formatChartMark(), QStringLiteral("￥1.25万"));
+    EXPECT_EQ(Money::fromYuan(12549).formatChartMark(), QStringLiteral("￥1.25万"));
+    EXPECT_EQ(Money::fromYuan(12550).formatChartMark(), QStringLiteral("￥1.26万"));
+    EXPECT_EQ(Money::fromYuan(-12550).formatChartMark(), QStringLiteral("-￥1.26万"));
+    EXPECT_EQ(Money::fromYuan(123456789).formatChartMark(), QStringLiteral("￥12,345.68万"));
+}
+
 TEST(MoneyText, PlainTextReadsBackToTheSameValue) {
     EXPECT_EQ(Money::fromUnits(125000).toPlainText(), QStringLiteral("12.5"));
     EXPECT_EQ(Money::fromUnits(-1).toPlainText(), QStringLiteral("-0.0001"));
