@@ -1,19 +1,34 @@
 #include "kit/BarChart.h"
 
+#include "kit/ChartFrame.h"
+
 #include <QFontMetrics>
-#include <QLinearGradient>
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
-const QColor kPalette[] = {QColor(0x2e, 0x8b, 0x57), QColor(0xd9, 0x4f, 0x3d), QColor(0x3a, 0x6e, 0xc8),
-                           QColor(0xe0, 0x9b, 0x22), QColor(0x8e, 0x44, 0xad), QColor(0x16, 0xa0, 0x85),
-                           QColor(0xc0, 0x39, 0x6b), QColor(0x7f, 0x8c, 0x2d), QColor(0x5d, 0x6d, 0x7e),
-                           QColor(0xb0, 0x6a, 0x2c)};
-
 constexpr double kBarWidth = 0.55;
+// The share of a slot that a group of bars takes: wider than one bar's, so that two bars side by side
+// leave room for an upright mark over each.
+constexpr double kGroupWidth = 0.8;
+// The smallest type that upright texts are shrunk to before they are left out.
+constexpr int kSmallestPixels = 8;
+
+// The font for texts standing upright side by side `pitch` pixels apart: the chart's own when its line
+// fits, else a smaller one whose line does, none when even the smallest would not.
+std::optional<QFont> uprightFont(const QFont& base, double pitch) {
+    QFont font = base;
+    int pixels = QFontMetrics(base).height();
+    while (QFontMetrics(font).height() + 1 > pitch) {
+        if (--pixels < kSmallestPixels)
+            return std::nullopt;
+        font.setPixelSize(pixels);
+    }
+    return font;
+}
 
 // The step of the value axis: 1, 2 or 5 times a power of ten, giving about five intervals for the span
 // (with room for the marks above the bars).
@@ -46,6 +61,11 @@ void BarChart::setGroupSize(int n) {
     update();
 }
 
+void BarChart::setShortMarks(bool on) {
+    shortMarks_ = on;
+    setBars(bars_);
+}
+
 void BarChart::clear() {
     setBars({});
 }
@@ -57,8 +77,9 @@ void BarChart::setBars(const QList<Bar>& bars) {
     double low = 0;
     double high = 0;
     for (qsizetype i = 0; i < bars_.size(); ++i) {
-        marks_.append(bars_[i].value.format());
-        colours_.append(bars_[i].color.isValid() ? bars_[i].color : kPalette[i % std::size(kPalette)]);
+        const Money value = bars_[i].value;
+        marks_.append(!shortMarks_ ? value.format() : value.isZero() ? QString() : value.formatChartMark());
+        colours_.append(bars_[i].color.isValid() ? bars_[i].color : ChartColour(i));
         low = std::min(low, bars_[i].value.toYuan());
         high = std::max(high, bars_[i].value.toYuan());
     }
@@ -90,20 +111,10 @@ void BarChart::setBars(const QList<Bar>& bars) {
 }
 
 void BarChart::paintEvent(QPaintEvent*) {
+    drawnTexts_.clear();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, height());
-    background.setColorAt(0, QColor(0xfd, 0xfd, 0xff));
-    background.setColorAt(1, QColor(0xdc, 0xe6, 0xf2));
-    p.fillRect(rect(), background);
-
-    QFont titleFont = font();
-    titleFont.setPointSize(titleFont.pointSize() + 2);
-    titleFont.setBold(true);
-    p.setFont(titleFont);
-    p.setPen(QColor(0x20, 0x20, 0x20));
-    const int titleHeight = QFontMetrics(titleFont).height() + 10;
-    p.drawText(QRect(0, 4, width(), titleHeight), Qt::AlignHCenter | Qt::AlignTop, title_);
+    const int titleHeight = PaintChartFrame(p, *this, title_);
 
     p.setFont(font());
     const QFontMetrics fm(font());
@@ -111,16 +122,23 @@ void BarChart::paintEvent(QPaintEvent*) {
     int tickWidth = 0;
     for (const QString& text : tickTexts)
         tickWidth = std::max(tickWidth, fm.horizontalAdvance(text));
-    // When the marks are wider than a bar's share of the width, marks and labels stand upright, with room
-    // reserved above the bars and under the axis, so that many bars do not print over each other.
     int widestMark = 0;
     int widestLabel = 0;
     for (qsizetype i = 0; i < bars_.size(); ++i) {
         widestMark = std::max(widestMark, fm.horizontalAdvance(marks_[i]));
         widestLabel = std::max(widestLabel, fm.horizontalAdvance(bars_[i].label));
     }
+    // Slots of the groups across the plot, the bars in them, and the least distance between the centres of
+    // two neighbouring bars, where their marks stand.
     const double fullWidth = width() - tickWidth - 32;
-    const bool upright = !bars_.isEmpty() && widestMark + 4 > fullWidth / double(bars_.size());
+    const qsizetype groups = std::max<qsizetype>(1, (bars_.size() + groupSize_ - 1) / groupSize_);
+    const double slot = fullWidth / double(groups);
+    const double barWidth = groupSize_ > 1 ? slot * kGroupWidth / groupSize_ : slot * kBarWidth;
+    const double markPitch = groupSize_ > 1 ? std::min(barWidth, slot - (groupSize_ - 1) * barWidth) : slot;
+    // When the marks are wider than the room between bars, marks and labels stand upright, with room
+    // reserved above the bars and under the axis, so that many bars do not print over each other. Upright
+    // texts closer than a line's height take a smaller type, and are left out where even that would touch.
+    const bool upright = !bars_.isEmpty() && widestMark + 4 > markPitch;
     const int labelRoom = upright ? std::min(widestLabel, 80) + 6 : fm.height();
     const int markRoom = upright ? widestMark + 4 : 0;
     const QRectF plot(tickWidth + 16, titleHeight + fm.height() / 2 + markRoom, fullWidth,
@@ -146,11 +164,29 @@ void BarChart::paintEvent(QPaintEvent*) {
     if (bars_.isEmpty())
         return;
 
+    const std::optional<QFont> markFont = upright ? uprightFont(font(), markPitch) : std::optional(font());
+    const std::optional<QFont> labelFont = upright ? uprightFont(font(), slot) : std::optional(font());
+    // Draws a text turned a quarter turn, running upwards from (centre, foot), and notes where it stands.
+    const auto drawUpright = [&](const QFont& f, double centre, double foot, const QString& text) {
+        const QFontMetricsF m(f);
+        const double x = centre + m.ascent() / 2.0 - m.descent();
+        p.save();
+        p.setFont(f);
+        p.translate(x, foot);
+        p.rotate(-90);
+        p.drawText(QPointF(0, 0), text);
+        p.restore();
+        drawnTexts_.append(
+            QRectF(x - m.ascent(), foot - m.horizontalAdvance(text), m.height(), m.horizontalAdvance(text)));
+    };
+    const auto drawLevel = [&](const QRectF& box, const QString& text) {
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, text);
+        const double w = fm.horizontalAdvance(text);
+        drawnTexts_.append(QRectF(box.center().x() - w / 2, box.top(), w, fm.height()));
+    };
+
     // The bars, their labels underneath and their value marks.
     // A group of bars shares one slot and one label; each bar takes its part of the slot's bar width.
-    const qsizetype groups = (bars_.size() + groupSize_ - 1) / groupSize_;
-    const double slot = plot.width() / double(groups);
-    const double barWidth = slot * kBarWidth / groupSize_;
     const double zero = yOf(0);
     for (qsizetype i = 0; i < bars_.size(); ++i) {
         const double v = bars_[i].value.toYuan();
@@ -164,39 +200,36 @@ void BarChart::paintEvent(QPaintEvent*) {
         p.drawRect(bar);
 
         p.setPen(QColor(0x30, 0x30, 0x30));
-        const int markWidth = fm.horizontalAdvance(marks_[i]);
         if (upright) {
-            // Rotated a quarter turn, text runs upwards from the anchor point.
-            const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, labelRoom - 6);
-            const int labelWidth = fm.horizontalAdvance(label);
             if (labelled && groupSize_ > 1 && fm.horizontalAdvance(bars_[i].label) + 4 <= slot) {
                 // A group's slot is wide enough for its label to stand level under it.
-                p.drawText(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
-                           Qt::AlignHCenter | Qt::AlignTop, bars_[i].label);
-            } else if (labelled) {
-                p.save();
-                p.translate(groupCentre + fm.ascent() / 2.0 - fm.descent(), plot.bottom() + 4 + labelWidth);
-                p.rotate(-90);
-                p.drawText(QPointF(0, 0), label);
-                p.restore();
+                drawLevel(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                          bars_[i].label);
+            } else if (labelled && labelFont) {
+                const QString label =
+                    QFontMetrics(*labelFont).elidedText(bars_[i].label, Qt::ElideRight, labelRoom - 6);
+                drawUpright(*labelFont, groupCentre,
+                            plot.bottom() + 4 + QFontMetrics(*labelFont).horizontalAdvance(label), label);
             }
-            p.setPen(QColor(0x20, 0x20, 0x20));
-            p.save();
-            const double anchor = v >= 0 ? bar.top() - 2 : bar.bottom() + 2 + markWidth;
-            p.translate(centre + fm.ascent() / 2.0 - fm.descent(), anchor);
-            p.rotate(-90);
-            p.drawText(QPointF(0, 0), marks_[i]);
-            p.restore();
+            if (markFont && !marks_[i].isEmpty()) {
+                p.setPen(QColor(0x20, 0x20, 0x20));
+                const int markWidth = QFontMetrics(*markFont).horizontalAdvance(marks_[i]);
+                drawUpright(*markFont, centre, v >= 0 ? bar.top() - 2 : bar.bottom() + 2 + markWidth,
+                            marks_[i]);
+            }
             continue;
         }
-        const QString label = fm.elidedText(bars_[i].label, Qt::ElideRight, int(slot));
         if (labelled) {
-            p.drawText(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
-                       Qt::AlignHCenter | Qt::AlignTop, label);
+            drawLevel(QRectF(groupCentre - slot / 2, plot.bottom() + 4, slot, fm.height()),
+                      fm.elidedText(bars_[i].label, Qt::ElideRight, int(slot)));
         }
+        if (marks_[i].isEmpty())
+            continue;
         p.setPen(QColor(0x20, 0x20, 0x20));
+        const int markWidth = fm.horizontalAdvance(marks_[i]);
         const double markTop = v >= 0 ? bar.top() - fm.height() - 2 : bar.bottom() + 2;
         p.drawText(QRectF(centre - markWidth / 2.0 - 1, markTop, markWidth + 2, fm.height()), Qt::AlignCenter,
                    marks_[i]);
+        drawnTexts_.append(QRectF(centre - markWidth / 2.0, markTop, markWidth, fm.height()));
     }
 }

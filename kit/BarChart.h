@@ -4,13 +4,14 @@
 
 #include <QColor>
 #include <QList>
+#include <QRectF>
 #include <QStringList>
 #include <QWidget>
 
 // A bar chart of amounts: one bar per label, each in its own colour, each marked with its value as
-// "￥0.00", on a gradient background under a title, with a value axis on the left and the labels under
-// the bars. Takes no mouse input; can be cleared and refilled. Filling it only stores the bars: the
-// drawing is done when the chart is painted, so a chart of forty details costs no more to fill than one
+// "￥0.00" (or in short form), on a gradient background under a title, with a value axis on the left and the
+// labels under the bars. Takes no mouse input; can be cleared and refilled. Filling it only stores the bars:
+// the drawing is done when the chart is painted, so a chart of forty details costs no more to fill than one
 // of two.
 class BarChart : public QWidget {
     Q_OBJECT
@@ -37,6 +38,12 @@ class BarChart : public QWidget {
     // slot and the label of the first of them, and so on. 1, the default, gives every bar its own slot.
     void setGroupSize(int n);
     int groupSize() const { return groupSize_; }
+    // Short marks: large amounts in 万 ("￥1.25万"), the rest grouped ("￥9,999.99"), and no mark on a bar
+    // of nothing (its mark text is empty). Off, the default, every bar carries "￥0.00".
+    void setShortMarks(bool on);
+    // Where the texts stood at the last painting, as the rectangles they cover: the value marks and the
+    // bar labels, for checking that no two of them overlap.
+    QList<QRectF> drawnTexts() const { return drawnTexts_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,4 +59,6 @@ class BarChart : public QWidget {
     double top_ = 1;
     double step_ = 1;
     int groupSize_ = 1;
+    bool shortMarks_ = false;
+    QList<QRectF> drawnTexts_;
 };
