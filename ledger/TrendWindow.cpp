@@ -8,9 +8,11 @@
 #include "ledger/YearTrend.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,8 +30,37 @@ QLabel* totalLabel(const char* name, QWidget* parent) {
 }
 
 void showAmount(QLabel* label, const QString& title, Money amount, const QColor& colour) {
-    label->setText(title + amount.format());
+    label->setText(title + amount.formatGrouped());
     label->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; color: %1;").arg(colour.name()));
+}
+
+const char* const kChangeRows[] = {"收入同比", "收入环比", "支出同比", "支出环比"};
+
+QTableWidget* changeTable(QWidget* parent) {
+    auto* table = new QTableWidget(int(std::size(kChangeRows)), 12, parent);
+    table->setObjectName(QStringLiteral("trendChanges"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setToolTip(QStringLiteral("同比：与上一年同月相比；环比：与上个月相比。之前为零的月份显示“—”。"));
+    QStringList months;
+    for (int m = 1; m <= 12; ++m)
+        months.append(QStringLiteral("%1月").arg(m));
+    table->setHorizontalHeaderLabels(months);
+    QStringList rows;
+    for (const char* row : kChangeRows)
+        rows.append(QString::fromUtf8(row));
+    table->setVerticalHeaderLabels(rows);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->horizontalHeader()->setMinimumSectionSize(20);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    const int rowHeight = table->fontMetrics().height() + 4;
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + rowHeight * table->rowCount() +
+                          2 * table->frameWidth());
+    return table;
 }
 
 }  // namespace
@@ -60,6 +91,8 @@ TrendWindow::TrendWindow(Household& household, QWidget* parent)
     chart_ = new BarChart(QStringLiteral("每月收支"), this);
     chart_->setObjectName(QStringLiteral("trendChart"));
     chart_->setGroupSize(2);
+    chart_->setShortMarks(true);
+    changes_ = changeTable(this);
 
     auto* legend = new QLabel(
         QStringLiteral("<span style='color:%1'>■</span> 收入　<span style='color:%2'>■</span> 支出")
@@ -85,6 +118,7 @@ TrendWindow::TrendWindow(Household& household, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(chart_, 1);
     layout->addWidget(legend);
+    layout->addWidget(changes_);
     layout->addLayout(totals);
     layout->addLayout(bottom);
 
@@ -120,6 +154,34 @@ void TrendWindow::showYear(int year) {
         bars.append({month, trend->expense[m], kExpenseColour});
     }
     chart_->setBars(bars);
+    // Months still to come have no change to show.
+    const QDate today = Today();
+    for (int m = 0; m < 12; ++m) {
+        const bool toCome = year > today.year() || (year == today.year() && m + 1 > today.month());
+        const MonthChanges changes = ChangesOfMonth(*trend, m);
+        const QString cells[] = {changes.incomeOnYear, changes.incomeOnMonth, changes.expenseOnYear,
+                                 changes.expenseOnMonth};
+        const Money* now[] = {&trend->income[m], &trend->income[m], &trend->expense[m], &trend->expense[m]};
+        const Money before[] = {
+            trend->incomeYearBefore[m], MonthBefore(trend->income, trend->incomeYearBefore, m),
+            trend->expenseYearBefore[m], MonthBefore(trend->expense, trend->expenseYearBefore, m)};
+        const QString beforeName[] = {
+            QStringLiteral("%1年%2月").arg(year - 1).arg(m + 1),
+            QDate(year, m + 1, 1).addMonths(-1).toString(QStringLiteral("yyyy年M月"))};
+        for (int r = 0; r < 4; ++r) {
+            auto* item = new QTableWidgetItem(toCome ? QString() : cells[r]);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (!toCome) {
+                item->setToolTip(QStringLiteral("%1年%2月%3 %4；%5 %6")
+                                     .arg(year)
+                                     .arg(m + 1)
+                                     .arg(r < 2 ? QStringLiteral("收入") : QStringLiteral("支出"),
+                                          now[r]->formatGrouped(), beforeName[r % 2],
+                                          before[r].formatGrouped()));
+            }
+            changes_->setItem(r, m, item);
+        }
+    }
     showAmount(income_, QStringLiteral("全年收入："), trend->incomeTotal, kIncomeColour);
     showAmount(expense_, QStringLiteral("全年支出："), trend->expenseTotal, kExpenseColour);
     showAmount(balance_, QStringLiteral("结余："), trend->balance,

@@ -5,10 +5,13 @@
 class BarChart;
 class QLabel;
 class QPushButton;
+class QTableWidget;
 struct Household;
 
-// "收支趋势": the income and the expense of each month of one year as bars side by side, the year's
-// totals and 结余 beneath. Opens on this year; the arrows step to earlier and later years.
+// "收支趋势": the income and the expense of each month of one year as bars side by side, each month's
+// change against the same month of the year before (同比) and against the month before (环比) in a table
+// under them, the year's totals and 结余 beneath. Opens on this year; the arrows step to earlier and later
+// years.
 class TrendWindow : public QDialog {
     Q_OBJECT
   public:
@@ -28,6 +31,7 @@ class TrendWindow : public QDialog {
     QPushButton* next_;
     QLabel* yearLabel_;
     BarChart* chart_;
+    QTableWidget* changes_;
     QLabel* income_;
     QLabel* expense_;
     QLabel* balance_;

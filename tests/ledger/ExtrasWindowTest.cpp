@@ -244,10 +244,11 @@ TEST_F(ExtrasWindowTest, TheTrendShowsTwelveMonthsSideBySideAndStepsThroughTheYe
     EXPECT_EQ(chart->groupSize(), 2);
     ASSERT_EQ(chart->bars().size(), 24);
     EXPECT_EQ(chart->bars()[0].label, QStringLiteral("1月"));
-    EXPECT_EQ(chart->valueMarks().mid(0, 4), (QStringList{"￥3000.00", "￥1200.00", "￥0.00", "￥0.00"}));
-    EXPECT_EQ(child<QLabel>(&trend, "trendIncome")->text(), QStringLiteral("全年收入：￥3000.00"));
-    EXPECT_EQ(child<QLabel>(&trend, "trendExpense")->text(), QStringLiteral("全年支出：￥1200.00"));
-    EXPECT_EQ(child<QLabel>(&trend, "trendBalance")->text(), QStringLiteral("结余：￥1800.00"));
+    // Short marks: grouped, and none on an empty month.
+    EXPECT_EQ(chart->valueMarks().mid(0, 4), (QStringList{"￥3,000.00", "￥1,200.00", "", ""}));
+    EXPECT_EQ(child<QLabel>(&trend, "trendIncome")->text(), QStringLiteral("全年收入：￥3,000.00"));
+    EXPECT_EQ(child<QLabel>(&trend, "trendExpense")->text(), QStringLiteral("全年支出：￥1,200.00"));
+    EXPECT_EQ(child<QLabel>(&trend, "trendBalance")->text(), QStringLiteral("结余：￥1,800.00"));
 
     child<QPushButton>(&trend, "trendPrevious")->click();
     EXPECT_EQ(trend.year(), 2006);
@@ -261,6 +262,49 @@ TEST_F(ExtrasWindowTest, TheTrendShowsTwelveMonthsSideBySideAndStepsThroughTheYe
     QTest::keyClick(&trend, Qt::Key_Escape);
     EXPECT_FALSE(trend.isVisible());
     EXPECT_TRUE(prompt.boxes().isEmpty());
+}
+
+// A year of large figures on a small screen: marks in 万, none of the upright texts over another, and each
+// month's 同比 and 环比, "—" where the month compared with had nothing.
+TEST_F(ExtrasWindowTest, TheTrendAt800By576ReadsWithoutOverlapsAndShowsTheChanges) {
+    QStringList rows = {QStringLiteral("('shouru','工资',1000000000,'2005-01-05')")};
+    for (int m = 1; m <= 12; ++m) {
+        rows.append(
+            QStringLiteral("('shouru','工资',1500000000,'2006-%1-05')").arg(m, 2, 10, QLatin1Char('0')));
+        if (m != 4)  // April 2006 spends nothing
+            rows.append(
+                QStringLiteral("('zhichu','房租',900000000,'2006-%1-10')").arg(m, 2, 10, QLatin1Char('0')));
+    }
+    th.exec(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values ") +
+            rows.join(QLatin1Char(',')));
+    TrendWindow trend(th.household);
+    trend.resize(800, 576);
+    trend.show();
+    trend.showYear(2006);
+    auto* chart = child<BarChart>(&trend, "trendChart");
+    EXPECT_EQ(chart->valueMarks().mid(0, 2), (QStringList{"￥15.00万", "￥9.00万"}));
+    EXPECT_EQ(chart->valueMarks()[7], QString());  // April's expense
+    (void)chart->grab();
+    const QList<QRectF> texts = chart->drawnTexts();
+    EXPECT_EQ(texts.size(), 12 + 23);  // every month's label and every mark but April's expense
+    for (int i = 0; i < texts.size(); ++i) {
+        for (int j = i + 1; j < texts.size(); ++j)
+            EXPECT_FALSE(texts[i].intersects(texts[j])) << i << " " << j;
+    }
+
+    auto* changes = child<QTableWidget>(&trend, "trendChanges");
+    const auto cell = [&](int row, int month) { return changes->item(row, month - 1)->text(); };
+    EXPECT_EQ(cell(0, 1), QStringLiteral("+50.0%"));   // 收入同比: against January 2005
+    EXPECT_EQ(cell(0, 2), QStringLiteral("—"));        // February 2005 had nothing
+    EXPECT_EQ(cell(1, 2), QStringLiteral("0.0%"));     // 收入环比
+    EXPECT_EQ(cell(3, 1), QStringLiteral("—"));        // 支出环比 against December 2005
+    EXPECT_EQ(cell(3, 4), QStringLiteral("-100.0%"));  // the April without expense
+    EXPECT_EQ(cell(3, 5), QStringLiteral("—"));        // May against that April
+    EXPECT_EQ(cell(3, 12), QStringLiteral("+0.3%"));   // the fixture's 300 more in December 2006
+    // This year's months still to come show nothing.
+    trend.showYear(2007);
+    EXPECT_EQ(cell(2, 1), QStringLiteral("-98.7%"));
+    EXPECT_EQ(cell(2, 2), QString());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace {
 
 TEST(YearTrend, MonthsTotalsAndBalanceOfOneYearOnly) {
@@ -35,6 +37,36 @@ TEST(YearTrend, MonthsTotalsAndBalanceOfOneYearOnly) {
     const Result<YearTrend> empty = TrendOfYear(th.database.connection(), 1999);
     ASSERT_TRUE(empty.isOk());
     EXPECT_TRUE(empty->balance.isZero());
+}
+
+// The change against an earlier month: "—" against nothing, measured against the earlier figure's size
+// (also when it is negative), rounded to a tenth of a per cent.
+TEST(YearTrend, ChangesAgainstAnEarlierMonth) {
+    EXPECT_EQ(ChangeText(Money::fromYuan(100), Money()), QStringLiteral("—"));
+    EXPECT_EQ(ChangeText(Money(), Money()), QStringLiteral("—"));
+    EXPECT_EQ(ChangeText(Money(), Money::fromYuan(80)), QStringLiteral("-100.0%"));
+    EXPECT_EQ(ChangeText(Money::fromYuan(80), Money::fromYuan(80)), QStringLiteral("0.0%"));
+    EXPECT_EQ(ChangeText(Money::fromYuan(1), Money::fromYuan(3)), QStringLiteral("-66.7%"));
+    EXPECT_EQ(ChangeText(Money::fromUnits(1000500), Money::fromYuan(100)), QStringLiteral("+0.1%"));
+    EXPECT_EQ(ChangeText(Money::fromUnits(1000499), Money::fromYuan(100)), QStringLiteral("0.0%"));
+    EXPECT_EQ(ChangeText(Money::fromYuan(50), Money::fromYuan(-100)), QStringLiteral("+150.0%"));
+    EXPECT_EQ(ChangeText(Money::fromUnits(std::numeric_limits<qint64>::max()), Money::fromUnits(-1)).left(1),
+              QStringLiteral("+"));
+
+    // January's 环比 is against December of the year before, read with the year.
+    TestHousehold th;
+    th.exec(
+        QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
+                       "('zhichu','房租',2000000,'2006-12-31'),('zhichu','房租',3000000,'2007-01-01'),"
+                       "('zhichu','房租',1000000,'2006-01-20')"));
+    const Result<YearTrend> trend = TrendOfYear(th.database.connection(), 2007);
+    ASSERT_TRUE(trend.isOk()) << trend.error().toStdString();
+    EXPECT_EQ(trend->expenseTotal, Money::fromYuan(300));
+    const MonthChanges january = ChangesOfMonth(trend.value(), 0);
+    EXPECT_EQ(january.expenseOnMonth, QStringLiteral("+50.0%"));
+    EXPECT_EQ(january.expenseOnYear, QStringLiteral("+200.0%"));
+    EXPECT_EQ(january.incomeOnYear, QStringLiteral("—"));
+    EXPECT_EQ(ChangesOfMonth(trend.value(), 1).expenseOnMonth, QStringLiteral("-100.0%"));
 }
 
 // The trend is read from the covering index alone: no table rows, one ranged search, no sort.
