@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 Result<Money> MoneyFromColumn(const QVariant& value) {
     if (value.isNull())
         return Result<Money>::failure(NotAFloatMessage(QString()));
@@ -98,4 +100,40 @@ Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& fi
         totals.append({query.value(mingxi).toString(), sum.value()});
     }
     return totals;
+}
+
+Result<DetailPicture> PictureOfDetails(QList<DetailTotal> totals, int keep) {
+    DetailPicture picture;
+    const auto positive = std::stable_partition(totals.begin(), totals.end(),
+                                                [](const DetailTotal& t) { return t.total.units() > 0; });
+    picture.leftOut = int(totals.end() - positive);
+    totals.erase(positive, totals.end());
+    std::sort(totals.begin(), totals.end(), [](const DetailTotal& a, const DetailTotal& b) {
+        return a.total != b.total ? a.total > b.total : a.detail < b.detail;
+    });
+    const qsizetype kept = std::min<qsizetype>(std::max(keep, 0), totals.size());
+    picture.largest = totals.mid(0, kept);
+    const QList<DetailTotal> others = totals.mid(kept);
+    if (others.size() == 1) {
+        picture.largest.append(others.first());
+    } else if (others.size() > 1) {
+        Money sum;
+        for (const DetailTotal& t : others) {
+            const Result<Money> added = sum.plus(t.total);
+            if (!added)
+                return Result<DetailPicture>::failure(
+                    QStringLiteral("明细合计超出了可记录的范围。请检查是否有录入错误的巨额记录。"));
+            sum = added.value();
+        }
+        picture.rest = DetailTotal{QStringLiteral("其他（%1项）").arg(others.size()), sum};
+    }
+    return picture;
+}
+
+Result<DetailPicture> DetailPictureOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                            const QString& type, std::optional<qint64> place) {
+    const Result<QList<DetailTotal>> totals = DetailTotalsOfPeriod(db, first, last, type, place);
+    if (!totals)
+        return totals.status();
+    return PictureOfDetails(totals.value());
 }

@@ -38,5 +38,21 @@ Result<QList<DetailTotal>> DetailTotalsOfPeriod(QSqlDatabase db, const QDate& fi
                                                 const QString& type,
                                                 std::optional<qint64> place = std::nullopt);
 
+// Where the money of one type went over a period: the details of the largest totals, largest first (equal
+// totals by name), and the rest as one part. Only details whose total is above zero take part; those at
+// or below zero (refunds outweighing the spending) are counted in `leftOut`.
+struct DetailPicture {
+    QList<DetailTotal> largest;  // one more than kept when a single detail would make the rest
+    // The details after the largest, summed as "其他（N项）" when there are two or more.
+    std::optional<DetailTotal> rest;
+    int leftOut = 0;
+};
+inline constexpr int kPictureDetails = 8;
+// Groups detail totals as above, keeping `keep` details; a sum too large to hold fails in Chinese.
+Result<DetailPicture> PictureOfDetails(QList<DetailTotal> totals, int keep = kPictureDetails);
+// The picture of one type over a period, from the grouped sums of DetailTotalsOfPeriod.
+Result<DetailPicture> DetailPictureOfPeriod(QSqlDatabase db, const QDate& first, const QDate& last,
+                                            const QString& type, std::optional<qint64> place = std::nullopt);
+
 // A money value read from a row: a null (an empty sum) fails the conversion as an empty text would.
 Result<Money> MoneyFromColumn(const QVariant& value);

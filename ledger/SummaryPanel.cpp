@@ -6,6 +6,7 @@
 #include "household/Household.h"
 #include "kit/BarChart.h"
 #include "kit/DatePicks.h"
+#include "kit/PieChart.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
@@ -33,6 +34,9 @@ constexpr int kBalanceWidth = 230;  // the 结余 at the right end of the headin
 
 const QColor kIncomeColour(0x00, 0x80, 0x00);
 const QColor kExpenseColour(0xff, 0x00, 0x00);
+const QColor kRestColour(0x9e, 0x9e, 0x9e);  // 其他 in the ring
+// The share of the chart area the ring takes beside the bars.
+constexpr double kRingShare = 0.42;
 
 struct Choice {
     const char* name;
@@ -162,6 +166,9 @@ void SummaryPanel::build() {
         charts_[i]->setSeriesName(QString::fromLatin1(seriesNames[i]));
         chartPanels_[i]->setVisible(i == 0);
     }
+    pie_ = new PieChart(QStringLiteral("支出构成图"), this);
+    pie_->setObjectName(QStringLiteral("ExpensePie"));
+    pie_->setEmptyNote(QStringLiteral("本期没有支出记录。"));
 }
 
 void SummaryPanel::resizeEvent(QResizeEvent* event) {
@@ -193,7 +200,12 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
     incomeDetails_->move((incomeBox_->width() - kDetailButtonWidth) / 2, 66);
     expenseDetails_->move((expenseBox_->width() - kDetailButtonWidth) / 2, 66);
 
-    const QRect chartArea(24, kChartTop, qMax(0, w - 48), qMax(0, height() - kChartTop - 8));
+    // The bars on the left, the ring of the expenses on the right.
+    const int areaWidth = qMax(0, w - 48);
+    const int ringWidth = int(areaWidth * kRingShare);
+    const int chartHeight = qMax(0, height() - kChartTop - 8);
+    const QRect chartArea(24, kChartTop, qMax(0, areaWidth - ringWidth - 8), chartHeight);
+    pie_->setGeometry(24 + areaWidth - ringWidth, kChartTop, ringWidth, chartHeight);
     for (int i = 0; i < 3; ++i) {
         chartPanels_[i]->setGeometry(chartArea);
         charts_[i]->setGeometry(0, 0, chartArea.width(), chartArea.height());
@@ -276,6 +288,7 @@ void SummaryPanel::ComputePeriodTotals() {
     charts_[0]->clear();
     const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text(), Today());
     if (!period) {
+        pie_->clear();
         ReportError(period.error());
         return;
     }
@@ -294,6 +307,7 @@ void SummaryPanel::ComputePeriodTotals() {
     const Result<Money> balance = totals->income.minus(totals->expense);
     incomeTotal_->setText(totals->income.format());
     expenseTotal_->setText(totals->expense.format());
+    showExpensePicture(period.value());
     if (!balance) {
         balance_->setText(QStringLiteral("结余：—"));
         ReportError(QStringLiteral("本期结余超出了可记录的范围。请检查是否有录入错误的巨额记录。"));
@@ -303,12 +317,31 @@ void SummaryPanel::ComputePeriodTotals() {
 }
 
 void SummaryPanel::showBalance(Money balance) {
-    balance_->setText(QStringLiteral("结余：") + balance.format());
+    balance_->setText(QStringLiteral("结余：") + balance.formatGrouped());
     // A new style sheet polishes the label again: it is set only when the colour changes.
     const QString sheet = QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
                               .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name());
     if (balance_->styleSheet() != sheet)
         balance_->setStyleSheet(sheet);
+}
+
+void SummaryPanel::showExpensePicture(const PeriodBounds& period) {
+    pie_->clear();
+    if (!household_.database.isOpen())
+        return;
+    const Result<DetailPicture> picture =
+        DetailPictureOfPeriod(household_.database.connection(), period.first, period.last,
+                              QString::fromLatin1(Codes::kExpense), chosenPlace());
+    if (!picture) {
+        ReportError(picture.error());
+        return;
+    }
+    QList<PieChart::Slice> slices;
+    for (const DetailTotal& d : picture->largest)
+        slices.append({d.detail, d.total, QColor()});
+    if (picture->rest)
+        slices.append({picture->rest->detail, picture->rest->total, kRestColour});
+    pie_->setSlices(slices);
 }
 
 Result<PeriodBounds> SummaryPanel::shownPeriod() const {

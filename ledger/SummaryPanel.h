@@ -10,6 +10,7 @@
 #include <optional>
 
 class BarChart;
+class PieChart;
 class QComboBox;
 class QDateEdit;
 class QFrame;
@@ -20,7 +21,8 @@ class QToolButton;
 struct Household;
 
 // The account summary: the period choice, the income and expense totals of the period and three charts
-// on one spot (income against expense, and income or expense by detail), of every place or of one.
+// on one spot (income against expense, and income or expense by detail), with a ring of the period's
+// expenses by detail beside them, of every place or of one.
 class SummaryPanel : public FunctionPanel {
     Q_OBJECT
   public:
@@ -38,6 +40,9 @@ class SummaryPanel : public FunctionPanel {
     Result<PeriodBounds> shownPeriod() const;
     // The place the figures are limited to; none for 全部账户.
     std::optional<qint64> chosenPlace() const;
+    // The ring of where the period's expenses went (the largest details and the rest), for the place
+    // chosen; part of ComputePeriodTotals.
+    void showExpensePicture(const PeriodBounds& period);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -77,5 +82,6 @@ class SummaryPanel : public FunctionPanel {
     QToolButton* expenseDetails_ = nullptr;  // SpeedButton8
     QFrame* chartPanels_[3] = {};            // Panel9, Panel10, Panel11
     BarChart* charts_[3] = {};               // Chart1, Chart2, Chart3
+    PieChart* pie_ = nullptr;                // ExpensePie
     bool marking_ = false;
 };

@@ -122,6 +122,43 @@ TEST_P(LedgerTotalsOnBothEngines, OnePlacesFiguresAreItsEntriesAlone) {
     EXPECT_FALSE(TotalsOfPeriod(db, QDate(2007, 2, 1), QDate(2007, 2, 28), card)->hasRows);
 }
 
+// The ring of the expenses: the eight largest details of the period, largest first, the rest as 其他 with
+// their count, refunds that outweigh a detail's spending left out; a single detail after the eight keeps
+// its name.
+TEST_P(LedgerTotalsOnBothEngines, TheExpensePictureKeepsTheEightLargestAndSumsTheRest) {
+    for (int i = 1; i <= 11; ++i) {
+        add("zhichu", QStringLiteral("明细%1").arg(i, 2, 10, QLatin1Char('0')).toUtf8().constData(), i * 10,
+            "2007-01-10");
+    }
+    add("zhichu", "明细11", 5, "2007-01-31");  // 115 in all
+    add("zhichu", "明细01", 1, "2006-12-31");  // outside the period
+    add("zhichu", "退货", -40, "2007-01-12");
+    add("shouru", "工资", 9000, "2007-01-05");
+    QSqlDatabase db = th.database.connection();
+    const Result<DetailPicture> picture =
+        DetailPictureOfPeriod(db, QDate(2007, 1, 1), QDate(2007, 1, 31), QStringLiteral("zhichu"));
+    ASSERT_TRUE(picture.isOk()) << picture.error().toStdString();
+    QStringList largest;
+    for (const DetailTotal& t : picture->largest)
+        largest.append(t.detail + QLatin1Char('=') + t.total.format());
+    EXPECT_EQ(largest, QStringList({"明细11=￥115.00", "明细10=￥100.00", "明细09=￥90.00", "明细08=￥80.00",
+                                    "明细07=￥70.00", "明细06=￥60.00", "明细05=￥50.00", "明细04=￥40.00"}));
+    ASSERT_TRUE(picture->rest.has_value());
+    EXPECT_EQ(picture->rest->detail, QStringLiteral("其他（3项）"));
+    EXPECT_EQ(picture->rest->total, Money::fromYuan(60));
+    EXPECT_EQ(picture->leftOut, 1);
+
+    th.exec(QStringLiteral("delete from shouzhibiao where mingxi in ('明细01','明细02')"));
+    const Result<DetailPicture> nine =
+        DetailPictureOfPeriod(db, QDate(2007, 1, 1), QDate(2007, 1, 31), QStringLiteral("zhichu"));
+    ASSERT_TRUE(nine.isOk());
+    EXPECT_EQ(nine->largest.size(), 9);
+    EXPECT_EQ(nine->largest.last().detail, QStringLiteral("明细03"));
+    EXPECT_FALSE(nine->rest.has_value());
+    EXPECT_TRUE(DetailPictureOfPeriod(db, QDate(2008, 1, 1), QDate(2008, 1, 31), QStringLiteral("zhichu"))
+                    ->largest.isEmpty());
+}
+
 TAMBERLO_ON_BOTH_ENGINES(LedgerTotalsOnBothEngines);
 
 TEST_F(LedgerTotalsTest, EmptyAndReversedPeriodsHaveNoRows) {

@@ -1,5 +1,6 @@
 #include "data/DateText.h"
 #include "kit/BarChart.h"
+#include "kit/PieChart.h"
 #include "ledger/SummaryPanel.h"
 #include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
@@ -228,6 +229,29 @@ TEST_F(SummaryPanelTest, ResizeSharesTheWidthAndSpreadsTheChoices) {
     }
 }
 
+// The ring of the period's expenses stands beside the bars, its legend of detail, amount and share clear of
+// itself, at the summary's size in a main window on an 800×576 screen; a period without expenses shows a
+// note instead.
+TEST_F(SummaryPanelTest, TheRingOfExpensesStandsBesideTheBars) {
+    panel.resize(650, 460);
+    auto* pie = find<PieChart>("ExpensePie");
+    EXPECT_TRUE(pie->isVisible());
+    EXPECT_FALSE(pie->geometry().intersects(find<QWidget>("Panel9")->geometry()));
+    EXPECT_GE(pie->width(), 240);
+    EXPECT_EQ(pie->legend(), QStringList({"房租 ￥1,200.00 96.4%", "午饭 ￥45.00 3.6%"}));
+    (void)pie->grab();
+    const QList<QRectF> texts = pie->drawnTexts();
+    EXPECT_GE(texts.size(), 2 * 2);  // at least the name and the share of each line
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_TRUE(QRectF(pie->rect()).contains(texts[i])) << i;
+        for (int j = i + 1; j < texts.size(); ++j)
+            EXPECT_FALSE(texts[i].intersects(texts[j])) << i << " " << j;
+    }
+    choose("RadioButton1");  // 本日: an income only
+    EXPECT_TRUE(pie->legend().isEmpty());
+    EXPECT_EQ(pie->emptyNote(), QStringLiteral("本期没有支出记录。"));
+}
+
 // 结余 follows every computation of the totals, green when not negative, red below zero.
 TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
     const auto colour = [this] {
@@ -236,7 +260,7 @@ TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
                : sheet.contains(QStringLiteral("#ff0000")) ? "red"
                                                            : "?";
     };
-    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥2255.00"));
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥2,255.00"));
     EXPECT_STREQ(colour(), "green");
     choose("RadioButton2");  // 昨日: only expense
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：-￥45.00"));
@@ -248,11 +272,11 @@ TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥0.00"));
     EXPECT_STREQ(colour(), "green");
     choose("RadioButton6");  // 去年
-    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7,700.00"));
     // A period that does not read keeps the balance with the totals.
     find<QLabel>("Label2")->setText(QStringLiteral("2007-2-30"));
     panel.ComputePeriodTotals();
-    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7,700.00"));
 }
 
 // The balance shares the heading's row without covering the heading, the boxes or the choices.
@@ -265,7 +289,7 @@ TEST_F(SummaryPanelTest, TheBalanceOverlapsNothing) {
             EXPECT_FALSE(balance.intersects(find<QWidget>(other)->geometry())) << w << other;
         const QLabel* label = find<QLabel>("LabelBalance");
         EXPECT_GE(balance.width(),
-                  label->fontMetrics().horizontalAdvance(QStringLiteral("结余：-￥99999.00")))
+                  label->fontMetrics().horizontalAdvance(QStringLiteral("结余：-￥99,999.00")))
             << w;
         // The place choice takes the other end of the row, as clear of everything.
         const QRect places = find<QWidget>("ComboBoxPlaceFilter")->geometry();
@@ -294,13 +318,14 @@ TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥455.00"));
     QTest::mouseClick(find<QToolButton>("SpeedButton8"), Qt::LeftButton);
     EXPECT_EQ(bars("Chart3"), QStringList({"午饭=￥45.00"}));
+    EXPECT_EQ(find<PieChart>("ExpensePie")->legend(), QStringList({"午饭 ￥45.00 100.0%"}));
     // Another place with a detail chart in front: that chart is drawn for it, over its totals.
     places->setCurrentIndex(1);
     EXPECT_EQ(visibleChart(), QStringLiteral("001"));
     EXPECT_EQ(bars("Chart3"), QStringList({"房租=￥1200.00"}));
     EXPECT_EQ(text("Label6"), QStringLiteral("￥3000.00"));
     choose("RadioButton6");  // 去年 on the home safe
-    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7700.00"));
+    EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥7,700.00"));
 
     places->setCurrentIndex(0);
     choose("RadioButton3");
