@@ -22,6 +22,7 @@
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
 #include "kit/DataGrid.h"
+#include "kit/PieChart.h"
 #include "kit/Today.h"
 #include "ledger/EntryBook.h"
 #include "ledger/EntryList.h"
@@ -38,6 +39,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -205,6 +207,28 @@ void BM_Shell_DetailCharts(benchmark::State& state) {
         (void)DetailTotalsOfPeriod(db, p.first, p.last, QString::fromLatin1(Codes::kExpense));
     };
     timeShell(state, detailStatements(p), estimateSeconds(ours), 2, ours);
+}
+
+// The ring of the period's expenses on the summary: its grouped sums read, the largest details and the
+// rest picked, and the ring with its legend painted.
+void BM_ExpensePie(benchmark::State& state) {
+    namePeriod(state);
+    bringToFront(0);
+    const Period p = period(int(state.range(0)));
+    auto* summary = panelOf<SummaryPanel>();
+    auto* pie = summary->findChild<PieChart*>(QStringLiteral("ExpensePie"));
+    QImage image(pie->size(), QImage::Format_ARGB32_Premultiplied);
+    QList<double> paints;
+    for (auto _ : state) {
+        summary->showExpensePicture({p.first, p.last});
+        QElapsedTimer paint;
+        paint.start();
+        pie->render(&image);
+        paints.append(double(paint.nsecsElapsed()) / 1e6);
+    }
+    std::sort(paints.begin(), paints.end());
+    state.counters["slices"] = double(pie->slices().size());
+    state.counters["paint_ms"] = paints[paints.size() / 2];
 }
 
 // --- the income panel -------------------------------------------------------------------------------
@@ -566,6 +590,7 @@ BENCHMARK(BM_Shell_Totals)->Unit(kMs)->Apply(periods)->UseManualTime()->Iteratio
 BENCHMARK(BM_DetailCharts)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_DetailQueries)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Shell_DetailCharts)->Unit(kMs)->Apply(periods)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_ExpensePie)->Unit(kMs)->Apply(periods)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadTodayIncome)->Unit(kMs);
 BENCHMARK(BM_IncomeAllFirstScreen)->Unit(kMs);
 BENCHMARK(BM_RefreshBankPanel)->Unit(kMs);
