@@ -278,6 +278,10 @@ TEST_F(ExtrasWindowTest, TheTrendAt800By576ReadsWithoutOverlapsAndShowsTheChange
     th.exec(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values ") +
             rows.join(QLatin1Char(',')));
     TrendWindow trend(th.household);
+    // The type of a desktop at 96 dpi with its Chinese font, taller than the test platform's own.
+    QFont desktop = trend.font();
+    desktop.setPixelSize(15);
+    trend.setFont(desktop);
     trend.resize(800, 576);
     trend.show();
     trend.showYear(2006);
