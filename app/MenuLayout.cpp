@@ -1,4 +1,5 @@
 #include "app/MenuLayout.h"
+#include "kit/StyleEngine.h"
 
 #include <QAction>
 #include <QMenu>
@@ -79,8 +80,11 @@ void addStyleSubmenu(QMenu* parent, QAction* item) {
     auto* submenu = new QMenu(parent);
     submenu->setObjectName(QStringLiteral("N35Menu"));
     item->setMenu(submenu);
+    // The captions are the numbers; each item names its look when the pointer rests on it.
+    submenu->setToolTipsVisible(true);
     for (int i = 0; i < 8; ++i) {
         auto* style = submenu->addAction(QString::fromUtf8(kStyleCaptions[i]));
+        style->setToolTip(StyleEngine::styleName(i));
         style->setObjectName(QString::fromLatin1(kStyleItemNames[i]));
         style->setCheckable(true);
         style->setData(i);

@@ -5,6 +5,7 @@
 #include "household/Household.h"
 #include "kit/ListGrid.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -34,7 +35,8 @@ ImportRecordsWindow::ImportRecordsWindow(Household& household, QWidget* parent)
     auto* heading = new QLabel(
         QStringLiteral("每次导入账单的记录。撤销一次导入会把它新增的收支移入回收站，并退回各账户的余额。"),
         this);
-    heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; ") +
+                           StyleEngine::toneSheet(StyleEngine::Tone::Heading));
     heading->setWordWrap(true);
 
     grid_ = NewListGrid(this, QStringLiteral("importGrid"), kHeaders);
@@ -82,7 +84,7 @@ void ImportRecordsWindow::reload() {
             if (column == kFileColumn)
                 item->setToolTip(r.file);
             if (r.undone)
-                item->setForeground(Qt::gray);
+                item->setForeground(StyleEngine::tone(StyleEngine::Tone::Muted));
             grid_->setItem(row, column, item);
         }
     }

@@ -6,6 +6,7 @@
 #include "household/Household.h"
 #include "kit/ListGrid.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 
 #include <QHBoxLayout>
@@ -39,7 +40,8 @@ BinWindow::BinWindow(Household& household, QWidget* parent)
     resize(760, 420);
 
     auto* heading = new QLabel(QStringLiteral("已删除的收支记录（删除满一年的记录会自动清除）"), this);
-    heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; ") +
+                           StyleEngine::toneSheet(StyleEngine::Tone::Heading));
 
     grid_ = NewListGrid(this, QStringLiteral("binGrid"), kHeaders);
     // The remarks take what width is left.

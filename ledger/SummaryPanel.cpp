@@ -7,6 +7,7 @@
 #include "kit/BarChart.h"
 #include "kit/DatePicks.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
 #include "ledger/PlaceFilter.h"
@@ -33,6 +34,11 @@ constexpr int kBalanceWidth = 230;  // the 结余 at the right end of the headin
 
 const QColor kIncomeColour(0x00, 0x80, 0x00);
 const QColor kExpenseColour(0xff, 0x00, 0x00);
+
+// The figures stand on the panel's own white, whatever the style.
+QColor PanelTone(StyleEngine::Tone tone) {
+    return StyleEngine::toneOf(tone, StyleEngine::kOwnBackground);
+}
 
 struct Choice {
     const char* name;
@@ -134,10 +140,10 @@ void SummaryPanel::build() {
         button->setFixedSize(kDetailButtonWidth, 26);
         return box;
     };
-    incomeBox_ = totalBox("Panel7", "Label4", "收入", "Label6", kIncomeColour, "SpeedButton7", "收入明细查看",
-                          incomeTotal_, incomeDetails_);
-    expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", kExpenseColour, "SpeedButton8",
-                           "支出明细查看", expenseTotal_, expenseDetails_);
+    incomeBox_ = totalBox("Panel7", "Label4", "收入", "Label6", PanelTone(StyleEngine::Tone::Income),
+                          "SpeedButton7", "收入明细查看", incomeTotal_, incomeDetails_);
+    expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", PanelTone(StyleEngine::Tone::Expense),
+                           "SpeedButton8", "支出明细查看", expenseTotal_, expenseDetails_);
     balance_ = label(QStringLiteral("LabelBalance"), QString(), this);
     balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     showBalance(Money());
@@ -305,8 +311,10 @@ void SummaryPanel::ComputePeriodTotals() {
 void SummaryPanel::showBalance(Money balance) {
     balance_->setText(QStringLiteral("结余：") + balance.format());
     // A new style sheet polishes the label again: it is set only when the colour changes.
-    const QString sheet = QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
-                              .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name());
+    const QString sheet =
+        QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
+            .arg(PanelTone(balance.isNegative() ? StyleEngine::Tone::Expense : StyleEngine::Tone::Income)
+                     .name());
     if (balance_->styleSheet() != sheet)
         balance_->setStyleSheet(sheet);
 }

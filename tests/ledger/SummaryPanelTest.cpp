@@ -1,5 +1,6 @@
 #include "data/DateText.h"
 #include "kit/BarChart.h"
+#include "kit/StyleEngine.h"
 #include "ledger/SummaryPanel.h"
 #include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
@@ -232,9 +233,10 @@ TEST_F(SummaryPanelTest, ResizeSharesTheWidthAndSpreadsTheChoices) {
 TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
     const auto colour = [this] {
         const QString sheet = find<QLabel>("LabelBalance")->styleSheet();
-        return sheet.contains(QStringLiteral("#008000"))   ? "green"
-               : sheet.contains(QStringLiteral("#ff0000")) ? "red"
-                                                           : "?";
+        const auto has = [&sheet](StyleEngine::Tone tone) {
+            return sheet.contains(StyleEngine::toneOf(tone, StyleEngine::kOwnBackground).name());
+        };
+        return has(StyleEngine::Tone::Income) ? "green" : has(StyleEngine::Tone::Expense) ? "red" : "?";
     };
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥2255.00"));
     EXPECT_STREQ(colour(), "green");
