@@ -150,7 +150,7 @@ void SummaryPanel::build() {
     // The place choice takes the left end of the heading's row, across from the 结余.
     placeChoice_ = new QComboBox(this);
     placeChoice_->setObjectName(QStringLiteral("ComboBoxPlaceFilter"));
-    placeChoice_->setToolTip(QStringLiteral("只看一个账户的收支"));
+    placeChoice_->setToolTip(QStringLiteral("只看一个帐户的收支"));
     placeChoice_->addItem(QString::fromUtf8(kEveryPlace));
     connect(placeChoice_, &QComboBox::currentIndexChanged, this, [this] { placeChosen(); });
     connect(incomeDetails_, &QToolButton::clicked, this, [this] { showDetailChart(true); });

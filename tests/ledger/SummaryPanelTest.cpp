@@ -277,7 +277,7 @@ TEST_F(SummaryPanelTest, TheBalanceOverlapsNothing) {
     }
 }
 
-// The place choice limits the totals, the 结余 and the charts to one place; 全部账户 is every place.
+// The place choice limits the totals, the 结余 and the charts to one place; 全部帐户 is every place.
 TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
     const qint64 card = th.addBankCard(QStringLiteral("招商银行"), 0);
     th.exec(QStringLiteral("update shouzhibiao set zhanghu=%1 where mingxi in ('奖金','午饭')").arg(card));
@@ -285,7 +285,7 @@ TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
     panel.broughtToFront();
     auto* places = find<QComboBox>("ComboBoxPlaceFilter");
     ASSERT_EQ(places->count(), 3);
-    EXPECT_EQ(places->currentText(), QStringLiteral("全部账户"));
+    EXPECT_EQ(places->currentText(), QStringLiteral("全部帐户"));
     EXPECT_EQ(places->itemText(1), QStringLiteral("家庭保险柜（现金）"));
     EXPECT_EQ(places->itemText(2), QStringLiteral("招商银行（银行卡，已关闭）"));
 
