@@ -11,6 +11,7 @@
 #include "kit/DatePicks.h"
 #include "kit/HalfWidthValidator.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/AmountEdit.h"
 #include "ledger/EntryList.h"
@@ -156,7 +157,9 @@ void EntryPanel::buildForm() {
     amount_ = new AmountEdit(this);
     amount_->setObjectName(name(config_.amountBox));
     auto* yuan = new QLabel(QStringLiteral("元"), this);
-    yuan->setStyleSheet(QStringLiteral("color: red;"));
+    yuan->setStyleSheet(
+        QStringLiteral("color: %1;")
+            .arg(StyleEngine::toneOf(StyleEngine::Tone::Expense, StyleEngine::kOwnBackground).name()));
     fields->addWidget(formLabel(text(config_.amountLabel), this), 1, 0);
     fields->addWidget(amount_, 1, 1);
     fields->addWidget(yuan, 1, 2);
@@ -226,7 +229,7 @@ void EntryPanel::buildForm() {
     grid_->setColumns(
         {{QStringLiteral("明细"), QStringLiteral("mingxi"), DataGrid::Format::Text, Qt::AlignLeft, 110},
          {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100,
-          QColor(Qt::red), true},
+          StyleEngine::toneOf(StyleEngine::Tone::Expense, StyleEngine::kOwnBackground), true},
          {QStringLiteral("帐户"), QStringLiteral("zhanghu"), DataGrid::Format::Text, Qt::AlignHCenter, 96},
          {QStringLiteral("登记日期"), QStringLiteral("shururiqi"), DataGrid::Format::Text, Qt::AlignHCenter,
           96},
