@@ -1,12 +1,13 @@
 #include "access/denglu.h"
 
-#include "household/CurrentUser.h"
 #include "access/Login.h"
-#include "household/Household.h"
-#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -86,7 +87,8 @@ TForm2::TForm2(Household& household, QWidget* parent)
     picture->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(32, 32));
     auto* prompt = new QLabel(QStringLiteral("输入您登录系统的用户ID及密码！"), this);
     prompt->setObjectName(QStringLiteral("Label1"));
-    prompt->setStyleSheet(QStringLiteral("color: #1f4fbf; font-weight: bold;"));
+    prompt->setStyleSheet(StyleEngine::toneSheet(StyleEngine::Tone::Heading) +
+                          QStringLiteral(" font-weight: bold;"));
 
     auto* idLabel = new QLabel(QStringLiteral("用户ID："), this);
     idLabel->setObjectName(QStringLiteral("Label2"));
@@ -111,7 +113,7 @@ TForm2::TForm2(Household& household, QWidget* parent)
     exitButton->setToolTip(QStringLiteral("退出"));
 
     label4_->setObjectName(QStringLiteral("Label4"));
-    label4_->setStyleSheet(QStringLiteral("color: #b03030;"));
+    label4_->setStyleSheet(StyleEngine::toneSheet(StyleEngine::Tone::Expense));
 
     auto* header = new QHBoxLayout;
     header->addWidget(picture);

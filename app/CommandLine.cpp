@@ -112,7 +112,7 @@ QString CommandLineUsage() {
 QString CommandLineHelp(const QString& currentHome) {
     QString text = QStringLiteral(
                        "用法 (usage): tamberlo [选项]\n\n"
-                       "Tamberlo 家庭理财 %1：记录家庭的收入与支出，管理家中的现金和银行账户。\n"
+                       "Tamberlo 家庭理财 %1：记录家庭的收入与支出，管理家中的现金和银行帐户。\n"
                        "A household money keeper; its windows are in Chinese.\n\n"
                        "选项 (options):\n"
                        "  -h, --help                   显示本帮助后退出 (show this help)\n"

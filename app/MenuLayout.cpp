@@ -1,4 +1,5 @@
 #include "app/MenuLayout.h"
+#include "kit/StyleEngine.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,7 +33,7 @@ const QList<Menu>& menus() {
           {"N30", "帐务信息"},
           {"N44", nullptr},
           {"N45", "导出收支明细…"},
-          {"N48", "导入账单…"},
+          {"N48", "导入帐单…"},
           {"N49", "导入记录…"},
           {"N50", "明细规则…"},
           {"N46", "回收站"},
@@ -79,8 +80,11 @@ void addStyleSubmenu(QMenu* parent, QAction* item) {
     auto* submenu = new QMenu(parent);
     submenu->setObjectName(QStringLiteral("N35Menu"));
     item->setMenu(submenu);
+    // The captions are the numbers; each item names its look when the pointer rests on it.
+    submenu->setToolTipsVisible(true);
     for (int i = 0; i < 8; ++i) {
         auto* style = submenu->addAction(QString::fromUtf8(kStyleCaptions[i]));
+        style->setToolTip(StyleEngine::styleName(i));
         style->setObjectName(QString::fromLatin1(kStyleItemNames[i]));
         style->setCheckable(true);
         style->setData(i);

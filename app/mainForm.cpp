@@ -48,7 +48,7 @@ const ToolButton kToolButtons[] = {
     {"SpeedButton9", "注销用户", "注销当前用户", QStyle::SP_DialogResetButton},
     {"SpeedButton1", "退出系统", "关闭系统", QStyle::SP_DialogCloseButton},
     // Last, so that at the narrowest window (800 pixels) it is the one the toolbar folds away.
-    {"SpeedButton36", "导入账单", "导入支付宝、微信支付、银行等的账单", QStyle::SP_ArrowDown},
+    {"SpeedButton36", "导入帐单", "导入支付宝、微信支付、银行等的帐单", QStyle::SP_ArrowDown},
 };
 
 }  // namespace

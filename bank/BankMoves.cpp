@@ -79,7 +79,7 @@ MoveOutcome PerformMove(Database& database, HomeSafe& homeSafe, const MoveReques
             return closed.status();
         if (closed.value()) {
             refusal = MoveOutcome{MoveOutcome::Kind::Refused,
-                                  QStringLiteral("账户“%1”已关闭，不能存取款。请先在“银行信息”里重新启用它。")
+                                  QStringLiteral("帐户“%1”已关闭，不能存取款。请先在“银行信息”里重新启用它。")
                                       .arg(request.bank)};
             return Status::failure(refusal->message);
         }

@@ -151,7 +151,7 @@ QWidget* BankPanel::buildAmountPanel() {
     // The three perform buttons share one spot; only the one of the current mode is visible.
     performDeposit_ = makeButton("SpeedButton28", "存款", amountFrame);
     performWithdrawal_ = makeButton("SpeedButton29", "取款", amountFrame);
-    performTransfer_ = makeButton("SpeedButton33", "转账", amountFrame);
+    performTransfer_ = makeButton("SpeedButton33", "转帐", amountFrame);
     amountLayout->addWidget(performDeposit_, 4, 0);
     amountLayout->addWidget(performWithdrawal_, 4, 0);
     amountLayout->addWidget(performTransfer_, 4, 0);
@@ -178,7 +178,7 @@ QWidget* BankPanel::buildBottomBar() {
     auto* layout = new QHBoxLayout(bar);
     depositMode_ = makeButton("SpeedButton25", "存款", bar);
     withdrawalMode_ = makeButton("SpeedButton26", "取款", bar);
-    transferMode_ = makeButton("SpeedButton35", "转账", bar);
+    transferMode_ = makeButton("SpeedButton35", "转帐", bar);
     QToolButton* information = makeButton("SpeedButton27", "银行信息", bar);
     QToolButton* records = makeButton("SpeedButton31", "存取记录", bar);
     layout->addStretch(1);
@@ -322,7 +322,7 @@ void BankPanel::SpeedButton35Click() {
     if (grid_->value(row, QStringLiteral("guanbi")).toInt() != 0) {
         Prompt::current().show(
             Captions::kNotice,
-            QStringLiteral("账户“%1”已关闭，不能转出。请先在“银行信息”里重新启用它。").arg(from.name),
+            QStringLiteral("帐户“%1”已关闭，不能转出。请先在“银行信息”里重新启用它。").arg(from.name),
             Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
@@ -333,7 +333,7 @@ void BankPanel::SpeedButton35Click() {
     }
     if (targets->isEmpty()) {
         Prompt::current().show(Captions::kNotice,
-                               QStringLiteral("没有可以转入的账户。请先在“银行信息”里添加一个账户。"),
+                               QStringLiteral("没有可以转入的帐户。请先在“银行信息”里添加一个帐户。"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }

@@ -42,7 +42,7 @@ class BankPanel : public FunctionPanel {
     void SpeedButton26Click();  // 取款: withdrawal mode
     void SpeedButton28Click();  // performs the deposit
     void SpeedButton29Click();  // performs the withdrawal
-    void SpeedButton35Click();  // 转账: transfer mode, paying from the selected place
+    void SpeedButton35Click();  // 转帐: transfer mode, paying from the selected place
     void SpeedButton33Click();  // performs the transfer
     void SpeedButton30Click();  // 离开
     void SpeedButton27Click();  // 银行信息

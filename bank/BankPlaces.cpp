@@ -64,7 +64,7 @@ Result<PlaceFigures> SumPlaceFigures(QList<PlaceFigure> places) {
         }
         if (!ok)
             return Result<PlaceFigures>::failure(
-                QStringLiteral("账户余额合计超出金额范围，无法计算。请检查各账户的余额。"));
+                QStringLiteral("帐户余额合计超出金额范围，无法计算。请检查各帐户的余额。"));
     }
     figures.places = std::move(places);
     return figures;
@@ -98,7 +98,7 @@ Result<PlaceAsRead> storedPlace(QSqlDatabase db, qint64 id) {
         return fail(query);
     if (!query.next())
         return Result<PlaceAsRead>::failure(
-            QStringLiteral("这个账户已不存在，可能已在另一台电脑上被删除。列表已重新读出，请核对后再试。"));
+            QStringLiteral("这个帐户已不存在，可能已在另一台电脑上被删除。列表已重新读出，请核对后再试。"));
     return PlaceAsRead{query.value(0).toString(), query.value(1).toInt() != 0};
 }
 
@@ -107,7 +107,7 @@ Status stillAsRead(const PlaceAsRead& stored, const PlaceAsRead& asRead) {
         return Status::ok();
     return Status::failure(
         QStringLiteral(
-            "账户“%1”已在另一台电脑上被改名或关闭（现在是“%2”%3），这次改动没有保存。列表已重新读出，"
+            "帐户“%1”已在另一台电脑上被改名或关闭（现在是“%2”%3），这次改动没有保存。列表已重新读出，"
             "请核对后再试。")
             .arg(asRead.name, stored.name, stored.closed ? QStringLiteral("，已关闭") : QString()));
 }
@@ -118,7 +118,7 @@ Result<Money> checkedLimit(const BankDetails& details) {
     if (kind != QLatin1String(Codes::kBankCard) && kind != QLatin1String(Codes::kWallet) &&
         kind != QLatin1String(Codes::kCreditCard)) {
         return Result<Money>::failure(
-            QStringLiteral("账户的类别只能是银行卡、电子钱包或信用卡（现金只有家庭保险柜一个）。"));
+            QStringLiteral("帐户的类别只能是银行卡、电子钱包或信用卡（现金只有家庭保险柜一个）。"));
     }
     if (kind != QLatin1String(Codes::kCreditCard))
         return Money();
@@ -141,7 +141,7 @@ Status nameFree(QSqlDatabase db, const QString& name, qint64 id) {
         return fail(query);
     if (query.value(0).toInt() == 0)
         return Status::ok();
-    return Status::failure(QStringLiteral("已经有一个叫“%1”的账户了，请换一个名称。").arg(name));
+    return Status::failure(QStringLiteral("已经有一个叫“%1”的帐户了，请换一个名称。").arg(name));
 }
 
 Status run(QSqlDatabase db, const char* statement, const QVariantHash& values) {
@@ -239,7 +239,7 @@ Status DeleteBank(QSqlDatabase db, qint64 id) {
     if (history.value()) {
         const Result<PlaceAsRead> stored = storedPlace(db, id);
         return Status::failure(
-            QStringLiteral("账户“%1”有收支或存取款记录，不能删除，否则这些记录就没有了账户。"
+            QStringLiteral("帐户“%1”有收支或存取款记录，不能删除，否则这些记录就没有了帐户。"
                            "可以把它关闭：关闭后它不再出现在选择里，记录和合计都保留。")
                 .arg(stored ? stored->name : QString()));
     }

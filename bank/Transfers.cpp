@@ -40,7 +40,7 @@ ReadFigure readFigure(const QString& text, const QString& what, bool isFee) {
     if (isFee && typed.amount.isNegative())
         return {std::nullopt, QStringLiteral("手续费不能是负数。没有手续费就不填，或填 0。")};
     if (!isFee && (typed.amount.isZero() || typed.amount.isNegative()))
-        return {std::nullopt, QStringLiteral("转账金额必须大于零，请输入大于零的金额！")};
+        return {std::nullopt, QStringLiteral("转帐金额必须大于零，请输入大于零的金额！")};
     return {typed.amount, QString()};
 }
 
@@ -59,13 +59,13 @@ Result<QList<PlaceChoice>> TransferTargets(QSqlDatabase db, qint64 from) {
 }
 
 QString TransferFeeRemark(const QString& from, const QString& to) {
-    return QStringLiteral("转账手续费：%1 → %2").arg(from, to);
+    return QStringLiteral("转帐手续费：%1 → %2").arg(from, to);
 }
 
 MoveOutcome PerformTransfer(Database& database, HomeSafe& homeSafe, const TransferRequest& request) {
     if (request.amountText.trimmed().isEmpty())
-        return refused(QStringLiteral("必须输入转账金额！"));
-    const ReadFigure amount = readFigure(request.amountText, QStringLiteral("转账金额"), false);
+        return refused(QStringLiteral("必须输入转帐金额！"));
+    const ReadFigure amount = readFigure(request.amountText, QStringLiteral("转帐金额"), false);
     if (!amount.amount)
         return refused(amount.refusal);
     Money fee;
@@ -76,11 +76,11 @@ MoveOutcome PerformTransfer(Database& database, HomeSafe& homeSafe, const Transf
         fee = *typedFee.amount;
     }
     if (request.from.id == request.to.id)
-        return refused(QStringLiteral("转出和转入不能是同一个账户！请选择另一个转入账户。"));
+        return refused(QStringLiteral("转出和转入不能是同一个帐户！请选择另一个转入帐户。"));
     // Both figures lie within the amount limit: their sum cannot leave the range.
     const Money paid = amount.amount->plus(fee).value();
 
-    const QString what = QStringLiteral("这笔转账");
+    const QString what = QStringLiteral("这笔转帐");
     std::optional<QString> refusal;
     const Status written = homeSafe.moveAt(
         [&]() -> Result<PlaceChanges> {
@@ -92,13 +92,13 @@ MoveOutcome PerformTransfer(Database& database, HomeSafe& homeSafe, const Transf
             for (int i = 0; i < 2; ++i) {
                 const Result<StoredPlace> place = ReadStoredPlace(db, asRead[i]->id);
                 if (!place) {
-                    return Status::failure(QStringLiteral("账户“%1”：%2，%3没有保存。")
+                    return Status::failure(QStringLiteral("帐户“%1”：%2，%3没有保存。")
                                                .arg(asRead[i]->name, place.error(), what));
                 }
                 if (place->name != asRead[i]->name) {
                     refusal = QStringLiteral(
-                                  "账户“%1”已改名为“%2”（可能是在另一台电脑上改的），%3没有保存。请重新选择"
-                                  "账户后再试。")
+                                  "帐户“%1”已改名为“%2”（可能是在另一台电脑上改的），%3没有保存。请重新选择"
+                                  "帐户后再试。")
                                   .arg(asRead[i]->name, place->name, what);
                     return Status::failure(*refusal);
                 }
@@ -139,5 +139,5 @@ MoveOutcome PerformTransfer(Database& database, HomeSafe& homeSafe, const Transf
         return refused(*refusal);
     if (!written)
         return {MoveOutcome::Kind::Error, written.error()};
-    return {MoveOutcome::Kind::Done, QStringLiteral("转账完成！")};
+    return {MoveOutcome::Kind::Done, QStringLiteral("转帐完成！")};
 }

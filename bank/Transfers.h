@@ -11,7 +11,7 @@
 
 class Database;
 
-// Transfers (转账) move money from one place to another: a bank card to an e-wallet, a bank card to a
+// Transfers (转帐) move money from one place to another: a bank card to an e-wallet, a bank card to a
 // credit card (paying it off), a bank card to the home safe (cash from a machine). A transfer is neither
 // income nor expense; only its fee is an expense, booked on the paying place.
 
@@ -34,7 +34,7 @@ struct TransferRequest {
 // The places a transfer from `from` may go to: every open place but the paying one, in key order.
 Result<QList<PlaceChoice>> TransferTargets(QSqlDatabase db, qint64 from);
 
-// The remark of a transfer's fee entry: "转账手续费：招商银行 → 支付宝".
+// The remark of a transfer's fee entry: "转帐手续费：招商银行 → 支付宝".
 QString TransferFeeRemark(const QString& from, const QString& to);
 
 // Checks the amount (given, a number above zero within the amount limit), the fee (empty, or a number

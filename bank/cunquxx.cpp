@@ -96,7 +96,7 @@ TForm5::TForm5(Household& household, QWidget* parent)
     depositChoice->setChecked(true);
     auto* withdrawalChoice = new QRadioButton(QStringLiteral("取款"), this);
     withdrawalChoice->setObjectName(QStringLiteral("RadioButton2"));
-    auto* transferChoice = new QRadioButton(QStringLiteral("转账"), this);
+    auto* transferChoice = new QRadioButton(QStringLiteral("转帐"), this);
     transferChoice->setObjectName(QStringLiteral("RadioButton3"));
     auto* leave = new QToolButton(this);
     leave->setObjectName(QStringLiteral("SpeedButton30"));
@@ -157,7 +157,7 @@ void TForm5::RadioButton3Click() {
         transfers_ = makeGrid("StringGrid3", this);
         transfers_->setModel(
             new RecordsModel(*reader_, RecordKind::Transfer,
-                             {QStringLiteral("转出账户"), QStringLiteral("转入账户"), QStringLiteral("金额"),
+                             {QStringLiteral("转出帐户"), QStringLiteral("转入帐户"), QStringLiteral("金额"),
                               QStringLiteral("手续费"), QStringLiteral("日期"), QStringLiteral("操作人")},
                              transfers_));
         stack_->addWidget(transfers_);

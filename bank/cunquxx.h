@@ -25,7 +25,7 @@ class TForm5 : public QDialog {
     void FormCreate();
     void RadioButton1Click();   // 存款
     void RadioButton2Click();   // 取款
-    void RadioButton3Click();   // 转账
+    void RadioButton3Click();   // 转帐
     void SpeedButton30Click();  // 离开
 
     Household& household_;
@@ -33,7 +33,7 @@ class TForm5 : public QDialog {
     std::unique_ptr<TransactionReader> reader_;
     QTableView* deposits_;             // StringGrid1
     QTableView* withdrawals_;          // StringGrid2
-    QTableView* transfers_ = nullptr;  // StringGrid3, made at the first 转账
+    QTableView* transfers_ = nullptr;  // StringGrid3, made at the first 转帐
 };
 
 // Opens the records window over the main window and frees it when it closes.

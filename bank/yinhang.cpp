@@ -319,13 +319,13 @@ void TForm4::SpeedButton4Click() {
     }
     if (history.value()) {
         if (shownAsRead().closed) {
-            Notify(QStringLiteral("账户“%1”有收支或存取款记录，不能删除；它已经关闭了。")
+            Notify(QStringLiteral("帐户“%1”有收支或存取款记录，不能删除；它已经关闭了。")
                        .arg(shownAsRead().name));
             return;
         }
         if (Prompt::current().show(
                 Captions::kNotice,
-                QStringLiteral("账户“%1”有收支或存取款记录，不能删除，否则这些记录就没有了账户。"
+                QStringLiteral("帐户“%1”有收支或存取款记录，不能删除，否则这些记录就没有了帐户。"
                                "要把它关闭吗？关闭后它不再出现在选择里，记录和合计都保留，"
                                "以后可以重新启用。")
                     .arg(shownAsRead().name),
@@ -359,7 +359,7 @@ void TForm4::SpeedButton7Click() {
     const bool closing = !shownAsRead().closed;
     if (closing &&
         Prompt::current().show(Captions::kNotice,
-                               QStringLiteral("关闭账户“%1”吗？关闭后它不再出现在收支和存取款的选择里，"
+                               QStringLiteral("关闭帐户“%1”吗？关闭后它不再出现在收支和存取款的选择里，"
                                               "它的记录和余额仍留在列表和合计里，以后可以重新启用。")
                                    .arg(shownAsRead().name),
                                Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes) {

@@ -25,15 +25,15 @@ QString SourceCode(BillSource source, const QString& mappingName) {
 QString SourceName(BillSource source) {
     switch (source) {
         case BillSource::Alipay:
-            return QStringLiteral("支付宝账单");
+            return QStringLiteral("支付宝帐单");
         case BillSource::Wechat:
-            return QStringLiteral("微信支付账单");
+            return QStringLiteral("微信支付帐单");
         case BillSource::Icbc:
-            return QStringLiteral("工商银行借记卡对账单");
+            return QStringLiteral("工商银行借记卡对帐单");
         case BillSource::CmbCredit:
-            return QStringLiteral("招商银行信用卡账单");
+            return QStringLiteral("招商银行信用卡帐单");
         case BillSource::CmbDebit:
-            return QStringLiteral("招商银行储蓄卡对账单");
+            return QStringLiteral("招商银行储蓄卡对帐单");
         case BillSource::Qif:
             return QStringLiteral("QIF 文件");
         case BillSource::Ofx:

@@ -26,7 +26,7 @@ enum class BillSource {
 
 // The stored code of a source ("zhifubao"...); a mapped CSV's carries the mapping's name.
 QString SourceCode(BillSource source, const QString& mappingName = {});
-// The layout's name as the windows show it ("支付宝账单", "微信支付账单", "工商银行借记卡对账单", ...).
+// The layout's name as the windows show it ("支付宝帐单", "微信支付帐单", "工商银行借记卡对帐单", ...).
 QString SourceName(BillSource source);
 
 // Which way a line moves money, as the bill says: 支出, 收入, or neither (支付宝's 不计收支, 微信's "/").

@@ -28,7 +28,7 @@ QString Cancelled() {
 }
 
 QString ChangedWhileRead() {
-    return QStringLiteral("账单文件在读取时被改动了。请等它保存完毕，再重新导入。");
+    return QStringLiteral("帐单文件在读取时被改动了。请等它保存完毕，再重新导入。");
 }
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
@@ -84,13 +84,13 @@ struct LineWalk {
 // as it is seen, before it is kept whole.
 Status EachLine(const LineWalk& walk, const std::function<bool(int, QByteArrayView)>& onLine) {
     const auto tooLong = [](int line) {
-        return Status::failure(QStringLiteral("第 %1 行长于 %2 KB，这不是账单文件。请确认选的是导出的账单。")
+        return Status::failure(QStringLiteral("第 %1 行长于 %2 KB，这不是帐单文件。请确认选的是导出的帐单。")
                                    .arg(line)
                                    .arg(kMaxLineBytes / 1024));
     };
     if (!walk.device.seek(0))
         return Status::failure(
-            QStringLiteral("无法从头读取账单文件（%1）。请重试。").arg(walk.device.errorString()));
+            QStringLiteral("无法从头读取帐单文件（%1）。请重试。").arg(walk.device.errorString()));
     QByteArray pending;
     qint64 done = 0;
     int line = 0;
@@ -103,7 +103,7 @@ Status EachLine(const LineWalk& walk, const std::function<bool(int, QByteArrayVi
         // The cells are counted once: the second pass reads what the first has checked.
         if (walk.pass == 0 && bytes.count(',') >= kMaxCells)
             return Status::failure(
-                QStringLiteral("第 %1 行多于 %2 列，这不是账单文件。请确认选的是导出的账单。")
+                QStringLiteral("第 %1 行多于 %2 列，这不是帐单文件。请确认选的是导出的帐单。")
                     .arg(line)
                     .arg(kMaxCells));
         return Status::ok();
@@ -117,7 +117,7 @@ Status EachLine(const LineWalk& walk, const std::function<bool(int, QByteArrayVi
             if (walk.device.atEnd())
                 return Status::failure(ChangedWhileRead());
             return Status::failure(
-                QStringLiteral("读取账单文件失败（%1）。请重试。").arg(walk.device.errorString()));
+                QStringLiteral("读取帐单文件失败（%1）。请重试。").arg(walk.device.errorString()));
         }
         done += chunk.size();
         qsizetype from = 0;
@@ -181,7 +181,7 @@ Decoded EachTextLine(const LineWalk& first, const std::function<bool(int, const 
     QStringDecoder decoder = decoded.utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("GB18030");
     if (!decoder.isValid()) {
         decoded.status = Status::failure(
-            QStringLiteral("本机无法解码 GB18030（GBK）文字。请把账单另存为 UTF-8 后再导入。"));
+            QStringLiteral("本机无法解码 GB18030（GBK）文字。请把帐单另存为 UTF-8 后再导入。"));
         return decoded;
     }
     LineWalk second{first.device, first.total, first.options, 1};
@@ -202,13 +202,13 @@ QString NameOf(const QString& path) {
 Status FileFits(const QFileInfo& info) {
     if (!info.exists() || !info.isFile())
         return Status::failure(
-            QStringLiteral("找不到账单文件“%1”。请确认文件还在，再重新选择。").arg(info.filePath()));
+            QStringLiteral("找不到帐单文件“%1”。请确认文件还在，再重新选择。").arg(info.filePath()));
     if (info.size() == 0)
         return Status::failure(
-            QStringLiteral("账单文件“%1”是空的。请重新导出账单后再导入。").arg(info.fileName()));
+            QStringLiteral("帐单文件“%1”是空的。请重新导出帐单后再导入。").arg(info.fileName()));
     if (info.size() > kMaxBillBytes)
         return Status::failure(
-            QStringLiteral("账单文件“%1”有 %2 MB，大于能导入的 %3 MB。请导出较短的时间段，分几次导入。")
+            QStringLiteral("帐单文件“%1”有 %2 MB，大于能导入的 %3 MB。请导出较短的时间段，分几次导入。")
                 .arg(info.fileName())
                 .arg((info.size() + (1 << 20) - 1) >> 20)
                 .arg(kMaxBillBytes >> 20));
@@ -217,7 +217,7 @@ Status FileFits(const QFileInfo& info) {
 
 Status OpenFile(QFile& file) {
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("无法打开账单文件“%1”（%2）。请确认文件可以读取。")
+        return Status::failure(QStringLiteral("无法打开帐单文件“%1”（%2）。请确认文件可以读取。")
                                    .arg(NameOf(file.fileName()), file.errorString()));
     return Status::ok();
 }
@@ -261,7 +261,7 @@ ReadResult ReadBillText(QIODevice& device, const QString& path, const ReadOption
     if (!decoded.status)
         return Failed(decoded.status.error());
     if (!started)
-        return Failed(QStringLiteral("账单文件“%1”里没有文字。请重新导出账单后再导入。").arg(NameOf(path)));
+        return Failed(QStringLiteral("帐单文件“%1”里没有文字。请重新导出帐单后再导入。").arg(NameOf(path)));
     return qif ? qif->finish() : table.finish();
 }
 

@@ -69,7 +69,7 @@ Result<qint64> SaveRule(Database& database, const DetailRule& rule) {
     const QString detail = rule.detail.trimmed();
     if (keyword.isEmpty())
         return Result<qint64>::failure(
-            QStringLiteral("请填写关键词：账单的交易对方或商品说明里含有它时，才用这条规则。"));
+            QStringLiteral("请填写关键词：帐单的交易对方或商品说明里含有它时，才用这条规则。"));
     if (detail.isEmpty())
         return Result<qint64>::failure(QStringLiteral("请填写这条规则给出的明细，例如“餐饮”。"));
     qint64 id = rule.id;

@@ -340,8 +340,8 @@ ReadResult BillTableReader::finish() {
             quoted.append(QStringLiteral("  ") + line);
         message =
             QStringLiteral(
-                "无法识别“%1”的格式：它不是已知的账单。已知的有：%2。文件开头是：\n%3\n"
-                "请确认选的是导出的账单文件；其他 CSV 可以按列对应后导入。")
+                "无法识别“%1”的格式：它不是已知的帐单。已知的有：%2。文件开头是：\n%3\n"
+                "请确认选的是导出的帐单文件；其他 CSV 可以按列对应后导入。")
                 .arg(QFileInfo(path_).fileName(), KnownLayouts().join(QStringLiteral("、")),
                      quoted.isEmpty() ? QStringLiteral("  （没有文字）") : quoted.join(QLatin1Char('\n')));
     }

@@ -19,7 +19,7 @@ Result<ZipEntry> BillEntry(const ZipArchive& zip, const QString& name) {
     }
     if (files.isEmpty())
         return Result<ZipEntry>::failure(
-            QStringLiteral("压缩包“%1”里没有文件。请确认选对了文件，或重新下载支付宝发来的账单。").arg(name));
+            QStringLiteral("压缩包“%1”里没有文件。请确认选对了文件，或重新下载支付宝发来的帐单。").arg(name));
     if (files.size() == 1)
         return files.first();
     QList<ZipEntry> bills;
@@ -32,8 +32,8 @@ Result<ZipEntry> BillEntry(const ZipArchive& zip, const QString& name) {
     if (bills.size() == 1)
         return bills.first();
     return Result<ZipEntry>::failure(
-        QStringLiteral("压缩包“%1”里有 %2 个文件（%3），不知道哪一个是账单。请先解压，"
-                       "再导入其中的账单文件。")
+        QStringLiteral("压缩包“%1”里有 %2 个文件（%3），不知道哪一个是帐单。请先解压，"
+                       "再导入其中的帐单文件。")
             .arg(name)
             .arg(files.size())
             .arg(names.mid(0, 5).join(QStringLiteral("、"))));
@@ -56,7 +56,7 @@ Result<QByteArray> UnpackBillZip(const QString& path, const QString& password, B
             return Result<QByteArray>::failure(
                 QStringLiteral("“%1”不是 zip 压缩包。请确认选对了文件。（%2）").arg(name, zip.errorText()));
         return Result<QByteArray>::failure(
-            QStringLiteral("压缩包“%1”已损坏，无法解压。请重新下载支付宝发来的账单。（%2）")
+            QStringLiteral("压缩包“%1”已损坏，无法解压。请重新下载支付宝发来的帐单。（%2）")
                 .arg(name, zip.errorText()));
     }
     const Result<ZipEntry> entry = BillEntry(zip, name);
@@ -79,18 +79,18 @@ Result<QByteArray> UnpackBillZip(const QString& path, const QString& password, B
                     .arg(name));
         case ZipError::TooBig:
             return Result<QByteArray>::failure(
-                QStringLiteral("压缩包“%1”中的“%2”解压后超过 %3 MB，不像一份账单，没有解压。"
-                               "请确认选对了文件，或分段导出账单。")
+                QStringLiteral("压缩包“%1”中的“%2”解压后超过 %3 MB，不像一份帐单，没有解压。"
+                               "请确认选对了文件，或分段导出帐单。")
                     .arg(name, entry->name)
                     .arg(kMaxBillBytes / kMegabyte));
         case ZipError::Unsupported:
             return Result<QByteArray>::failure(
                 QStringLiteral(
-                    "压缩包“%1”的加密或压缩方式无法读取。请先用解压软件解开，再导入其中的账单文件。（%2）")
+                    "压缩包“%1”的加密或压缩方式无法读取。请先用解压软件解开，再导入其中的帐单文件。（%2）")
                     .arg(name, zip.errorText()));
         default:
             return Result<QByteArray>::failure(
-                QStringLiteral("压缩包“%1”已损坏，无法解压。请重新下载支付宝发来的账单。（%2）")
+                QStringLiteral("压缩包“%1”已损坏，无法解压。请重新下载支付宝发来的帐单。（%2）")
                     .arg(name, zip.errorText()));
     }
 }

@@ -63,11 +63,11 @@ ColumnMappingDialog::ColumnMappingDialog(Database& database, const CsvSample& sa
       database_(database),
       sample_(sample) {
     setObjectName(QStringLiteral("ColumnMappingDialog"));
-    setWindowTitle(QStringLiteral("对应账单的列"));
+    setWindowTitle(QStringLiteral("对应帐单的列"));
     resize(780, 700);
 
     auto* heading = new QLabel(
-        QStringLiteral("这个文件不是已知的账单格式。请指出表头在第几行，以及日期、金额等各在哪一列；"
+        QStringLiteral("这个文件不是已知的帐单格式。请指出表头在第几行，以及日期、金额等各在哪一列；"
                        "双击一行可把它设为表头。保存后，下次导入同样的文件可以直接选用。"),
         this);
     heading->setWordWrap(true);
@@ -131,7 +131,7 @@ ColumnMappingDialog::ColumnMappingDialog(Database& database, const CsvSample& sa
 
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("mappingName"));
-    name_->setPlaceholderText(QStringLiteral("例如：农商银行对账单"));
+    name_->setPlaceholderText(QStringLiteral("例如：农商银行对帐单"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("已保存的对应："), savedChoice_);

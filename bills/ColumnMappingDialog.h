@@ -14,7 +14,7 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 
-// "对应账单的列": for a CSV of no known layout, the first lines of the file, the line that holds the
+// "对应帐单的列": for a CSV of no known layout, the first lines of the file, the line that holds the
 // headers and, by header name, the columns of the date, the amount (one signed column, or an income and
 // an expense column), the description, the counterparty and the transaction number. A mapping saved
 // before can be picked to fill the choices. 保存 stores the mapping under its name (replacing one of the

@@ -69,8 +69,8 @@ Status takeBackTransfer(QSqlDatabase db, qint64 recordId, PlaceChanges& changes,
             return failed(place);
         if (!place.next()) {
             return Status::failure(
-                QStringLiteral("这次导入的一笔转账记到了账户“%1”，而这个账户已不存在（已改名或删除），"
-                               "这次导入没有撤销。请先把账户名改回“%1”，再撤销这次导入。")
+                QStringLiteral("这次导入的一笔转帐记到了帐户“%1”，而这个帐户已不存在（已改名或删除），"
+                               "这次导入没有撤销。请先把帐户名改回“%1”，再撤销这次导入。")
                     .arg(names[i]));
         }
         ids[i] = place.value(0).toLongLong();
@@ -157,7 +157,7 @@ Status reopenOrRefuse(QSqlDatabase db, const PlaceChanges& changes, ReopenPlaces
     if (closed.isEmpty() || reopen == ReopenPlaces::Yes)
         return Status::ok();
     return Status::failure(
-        QStringLiteral("账户“%1”已关闭，撤销这次导入要把钱退回这个账户，所以这次导入没有撤销。"
+        QStringLiteral("帐户“%1”已关闭，撤销这次导入要把钱退回这个帐户，所以这次导入没有撤销。"
                        "请先在“银行信息”里重新启用“%1”，再撤销这次导入。")
             .arg(closed.join(QStringLiteral("”、“"))));
 }

@@ -25,7 +25,7 @@ struct ImportRecord {
 // Every import, the newest first.
 Result<QList<ImportRecord>> ImportRecords(QSqlDatabase db);
 
-// The layout's name for a stored source code ("zhifubao" → "支付宝账单", "csv:农商行" → "自定义
+// The layout's name for a stored source code ("zhifubao" → "支付宝帐单", "csv:农商行" → "自定义
 // CSV（农商行）"); a code this program does not know is shown as it is stored.
 QString SourceNameOfCode(const QString& code);
 

@@ -185,7 +185,7 @@ QString ActionName(PlanAction action) {
         case PlanAction::MaybeDuplicate:
             return QStringLiteral("可能重复");
         case PlanAction::Transfer:
-            return QStringLiteral("转账");
+            return QStringLiteral("转帐");
         case PlanAction::NotCounted:
             return QStringLiteral("不计");
         case PlanAction::Unreadable:
@@ -351,7 +351,7 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
                 p.reason =
                     QStringLiteral("第 %1 行购买的部分退款，记为退款收入。").arg(bill.rows[purchase].line);
             } else {
-                p.reason = QStringLiteral("退款（所退的购买不在这份账单里），记为退款收入。");
+                p.reason = QStringLiteral("退款（所退的购买不在这份帐单里），记为退款收入。");
             }
         } else if (const std::optional<TransferShape> shape =
                        walletBill ? transferShape(row) : std::optional<TransferShape>();
@@ -370,19 +370,19 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
             const qint64 to = pays ? other : p.place;
             if (shape || other != 0) {
                 if (from != 0 && from == to) {
-                    notCounted(QStringLiteral("转出和转入是同一个账户，不计入。"));
+                    notCounted(QStringLiteral("转出和转入是同一个帐户，不计入。"));
                 } else {
                     p.action = PlanAction::Transfer;
                     p.place = from;
                     p.otherPlace = to;
                     p.reason = from == 0 || to == 0
-                                   ? QStringLiteral("转账：请先为付款方式“%1”选择账户。")
+                                   ? QStringLiteral("转帐：请先为付款方式“%1”选择帐户。")
                                          .arg(from == 0 ? (pays ? method : otherMethod)
                                                         : (pays ? otherMethod : method))
-                                   : QStringLiteral("在家里的两个账户之间转账，不算收入或支出。");
+                                   : QStringLiteral("在家里的两个帐户之间转帐，不算收入或支出。");
                 }
             } else {
-                notCounted(QStringLiteral("不计收支，且不知道钱转去了哪个账户，不计入。"));
+                notCounted(QStringLiteral("不计收支，且不知道钱转去了哪个帐户，不计入。"));
             }
         } else {
             p.action = PlanAction::Add;
@@ -412,7 +412,7 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
                 p.action = PlanAction::AlreadyImported;
                 p.ticked = false;
                 p.matchedEntry = match->id;
-                p.reason = QStringLiteral("与 %1 从另一份账单导入的%2 %3 是同一笔，不再记。")
+                p.reason = QStringLiteral("与 %1 从另一份帐单导入的%2 %3 是同一笔，不再记。")
                                .arg(ShortDate(match->day), typeWord(p.type), row.amount.format());
             } else if (typed) {
                 used.insert(typed->id);
@@ -422,7 +422,7 @@ Result<ImportPlan> PlanImport(QSqlDatabase db, const Bill& bill) {
                 p.reason = QStringLiteral("与 %1 手工记的%2 %3 可能是同一笔。")
                                .arg(ShortDate(typed->day), typeWord(p.type), row.amount.format());
             } else if (p.place == 0) {
-                p.reason = QStringLiteral("请先为付款方式“%1”选择账户。").arg(method);
+                p.reason = QStringLiteral("请先为付款方式“%1”选择帐户。").arg(method);
             }
         }
         if ((p.action == PlanAction::Add || p.action == PlanAction::MaybeDuplicate) && p.detail.isEmpty()) {
@@ -501,7 +501,7 @@ Result<QList<PlaceOutcome>> PlaceOutcomes(QSqlDatabase db, const ImportPlan& pla
         o.before = stored->balance;
         const Result<Money> after = o.before.plus(o.change);
         if (!after)
-            return Status::failure(QStringLiteral("账户“%1”导入后的余额超出了金额的范围。").arg(o.name));
+            return Status::failure(QStringLiteral("帐户“%1”导入后的余额超出了金额的范围。").arg(o.name));
         o.after = after.value();
         const bool credit = o.kind == QLatin1String(Codes::kCreditCard);
         o.belowZero = !credit && o.after.isNegative();

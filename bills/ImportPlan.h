@@ -17,12 +17,12 @@ enum class PlanAction {
     Add,              // 新增: an income or expense entry on its place
     AlreadyImported,  // 已导入: its key is stored already, or the same purchase came from another bill
     MaybeDuplicate,   // 可能重复: a typed entry of the same place, direction and amount within 3 days
-    Transfer,    // 转账: money moving between two of the household's places, neither income nor expense
+    Transfer,    // 转帐: money moving between two of the household's places, neither income nor expense
     NotCounted,  // 不计: closed or failed, one of a full refund's pair, 不计收支 without two places
     Unreadable,  // the line could not be read (BillRow::problem); never imported
 };
 
-// The action's word in the preview's 处理 column ("新增", "已导入", "可能重复", "转账", "不计", "无法读取").
+// The action's word in the preview's 处理 column ("新增", "已导入", "可能重复", "转帐", "不计", "无法读取").
 QString ActionName(PlanAction action);
 
 struct PlanRow {

@@ -45,7 +45,7 @@ struct OpenPlaces {
 std::optional<OpenPlaces> ReadOpenPlaces(QSqlDatabase db) {
     const Result<QList<PlaceChoice>> places = ReadPlaceChoices(db);
     if (!places) {
-        ReportError(QStringLiteral("读不出账户的列表：%1").arg(places.error()));
+        ReportError(QStringLiteral("读不出帐户的列表：%1").arg(places.error()));
         return std::nullopt;
     }
     OpenPlaces open;
@@ -64,7 +64,7 @@ namespace {
 
 enum Column { Tick, Line, Day, Counterparty, Description, Amount, Direction, Place, Detail, Action, Reason };
 const char* const kHeaders[] = {"勾选",  "行号", "日期", "交易对方", "说明", "金额",
-                                "收/支", "账户", "明细", "处理",     "原因"};
+                                "收/支", "帐户", "明细", "处理",     "原因"};
 
 bool tickable(const PlanRow& row) {
     return row.action == PlanAction::Add || row.action == PlanAction::MaybeDuplicate ||
@@ -120,7 +120,7 @@ class PlanModel : public QAbstractTableModel {
                 return row.action == PlanAction::Unreadable ? QString() : row.bill.amount.format();
             case Direction:
                 if (row.action == PlanAction::Transfer)
-                    return QStringLiteral("转账");
+                    return QStringLiteral("转帐");
                 if (row.bill.direction == BillDirection::Neither && row.action == PlanAction::NotCounted)
                     return QStringLiteral("不计收支");
                 return row.type == EntryType::Income ? QStringLiteral("收入") : QStringLiteral("支出");
@@ -189,16 +189,16 @@ ImportPreview::ImportPreview(Household& household, ImportPlan plan, QWidget* par
     sameCounterparty_->setObjectName(QStringLiteral("SameCounterpartyBox"));
     detail_ = new QPushButton(QStringLiteral("改明细…"), this);
     detail_->setObjectName(QStringLiteral("ChangeDetailButton"));
-    place_ = new QPushButton(QStringLiteral("改账户…"), this);
+    place_ = new QPushButton(QStringLiteral("改帐户…"), this);
     place_->setObjectName(QStringLiteral("ChangePlaceButton"));
     rule_ = new QPushButton(QStringLiteral("记住为规则"), this);
     rule_->setObjectName(QStringLiteral("RememberRuleButton"));
-    rule_->setToolTip(QStringLiteral("以后交易对方相同的账单行自动用这一行的明细"));
+    rule_->setToolTip(QStringLiteral("以后交易对方相同的帐单行自动用这一行的明细"));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("SummaryLabel"));
     outcomes_ = new QTableWidget(0, 4, this);
     outcomes_->setObjectName(QStringLiteral("OutcomeGrid"));
-    outcomes_->setHorizontalHeaderLabels({QStringLiteral("账户"), QStringLiteral("本次变动"),
+    outcomes_->setHorizontalHeaderLabels({QStringLiteral("帐户"), QStringLiteral("本次变动"),
                                           QStringLiteral("导入后余额"), QStringLiteral("提示")});
     outcomes_->verticalHeader()->hide();
     outcomes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -311,7 +311,7 @@ void ImportPreview::askDetail() {
 void ImportPreview::askPlace() {
     const int row = currentRow();
     if (row < 0) {
-        Notify(QStringLiteral("请先在表格里选中要改账户的一行。"));
+        Notify(QStringLiteral("请先在表格里选中要改帐户的一行。"));
         return;
     }
     const std::optional<OpenPlaces> open = ReadOpenPlaces(household_.database.connection());
@@ -320,8 +320,8 @@ void ImportPreview::askPlace() {
     const QStringList& labels = open->labels;
     const QList<qint64>& ids = open->ids;
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(this, QStringLiteral("改账户"),
-                                                 QStringLiteral("记到哪个账户："), labels, 0, false, &ok);
+    const QString chosen = QInputDialog::getItem(this, QStringLiteral("改帐户"),
+                                                 QStringLiteral("记到哪个帐户："), labels, 0, false, &ok);
     if (ok && labels.contains(chosen))
         changePlace(row, ids[labels.indexOf(chosen)]);
 }
@@ -334,7 +334,7 @@ void ImportPreview::refreshFigures() {
         ticked += row.ticked && tickable(row);
     }
     summary_->setText(
-        QStringLiteral("共 %1 行：新增 %2，已导入 %3，可能重复 %4，转账 %5，不计 %6，无法读取 %7；"
+        QStringLiteral("共 %1 行：新增 %2，已导入 %3，可能重复 %4，转帐 %5，不计 %6，无法读取 %7；"
                        "勾选 %8 行将导入。")
             .arg(plan_.rows.size())
             .arg(counts[int(PlanAction::Add)])
@@ -347,7 +347,7 @@ void ImportPreview::refreshFigures() {
     const Result<QList<PlaceOutcome>> outcomes = PlaceOutcomes(household_.database.connection(), plan_);
     outcomes_->setRowCount(0);
     if (!outcomes) {
-        summary_->setText(summary_->text() + QStringLiteral(" 读不出账户的余额：%1").arg(outcomes.error()));
+        summary_->setText(summary_->text() + QStringLiteral(" 读不出帐户的余额：%1").arg(outcomes.error()));
         return;
     }
     outcomes_->setRowCount(int(outcomes->size()));
@@ -365,7 +365,7 @@ void ImportPreview::refreshFigures() {
 bool ImportPreview::commit() {
     const Result<QList<PlaceOutcome>> outcomes = PlaceOutcomes(household_.database.connection(), plan_);
     if (!outcomes) {
-        ReportError(QStringLiteral("读不出账户的余额，没有导入：%1").arg(outcomes.error()));
+        ReportError(QStringLiteral("读不出帐户的余额，没有导入：%1").arg(outcomes.error()));
         return false;
     }
     QStringList below;
@@ -377,7 +377,7 @@ bool ImportPreview::commit() {
     if (!below.isEmpty()) {
         const Prompt::Answer answer =
             Prompt::current().show(Captions::kNotice,
-                                   QStringLiteral("%1，低于零。\n这可能是账单只含部分历史。仍要导入吗？")
+                                   QStringLiteral("%1，低于零。\n这可能是帐单只含部分历史。仍要导入吗？")
                                        .arg(below.join(QStringLiteral("；"))),
                                    Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Question);
         if (answer != Prompt::Answer::Yes)
@@ -402,10 +402,10 @@ namespace {
 
 // Reads a bill file on a worker thread; a progress dialog with 取消 appears when it takes over a second.
 ReadResult readBillFile(const QString& path, const ReadOptions& base, QWidget* parent) {
-    QProgressDialog progress(QStringLiteral("正在读取账单 %1 …").arg(QFileInfo(path).fileName()),
+    QProgressDialog progress(QStringLiteral("正在读取帐单 %1 …").arg(QFileInfo(path).fileName()),
                              QStringLiteral("取消"), 0, 1000, parent);
     progress.setObjectName(QStringLiteral("ImportProgress"));
-    progress.setWindowTitle(QStringLiteral("导入账单"));
+    progress.setWindowTitle(QStringLiteral("导入帐单"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(1000);
     progress.setAutoReset(false);
@@ -447,16 +447,16 @@ bool askMethodPlaces(Household& household, const ImportPlan& plan, QWidget* pare
     bool chosenAny = false;
     for (const QString& method : plan.unmappedMethods) {
         const QString what = method.isEmpty() ? QStringLiteral("这份%1").arg(SourceName(plan.bill.source))
-                                              : QStringLiteral("账单里的付款方式“%1”").arg(method);
+                                              : QStringLiteral("帐单里的付款方式“%1”").arg(method);
         bool ok = false;
         const QString chosen = QInputDialog::getItem(
-            parent, QStringLiteral("选择账户"),
-            QStringLiteral("%1对应家里的哪个账户？\n选定后会记住，下次不再问；不选的行不能导入。").arg(what),
+            parent, QStringLiteral("选择帐户"),
+            QStringLiteral("%1对应家里的哪个帐户？\n选定后会记住，下次不再问；不选的行不能导入。").arg(what),
             labels, 0, false, &ok);
         if (!ok || !labels.contains(chosen))
             continue;
         if (Status s = SaveMethodPlace(household.database, source, method, ids[labels.indexOf(chosen)]); !s) {
-            ReportError(QStringLiteral("没有记住这个账户：%1").arg(s.error()));
+            ReportError(QStringLiteral("没有记住这个帐户：%1").arg(s.error()));
             continue;
         }
         chosenAny = true;
@@ -486,8 +486,8 @@ std::optional<Bill> readOne(Household& household, const QString& path, QWidget* 
         if (read.failure == ReadFailure::NeedsPassword) {
             bool ok = false;
             const QString password = QInputDialog::getText(
-                parent, QStringLiteral("账单的密码"),
-                QStringLiteral("%1\n请输入解压密码（支付宝在发送账单的邮件或短信里给出）：")
+                parent, QStringLiteral("帐单的密码"),
+                QStringLiteral("%1\n请输入解压密码（支付宝在发送帐单的邮件或短信里给出）：")
                     .arg(read.bill.error()),
                 QLineEdit::Password, QString(), &ok);
             if (!ok)
@@ -507,8 +507,8 @@ void RunBillImport(Household& household, QWidget* parent) {
         !household.permissionGate(QStringLiteral("支出管理")))
         return;
     const QStringList paths = FileChooser::chooseOpenFiles(
-        parent, QStringLiteral("导入账单"),
-        QStringLiteral("账单文件 (*.csv *.txt *.xlsx *.zip *.qif *.ofx *.qfx);;所有文件 (*)"));
+        parent, QStringLiteral("导入帐单"),
+        QStringLiteral("帐单文件 (*.csv *.txt *.xlsx *.zip *.qif *.ofx *.qfx);;所有文件 (*)"));
     for (const QString& path : paths) {
         const std::optional<Bill> bill = readOne(household, path, parent);
         if (!bill)
@@ -517,7 +517,7 @@ void RunBillImport(Household& household, QWidget* parent) {
         if (plan && !plan->unmappedMethods.isEmpty() && askMethodPlaces(household, *plan, parent))
             plan = PlanImport(household.database.connection(), *bill);
         if (!plan) {
-            ReportError(QStringLiteral("%1 没有导入：核对账单时出错（%2）")
+            ReportError(QStringLiteral("%1 没有导入：核对帐单时出错（%2）")
                             .arg(QFileInfo(path).fileName(), plan.error()));
             continue;
         }

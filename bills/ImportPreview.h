@@ -12,7 +12,7 @@ class QTableWidget;
 struct Household;
 
 // 导入预览: what an import will do with every line of a bill, before anything is written. One grid row
-// per line (勾选, 行号, 日期, 交易对方, 说明, 金额, 收/支, 账户, 明细, 处理, 原因) read lazily from the
+// per line (勾选, 行号, 日期, 交易对方, 说明, 金额, 收/支, 帐户, 明细, 处理, 原因) read lazily from the
 // plan; lines can be unticked, their 明细 or place changed one by one or for every line of the same
 // counterparty, a 明细 kept as a rule; under the grid the totals per place and the balances after. 导入
 // commits the ticked lines in one transaction, 取消 closes with nothing written.
@@ -53,7 +53,7 @@ class ImportPreview : public QDialog {
     QPushButton* cancel_;
 };
 
-// 导入账单…: the whole import from the menu or the toolbar, behind the rights 收入管理 and 支出管理:
+// 导入帐单…: the whole import from the menu or the toolbar, behind the rights 收入管理 and 支出管理:
 // choose one or several files, read each (on a worker thread, with a progress dialog that offers 取消
 // past a second), ask for the place of every payment method not seen before, then show the preview.
 void RunBillImport(Household& household, QWidget* parent);

@@ -5,6 +5,7 @@
 #include "household/Household.h"
 #include "kit/ListGrid.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,9 +33,10 @@ ImportRecordsWindow::ImportRecordsWindow(Household& household, QWidget* parent)
     resize(780, 400);
 
     auto* heading = new QLabel(
-        QStringLiteral("每次导入账单的记录。撤销一次导入会把它新增的收支移入回收站，并退回各账户的余额。"),
+        QStringLiteral("每次导入帐单的记录。撤销一次导入会把它新增的收支移入回收站，并退回各帐户的余额。"),
         this);
-    heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; ") +
+                           StyleEngine::toneSheet(StyleEngine::Tone::Heading));
     heading->setWordWrap(true);
 
     grid_ = NewListGrid(this, QStringLiteral("importGrid"), kHeaders);
@@ -82,7 +84,7 @@ void ImportRecordsWindow::reload() {
             if (column == kFileColumn)
                 item->setToolTip(r.file);
             if (r.undone)
-                item->setForeground(Qt::gray);
+                item->setForeground(StyleEngine::tone(StyleEngine::Tone::Muted));
             grid_->setItem(row, column, item);
         }
     }
@@ -94,7 +96,7 @@ void ImportRecordsWindow::reload() {
         status_->setText(QStringLiteral("无法读取导入记录。"));
         ReportError(QStringLiteral("无法读取导入记录，请稍后再试。（%1）").arg(read.error()));
     } else if (records_.isEmpty()) {
-        status_->setText(QStringLiteral("还没有导入过账单。"));
+        status_->setText(QStringLiteral("还没有导入过帐单。"));
     } else {
         status_->setText(QStringLiteral("共 %1 次导入。").arg(records_.size()));
     }
@@ -120,8 +122,8 @@ void ImportRecordsWindow::undoChosen() {
         return;
     if (Prompt::current().show(
             Captions::kNotice,
-            QStringLiteral("要撤销 %1 导入的“%2”吗？\n这次导入新增的 %3 笔收支和转账将移入回收站或取消，"
-                           "各账户的余额随之退回；之后可以重新导入这个账单。")
+            QStringLiteral("要撤销 %1 导入的“%2”吗？\n这次导入新增的 %3 笔收支和转帐将移入回收站或取消，"
+                           "各帐户的余额随之退回；之后可以重新导入这个帐单。")
                 .arg(record.when, record.file)
                 .arg(record.added),
             Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
@@ -134,7 +136,7 @@ void ImportRecordsWindow::undoChosen() {
         const QString names = done.closedPlaces.join(QStringLiteral("”、“"));
         if (Prompt::current().show(
                 Captions::kNotice,
-                QStringLiteral("这次导入用到的账户“%1”已关闭。要重新启用“%1”并撤销这次导入吗？\n"
+                QStringLiteral("这次导入用到的帐户“%1”已关闭。要重新启用“%1”并撤销这次导入吗？\n"
                                "选“否”则什么也不改变。")
                     .arg(names),
                 Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
@@ -145,10 +147,10 @@ void ImportRecordsWindow::undoChosen() {
     reload();
     if (!undone) {
         ReportError(
-            QStringLiteral("未能撤销这次导入，收支记录和账户余额都保持原样。\n%1").arg(undone.error()));
+            QStringLiteral("未能撤销这次导入，收支记录和帐户余额都保持原样。\n%1").arg(undone.error()));
         return;
     }
-    QString text = QStringLiteral("已撤销导入“%1”：%2 笔收支移入了回收站，%3 笔转账已取消。")
+    QString text = QStringLiteral("已撤销导入“%1”：%2 笔收支移入了回收站，%3 笔转帐已取消。")
                        .arg(record.file)
                        .arg(done.binned)
                        .arg(done.transfers);

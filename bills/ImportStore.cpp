@@ -37,14 +37,14 @@ Status checkPlaces(const ImportPlan& plan) {
             continue;
         if (row.place == 0 || (row.action == PlanAction::Transfer && row.otherPlace == 0)) {
             return Status::failure(
-                QStringLiteral("第 %1 行还没有对应的账户，没有导入任何一笔。请先为它的付款方式选择账户。")
+                QStringLiteral("第 %1 行还没有对应的帐户，没有导入任何一笔。请先为它的付款方式选择帐户。")
                     .arg(row.bill.line));
         }
         if (row.action == PlanAction::Transfer && row.place == row.otherPlace) {
             return Status::failure(
                 QStringLiteral(
                     "第 %1 "
-                    "行是转账，转出和转入却是同一个账户，没有导入任何一笔。请改一个账户，或不勾选这一行。")
+                    "行是转帐，转出和转入却是同一个帐户，没有导入任何一笔。请改一个帐户，或不勾选这一行。")
                     .arg(row.bill.line));
         }
     }

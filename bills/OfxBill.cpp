@@ -41,7 +41,7 @@ QString TypeName(TransactionType type) {
         case OFX_POS:
             return QStringLiteral("刷卡消费");
         case OFX_XFER:
-            return QStringLiteral("转账");
+            return QStringLiteral("转帐");
         case OFX_CHECK:
             return QStringLiteral("支票");
         case OFX_PAYMENT:
@@ -101,7 +101,7 @@ int OnTransaction(const OfxTransactionData data, void* context) {
     else if (data.date_initiated_valid)
         row.day = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(data.date_initiated)).date();
     else
-        row.problem = QStringLiteral("没有记账日期");
+        row.problem = QStringLiteral("没有记帐日期");
     if (data.amount_valid) {
         const Result<Money> amount = AmountOf(data.amount);
         if (amount) {
@@ -146,7 +146,7 @@ Result<Bill> ReadOfxBill(const QString& path) {
     if (file.size() > kMaxBillBytes)
         return Result<Bill>::failure(
             QStringLiteral(
-                "“%1”超过 %2 MB，不像一份账单，没有读取。请确认选对了文件，或分段导出账单后再导入。")
+                "“%1”超过 %2 MB，不像一份帐单，没有读取。请确认选对了文件，或分段导出帐单后再导入。")
                 .arg(name)
                 .arg(kMaxBillBytes / kMegabyte));
     // The statement lines the file holds, to tell a file libofx read whole from one it gave up on.
@@ -157,7 +157,7 @@ Result<Bill> ReadOfxBill(const QString& path) {
         if (!upper.contains("<OFX"))
             return Result<Bill>::failure(
                 QStringLiteral(
-                    "“%1”不是 OFX 文件，无法读取。请确认选对了文件，或在网上银行重新导出 OFX/QFX 账单。")
+                    "“%1”不是 OFX 文件，无法读取。请确认选对了文件，或在网上银行重新导出 OFX/QFX 帐单。")
                     .arg(name));
         statementLines = upper.count("<STMTTRN>");
         closedLines = upper.count("</STMTTRN>");
@@ -187,7 +187,7 @@ Result<Bill> ReadOfxBill(const QString& path) {
         accounts.insert(it.key());
     if (accounts.size() > 1)
         return Result<Bill>::failure(
-            QStringLiteral("OFX 文件“%1”含有 %2 个账户的交易。请在网上银行每次只导出一个账户，"
+            QStringLiteral("OFX 文件“%1”含有 %2 个帐户的交易。请在网上银行每次只导出一个帐户，"
                            "再分别导入。")
                 .arg(name)
                 .arg(accounts.size()));

@@ -145,8 +145,8 @@ ReadResult QifReader::finish() {
     endRecord();
     if (bill_.rows.isEmpty() && sawOtherSection_)
         return {Result<Bill>::failure(
-                    QStringLiteral("“%1”里没有银行、信用卡或现金账户的交易（投资账户和列表不导入）。"
-                                   "请在原程序里导出银行、信用卡或现金账户的 QIF 文件。")
+                    QStringLiteral("“%1”里没有银行、信用卡或现金帐户的交易（投资帐户和列表不导入）。"
+                                   "请在原程序里导出银行、信用卡或现金帐户的 QIF 文件。")
                         .arg(bill_.path)),
                 ReadFailure::Other};
     return {std::move(bill_), ReadFailure::None};

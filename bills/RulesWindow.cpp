@@ -31,7 +31,7 @@ RulesWindow::RulesWindow(Household& household, QWidget* parent)
     resize(560, 440);
 
     auto* heading =
-        new QLabel(QStringLiteral("导入账单时，交易对方或商品说明含有关键词的一行会得到规则给出的明细；"
+        new QLabel(QStringLiteral("导入帐单时，交易对方或商品说明含有关键词的一行会得到规则给出的明细；"
                                   "几条规则都符合时，关键词最长的那条优先。"),
                    this);
     heading->setWordWrap(true);

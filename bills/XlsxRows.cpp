@@ -24,19 +24,19 @@ constexpr char kCompoundSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 
 QString NotWorkbookMessage(const QString& name, const QString& detail) {
     return QStringLiteral(
-               "“%1”不是 Excel 工作簿（.xlsx），无法读取。请确认选对了文件，或重新导出账单后再导入。（%2）")
+               "“%1”不是 Excel 工作簿（.xlsx），无法读取。请确认选对了文件，或重新导出帐单后再导入。（%2）")
         .arg(name, detail);
 }
 
 QString DamagedMessage(const QString& name, const QString& detail) {
-    return QStringLiteral("工作簿“%1”已损坏，读不出其中的账单。请重新导出账单后再导入。（%2）")
+    return QStringLiteral("工作簿“%1”已损坏，读不出其中的帐单。请重新导出帐单后再导入。（%2）")
         .arg(name, detail);
 }
 
 QString TooBigMessage(const QString& name, const QString& part) {
     return QStringLiteral(
-               "工作簿“%1”中的 %2 解压后超过 %3 MB，不像一份账单，没有读取。请确认选对了文件，"
-               "或分段导出账单后再导入。")
+               "工作簿“%1”中的 %2 解压后超过 %3 MB，不像一份帐单，没有读取。请确认选对了文件，"
+               "或分段导出帐单后再导入。")
         .arg(name, part)
         .arg(kMaxBillBytes / kMegabyte);
 }
@@ -341,7 +341,7 @@ class WorkbookReader {
         cells_ += cells;
         if (cells_ > kMaxSheetCells)
             return Status::failure(
-                QStringLiteral("工作簿“%1”的单元格超过 %2 万个，太大了，没有读取。请分段导出账单后"
+                QStringLiteral("工作簿“%1”的单元格超过 %2 万个，太大了，没有读取。请分段导出帐单后"
                                "再导入。")
                     .arg(name_)
                     .arg(kMaxSheetCells / 10000));
@@ -374,7 +374,7 @@ class WorkbookReader {
             if (!text)
                 continue;
             if (column >= kMaxCells)
-                return Status::failure(QStringLiteral("工作簿“%1”第 %2 行超过 %3 列，不像一份账单，没有读取。"
+                return Status::failure(QStringLiteral("工作簿“%1”第 %2 行超过 %3 列，不像一份帐单，没有读取。"
                                                       "请确认选对了文件。")
                                            .arg(name_)
                                            .arg(number)
@@ -462,7 +462,7 @@ Result<QList<QStringList>> ReadXlsxRows(const QString& path) {
     if (file.size() > kMaxBillBytes)
         return Result<QList<QStringList>>::failure(
             QStringLiteral(
-                "“%1”超过 %2 MB，不像一份账单，没有读取。请确认选对了文件，或分段导出账单后再导入。")
+                "“%1”超过 %2 MB，不像一份帐单，没有读取。请确认选对了文件，或分段导出帐单后再导入。")
                 .arg(name)
                 .arg(kMaxBillBytes / kMegabyte));
     if (file.read(8) == QByteArray(kCompoundSignature, 8))

@@ -165,7 +165,7 @@ QString Describe(const QSqlError& error, const QString& path) {
         case Kind::Damaged:
             tellOfDamage(path, english);
             message = QStringLiteral(
-                          "%1已损坏或不是数据库，无法读取。请不要再用它记账，用备份工具 kopira "
+                          "%1已损坏或不是数据库，无法读取。请不要再用它记帐，用备份工具 kopira "
                           "恢复最近的完好备份。")
                           .arg(inFile(path));
             break;
@@ -237,7 +237,7 @@ QString NotAHousehold(const QString& path) {
 }
 
 QString AmountTooLarge() {
-    return QStringLiteral("金额超出范围，无法记账。请检查输入的金额。");
+    return QStringLiteral("金额超出范围，无法记帐。请检查输入的金额。");
 }
 
 QString WritesRefused(const QString& path) {
@@ -280,7 +280,7 @@ QString IndexesDisagree(const QString& path, const QString& detail) {
 QString IndexesRebuilt(const QString& path) {
     return QStringLiteral(
                "已按表里的记录重建了数据库文件 %1 的全部索引（REINDEX），没有改动任何记录。\n"
-               "重新做完整性检查的结果：完好（ok）。合计和列表又与表里的记录一致，可以照常记账。")
+               "重新做完整性检查的结果：完好（ok）。合计和列表又与表里的记录一致，可以照常记帐。")
         .arg(path);
 }
 

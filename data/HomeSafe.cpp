@@ -107,7 +107,7 @@ Result<StoredPlace> ReadStoredPlace(QSqlDatabase db, qint64 id) {
     if (!query.exec())
         return Result<StoredPlace>::failure(DatabaseErrors::Describe(query.lastError()));
     if (!query.next())
-        return Result<StoredPlace>::failure(QStringLiteral("这个账户已不存在，可能已在另一台电脑上被删除"));
+        return Result<StoredPlace>::failure(QStringLiteral("这个帐户已不存在，可能已在另一台电脑上被删除"));
     const QVariant jine = query.value(QStringLiteral("jine"));
     // A null balance has no text form and fails the conversion, as an empty text would.
     if (jine.isNull()) {
@@ -142,7 +142,7 @@ namespace {
 Result<Money> balanceAfter(const StoredPlace& place, Money change, const QString& what) {
     if (place.closed) {
         return Result<Money>::failure(
-            QStringLiteral("账户“%1”已关闭（可能是在另一台电脑上关闭的），%2没有保存。请选择别的账户，"
+            QStringLiteral("帐户“%1”已关闭（可能是在另一台电脑上关闭的），%2没有保存。请选择别的帐户，"
                            "或先在“银行信息”里重新启用它。")
                 .arg(place.name, what));
     }

@@ -146,7 +146,7 @@ QString HouseholdInUseText(const HouseholdLock& lock) {
     const std::optional<HouseholdLock::Holder> holder = lock.holderInfo();
     if (holder && holder->otherComputer) {
         return QStringLiteral(
-                   "家庭账本 %1 被另一台电脑“%2”上的 %3 锁定（进程 %4，锁定于 %5，到现在 %6）。\n"
+                   "家庭帐本 %1 被另一台电脑“%2”上的 %3 锁定（进程 %4，锁定于 %5，到现在 %6）。\n"
                    "锁文件：%7\n如果那台电脑上的 %3 还开着，请先在那里把它关闭；如果它已经不在运行"
                    "（死机、断电，或 U 盘没有安全弹出就拔下），这个锁是遗留下来的，可以接管。")
             .arg(folder, holder->computer, holder->program)
@@ -157,14 +157,14 @@ QString HouseholdInUseText(const HouseholdLock& lock) {
     }
     if (holder && holder->program == QStringLiteral("kopira")) {
         return QStringLiteral(
-                   "家庭账本 %1 正在由备份工具 kopira 恢复（%2）。\n请等恢复完成、关闭 kopira 之后再试。"
-                   "本次没有打开、也没有改动账本。")
+                   "家庭帐本 %1 正在由备份工具 kopira 恢复（%2）。\n请等恢复完成、关闭 kopira 之后再试。"
+                   "本次没有打开、也没有改动帐本。")
             .arg(folder, lock.holder());
     }
     const QString who = lock.holder();
     return QStringLiteral(
-               "家庭账本 %1 已在另一个窗口中打开%2。\n同一个账本同一时间只能在一个窗口中使用："
-               "请切换到那个窗口继续记账，或先把它关闭再启动。本次启动没有打开、也没有改动账本。")
+               "家庭帐本 %1 已在另一个窗口中打开%2。\n同一个帐本同一时间只能在一个窗口中使用："
+               "请切换到那个窗口继续记帐，或先把它关闭再启动。本次启动没有打开、也没有改动帐本。")
         .arg(folder, who.isEmpty() ? QString() : QStringLiteral("（%1）").arg(who));
 }
 
@@ -187,7 +187,7 @@ bool OfferTakeOver(HouseholdLock& lock, const QString& caption) {
     const QString question =
         HouseholdInUseText(lock) +
         QStringLiteral(
-            "\n\n要接管这个锁吗？只有确定那台电脑上已经没有程序在使用这个账本时才选“是”："
+            "\n\n要接管这个锁吗？只有确定那台电脑上已经没有程序在使用这个帐本时才选“是”："
             "两边同时使用会互相覆盖。选“否”什么也不做。");
     if (Prompt::current().show(caption, question, Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Warning) !=
         Prompt::Answer::Yes)
@@ -201,6 +201,6 @@ bool OfferTakeOver(HouseholdLock& lock, const QString& caption) {
 QString TakeOverFailedText(const HouseholdLock& lock) {
     return QStringLiteral(
                "无法接管锁文件 %1：它仍被占用，或者无法删除。\n请确认那台电脑上的程序已经关闭；"
-               "如果确实已经关闭，可以手动删除这个文件，然后再试。账本没有改动。")
+               "如果确实已经关闭，可以手动删除这个文件，然后再试。帐本没有改动。")
         .arg(QDir::toNativeSeparators(lock.lockPath()));
 }

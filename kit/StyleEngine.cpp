@@ -47,6 +47,15 @@ const QString kSkinCondition = QStringLiteral("[skinned=\"1\"]");
 // The one engine that has the application's style sheet.
 StyleEngine* activeEngine = nullptr;
 
+// The tones of the texts windows colour themselves: one set for light backgrounds, one for dark ones.
+struct Tones {
+    QColor heading, income, expense, muted;
+};
+const Tones kOnLight{QColor(0x1f, 0x4e, 0x9a), QColor(0x17, 0x6b, 0x2c), QColor(0xb7, 0x1c, 0x1c),
+                     QColor(0x5a, 0x5a, 0x5a)};
+const Tones kOnDark{QColor(0x7f, 0xc4, 0xff), QColor(0x8e, 0xe5, 0x9f), QColor(0xff, 0x9e, 0x99),
+                    QColor(0xc4, 0xcc, 0xd6)};
+
 QString scopeSelector(const QString& selector) {
     const QString trimmed = selector.trimmed();
     if (trimmed.isEmpty())
@@ -85,6 +94,12 @@ QString StyleEngine::storedSheet(int n) {
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
+}
+
+QString StyleEngine::styleName(int n) {
+    // The sheets open with "/* 样式七：午夜蓝 */"; the text after the colon may carry a note in brackets.
+    static const QRegularExpression heading(QStringLiteral("^/\\*[^：*]*：([^*（]+)"));
+    return heading.match(storedSheet(n)).captured(1).trimmed();
 }
 
 QString StyleEngine::scopedSheet(const QString& sheet) {
@@ -138,6 +153,37 @@ bool StyleEngine::isSpared(const QWidget* widget) {
         return !isStyledKind(widget);
     }
     return false;
+}
+
+QColor StyleEngine::windowBackground(int n) {
+    static const QRegularExpression rule(
+        QStringLiteral("QDialog\\s*\\{[^}]*background:\\s*(#[0-9a-fA-F]{6})"));
+    const QRegularExpressionMatch match = rule.match(storedSheet(n));
+    return match.hasMatch() ? QColor(match.captured(1)) : QColor();
+}
+
+QColor StyleEngine::toneOf(Tone tone, int n) {
+    const QColor background = windowBackground(n);
+    const Tones& tones = background.isValid() && background.lightness() < 128 ? kOnDark : kOnLight;
+    switch (tone) {
+        case Tone::Heading:
+            return tones.heading;
+        case Tone::Income:
+            return tones.income;
+        case Tone::Expense:
+            return tones.expense;
+        case Tone::Muted:
+            break;
+    }
+    return tones.muted;
+}
+
+QColor StyleEngine::tone(Tone tone) {
+    return toneOf(tone, activeEngine ? activeEngine->loaded_ : kOwnBackground);
+}
+
+QString StyleEngine::toneSheet(Tone tone) {
+    return QStringLiteral("color: %1;").arg(StyleEngine::tone(tone).name());
 }
 
 QString StyleEngine::sheetFor(int n) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QString>
 
@@ -32,6 +33,8 @@ class StyleEngine : public QObject {
 
     // The sheet of store entry n as stored (empty outside 0..7).
     static QString storedSheet(int n);
+    // The name the sheet of store entry n gives its look in its first comment ("午夜蓝" for 样式七).
+    static QString styleName(int n);
     // What the engine draws for store entry n: the scoped sheet, and dark texts for the radio buttons,
     // check boxes and group boxes that stand on a tagged panel's own light background.
     static QString sheetFor(int n);
@@ -42,6 +45,22 @@ class StyleEngine : public QObject {
     static bool isSpared(const QWidget* widget);
     // Buttons, edit, combo and spin boxes, group boxes and the other kinds of control the styles draw.
     static bool isStyledKind(const QWidget* widget);
+
+    // The texts a window colours itself (its headings, income and expense figures, notes), each readable
+    // (at least 4.5:1) on the background it stands on.
+    enum class Tone { Heading, Income, Expense, Muted };
+    // Not a store entry: a light background of a window's own, such as a tagged panel's.
+    static constexpr int kOwnBackground = -1;
+    // The background of the windows of store entry n, as its sheet draws them (invalid outside 0..7).
+    static QColor windowBackground(int n);
+    // The tone on the windows of store entry n; for kOwnBackground (any n outside 0..7) the tone on a light
+    // background (the tagged panels, and every window while no style is drawn).
+    static QColor toneOf(Tone tone, int n);
+    // The tone for a window drawn in the style in force: that of the active engine's style, else the one
+    // on a light background.
+    static QColor tone(Tone tone);
+    // The same as a style-sheet declaration ("color: #rrggbb;"), for a widget's own sheet.
+    static QString toneSheet(Tone tone);
 
   protected:
     // True when the widget stands inside a tagged control of its own window.

@@ -73,7 +73,7 @@ BackupSummary Summarize(const QString& file, bool thorough) {
         if (!query.exec(
                 kinds ? QStringLiteral("select mingcheng, jine, leibie, guanbi from zhangwubiao order by id")
                       : QStringLiteral("select mingcheng, jine from zhangwubiao order by id")))
-            return Status::failure(QStringLiteral("无法读取账户"));
+            return Status::failure(QStringLiteral("无法读取帐户"));
         while (query.next()) {
             const QString name = query.value(0).toString();
             const Money balance = Money::fromUnits(query.value(1).toLongLong());
@@ -157,7 +157,7 @@ QString DescribeBackup(const BackupSummary& summary) {
             else
                 banks << label + place.balance.format();
         }
-        lines << (kinds ? QStringLiteral("其他账户：%1") : QStringLiteral("银行：%1"))
+        lines << (kinds ? QStringLiteral("其他帐户：%1") : QStringLiteral("银行：%1"))
                      .arg(banks.join(QStringLiteral("，")));
     }
     return lines.join(QLatin1Char('\n'));

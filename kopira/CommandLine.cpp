@@ -77,7 +77,7 @@ Command parse(const QStringList& args) {
 }
 
 bool confirmed(std::FILE* in, std::FILE* out) {
-    std::fputs(QStringLiteral("确信要用这个备份替换当前账本吗？输入 y 并回车确认：").toUtf8().constData(),
+    std::fputs(QStringLiteral("确信要用这个备份替换当前帐本吗？输入 y 并回车确认：").toUtf8().constData(),
                out);
     std::fflush(out);
     char line[64] = {};
@@ -101,7 +101,7 @@ bool claimForRestore(const Kopira::Household& household, const Command& command,
     if (!command.takeOver) {
         print(err, QStringLiteral(
                        "未恢复：%1\n确定那台电脑上的程序已经不在运行时，加上 --take-over-lock "
-                       "再运行一次即可接管：\n  kopira --restore %2 --take-over-lock\n当前账本未作任何改动。")
+                       "再运行一次即可接管：\n  kopira --restore %2 --take-over-lock\n当前帐本未作任何改动。")
                        .arg(HouseholdInUseText(lock), command.target));
         return false;
     }
@@ -131,22 +131,22 @@ QString UsageText(const QString& homeFolder) {
                "用法：kopira [--backup [文件夹] | --restore 备份文件 [--yes] [--take-over-lock] | --version "
                "|\n"
                "              --help]\n"
-               "Tamberlo 家庭账本的备份与恢复工具。不带选项时打开窗口。\n"
+               "Tamberlo 家庭帐本的备份与恢复工具。不带选项时打开窗口。\n"
                "\n"
-               "  --backup [文件夹]       把账本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
-               "                          默认是 <账本文件夹>/database/backup）；Tamberlo 运行时也可以备份\n"
-               "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前账本；\n"
-               "                          原来的账本先另存为安全副本。Tamberlo 运行时不能恢复\n"
+               "  --backup [文件夹]       把帐本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
+               "                          默认是 <帐本文件夹>/database/backup）；Tamberlo 运行时也可以备份\n"
+               "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前帐本；\n"
+               "                          原来的帐本先另存为安全副本。Tamberlo 运行时不能恢复\n"
                "  --yes                   恢复时不询问（用于脚本）\n"
-               "  --take-over-lock        账本被另一台电脑上的 Tamberlo 或 kopira 锁定（锁文件\n"
+               "  --take-over-lock        帐本被另一台电脑上的 Tamberlo 或 kopira 锁定（锁文件\n"
                "                          database/lomu.lock），而那台电脑上的程序已经不在运行时，\n"
                "                          恢复前接管这个锁\n"
                "  --version               显示版本\n"
                "  --help                  显示本说明\n"
                "\n"
-               "账本文件夹：环境变量 TAMBERLO_HOME，否则按 Tamberlo 的规则查找（现在是 %1）。\n"
-               "账本文件夹的 database/lomu.ini 写了 [shujuku] leixing=postgresql 时，备份与恢复的是\n"
-               "数据库服务器上的账本；备份仍是普通的账本文件。\n"
+               "帐本文件夹：环境变量 TAMBERLO_HOME，否则按 Tamberlo 的规则查找（现在是 %1）。\n"
+               "帐本文件夹的 database/lomu.ini 写了 [shujuku] leixing=postgresql 时，备份与恢复的是\n"
+               "数据库服务器上的帐本；备份仍是普通的帐本文件。\n"
                "退出状态：0 成功；1 失败，原因写在标准错误上；2 选项不对。")
         .arg(QDir::toNativeSeparators(homeFolder));
 }
@@ -188,7 +188,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             RemoveLeftovers(homeFolder, QDateTime::currentDateTime(), false);
             const BackupSummary summary = Summarize(command.target);
             if (!summary.problem.isEmpty()) {
-                print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(summary.problem));
+                print(err, QStringLiteral("未恢复：%1\n当前帐本未作任何改动。").arg(summary.problem));
                 return 1;
             }
             if (!household.problem.isEmpty()) {
@@ -202,7 +202,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
                 print(out,
                       QStringLiteral("将替换%1。请先让其他电脑上的 Tamberlo 都退出。").arg(household.name()));
             if (!command.yes && !confirmed(in, out)) {
-                print(err, QStringLiteral("未恢复：没有确认。当前账本未作任何改动。"));
+                print(err, QStringLiteral("未恢复：没有确认。当前帐本未作任何改动。"));
                 return 1;
             }
             const Result<QString> restored = RestoreHousehold(
@@ -214,7 +214,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
             QString done = QStringLiteral("恢复完成：%1").arg(household.name());
             if (!restored.value().isEmpty())
                 done +=
-                    QStringLiteral("\n原来的账本已另存为 %1").arg(QDir::toNativeSeparators(restored.value()));
+                    QStringLiteral("\n原来的帐本已另存为 %1").arg(QDir::toNativeSeparators(restored.value()));
             print(out, done);
             return 0;
         }

@@ -111,10 +111,10 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
         Prompt::current().show(
             Captions::kApplication,
             QStringLiteral(
-                "数据库文件 %1 是空的或不完整（只有 %2 字节）。旁边有 %3 个备份，程序不会把它当作新账本；"
+                "数据库文件 %1 是空的或不完整（只有 %2 字节）。旁边有 %3 个备份，程序不会把它当作新帐本；"
                 "但这些备份都没有通过完整性检查，无法自动恢复。\n请用 kopira 选择一个备份恢复；"
-                "如果确实要从头开始一个新账本，请先把这个文件移走，再启动 Tamberlo。"
-                "账本没有打开，也没有改动。")
+                "如果确实要从头开始一个新帐本，请先把这个文件移走，再启动 Tamberlo。"
+                "帐本没有打开，也没有改动。")
                 .arg(QDir::toNativeSeparators(databasePath))
                 .arg(QFileInfo(databasePath).size())
                 .arg(copies.size()),
@@ -124,9 +124,9 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
     const QString question =
         QStringLiteral(
             "数据库文件 %1 是空的或不完整（只有 %2 字节），可能是恢复数据时断电、磁盘出错、程序崩溃"
-            "或误操作造成的。程序不会把它当作新账本。\n\n找到的最新的一份完好的副本：\n%3\n\n"
-            "选“是”用这份副本恢复账本%4；"
-            "选“否”不打开账本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
+            "或误操作造成的。程序不会把它当作新帐本。\n\n找到的最新的一份完好的副本：\n%3\n\n"
+            "选“是”用这份副本恢复帐本%4；"
+            "选“否”不打开帐本，也不作任何改动，之后可以用 kopira 恢复别的备份。")
             .arg(QDir::toNativeSeparators(databasePath))
             .arg(QFileInfo(databasePath).size())
             .arg(DescribeBackup(Summarize(copy)),
@@ -144,7 +144,7 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now) {
         ReportError(restored.error());
         return false;
     }
-    Notify(QStringLiteral("已用副本 %1 恢复账本。").arg(QDir::toNativeSeparators(copy)));
+    Notify(QStringLiteral("已用副本 %1 恢复帐本。").arg(QDir::toNativeSeparators(copy)));
     return true;
 }
 

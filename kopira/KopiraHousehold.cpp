@@ -16,7 +16,7 @@ QString Household::name() const {
     if (!problem.isEmpty())
         return QStringLiteral("无法确定（lomu.ini 的 [shujuku] 设置需要改正）");
     if (onServer())
-        return QStringLiteral("数据库服务器上的账本（%1）").arg(ShownConnection(server));
+        return QStringLiteral("数据库服务器上的帐本（%1）").arg(ShownConnection(server));
     return QDir::toNativeSeparators(file);
 }
 

@@ -139,7 +139,7 @@ Status checkFile(const QString& file, const QString& check) {
         // Six tables of the right names may still hold nothing the program can use.
         if (Status shape = CheckHouseholdShape(db, version ? version.value().toInt() : kSchemaVersion);
             !shape)
-            return Status::failure(QStringLiteral("文件 %1 不是完整的 Tamberlo 账本（%2），不能用它恢复。")
+            return Status::failure(QStringLiteral("文件 %1 不是完整的 Tamberlo 帐本（%2），不能用它恢复。")
                                        .arg(file, shape.error()));
         return Status::ok();
     });
@@ -159,7 +159,7 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
                        const QString& fileName) {
     if (!QFileInfo(databasePath).isFile())
         return Result<QString>::failure(
-            QStringLiteral("找不到数据库文件 %1：这里还没有账本。请检查账本文件夹（TAMBERLO_HOME），"
+            QStringLiteral("找不到数据库文件 %1：这里还没有帐本。请检查帐本文件夹（TAMBERLO_HOME），"
                            "或先运行一次 Tamberlo。")
                 .arg(databasePath));
     if (!QDir().mkpath(folder))
@@ -184,7 +184,7 @@ Result<QString> Backup(const QString& databasePath, const QString& folder, const
             verdict.damaged) {
             return Result<QString>::failure(
                 QStringLiteral(
-                    "账本 %1 已损坏，没有备份（备份只会把损坏一起复制）。请用“恢复”换回最近的完好备份。"
+                    "帐本 %1 已损坏，没有备份（备份只会把损坏一起复制）。请用“恢复”换回最近的完好备份。"
                     "（%2）")
                     .arg(databasePath, copied.error()));
         }

@@ -67,7 +67,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     };
 
     auto* layout = new QVBoxLayout(this);
-    auto* database = new QLabel(QStringLiteral("账本：%1").arg(household_.name()), this);
+    auto* database = new QLabel(QStringLiteral("帐本：%1").arg(household_.name()), this);
     database->setObjectName(QStringLiteral("database"));
     database->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(database);
@@ -76,7 +76,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     auto* backup = new QGroupBox(QStringLiteral("备份"), this);
     auto* backupLayout = new QVBoxLayout(backup);
     backupLayout->addWidget(new QLabel(
-        QStringLiteral("把账本完整地复制一份，文件名带有日期和时间；Tamberlo 运行时也可以备份。备份文件夹："),
+        QStringLiteral("把帐本完整地复制一份，文件名带有日期和时间；Tamberlo 运行时也可以备份。备份文件夹："),
         backup));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(folder_, 1);
@@ -89,7 +89,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     auto* restoreBox = new QGroupBox(QStringLiteral("恢复"), this);
     auto* restoreLayout = new QVBoxLayout(restoreBox);
     auto* restoreText = new QLabel(QStringLiteral("文件夹里的备份（最新的在最前）。选中一个，按“恢复所选备份”"
-                                                  "（或双击它）；替换之前，当前账本会另存一份安全副本。"),
+                                                  "（或双击它）；替换之前，当前帐本会另存一份安全副本。"),
                                    restoreBox);
     restoreText->setWordWrap(true);
     restoreLayout->addWidget(restoreText);
@@ -166,7 +166,7 @@ void KopiraWindow::checkHousehold() {
                          QStringLiteral("\n现在可以备份；恢复时会先问是否接管这个锁。"));
     else if (open)
         status_->setText(
-            QStringLiteral("%1 正在使用这个账本。现在可以备份；恢复要等 %1 关闭，关闭后会自动可用。")
+            QStringLiteral("%1 正在使用这个帐本。现在可以备份；恢复要等 %1 关闭，关闭后会自动可用。")
                 .arg(holder->program));
     else
         status_->setText(QStringLiteral("请选择“备份”或“恢复”。"));
@@ -300,18 +300,18 @@ void KopiraWindow::restore(const QString& file) {
 
 void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
     if (!summary.problem.isEmpty()) {
-        Prompt::current().show(kCaption, summary.problem + QStringLiteral("\n当前账本未作任何改动。"),
+        Prompt::current().show(kCaption, summary.problem + QStringLiteral("\n当前帐本未作任何改动。"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
     const QString question =
         household_.onServer()
             ? QStringLiteral(
-                  "\n\n确信要用这个备份替换%1吗？替换之前，服务器上的账本会另存一份安全副本。"
+                  "\n\n确信要用这个备份替换%1吗？替换之前，服务器上的帐本会另存一份安全副本。"
                   "请先让其他电脑上的 Tamberlo 都退出。")
                   .arg(household_.name())
             : QStringLiteral(
-                  "\n\n确信要用这个备份替换当前账本吗？替换之前，当前账本会另存"
+                  "\n\n确信要用这个备份替换当前帐本吗？替换之前，当前帐本会另存"
                   "一份安全副本。");
     if (Prompt::current().show(kCaption, Kopira::DescribeBackup(summary) + question,
                                Prompt::Buttons::OkCancel, Prompt::Icon::Question) != Prompt::Answer::Ok) {
@@ -333,7 +333,7 @@ void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
             }
             QString text = QStringLiteral("恢复完成。");
             if (!restored->value().isEmpty())
-                text += QStringLiteral("\n原来的账本已另存为：\n%1")
+                text += QStringLiteral("\n原来的帐本已另存为：\n%1")
                             .arg(QDir::toNativeSeparators(restored->value()));
             status_->setText(QStringLiteral("已从 %1 恢复").arg(QDir::toNativeSeparators(file)));
             Prompt::current().show(kCaption, text, Prompt::Buttons::Ok, Prompt::Icon::Information);

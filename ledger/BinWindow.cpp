@@ -6,6 +6,7 @@
 #include "household/Household.h"
 #include "kit/ListGrid.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 
 #include <QHBoxLayout>
@@ -22,7 +23,7 @@
 namespace {
 
 const std::initializer_list<const char*> kHeaders = {"类型", "明细",   "金额",     "登记日期", "登记人",
-                                                     "备注", "删除人", "删除时间", "账户"};
+                                                     "备注", "删除人", "删除时间", "帐户"};
 
 }  // namespace
 
@@ -39,7 +40,8 @@ BinWindow::BinWindow(Household& household, QWidget* parent)
     resize(760, 420);
 
     auto* heading = new QLabel(QStringLiteral("已删除的收支记录（删除满一年的记录会自动清除）"), this);
-    heading->setStyleSheet(QStringLiteral("font-weight: bold; color: navy;"));
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; ") +
+                           StyleEngine::toneSheet(StyleEngine::Tone::Heading));
 
     grid_ = NewListGrid(this, QStringLiteral("binGrid"), kHeaders);
     // The remarks take what width is left.
@@ -118,7 +120,7 @@ void BinWindow::reload() {
             e.deletedBy,
             e.deletedAt,
             e.place == 0 ? QString::fromUtf8(Codes::kHomeSafe)
-                         : places.value(e.place, QStringLiteral("（账户已删除）"))};
+                         : places.value(e.place, QStringLiteral("（帐户已删除）"))};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             if (column == 2)
@@ -151,14 +153,14 @@ void BinWindow::restoreChosen() {
         return;
     const Result<BinPlace> place = PlaceOfBinEntry(household_.database.connection(), entry);
     if (!place) {
-        ReportError(QStringLiteral("未能读出这条记录的账户，没有恢复。\n%1").arg(place.error()));
+        ReportError(QStringLiteral("未能读出这条记录的帐户，没有恢复。\n%1").arg(place.error()));
         return;
     }
     RestoreTo to = RestoreTo::Place;
     if (place->state == BinPlaceState::Closed) {
         if (Prompt::current().show(
                 Captions::kNotice,
-                QStringLiteral("这条记录的账户“%1”已关闭。要重新打开“%1”并把记录恢复到其中吗？\n"
+                QStringLiteral("这条记录的帐户“%1”已关闭。要重新打开“%1”并把记录恢复到其中吗？\n"
                                "选“否”则什么也不改变。")
                     .arg(place->name),
                 Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
@@ -167,7 +169,7 @@ void BinWindow::restoreChosen() {
     } else if (place->state == BinPlaceState::Gone) {
         if (Prompt::current().show(
                 Captions::kNotice,
-                QStringLiteral("这条记录的账户已不存在（已被删除）。要把它恢复到家庭保险柜吗？"
+                QStringLiteral("这条记录的帐户已不存在（已被删除）。要把它恢复到家庭保险柜吗？"
                                "家庭保险柜的余额将随之改变 %1。\n选“否”则记录留在回收站中。")
                     .arg(entry.amount.format()),
                 Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)

@@ -49,7 +49,7 @@ QString typeName(const QString& code) {
     if (code == QLatin1String(Codes::kWithdrawal))
         return QStringLiteral("取款");
     if (code == QLatin1String(Codes::kTransfer))
-        return QStringLiteral("转账");
+        return QStringLiteral("转帐");
     return code;
 }
 
@@ -75,13 +75,13 @@ QByteArray CsvRecord(const QStringList& fields) {
 QStringList ExportHeader(ExportKind kind) {
     if (kind == ExportKind::Entries) {
         return {QStringLiteral("类型"), QStringLiteral("明细"),     QStringLiteral("金额"),
-                QStringLiteral("账户"), QStringLiteral("登记日期"), QStringLiteral("登记人"),
+                QStringLiteral("帐户"), QStringLiteral("登记日期"), QStringLiteral("登记人"),
                 QStringLiteral("备注")};
     }
     // A transfer's receiving place stands under 银行名称, its paying place and fee in the last two columns
     // (empty for a deposit or withdrawal), so that the first five columns mean what they always did.
     return {QStringLiteral("类型"),  QStringLiteral("银行名称"), QStringLiteral("金额"),
-            QStringLiteral("日期"),  QStringLiteral("操作人"),   QStringLiteral("转出账户"),
+            QStringLiteral("日期"),  QStringLiteral("操作人"),   QStringLiteral("转出帐户"),
             QStringLiteral("手续费")};
 }
 

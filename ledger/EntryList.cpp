@@ -578,7 +578,7 @@ void EntryListModel::fetchMore(const QModelIndex& parent) {
 
 Result<int> EntryListModel::findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query,
                                     int from) {
-    // The 账户 column shows the place's name, not its key.
+    // The 帐户 column shows the place's name, not its key.
     QList<QuerySearch::Column> shown = columns;
     for (QuerySearch::Column& column : shown) {
         if (column.field == QLatin1String("zhanghu")) {

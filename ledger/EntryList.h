@@ -55,7 +55,7 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     // The next row, after `from` or before it, that shows a text in the grid's columns (see FindQuery);
     // found in the database, made part of the rows shown, and placed by its key.
     Result<int> findRow(const QList<QuerySearch::Column>& columns, const FindQuery& query, int from) override;
-    // The names the 账户 column shows for the places' keys (zhanghu); a key without a name shows itself.
+    // The names the 帐户 column shows for the places' keys (zhanghu); a key without a name shows itself.
     // The key stays the column's edit value.
     void setPlaceNames(const QHash<qint64, QString>& names) { placeNames_ = names; }
     // The key of the place of the row at `row`.

@@ -11,6 +11,7 @@
 #include "kit/DatePicks.h"
 #include "kit/HalfWidthValidator.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/AmountEdit.h"
 #include "ledger/EntryList.h"
@@ -156,7 +157,9 @@ void EntryPanel::buildForm() {
     amount_ = new AmountEdit(this);
     amount_->setObjectName(name(config_.amountBox));
     auto* yuan = new QLabel(QStringLiteral("元"), this);
-    yuan->setStyleSheet(QStringLiteral("color: red;"));
+    yuan->setStyleSheet(
+        QStringLiteral("color: %1;")
+            .arg(StyleEngine::toneOf(StyleEngine::Tone::Expense, StyleEngine::kOwnBackground).name()));
     fields->addWidget(formLabel(text(config_.amountLabel), this), 1, 0);
     fields->addWidget(amount_, 1, 1);
     fields->addWidget(yuan, 1, 2);
@@ -164,7 +167,7 @@ void EntryPanel::buildForm() {
     // Where the money was paid from or into, on the line under the amount.
     place_ = new QComboBox(this);
     place_->setObjectName(QStringLiteral("ComboBoxPlace"));
-    fields->addWidget(formLabel(QStringLiteral("账        户："), this), 2, 0);
+    fields->addWidget(formLabel(QStringLiteral("帐        户："), this), 2, 0);
     fields->addWidget(place_, 2, 1);
 
     date_ = new QLineEdit(this);
@@ -226,8 +229,8 @@ void EntryPanel::buildForm() {
     grid_->setColumns(
         {{QStringLiteral("明细"), QStringLiteral("mingxi"), DataGrid::Format::Text, Qt::AlignLeft, 110},
          {QStringLiteral("金额"), QStringLiteral("feiyong"), DataGrid::Format::Money, Qt::AlignHCenter, 100,
-          QColor(Qt::red), true},
-         {QStringLiteral("账户"), QStringLiteral("zhanghu"), DataGrid::Format::Text, Qt::AlignHCenter, 96},
+          StyleEngine::toneOf(StyleEngine::Tone::Expense, StyleEngine::kOwnBackground), true},
+         {QStringLiteral("帐户"), QStringLiteral("zhanghu"), DataGrid::Format::Text, Qt::AlignHCenter, 96},
          {QStringLiteral("登记日期"), QStringLiteral("shururiqi"), DataGrid::Format::Text, Qt::AlignHCenter,
           96},
          {QStringLiteral("登  记  人"), QStringLiteral("dengjiren"), DataGrid::Format::Text, Qt::AlignHCenter,
@@ -247,10 +250,10 @@ void EntryPanel::buildForm() {
     filters->addWidget(today_);
     filters->addWidget(all_);
     filters->addSpacing(8);
-    filters->addWidget(new QLabel(QStringLiteral("账户："), this));
+    filters->addWidget(new QLabel(QStringLiteral("帐户："), this));
     listPlace_ = new QComboBox(this);
     listPlace_->setObjectName(QStringLiteral("ComboBoxListPlace"));
-    listPlace_->setToolTip(QStringLiteral("只列出一个账户的记录"));
+    listPlace_->setToolTip(QStringLiteral("只列出一个帐户的记录"));
     listPlace_->addItem(QString::fromUtf8(kEveryPlace));
     listPlace_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     listPlace_->setMinimumContentsLength(7);
@@ -539,8 +542,8 @@ bool EntryPanel::saveClick() {
     reload(shownFilter_, saved.value());
     if (elsewhere) {
         listNote_->show();
-        listNote_->setText(QStringLiteral("刚保存的记录记在“%1”上，不属于所选账户，暂列在列表末尾；"
-                                          "选“全部账户”可照常看到它。")
+        listNote_->setText(QStringLiteral("刚保存的记录记在“%1”上，不属于所选帐户，暂列在列表末尾；"
+                                          "选“全部帐户”可照常看到它。")
                                .arg(savedOn));
     }
     return true;

@@ -88,9 +88,9 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
 
   private:
     void buildForm();
-    // Reads the places into the 账户 choice (closed ones shown, not choosable) and the list's names.
+    // Reads the places into the 帐户 choice (closed ones shown, not choosable) and the list's names.
     void loadPlaces();
-    // Shows a place in the 账户 choice; the home safe when it is not there.
+    // Shows a place in the 帐户 choice; the home safe when it is not there.
     void selectPlace(qint64 id);
     bool placeIsOpen(qint64 id) const;
     void addClick();
@@ -149,6 +149,6 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     QToolButton* cancel_ = nullptr;
     QRadioButton* today_ = nullptr;
     QRadioButton* all_ = nullptr;
-    QComboBox* listPlace_ = nullptr;  // ComboBoxListPlace: 全部账户 or one place
+    QComboBox* listPlace_ = nullptr;  // ComboBoxListPlace: 全部帐户 or one place
     QLabel* listNote_ = nullptr;      // a row listed although it is on another place
 };

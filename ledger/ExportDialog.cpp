@@ -5,6 +5,7 @@
 #include "household/Household.h"
 #include "kit/FileChooser.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "ledger/CsvExport.h"
 
 #include <QDateEdit>
@@ -83,7 +84,7 @@ ExportDialog::ExportDialog(Household& household, const QDate& first, const QDate
     buttons->addWidget(cancel_);
 
     auto* note = new QLabel(QStringLiteral("文件为 UTF-8 编码的 CSV，可用 WPS 表格或 Excel 打开。"), this);
-    note->setStyleSheet(QStringLiteral("color: #505050;"));
+    note->setStyleSheet(StyleEngine::toneSheet(StyleEngine::Tone::Muted));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(period);

@@ -8,6 +8,7 @@
 #include "kit/DatePicks.h"
 #include "kit/PieChart.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
 #include "ledger/PlaceFilter.h"
@@ -37,6 +38,11 @@ const QColor kExpenseColour(0xff, 0x00, 0x00);
 const QColor kRestColour(0x9e, 0x9e, 0x9e);  // 其他 in the ring
 // The share of the chart area the ring takes beside the bars.
 constexpr double kRingShare = 0.42;
+
+// The figures stand on the panel's own white, whatever the style.
+QColor PanelTone(StyleEngine::Tone tone) {
+    return StyleEngine::toneOf(tone, StyleEngine::kOwnBackground);
+}
 
 struct Choice {
     const char* name;
@@ -138,17 +144,17 @@ void SummaryPanel::build() {
         button->setFixedSize(kDetailButtonWidth, 26);
         return box;
     };
-    incomeBox_ = totalBox("Panel7", "Label4", "收入", "Label6", kIncomeColour, "SpeedButton7", "收入明细查看",
-                          incomeTotal_, incomeDetails_);
-    expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", kExpenseColour, "SpeedButton8",
-                           "支出明细查看", expenseTotal_, expenseDetails_);
+    incomeBox_ = totalBox("Panel7", "Label4", "收入", "Label6", PanelTone(StyleEngine::Tone::Income),
+                          "SpeedButton7", "收入明细查看", incomeTotal_, incomeDetails_);
+    expenseBox_ = totalBox("Panel8", "Label5", "支出", "Label7", PanelTone(StyleEngine::Tone::Expense),
+                           "SpeedButton8", "支出明细查看", expenseTotal_, expenseDetails_);
     balance_ = label(QStringLiteral("LabelBalance"), QString(), this);
     balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     showBalance(Money());
     // The place choice takes the left end of the heading's row, across from the 结余.
     placeChoice_ = new QComboBox(this);
     placeChoice_->setObjectName(QStringLiteral("ComboBoxPlaceFilter"));
-    placeChoice_->setToolTip(QStringLiteral("只看一个账户的收支"));
+    placeChoice_->setToolTip(QStringLiteral("只看一个帐户的收支"));
     placeChoice_->addItem(QString::fromUtf8(kEveryPlace));
     connect(placeChoice_, &QComboBox::currentIndexChanged, this, [this] { placeChosen(); });
     connect(incomeDetails_, &QToolButton::clicked, this, [this] { showDetailChart(true); });
@@ -319,8 +325,10 @@ void SummaryPanel::ComputePeriodTotals() {
 void SummaryPanel::showBalance(Money balance) {
     balance_->setText(QStringLiteral("结余：") + balance.formatGrouped());
     // A new style sheet polishes the label again: it is set only when the colour changes.
-    const QString sheet = QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
-                              .arg((balance.isNegative() ? kExpenseColour : kIncomeColour).name());
+    const QString sheet =
+        QStringLiteral("font-size: 18px; font-weight: bold; color: %1;")
+            .arg(PanelTone(balance.isNegative() ? StyleEngine::Tone::Expense : StyleEngine::Tone::Income)
+                     .name());
     if (balance_->styleSheet() != sheet)
         balance_->setStyleSheet(sheet);
 }

@@ -38,7 +38,7 @@ class SummaryPanel : public FunctionPanel {
     void ComputePeriodTotals();
     // The period the labels show, read back as dates (an export starts from it).
     Result<PeriodBounds> shownPeriod() const;
-    // The place the figures are limited to; none for 全部账户.
+    // The place the figures are limited to; none for 全部帐户.
     std::optional<qint64> chosenPlace() const;
     // The ring of where the period's expenses went (the largest details and the rest), for the place
     // chosen; part of ComputePeriodTotals.
@@ -59,7 +59,7 @@ class SummaryPanel : public FunctionPanel {
     void showChartPanel(QFrame* panel);
     void showBalance(Money balance);
     // The places of the place choice, every one (closed ones keep their history), the one chosen kept
-    // while it is there; 全部账户 otherwise.
+    // while it is there; 全部帐户 otherwise.
     void loadPlaceChoices();
     // A place chosen: the figures of the chart in front, and the totals, again for it.
     void placeChosen();
@@ -77,7 +77,7 @@ class SummaryPanel : public FunctionPanel {
     QLabel* incomeTotal_ = nullptr;          // Label6
     QLabel* expenseTotal_ = nullptr;         // Label7
     QLabel* balance_ = nullptr;              // 结余: income minus expense of the period
-    QComboBox* placeChoice_ = nullptr;       // ComboBoxPlaceFilter: 全部账户 or one place
+    QComboBox* placeChoice_ = nullptr;       // ComboBoxPlaceFilter: 全部帐户 or one place
     QToolButton* incomeDetails_ = nullptr;   // SpeedButton7
     QToolButton* expenseDetails_ = nullptr;  // SpeedButton8
     QFrame* chartPanels_[3] = {};            // Panel9, Panel10, Panel11

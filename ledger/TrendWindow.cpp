@@ -4,6 +4,7 @@
 #include "household/Household.h"
 #include "kit/BarChart.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/YearTrend.h"
 
@@ -29,9 +30,10 @@ QLabel* totalLabel(const char* name, QWidget* parent) {
     return label;
 }
 
-void showAmount(QLabel* label, const QString& title, Money amount, const QColor& colour) {
+// The figures stand on the window's own background: their green and red follow the style in force.
+void showAmount(QLabel* label, const QString& title, Money amount, StyleEngine::Tone tone) {
     label->setText(title + amount.formatGrouped());
-    label->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; color: %1;").arg(colour.name()));
+    label->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; ") + StyleEngine::toneSheet(tone));
 }
 
 const char* const kChangeRows[] = {"收入同比", "收入环比", "支出同比", "支出环比"};
@@ -82,7 +84,8 @@ TrendWindow::TrendWindow(Household& household, QWidget* parent)
     yearLabel_ = new QLabel(this);
     yearLabel_->setObjectName(QStringLiteral("trendYear"));
     yearLabel_->setAlignment(Qt::AlignCenter);
-    yearLabel_->setStyleSheet(QStringLiteral("font-size: 20px; font-weight: bold; color: #303030;"));
+    yearLabel_->setStyleSheet(
+        QStringLiteral("font-size: 20px; font-weight: bold;"));  // the style's text colour
     auto* top = new QHBoxLayout;
     top->addWidget(previous_);
     top->addWidget(yearLabel_, 1);
@@ -182,10 +185,10 @@ void TrendWindow::showYear(int year) {
             changes_->setItem(r, m, item);
         }
     }
-    showAmount(income_, QStringLiteral("全年收入："), trend->incomeTotal, kIncomeColour);
-    showAmount(expense_, QStringLiteral("全年支出："), trend->expenseTotal, kExpenseColour);
+    showAmount(income_, QStringLiteral("全年收入："), trend->incomeTotal, StyleEngine::Tone::Income);
+    showAmount(expense_, QStringLiteral("全年支出："), trend->expenseTotal, StyleEngine::Tone::Expense);
     showAmount(balance_, QStringLiteral("结余："), trend->balance,
-               trend->balance.isNegative() ? kExpenseColour : kIncomeColour);
+               trend->balance.isNegative() ? StyleEngine::Tone::Expense : StyleEngine::Tone::Income);
 }
 
 void TrendWindow::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #include "tools/Launchers.h"
 
 #include "data/Version.h"
+#include "kit/StyleEngine.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -66,13 +67,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     grid->addWidget(picture, 0, 0, 3, 1);
 
     QLabel* product = label("ProductName", QStringLiteral("Tamberlo"), panel);
-    product->setStyleSheet(QStringLiteral("color: #c000c0; font-size: 20px; font-weight: bold;"));
+    product->setStyleSheet(StyleEngine::toneSheet(StyleEngine::Tone::Heading) +
+                           QStringLiteral(" font-size: 20px; font-weight: bold;"));
     grid->addWidget(product, 0, 1);
     grid->addWidget(label("Version", QStringLiteral("版本 ") + QLatin1String(kTamberloVersion), panel), 1, 1);
     grid->addWidget(label("Copyright", QStringLiteral("Quorvane"), panel), 2, 1);
 
     QLabel* link = label("Label4", QStringLiteral("作者其他软件下载中心！欢迎您的光临！"), panel);
-    link->setStyleSheet(QStringLiteral("color: #008080; text-decoration: underline;"));
+    link->setStyleSheet(StyleEngine::toneSheet(StyleEngine::Tone::Heading) +
+                        QStringLiteral(" text-decoration: underline;"));
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);
     grid->addWidget(link, 3, 0, 1, 2, Qt::AlignHCenter);

@@ -49,7 +49,7 @@ class GridFind : public ::testing::TestWithParam<TestEngine> {
         rows(41, QStringLiteral(
                      "insert into zhangwubiao (mingcheng,jine) select case when i=41 then '寻找银行' else "
                      "'银行'||(100+i) end,i from n"));
-        // An earlier expense paid from that place: found by the place's name its 账户 column shows.
+        // An earlier expense paid from that place: found by the place's name its 帐户 column shows.
         th.exec(
             QStringLiteral("update shouzhibiao set zhanghu=(select id from zhangwubiao where "
                            "mingcheng='寻找银行') where leixing='zhichu' and mingxi='d1595'"));

@@ -165,7 +165,7 @@ TEST_P(BankMovesTest, AClosedBankTakesNoMove) {
         const MoveOutcome o = move(kind, QStringLiteral("100"));
         EXPECT_EQ(o.kind, MoveOutcome::Kind::Refused);
         EXPECT_EQ(o.message,
-                  QStringLiteral("账户“工商银行”已关闭，不能存取款。请先在“银行信息”里重新启用它。"));
+                  QStringLiteral("帐户“工商银行”已关闭，不能存取款。请先在“银行信息”里重新启用它。"));
         expectUnchanged();
     }
 }

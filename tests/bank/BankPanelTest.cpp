@@ -220,8 +220,8 @@ TEST_F(BankPanelTest, SwitchingModesCapturesTheBankAfresh) {
     EXPECT_EQ(h.homeSafe.balance(), Money::fromYuan(810));
 }
 
-// 转账 from the selected place to one chosen among the open others, with a fee; the records window's
-// 转账 grid then shows it with both places.
+// 转帐 from the selected place to one chosen among the open others, with a fee; the records window's
+// 转帐 grid then shows it with both places.
 TEST_F(BankPanelTest, TransferFromTheSelectedPlaceShowsInTheRecords) {
     h.exec(QStringLiteral(
         "insert into zhangwubiao (mingcheng, jine, leibie) values ('支付宝', 0, 'dianziqianbao')"));
@@ -243,7 +243,7 @@ TEST_F(BankPanelTest, TransferFromTheSelectedPlaceShowsInTheRecords) {
     QTest::keyClicks(child<QLineEdit>(&panel, "EditFee"), QStringLiteral("2"));
     grid->setCurrentRow(0);  // the home safe is selected meanwhile: the paying place stays
     click("SpeedButton33");
-    EXPECT_EQ(prompt.texts(), QStringList({"转账完成！"}));
+    EXPECT_EQ(prompt.texts(), QStringList({"转帐完成！"}));
     EXPECT_FALSE(amountPanel()->isVisible());
     EXPECT_EQ(grid->cellText(1, 1), QStringLiteral("￥398.00"));
     EXPECT_EQ(grid->cellText(2, 1), QStringLiteral("￥100.00"));
@@ -266,7 +266,7 @@ TEST_F(BankPanelTest, TransferFromTheSelectedPlaceShowsInTheRecords) {
         records->close();
     });
     click("SpeedButton31");
-    EXPECT_EQ(shown, QStringList({"转出账户=工商银行", "转入账户=支付宝", "金额=￥100.00", "手续费=￥2.00",
+    EXPECT_EQ(shown, QStringList({"转出帐户=工商银行", "转入帐户=支付宝", "金额=￥100.00", "手续费=￥2.00",
                                   "日期=2007-01-15", "操作人=管理员", "1"}));
 }
 

@@ -68,7 +68,7 @@ TEST(BankPlaces, ChangesLeaveBalancesAlonePastRecordsFollowAndHistoryIsClosedNot
               QStringLiteral("工行"));
     const Status deleted = DeleteBank(db, bank);
     EXPECT_EQ(deleted.error(),
-              QStringLiteral("账户“工行”有收支或存取款记录，不能删除，否则这些记录就没有了账户。"
+              QStringLiteral("帐户“工行”有收支或存取款记录，不能删除，否则这些记录就没有了帐户。"
                              "可以把它关闭：关闭后它不再出现在选择里，记录和合计都保留。"));
     EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 2);
 
@@ -76,7 +76,7 @@ TEST(BankPlaces, ChangesLeaveBalancesAlonePastRecordsFollowAndHistoryIsClosedNot
     ASSERT_TRUE(UpdateBank(db, bank, {QStringLiteral("工商"), {}, {}, {}}).isOk());
     const Status stale = SetPlaceClosed(db, bank, true, {QStringLiteral("工行"), false});
     EXPECT_TRUE(
-        stale.error().startsWith(QStringLiteral("账户“工行”已在另一台电脑上被改名或关闭（现在是“工商”）")))
+        stale.error().startsWith(QStringLiteral("帐户“工行”已在另一台电脑上被改名或关闭（现在是“工商”）")))
         << stale.error().toStdString();
     const Status staleEdit = UpdateBank(db, bank, {QStringLiteral("工行2"), {}, {}, {}},
                                         PlaceAsRead{QStringLiteral("工行"), false});
@@ -103,7 +103,7 @@ TEST(BankPlaces, NamesKindsAndCreditLimitsAreChecked) {
     const Result<qint64> added = InsertBank(db, card);
     ASSERT_TRUE(added.isOk()) << added.error().toStdString();
     EXPECT_EQ(InsertBank(db, card).error(),
-              QStringLiteral("已经有一个叫“招行信用卡”的账户了，请换一个名称。"));
+              QStringLiteral("已经有一个叫“招行信用卡”的帐户了，请换一个名称。"));
     card.name = QStringLiteral("白条");
     card.limit = Money::fromUnits(-1);
     EXPECT_EQ(InsertBank(db, card).error(), QStringLiteral("信用额度不能小于零，请重新输入。"));

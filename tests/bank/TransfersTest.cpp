@@ -66,7 +66,7 @@ TEST_P(TransfersTest, CardToWalletWithFeeAndCashHome) {
     MoveOutcome o = transfer(place(card, "招商银行"), place(wallet, "支付宝"), QStringLiteral("100"),
                              QStringLiteral("1.5"));
     ASSERT_EQ(o.kind, MoveOutcome::Kind::Done) << o.message.toStdString();
-    EXPECT_EQ(o.message, QStringLiteral("转账完成！"));
+    EXPECT_EQ(o.message, QStringLiteral("转帐完成！"));
     EXPECT_EQ(balances(), QList<qint64>({800, 398, 100, -300}));
     EXPECT_EQ(h.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(card)).toLongLong(),
               3985000);
@@ -80,7 +80,7 @@ TEST_P(TransfersTest, CardToWalletWithFeeAndCashHome) {
              QStringLiteral("select leixing||'|'||mingxi||'|'||feiyong||'|'||shururiqi||'|'||dengjiren||'|'||"
                             "beizhu||'|'||zhanghu from shouzhibiao"))
             .toString(),
-        QStringLiteral("zhichu|手续费|15000|2007-01-15|管理员|转账手续费：招商银行 → 支付宝|%1").arg(card));
+        QStringLiteral("zhichu|手续费|15000|2007-01-15|管理员|转帐手续费：招商银行 → 支付宝|%1").arg(card));
 
     // Cash from a machine: the home safe in memory follows; no fee, no entry.
     o = transfer(place(card, "招商银行"), place(home, "家庭保险柜"), QStringLiteral("50"));
@@ -119,13 +119,13 @@ struct Refusal {
 TEST_P(TransfersTest, RefusalsMoveNothing) {
     using K = MoveOutcome::Kind;
     const Refusal cases[] = {
-        {"empty", 1, 2, "", "", nullptr, nullptr, K::Refused, "必须输入转账金额！"},
+        {"empty", 1, 2, "", "", nullptr, nullptr, K::Refused, "必须输入转帐金额！"},
         {"not money", 1, 2, "1..2", "", nullptr, nullptr, K::Refused,
-         "转账金额不是有效的数字，请输入例如 100 或 12.50 这样的金额。（'1..2' is not a valid floating point "
+         "转帐金额不是有效的数字，请输入例如 100 或 12.50 这样的金额。（'1..2' is not a valid floating point "
          "value）"},
-        {"zero", 1, 2, "0", "", nullptr, nullptr, K::Refused, "转账金额必须大于零，请输入大于零的金额！"},
+        {"zero", 1, 2, "0", "", nullptr, nullptr, K::Refused, "转帐金额必须大于零，请输入大于零的金额！"},
         {"negative", 2, 1, "-50", "", nullptr, nullptr, K::Refused,
-         "转账金额必须大于零，请输入大于零的金额！"},
+         "转帐金额必须大于零，请输入大于零的金额！"},
         {"beyond the limit", 1, 2, "1000000000.01", "", nullptr, nullptr, K::Refused, "￥1,000,000,000.00"},
         {"fee not money", 1, 2, "10", "x", nullptr, nullptr, K::Refused, "手续费不是有效的数字"},
         {"negative fee", 1, 2, "10", "-1", nullptr, nullptr, K::Refused,
@@ -133,25 +133,25 @@ TEST_P(TransfersTest, RefusalsMoveNothing) {
         {"fee beyond the limit", 1, 2, "10", "1e10", nullptr, nullptr, K::Refused,
          "手续费：金额“1e10”超过了"},
         {"same place", 1, 1, "10", "", nullptr, nullptr, K::Refused,
-         "转出和转入不能是同一个账户！请选择另一个转入账户。"},
+         "转出和转入不能是同一个帐户！请选择另一个转入帐户。"},
         {"short", 1, 2, "500.01", "", nullptr, nullptr, K::Refused,
-         "“招商银行”的余额只有 ￥500.00，不够转出 ￥500.01。这笔转账没有保存，请核查！"},
+         "“招商银行”的余额只有 ￥500.00，不够转出 ￥500.01。这笔转帐没有保存，请核查！"},
         {"short by the fee", 0, 2, "800", "0.01", nullptr, nullptr, K::Refused,
          "“家庭保险柜”的余额只有 ￥800.00，不够转出 ￥800.00 和手续费 ￥0.01。"},
         {"credit past its limit", 3, 2, "700", "0.01", nullptr, nullptr, K::Error,
-         "信用卡“白条”的额度是 ￥1000.00，这笔转账后将欠 ￥1000.01，超出了额度。"},
+         "信用卡“白条”的额度是 ￥1000.00，这笔转帐后将欠 ￥1000.01，超出了额度。"},
         {"receiving place closed meanwhile", 1, 2, "10", "",
          "update zhangwubiao set guanbi=1 where mingcheng='支付宝'", "update zhangwubiao set guanbi=0",
-         K::Error, "账户“支付宝”已关闭"},
+         K::Error, "帐户“支付宝”已关闭"},
         {"paying place closed meanwhile, also short", 1, 2, "600", "",
          "update zhangwubiao set guanbi=1 where mingcheng='招商银行'", "update zhangwubiao set guanbi=0",
-         K::Error, "账户“招商银行”已关闭"},
+         K::Error, "帐户“招商银行”已关闭"},
         {"renamed meanwhile", 1, 2, "10", "",
          "update zhangwubiao set mingcheng='支付宝余额' where mingcheng='支付宝'",
          "update zhangwubiao set mingcheng='支付宝' where mingcheng='支付宝余额'", K::Refused,
-         "账户“支付宝”已改名为“支付宝余额”"},
+         "帐户“支付宝”已改名为“支付宝余额”"},
         {"removed meanwhile", 1, 2, "10", "", "delete from zhangwubiao where mingcheng='支付宝'", nullptr,
-         K::Error, "账户“支付宝”：这个账户已不存在"},
+         K::Error, "帐户“支付宝”：这个帐户已不存在"},
     };
     const TransferPlace places[] = {place(home, "家庭保险柜"), place(card, "招商银行"),
                                     place(wallet, "支付宝"), place(credit, "白条")};

@@ -1,5 +1,6 @@
 #include "bank/yinhang.h"
 #include "kit/DataGrid.h"
+#include "support/InputMethod.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
 
@@ -131,6 +132,23 @@ TEST_F(BankWindowTest, AddingNeedsANameAndLocksTheList) {
     EXPECT_EQ(box(1)->text(), QStringLiteral("建设银行"));  // the saved row is current
 }
 
+// The bank's name, the holder and the account number take what an input method commits, and the row
+// is saved with it. (The password box, as every password box, takes no input method.)
+TEST_F(BankWindowTest, TextCommittedByAnInputMethodArrivesAndIsSaved) {
+    click("SpeedButton1");
+    CommitThroughInputMethod(box(1), QStringLiteral("gongshang"), QStringLiteral("工商银行牡丹卡"));
+    CommitThroughInputMethod(box(2), QStringLiteral("lisi"), QStringLiteral("李四"));
+    CommitThroughInputMethod(box(3), QString(), QStringLiteral("6222 0200"));
+    EXPECT_EQ(box(1)->text(), QStringLiteral("工商银行牡丹卡"));
+    click("SpeedButton3");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(
+        h.scalar(QStringLiteral(
+                     "select yonghuming||'/'||zhanghao from zhangwubiao where mingcheng='工商银行牡丹卡'"))
+            .toString(),
+        QStringLiteral("李四/6222 0200"));
+}
+
 TEST_F(BankWindowTest, ADuplicateNameIsReportedAndTheRowStaysInEdit) {
     click("SpeedButton1");
     box(1)->setText(QStringLiteral("工商银行"));
@@ -181,7 +199,7 @@ TEST_F(BankWindowTest, ACreditCardNeedsALimitAndAPlaceWithHistoryIsClosedNotDele
     prompt.answerNext(Prompt::Answer::Yes);
     click("SpeedButton4");
     EXPECT_TRUE(
-        prompt.texts().last().startsWith(QStringLiteral("账户“工商银行”有收支或存取款记录，不能删除")));
+        prompt.texts().last().startsWith(QStringLiteral("帐户“工商银行”有收支或存取款记录，不能删除")));
     EXPECT_EQ(places(), 3);
     EXPECT_EQ(h.scalar(QStringLiteral("select guanbi from zhangwubiao where mingcheng='工商银行'")).toInt(),
               1);

@@ -288,7 +288,7 @@ TEST_F(BillFiles, UnknownCsvIsRefusedThenReadThroughItsMapping) {
                                QStringLiteral("2026-11-02,报销,公司,200,A2")};
     const QString path = write(QStringLiteral("mine.csv"), Gbk(Lines(lines)));
     const QString refusal = Fails(path, ReadFailure::Unknown);
-    EXPECT_TRUE(refusal.contains(QStringLiteral("支付宝账单"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("支付宝帐单"))) << refusal.toStdString();
     EXPECT_TRUE(refusal.contains(QStringLiteral("QIF")));
     EXPECT_TRUE(refusal.contains(QStringLiteral("我的记账本导出")));
     EXPECT_TRUE(refusal.contains(QStringLiteral("日期,说明,对方,金额,流水号")));
@@ -424,7 +424,7 @@ TEST_F(BillFiles, QifRecordsOfBankAndCardAccounts) {
     EXPECT_EQ(bill.rows[3].problem, QStringLiteral("日期“13/45/2026”无法识别"));
 
     const QString invest = write(QStringLiteral("invest.qif"), "!Type:Invst\nD12/7/2026\nNBuy\nT100\n^\n");
-    EXPECT_TRUE(Fails(invest, ReadFailure::Other).contains(QStringLiteral("投资账户")));
+    EXPECT_TRUE(Fails(invest, ReadFailure::Other).contains(QStringLiteral("投资帐户")));
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(BillZipChoiceTest, TakesTheOneCsvAndRefusesWhatIsNoSingleBill) {
     const Result<QByteArray> none = UnpackBillZip(two, {}, &failure);
     ASSERT_FALSE(none);
     EXPECT_EQ(failure, BillZipFailure::Other);
-    EXPECT_TRUE(none.error().contains(QStringLiteral("不知道哪一个是账单"))) << none.error().toStdString();
+    EXPECT_TRUE(none.error().contains(QStringLiteral("不知道哪一个是帐单"))) << none.error().toStdString();
 
     const QString bomb = dir.filePath(QStringLiteral("bomb.zip"));
     ASSERT_EQ(WriteTestZip(bomb, {{QStringLiteral("bill.csv"), QByteArray(65 * 1024 * 1024, ',')}}),

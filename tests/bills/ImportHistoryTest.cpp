@@ -64,7 +64,7 @@ TEST_P(ImportHistoryOnBothEngines, UndoBinsTheEntriesTakesBackTransfersAndFreesT
     ASSERT_TRUE(listed) << listed.error().toStdString();
     ASSERT_EQ(listed->size(), 2);
     EXPECT_EQ(listed->at(0).source, QStringLiteral("自定义 CSV（农商行）"));
-    EXPECT_EQ(listed->at(1).source, QStringLiteral("支付宝账单"));
+    EXPECT_EQ(listed->at(1).source, QStringLiteral("支付宝帐单"));
     EXPECT_EQ(listed->at(1).file, QStringLiteral("支付宝.csv"));
     EXPECT_EQ(listed->at(1).added, 6);
     EXPECT_FALSE(listed->at(1).undone);

@@ -40,7 +40,7 @@ TEST_F(ImportWindowsTest, RecordsUndoAnImportAfterTheGateAndAQuestion) {
     auto* grid = child<QTableWidget>(&window, "importGrid");
     ASSERT_EQ(grid->rowCount(), 1);
     EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("微信支付账单.csv"));
-    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("微信支付账单"));
+    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("微信支付帐单"));
     EXPECT_EQ(grid->item(0, 3)->text(), QStringLiteral("2"));
     EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已导入"));
     auto* undo = child<QPushButton>(&window, "importUndo");
@@ -62,7 +62,7 @@ TEST_F(ImportWindowsTest, RecordsUndoAnImportAfterTheGateAndAQuestion) {
     undo->click();
     ASSERT_EQ(prompt.boxes().size(), 2);
     EXPECT_EQ(prompt.texts()[1],
-              QStringLiteral("已撤销导入“微信支付账单.csv”：2 笔收支移入了回收站，0 笔转账已取消。"));
+              QStringLiteral("已撤销导入“微信支付账单.csv”：2 笔收支移入了回收站，0 笔转帐已取消。"));
     EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toInt(), 0);
     EXPECT_EQ(th.homeSafe.balance(), Money::fromYuan(100));
     EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已撤销"));
@@ -80,7 +80,7 @@ TEST_F(ImportWindowsTest, RecordsUndoAnImportAfterTheGateAndAQuestion) {
     undo->click();
     ASSERT_EQ(prompt.boxes().size(), 2);
     EXPECT_EQ(prompt.texts()[1],
-              QStringLiteral("这次导入用到的账户“旧卡”已关闭。要重新启用“旧卡”并撤销这次导入吗？\n"
+              QStringLiteral("这次导入用到的帐户“旧卡”已关闭。要重新启用“旧卡”并撤销这次导入吗？\n"
                              "选“否”则什么也不改变。"));
     EXPECT_EQ(grid->item(0, 5)->text(), QStringLiteral("已导入"));
     prompt.clear();

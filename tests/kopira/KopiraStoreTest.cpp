@@ -167,7 +167,7 @@ TEST(Kopira, AFileWithTheTableNamesButNotAHouseholdsColumnsOrHomeSafeIsRefusedBe
     for (const QString& file : files) {
         const Status checked = Kopira::CheckBackup(file);
         ASSERT_FALSE(checked.isOk()) << file.toStdString();
-        EXPECT_TRUE(checked.error().contains(QStringLiteral("不是完整的 Tamberlo 账本")))
+        EXPECT_TRUE(checked.error().contains(QStringLiteral("不是完整的 Tamberlo 帐本")))
             << checked.error().toStdString();
         EXPECT_FALSE(Kopira::Restore(t.db, file, t.folder, kWhen.addSecs(1)).isOk()) << file.toStdString();
         EXPECT_EQ(bytesOf(t.db), before) << file.toStdString();

@@ -176,7 +176,7 @@ TEST(KopiraWindow, WorksOnTheServerHouseholdThatTheSettingsName) {
     settle(window);
     settle(window);
     ASSERT_EQ(prompt.boxes().size(), 2);
-    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("替换数据库服务器上的账本")))
+    EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("替换数据库服务器上的帐本")))
         << prompt.boxes()[0].text.toStdString();
     EXPECT_TRUE(prompt.boxes()[1].text.startsWith(QStringLiteral("恢复完成")))
         << prompt.boxes()[1].text.toStdString();

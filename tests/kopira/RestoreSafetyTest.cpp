@@ -221,7 +221,7 @@ TEST(KopiraRestore, AnEmptyFileBesideBackupsIsNeverMadeIntoANewHouseholdAndTheNe
         EXPECT_FALSE(Kopira::OfferSafetyCopy(home.databasePath(), kWhen.addDays(3)));
         ASSERT_EQ(prompt.boxes().size(), 1);
         const QString text = prompt.boxes()[0].text;
-        for (const QString& part : {QStringLiteral("空的"), QStringLiteral("不会把它当作新账本"),
+        for (const QString& part : {QStringLiteral("空的"), QStringLiteral("不会把它当作新帐本"),
                                     QDir::toNativeSeparators(automatic), QStringLiteral("自动备份")})
             EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
         EXPECT_EQ(QFileInfo(home.databasePath()).size(), 0);  // left alone

@@ -85,7 +85,7 @@ TEST_F(CsvExportTest, EntriesReadBackByARealCsvReaderAsTheyWereStored) {
     EXPECT_EQ(written.value(), 5);
 
     const QList<QStringList> expected = {
-        {"类型", "明细", "金额", "账户", "登记日期", "登记人", "备注"},
+        {"类型", "明细", "金额", "帐户", "登记日期", "登记人", "备注"},
         {"收入", "工资, 一月", "3000.00", "家庭保险柜", "2007-01-01", "管理员", awkward},
         {"支出", "房租", "1200.00", "家庭保险柜", "2007-01-10", "管理员", ""},
         {"支出", "\"午饭\"", "25.50", "家庭保险柜", "2007-01-14", "管理员", "  前后空格  "},
@@ -114,7 +114,7 @@ TEST_F(CsvExportTest, FormulaTextIsDefusedAndAmountsAreExact) {
                             QDate(2007, 1, 31), path)
                     .isOk());
     const QList<QStringList> expected = {
-        {"类型", "明细", "金额", "账户", "登记日期", "登记人", "备注"},
+        {"类型", "明细", "金额", "帐户", "登记日期", "登记人", "备注"},
         {"收入", "工资", "20.00", "家庭保险柜", "2007-01-02", "管理员", "'" + link},
         {"支出", "'+1", "0.0050", "'=卡", "2007-01-03", "管理员", "'@SUM(A1)"},
         {"支出", "'-5", "0.0050", "家庭保险柜", "2007-01-04", "管理员", "'\t=1"},
@@ -154,10 +154,10 @@ TEST_F(CsvExportTest, DepositsWithdrawalsAndTransfersOfThePeriod) {
                                             QDate(2007, 1, 1), QDate(2007, 1, 31), path);
     ASSERT_TRUE(written.isOk()) << written.error().toStdString();
     const QList<QStringList> expected = {
-        {"类型", "银行名称", "金额", "日期", "操作人", "转出账户", "手续费"},
+        {"类型", "银行名称", "金额", "日期", "操作人", "转出帐户", "手续费"},
         {"取款", "建设银行", "125.00", "2007-01-03", "小王", "", ""},
         {"存款", "工商银行", "500.00", "2007-01-12", "管理员", "", ""},
-        {"转账", "支付宝", "100.00", "2007-01-20", "小王", "工商银行", "1.50"},
+        {"转帐", "支付宝", "100.00", "2007-01-20", "小王", "工商银行", "1.50"},
     };
     EXPECT_EQ(readWithPython(path), expected);
 }

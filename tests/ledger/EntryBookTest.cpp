@@ -253,11 +253,11 @@ TEST_P(EntryBookTest, EntriesMoveThePlacesTheyNameWithinTheirLimits) {
     th.exec(QStringLiteral("update zhangwubiao set guanbi=1 where id=%1").arg(wallet));
     const Result<qint64> closed = expense.save(std::nullopt, on(entry("打车", "20"), wallet));
     EXPECT_EQ(closed.error(),
-              QStringLiteral("账户“支付宝余额”已关闭（可能是在另一台电脑上关闭的），这笔支出没有保存。"
-                             "请选择别的账户，或先在“银行信息”里重新启用它。"));
+              QStringLiteral("帐户“支付宝余额”已关闭（可能是在另一台电脑上关闭的），这笔支出没有保存。"
+                             "请选择别的帐户，或先在“银行信息”里重新启用它。"));
     EXPECT_FALSE(expense.save(rent, on(entry("房租", "40"), wallet), expense.read(rent).value()).isOk());
     const Result<qint64> gone = expense.save(std::nullopt, on(entry("打车", "20"), 4711));
-    EXPECT_TRUE(gone.error().startsWith(QStringLiteral("这个账户已不存在"))) << gone.error().toStdString();
+    EXPECT_TRUE(gone.error().startsWith(QStringLiteral("这个帐户已不存在"))) << gone.error().toStdString();
     EXPECT_EQ(balances(),
               QStringLiteral("家庭保险柜:600000,招商银行:0,招行信用卡:-40000000,支付宝余额:88000"));
     EXPECT_EQ(entries(), 3);

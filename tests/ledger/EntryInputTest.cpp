@@ -110,7 +110,7 @@ TEST_F(EntryInputTest, TwoDigitYearsAreReadAroundTodayAndThreeDigitYearsRefused)
     startExpense("午饭", QStringLiteral("20"));
     date->setText(QStringLiteral("07-1-14"));
     click("SpeedButton21");
-    startExpense("旧账", QStringLiteral("5"));
+    startExpense("旧帐", QStringLiteral("5"));
     date->setText(QStringLiteral("99-1-1"));
     click("SpeedButton21");
     EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();

@@ -5,6 +5,7 @@
 #include "ledger/EntryList.h"
 #include "ledger/EntryPanel.h"
 #include "support/FindChild.h"
+#include "support/InputMethod.h"
 #include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestEngine.h"
@@ -109,7 +110,7 @@ TEST_F(EntryPanelTest, AddingAnIncomeStoresItAndRaisesTheHomeSafe) {
     EXPECT_FALSE(find<QComboBox>("DBComboBox1")->isEnabled());
 }
 
-// The 账户 choice offers the open places with their kinds (a closed one is shown but not choosable),
+// The 帐户 choice offers the open places with their kinds (a closed one is shown but not choosable),
 // starts on the home safe, then on the place this panel last saved to; the list names each entry's
 // place, and 修改 moves an entry to another place.
 TEST_F(EntryPanelTest, AnExpenseIsPaidFromThePlaceChosenAndTheNextStartsThere) {
@@ -312,6 +313,40 @@ TEST_F(EntryPanelTest, TheAmountBoxRefusesOtherCharacters) {
     EXPECT_EQ(amount->text(), QStringLiteral("-12.5+"));
 }
 
+// Chinese arrives through the desktop's input method as preedit text and then a commit, never as key
+// presses: each box of a new income or expense takes it and the row is saved with it. The amount box
+// reads the full-width digits an input method commits in its full-width mode, and refuses other text
+// from it as it refuses typed letters.
+TEST_F(EntryPanelTest, TextCommittedByAnInputMethodArrivesInEveryBoxAndIsSaved) {
+    for (const EntryPanelConfig* config : {&EntryPanelConfig::income(), &EntryPanelConfig::expense()}) {
+        open(*config);
+        click(config->addButton);
+        CommitThroughInputMethod(find<QComboBox>(config->detailBox)->lineEdit(), QStringLiteral("wucanfei"),
+                                 QStringLiteral("午餐费"));
+        QLineEdit* amount = find<QLineEdit>(config->amountBox);
+        CommitThroughInputMethod(amount, QStringLiteral("sanshi"), QStringLiteral("三十"));
+        EXPECT_EQ(amount->text(), QString());
+        CommitThroughInputMethod(amount, QString(), QStringLiteral("３０．５"));
+        QLineEdit* date = find<QLineEdit>(config->dateBox);
+        date->clear();
+        CommitThroughInputMethod(date, QString(), QStringLiteral("2007年1月16日"));
+        QLineEdit* registrar = find<QLineEdit>(config->registrarBox);
+        registrar->clear();
+        CommitThroughInputMethod(registrar, QStringLiteral("zhangsan"), QStringLiteral("张三"));
+        CommitThroughInputMethod(find<QTextEdit>(config->remarksBox), QStringLiteral("gongshangyinhang"),
+                                 QStringLiteral("工商银行"));
+
+        EXPECT_EQ(find<QComboBox>(config->detailBox)->currentText(), QStringLiteral("午餐费"));
+        EXPECT_EQ(amount->text(), QStringLiteral("30.5"));
+        click(config->saveButton);
+        EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(th.scalar(QStringLiteral(
+                      "select mingxi||'/'||feiyong||'/'||shururiqi||'/'||dengjiren||'/'||beizhu "
+                      "from shouzhibiao order by id desc limit 1")),
+                  QStringLiteral("午餐费/305000/2007-01-16/张三/工商银行"));
+    }
+}
+
 TEST_F(EntryPanelTest, FiltersReloadOnlyWhenTheChoiceChanges) {
     addEntry("shouru", "今天", "1");
     addEntry("shouru", "以前", "2", "2006-05-05");
@@ -414,7 +449,7 @@ TEST_P(EntryPanelOnBothEngines, TheListPlaceChoiceLimitsEveryListToThatPlace) {
     open(EntryPanelConfig::expense());
     auto* places = find<QComboBox>("ComboBoxListPlace");
     ASSERT_EQ(places->count(), 3);
-    EXPECT_EQ(places->currentText(), QStringLiteral("全部账户"));
+    EXPECT_EQ(places->currentText(), QStringLiteral("全部帐户"));
     places->setCurrentIndex(places->findText(QStringLiteral("招商银行（银行卡）")));
     EXPECT_EQ(listed(), expected(onCard + QStringLiteral(" and shururiqi='2007-01-15'"), "id"));
     QTest::mouseClick(find<QRadioButton>("RadioButton12"), Qt::LeftButton);

@@ -1,10 +1,12 @@
 // The export dialog, the bin and the trend window, driven by the objectNames of their controls.
 #include "kit/BarChart.h"
 #include "kit/FileChooser.h"
+#include "kit/StyleEngine.h"
 #include "ledger/BinWindow.h"
 #include "ledger/EntryBook.h"
 #include "ledger/ExportDialog.h"
 #include "ledger/TrendWindow.h"
+#include "support/Contrast.h"
 #include "support/FindChild.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHousehold.h"
@@ -254,7 +256,9 @@ TEST_F(ExtrasWindowTest, TheTrendShowsTwelveMonthsSideBySideAndStepsThroughTheYe
     EXPECT_EQ(trend.year(), 2006);
     EXPECT_EQ(chart->valueMarks().value(23), QStringLiteral("￥300.00"));
     EXPECT_EQ(child<QLabel>(&trend, "trendBalance")->text(), QStringLiteral("结余：-￥300.00"));
-    EXPECT_TRUE(child<QLabel>(&trend, "trendBalance")->styleSheet().contains(QStringLiteral("#ff0000")));
+    EXPECT_TRUE(child<QLabel>(&trend, "trendBalance")
+                    ->styleSheet()
+                    .contains(StyleEngine::tone(StyleEngine::Tone::Expense).name()));
     // PageUp and PageDown step the year from anywhere in the window.
     QTest::keyClick(&trend, Qt::Key_PageDown);
     QTest::keyClick(&trend, Qt::Key_PageDown);
@@ -309,6 +313,31 @@ TEST_F(ExtrasWindowTest, TheTrendAt800By576ReadsWithoutOverlapsAndShowsTheChange
     trend.showYear(2007);
     EXPECT_EQ(cell(2, 1), QStringLiteral("-98.7%"));
     EXPECT_EQ(cell(2, 2), QString());
+}
+
+// In the dark styles (样式二 and 样式七) the trend's year and figures and the bin's heading read on the
+// window's own background as drawn.
+TEST_F(ExtrasWindowTest, TheTrendAndTheBinReadInTheDarkStyles) {
+    for (const int style : {1, 6}) {
+        StyleEngine engine;
+        engine.loadStyle(style);
+        engine.activate();
+        TrendWindow trend(th.household);
+        BinWindow bin(th.household);
+        trend.show();
+        bin.show();
+        const auto expectReadable = [style](QWidget* window, QLabel* label) {
+            label->ensurePolished();
+            const QColor text = label->palette().color(QPalette::WindowText);
+            const QColor background = window->palette().color(QPalette::Window);
+            EXPECT_GE(ContrastRatio(text, background), kReadableContrast)
+                << "style " << style + 1 << ", " << label->text().toStdString() << ": "
+                << text.name().toStdString() << " on " << background.name().toStdString();
+        };
+        for (const char* name : {"trendYear", "trendIncome", "trendExpense", "trendBalance"})
+            expectReadable(&trend, child<QLabel>(&trend, name));
+        expectReadable(&bin, bin.findChildren<QLabel*>().first());
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "kit/BarChart.h"
 #include "kit/DataGrid.h"
+#include "kit/StyleEngine.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
 #include "support/FindChild.h"
@@ -34,7 +35,9 @@ TEST(LedgerLook, EntryGridsShowEveryAmountWholeCentredInBoldRed) {
         ASSERT_EQ(grid->model()->rowCount(), 2);
         const QModelIndex amount = grid->model()->index(0, 1);
         EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("金额"));
-        EXPECT_EQ(amount.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+        // The panel's own red, readable on its white.
+        EXPECT_EQ(amount.data(Qt::ForegroundRole).value<QColor>(),
+                  StyleEngine::toneOf(StyleEngine::Tone::Expense, StyleEngine::kOwnBackground));
         EXPECT_TRUE(amount.data(Qt::FontRole).value<QFont>().bold());
         EXPECT_TRUE(amount.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHCenter);
         QFont bold = grid->font();

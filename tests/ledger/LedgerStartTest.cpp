@@ -27,7 +27,7 @@ TEST(LedgerStart, FirstShowingPreparesTheSummaryAndTheDetailChoices) {
         ASSERT_TRUE(
             q.exec(QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi) values "
                                   "('shouru','工资',30000000,'2007-01-02'),('zhichu','午饭',200000,"
-                                  "'2007-01-15'),('zhichu','旧账',10000,'2006-12-01')")));
+                                  "'2007-01-15'),('zhichu','旧帐',10000,'2006-12-01')")));
     }
     ScriptedPrompt prompt;
     TForm1 form(home.path());

@@ -219,7 +219,7 @@ TEST_F(LedgerTotalsTest, DetailTotalsGroupOneTypeInThePeriod) {
     add("zhichu", "午饭", 20, "2007-01-02");
     add("zhichu", "午饭", 25, "2007-01-03");
     add("zhichu", "房租", 1200, "2007-01-05");
-    add("zhichu", "旧账", 99, "2006-12-31");
+    add("zhichu", "旧帐", 99, "2006-12-31");
     add("shouru", "工资", 3000, "2007-01-05");
     const Result<QList<DetailTotal>> d = DetailTotalsOfPeriod(th.database.connection(), QDate(2007, 1, 1),
                                                               QDate(2007, 1, 31), QStringLiteral("zhichu"));

@@ -1,6 +1,7 @@
 #include "data/DateText.h"
 #include "kit/BarChart.h"
 #include "kit/PieChart.h"
+#include "kit/StyleEngine.h"
 #include "ledger/SummaryPanel.h"
 #include "support/PickDate.h"
 #include "support/ScriptedPrompt.h"
@@ -256,9 +257,10 @@ TEST_F(SummaryPanelTest, TheRingOfExpensesStandsBesideTheBars) {
 TEST_F(SummaryPanelTest, TheBalanceFollowsTheTotals) {
     const auto colour = [this] {
         const QString sheet = find<QLabel>("LabelBalance")->styleSheet();
-        return sheet.contains(QStringLiteral("#008000"))   ? "green"
-               : sheet.contains(QStringLiteral("#ff0000")) ? "red"
-                                                           : "?";
+        const auto has = [&sheet](StyleEngine::Tone tone) {
+            return sheet.contains(StyleEngine::toneOf(tone, StyleEngine::kOwnBackground).name());
+        };
+        return has(StyleEngine::Tone::Income) ? "green" : has(StyleEngine::Tone::Expense) ? "red" : "?";
     };
     EXPECT_EQ(text("LabelBalance"), QStringLiteral("结余：￥2,255.00"));
     EXPECT_STREQ(colour(), "green");
@@ -299,7 +301,7 @@ TEST_F(SummaryPanelTest, TheBalanceOverlapsNothing) {
     }
 }
 
-// The place choice limits the totals, the 结余 and the charts to one place; 全部账户 is every place.
+// The place choice limits the totals, the 结余 and the charts to one place; 全部帐户 is every place.
 TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
     const qint64 card = th.addBankCard(QStringLiteral("招商银行"), 0);
     th.exec(QStringLiteral("update shouzhibiao set zhanghu=%1 where mingxi in ('奖金','午饭')").arg(card));
@@ -307,7 +309,7 @@ TEST_F(SummaryPanelTest, APlaceChoiceLimitsTheFiguresToThatPlace) {
     panel.broughtToFront();
     auto* places = find<QComboBox>("ComboBoxPlaceFilter");
     ASSERT_EQ(places->count(), 3);
-    EXPECT_EQ(places->currentText(), QStringLiteral("全部账户"));
+    EXPECT_EQ(places->currentText(), QStringLiteral("全部帐户"));
     EXPECT_EQ(places->itemText(1), QStringLiteral("家庭保险柜（现金）"));
     EXPECT_EQ(places->itemText(2), QStringLiteral("招商银行（银行卡，已关闭）"));
 

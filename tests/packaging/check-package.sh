@@ -51,9 +51,9 @@ for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libzi
   libqt6sql6-sqlite qt6-qpa-plugins fonts-wqy-microhei; do
   grep -qxF "$p" "$work/depends" || fail "Depends lacks $p: $depends"
 done
-# Faces for emoji and CJK Extension B in remarks, and Qt's Chinese button texts.
+# Faces for emoji and CJK Extension B in remarks, Qt's Chinese button texts, and fcitx5's Qt 6 front end.
 recommends=$(dpkg-deb -f "$deb" Recommends)
-for p in fonts-noto-color-emoji fonts-hanazono qt6-translations-l10n; do
+for p in fonts-noto-color-emoji fonts-hanazono qt6-translations-l10n fcitx5-frontend-qt6; do
   grep -qw -- "$p" <<<"$recommends" || fail "Recommends lacks $p: $recommends"
 done
 
@@ -86,6 +86,11 @@ zcat "$work/root/usr/share/doc/tamberlo/changelog.gz" | head -1 | grep -q "^tamb
 for page in man1/tamberlo man1/kopira zh_CN/man1/tamberlo zh_CN/man1/kopira; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$work/root/usr/share/man/$page.1.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
+done
+# Chinese sentences run on without the blank a line end makes in the source.
+for page in zh_CN/man1/tamberlo zh_CN/man1/kopira; do
+  blanks=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$work/root/usr/share/man/$page.1.gz" 2>/dev/null | grep '[。，；：、！？] ' || true)
+  [ -z "$blanks" ] || fail "$page: a blank after a Chinese mark: $blanks"
 done
 mkdir -p "$work/locale"
 if localedef -i zh_CN -f UTF-8 "$work/locale/zh_CN.UTF-8" >/dev/null 2>&1; then

@@ -32,7 +32,7 @@ class FaultTest : public ::testing::Test {
         th.exec(QStringLiteral("update zhangwubiao set jine=5000000"));
         th.exec(
             QStringLiteral("insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren) values "
-                           "('shouru','旧账',1000000,'2007-01-15','管理员')"));
+                           "('shouru','旧帐',1000000,'2007-01-15','管理员')"));
         th.exec(QStringLiteral("insert into zhangwubiao (mingcheng, jine) values ('工商银行', 2000000)"));
         ASSERT_TRUE(th.homeSafe.ReadHomeSafeBalance().isOk());
         panel = std::make_unique<EntryPanel>(th.household, EntryPanelConfig::income());

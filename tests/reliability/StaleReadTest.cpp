@@ -90,7 +90,7 @@ TEST(StaleReadPanel, AnIncomeIsSavedWhileTheListIsPartRead) {
     h.exec(QStringLiteral("update zhangwubiao set jine=5000000"));
     h.exec(QStringLiteral(
         "with recursive n(i) as (select 1 union all select i+1 from n where i<600) insert into shouzhibiao "
-        "(leixing,mingxi,feiyong,shururiqi,dengjiren) select 'shouru','旧账',0,'2007-01-15','管理员' from "
+        "(leixing,mingxi,feiyong,shururiqi,dengjiren) select 'shouru','旧帐',0,'2007-01-15','管理员' from "
         "n"));
     ASSERT_TRUE(h.homeSafe.ReadHomeSafeBalance().isOk());
     EntryPanel panel(h.household, EntryPanelConfig::income());

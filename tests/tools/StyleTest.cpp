@@ -2,6 +2,7 @@
 #include "app/mainForm.h"
 #include "household/IniFile.h"
 #include "kit/StyleEngine.h"
+#include "support/Contrast.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QTableWidget>
@@ -48,6 +50,10 @@ TEST(WindowStyles, FirstStartChoiceIsAppliedWrittenMarkedAndRestored) {
     {
         TForm1 form(home.path());
         StyleEngine* engine = form.styleEngine();
+        // The items keep their numbers as captions and name their looks.
+        const QAction* n71 = form.findChild<QAction*>(QStringLiteral("N71"));
+        EXPECT_EQ(n71->text(), QStringLiteral("样式七"));
+        EXPECT_EQ(n71->toolTip(), QStringLiteral("午夜蓝"));
         ASSERT_NE(engine, nullptr);
         EXPECT_TRUE(engine->isActive());
         EXPECT_EQ(engine->loadedStyle(), 2);
@@ -178,6 +184,9 @@ TEST(WindowStyles, EightDistinctSheetsScopedAwayFromTaggedControls) {
         sheets.insert(sheet);
     }
     EXPECT_EQ(sheets.size(), 8);
+    EXPECT_EQ(StyleEngine::styleName(1), QStringLiteral("石墨灰"));
+    EXPECT_EQ(StyleEngine::styleName(4), QStringLiteral("经典银"));
+    EXPECT_EQ(StyleEngine::styleName(6), QStringLiteral("午夜蓝"));
     EXPECT_TRUE(StyleEngine::storedSheet(8).isEmpty());
     StyleEngine engine;
     EXPECT_EQ(engine.loadedStyle(), StyleEngine::kBuiltInStyle);
@@ -191,6 +200,77 @@ TEST(WindowStyles, EightDistinctSheetsScopedAwayFromTaggedControls) {
             QStringLiteral("/* x */ QMenuBar::item:selected, QToolBar QToolButton { color: red; }")),
         QStringLiteral(
             "QMenuBar[skinned=\"1\"]::item:selected, QToolBar QToolButton[skinned=\"1\"] { color: red; }\n"));
+}
+
+// Every text colour a style sets, and every tone the windows take from the engine, reads on what it
+// stands on: 4.5:1 at least. A rule's text stands on the rule's own background (each stop of a gradient)
+// or, where the rule gives none, on the window's background; selected text on the selection colour.
+// Disabled texts are not held to it.
+TEST(WindowStyles, EveryTextReadsOnItsBackgroundInEveryStyle) {
+    static const QRegularExpression rule(QStringLiteral("([^{}]+)\\{([^}]*)\\}"));
+    static const QRegularExpression hex(QStringLiteral("#[0-9a-fA-F]{6}"));
+    const auto value = [](const QString& declarations, const QString& property) {
+        const QRegularExpression re(QStringLiteral("(?:^|;)\\s*") + property +
+                                    QStringLiteral("\\s*:\\s*([^;]+)"));
+        return re.match(declarations).captured(1).trimmed();
+    };
+    const auto colours = [](const QString& text) {
+        QList<QColor> found;
+        for (auto it = hex.globalMatch(text); it.hasNext();)
+            found.append(QColor(it.next().captured(0)));
+        return found;
+    };
+    const auto expectReadable = [](const QColor& text, const QColor& background, const QString& what) {
+        EXPECT_GE(ContrastRatio(text, background), kReadableContrast)
+            << what.toStdString() << ": " << text.name().toStdString() << " on "
+            << background.name().toStdString() << " is " << ContrastRatio(text, background) << ":1";
+    };
+    using Tone = StyleEngine::Tone;
+    const QList<QPair<Tone, const char*>> tones = {{Tone::Heading, "heading"},
+                                                   {Tone::Income, "income"},
+                                                   {Tone::Expense, "expense"},
+                                                   {Tone::Muted, "muted"}};
+
+    for (int n = 0; n < StyleEngine::kStyleCount; ++n) {
+        const QColor window = StyleEngine::windowBackground(n);
+        ASSERT_TRUE(window.isValid()) << n;
+        const QString sheet = StyleEngine::storedSheet(n).remove(QRegularExpression(
+            QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+        int pairs = 0;
+        for (auto it = rule.globalMatch(sheet); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const QString selector = m.captured(1).simplified();
+            const QString declarations = m.captured(2);
+            const QString where = QStringLiteral("style %1, %2").arg(n + 1).arg(selector);
+            if (selector.contains(QStringLiteral(":disabled")))
+                continue;
+            const QList<QColor> text = colours(value(declarations, QStringLiteral("color")));
+            if (!text.isEmpty()) {
+                QList<QColor> under = colours(value(declarations, QStringLiteral("background")));
+                if (under.isEmpty())
+                    under = {window};
+                for (const QColor& b : under)
+                    expectReadable(text.first(), b, where);
+                ++pairs;
+            }
+            const QList<QColor> selected = colours(value(declarations, QStringLiteral("selection-color")));
+            const QList<QColor> selection =
+                colours(value(declarations, QStringLiteral("selection-background-color")));
+            if (!selected.isEmpty() && !selection.isEmpty()) {
+                expectReadable(selected.first(), selection.first(), where + QStringLiteral(" (selected)"));
+                ++pairs;
+            }
+        }
+        EXPECT_GT(pairs, 20) << n;
+        for (const auto& [tone, name] : tones) {
+            expectReadable(StyleEngine::toneOf(tone, n), window,
+                           QStringLiteral("style %1, %2 tone").arg(n + 1).arg(QLatin1String(name)));
+        }
+    }
+    for (const auto& [tone, name] : tones) {
+        expectReadable(StyleEngine::toneOf(tone, StyleEngine::kOwnBackground), Qt::white,
+                       QStringLiteral("%1 tone on a panel").arg(QLatin1String(name)));
+    }
 }
 
 }  // namespace
