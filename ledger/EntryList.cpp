@@ -271,6 +271,8 @@ QString EntryListModel::sortedText(const char* statement, bool backwards, const 
     QString text = QString::fromLatin1(statement);
     // Filled one place holder at a time, from the last, so that no filled text is read as a place holder.
     const QList<std::pair<QString, QString>> fills = {
+        {QStringLiteral("%9"),
+         choice_.all || server ? choice_.sort->field : QLatin1Char('+') + choice_.sort->field},
         {QStringLiteral("%8"), table},
         {QStringLiteral("%7"), shows},
         {QStringLiteral("%6"), up ? QStringLiteral("1") : QStringLiteral("0")},
