@@ -29,7 +29,8 @@ Status CreateSchema(QSqlDatabase& db);
 // there (EnsureSummaryIndexes then writes nothing).
 Result<bool> SummaryIndexesPresent(QSqlDatabase& db);
 Status EnsureSummaryIndexes(QSqlDatabase& db);
-// The indexes of the lists limited to one place and of the lists sorted by amount, on either engine, each
+// The indexes of the lists limited to one place, of the lists sorted by amount and of the records sorted by
+// date or amount, on either engine, each
 // made when missing (the entries' place came with version 4, after the tables; the order by amount
 // later, without a new version: a program that knows nothing of it ignores it). Runs inside the
 // caller's transaction.
