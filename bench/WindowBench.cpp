@@ -359,7 +359,7 @@ void BM_OpenRecordsWindow(benchmark::State& state) {
 }
 
 // A header of 全部 on the expense panel clicked: from the click to the first screen of the new order
-// painted, with the row that was current found again in it. Argument: the column (0 明细, 1 金额, 3 登记日期)
+// painted. Argument: the column (0 明细, 1 金额, 3 登记日期)
 // and whether it is the second click (the order turned round). The expenses are most of the entries.
 void BM_SortByHeader(benchmark::State& state) {
     const int section = int(state.range(0));

@@ -627,7 +627,8 @@ void EntryPanel::headerClicked(int section) {
         // The same header again turns the order round; another starts with the way most asked for.
         sortDescending_ = field == sortField_ ? !sortDescending_ : field == QLatin1String("shururiqi");
         sortField_ = field;
-        reload(shownFilter_, currentId());
+        // The new order is shown from its top, its first row current: what the click asked to see.
+        reload(shownFilter_);
     }
     // The header moves its mark on any click: it is put back where the order is.
     QHeaderView* header = grid_->horizontalHeader();

@@ -108,7 +108,7 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     // The list limited to the place chosen under it, or of every place.
     void listPlaceChosen();
     // A column header clicked: the list sorted by that column (日期 newest first, then oldest first;
-    // 明细 and 金额 up, then down), keeping the current row selected.
+    // 明细 and 金额 up, then down), shown from its first row.
     void headerClicked(int section);
 
     // Reloads the list and selects the row with the key `selectId` (at `selectRow` when that is known,
