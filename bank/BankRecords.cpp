@@ -17,12 +17,31 @@ TransactionReader::TransactionReader(QSqlDatabase db) : db_(db), query_(db) {
     query_.setForwardOnly(EngineOf(db) == Engine::File);
 }
 
-Status TransactionReader::start() {
+bool TransactionReader::SortableField(const QString& field) {
+    for (const char* name : {"riqi", "jine", "mingcheng", "zhuanchu", "shouxufei", "caozuoren"}) {
+        if (field == QLatin1String(name))
+            return true;
+    }
+    return false;
+}
+
+Status TransactionReader::start(const QString& field, bool descending) {
+    query_.finish();
     for (QList<QStringList>& rows : rows_)
         rows.clear();
     total_ = rowsRead_ = 0;
     error_.clear();
-    if (!query_.exec(QString::fromUtf8(Sql::kAllTransactions))) {
+    QString statement = QString::fromUtf8(Sql::kAllTransactions);
+    if (SortableField(field)) {
+        // A missing value first going up and last going down, on the server as on the file.
+        const bool server = EngineOf(db_) == Engine::Server;
+        statement =
+            QString::fromUtf8(Sql::kSortedTransactions)
+                .arg(field, descending
+                                ? (server ? QStringLiteral("DESC NULLS LAST") : QStringLiteral("DESC"))
+                                : (server ? QStringLiteral("ASC NULLS FIRST") : QStringLiteral("ASC")));
+    }
+    if (!query_.exec(statement)) {
         done_ = true;
         return Status::failure(DatabaseErrors::Describe(query_.lastError()));
     }

@@ -30,8 +30,10 @@ class TransactionReader {
   public:
     explicit TransactionReader(QSqlDatabase db);
 
-    // Begins the read and counts every row of whatever kind.
-    Status start();
+    // Begins the read and counts every row of whatever kind: in the order the records were made, or
+    // sorted by one of their columns (one of SortableField()) going up or down.
+    Status start(const QString& field = {}, bool descending = false);
+    static bool SortableField(const QString& field);
     qsizetype total() const { return total_; }
 
     // The cells of the n-th record of the kind, reading on as far as needed; empty when there are

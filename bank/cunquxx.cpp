@@ -23,6 +23,19 @@ class RecordsModel final : public QAbstractTableModel {
     RecordsModel(TransactionReader& reader, RecordKind kind, const QStringList& headers, QObject* parent)
         : QAbstractTableModel(parent), reader_(reader), kind_(kind), headers_(headers) {}
 
+    // The field each column shows.
+    QString fieldOf(int column) const {
+        static const QStringList kMoves = {QStringLiteral("mingcheng"), QStringLiteral("jine"),
+                                           QStringLiteral("riqi"), QStringLiteral("caozuoren")};
+        static const QStringList kTransfers = {QStringLiteral("zhuanchu"), QStringLiteral("mingcheng"),
+                                               QStringLiteral("jine"),     QStringLiteral("shouxufei"),
+                                               QStringLiteral("riqi"),     QStringLiteral("caozuoren")};
+        return (kind_ == RecordKind::Transfer ? kTransfers : kMoves).value(column);
+    }
+    // The rows are read again (the reader starts over between the two).
+    void beginReading() { beginResetModel(); }
+    void endReading() { endResetModel(); }
+
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(reader_.total());
     }
@@ -68,6 +81,7 @@ QTableView* makeGrid(const char* name, QWidget* parent) {
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setSectionsClickable(true);
     FindDialog::install(grid);
     grid->setStyleSheet(
         QStringLiteral("QTableView { background: #dff5d8; color: navy; font-weight: bold; }"
@@ -125,6 +139,43 @@ TForm5::~TForm5() {
     delete stack_;
 }
 
+void TForm5::headerClicked(QTableView* grid, int section) {
+    const QString field = static_cast<RecordsModel*>(grid->model())->fieldOf(section);
+    if (TransactionReader::SortableField(field)) {
+        sortDescending_ = field == sortField_ ? !sortDescending_ : field == QLatin1String("riqi");
+        sortField_ = field;
+        QList<RecordsModel*> models;
+        for (QTableView* g : {deposits_, withdrawals_, transfers_}) {
+            if (g)
+                models.append(static_cast<RecordsModel*>(g->model()));
+        }
+        for (RecordsModel* m : models)
+            m->beginReading();
+        const Status started = reader_->start(sortField_, sortDescending_);
+        for (RecordsModel* m : models)
+            m->endReading();
+        if (!started)
+            ReportError(started.error());
+    }
+    for (QTableView* g : {deposits_, withdrawals_, transfers_}) {
+        if (g)
+            showSortMark(g);
+    }
+}
+
+void TForm5::showSortMark(QTableView* grid) {
+    // The header moves its mark on any click: it is put back on the column of the order.
+    const auto* model = static_cast<RecordsModel*>(grid->model());
+    int sorted = -1;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (!sortField_.isEmpty() && model->fieldOf(c) == sortField_)
+            sorted = c;
+    }
+    QHeaderView* header = grid->horizontalHeader();
+    header->setSortIndicatorShown(sorted >= 0);
+    header->setSortIndicator(sorted, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 void TForm5::FormCreate() {
     const Status started = reader_->start();
     deposits_->setModel(new RecordsModel(*reader_, RecordKind::Deposit,
@@ -135,6 +186,10 @@ void TForm5::FormCreate() {
                                             {QStringLiteral("银行名称"), QStringLiteral("取款金额"),
                                              QStringLiteral("取款日期"), QStringLiteral("取款人")},
                                             withdrawals_));
+    for (QTableView* grid : {deposits_, withdrawals_}) {
+        connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this, grid](int section) { headerClicked(grid, section); });
+    }
     if (!started) {
         ReportError(started.error());
         return;
@@ -160,6 +215,9 @@ void TForm5::RadioButton3Click() {
                              {QStringLiteral("转出帐户"), QStringLiteral("转入帐户"), QStringLiteral("金额"),
                               QStringLiteral("手续费"), QStringLiteral("日期"), QStringLiteral("操作人")},
                              transfers_));
+        connect(transfers_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this](int section) { headerClicked(transfers_, section); });
+        showSortMark(transfers_);
         stack_->addWidget(transfers_);
     }
     stack_->setCurrentWidget(transfers_);

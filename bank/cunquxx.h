@@ -27,6 +27,10 @@ class TForm5 : public QDialog {
     void RadioButton2Click();   // 取款
     void RadioButton3Click();   // 转帐
     void SpeedButton30Click();  // 离开
+    // A header of a grid clicked: every grid sorted by that column (日期 newest first, then oldest
+    // first; the others up, then down), read again from its first row, the mark on the column.
+    void headerClicked(QTableView* grid, int section);
+    void showSortMark(QTableView* grid);
 
     Household& household_;
     QStackedWidget* stack_;
@@ -34,6 +38,8 @@ class TForm5 : public QDialog {
     QTableView* deposits_;             // StringGrid1
     QTableView* withdrawals_;          // StringGrid2
     QTableView* transfers_ = nullptr;  // StringGrid3, made at the first 转帐
+    QString sortField_;                // empty: the order the records were made
+    bool sortDescending_ = false;
 };
 
 // Opens the records window over the main window and frees it when it closes.

@@ -39,11 +39,13 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -380,6 +382,61 @@ void BM_OpenRecordsWindow(benchmark::State& state) {
     }
 }
 
+// A header of 全部 on the expense panel clicked: from the click to the first screen of the new order
+// painted. Argument: the column (0 明细, 1 金额, 3 登记日期)
+// and whether it is the second click (the order turned round). The expenses are most of the entries.
+void BM_SortByHeader(benchmark::State& state) {
+    const int section = int(state.range(0));
+    const bool second = state.range(1) != 0;
+    static const char* const kNames[] = {"明细", "金额", "", "日期"};
+    state.SetLabel(
+        QStringLiteral("%1 %2")
+            .arg(QString::fromUtf8(kNames[section]), QLatin1String(second ? "second click" : "first click"))
+            .toStdString());
+    bringToFront(2);
+    auto* expense = static_cast<EntryPanel*>(mainWindow().panels().expense());
+    auto* todayChoice = expense->findChild<QRadioButton*>(QStringLiteral("RadioButton11"));
+    auto* allChoice = expense->findChild<QRadioButton*>(QStringLiteral("RadioButton12"));
+    auto* grid = expense->findChild<DataGrid*>(QStringLiteral("DBGridEh2"));
+    todayChoice->click();
+    allChoice->click();
+    QCoreApplication::processEvents();
+    QHeaderView* header = grid->horizontalHeader();
+    // Another column first, so that the click timed is the first or the second on this one.
+    const int other = section == 1 ? 0 : 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Q_EMIT header->sectionClicked(other);
+        if (second)
+            Q_EMIT header->sectionClicked(section);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        Q_EMIT header->sectionClicked(section);
+        grid->viewport()->repaint();
+    }
+    state.counters["rows_fetched"] = grid->model()->rowCount();
+}
+
+// A header of the records window clicked: from the click to the first screen of deposits painted.
+// Argument: the column (1 存款金额, 2 存款日期).
+void BM_SortRecordsByHeader(benchmark::State& state) {
+    Household& household = mainWindow().household();
+    auto form = std::make_unique<TForm5>(household, &mainWindow());
+    form->show();
+    QCoreApplication::processEvents();
+    auto* grid = form->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    QHeaderView* header = grid->horizontalHeader();
+    const int section = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Q_EMIT header->sectionClicked(section == 1 ? 2 : 1);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        Q_EMIT header->sectionClicked(section);
+        grid->viewport()->repaint();
+    }
+}
+
 void BM_ShowTodayReminders(benchmark::State& state) {
     QSqlDatabase db = mainWindow().household().database.connection();
     auto& prompt = static_cast<QuietPrompt&>(Prompt::current());
@@ -597,6 +654,13 @@ BENCHMARK(BM_RefreshBankPanel)->Unit(kMs);
 BENCHMARK(BM_PlaceBalancesShown)->Unit(kMs);
 BENCHMARK(BM_OpenRecordsWindow)->Unit(kMs)->Iterations(3);
 BENCHMARK(BM_ShowTodayReminders)->Unit(kMs);
+BENCHMARK(BM_SortByHeader)
+    ->Unit(kMs)
+    ->ArgsProduct({{0, 1, 3}, {0, 1}})
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SortRecordsByHeader)->Unit(kMs)->Arg(1)->Arg(2)->Iterations(5);
 BENCHMARK(BM_SaveEntry)->Unit(kMs)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SaveDeposit)->Unit(kMs)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SaveAndDeleteWithAllShown)->Unit(kMs)->UseManualTime()->Arg(0)->Arg(1)->Iterations(5);

@@ -130,4 +130,39 @@ inline constexpr char kDayKept[] =
     "SELECT * FROM shouzhibiao WHERE id IN (SELECT value FROM json_each(:kept)) AND NOT (leixing=:mxlx AND "
     "shururiqi=:riqi) ORDER BY id";
 
+// A list sorted by one of its columns (a header clicked): the same rows, in the order of the column
+// (%2, one of shururiqi, mingxi, feiyong, never a typed text) and then of the key, both going the
+// same way (%4: ASC or DESC), so that an index (leixing, column) with the key after it gives the order
+// read backwards or forwards without sorting. %1 is the list's condition (the type, the day of 今天,
+// the place), %3 the comparison that goes on in the order read ("<" or ">"), %5 the key as the
+// engine compares it with the column, %9 the column as the order names it: for 今天 on the file
+// "+column", so that the engine reads the day's few rows from the day's index and sorts them rather than
+// walk the whole type in the column's order looking for the day. A missing value comes first going up and
+// last going down; rows are read from a missing value's neighbour by position. :n rows from position :skip.
+inline constexpr char kSortedFrom[] =
+    "SELECT * FROM shouzhibiao WHERE %1 ORDER BY %9 %4,id %4 LIMIT :n OFFSET :skip";
+// :n rows after the row with the value :key and the key :id: first those of the same value, then the
+// others (two short ranges of the index).
+inline constexpr char kSortedNextInValue[] =
+    "SELECT * FROM shouzhibiao WHERE %1 AND %2=%5 AND id%3:id ORDER BY id %4 LIMIT :n";
+inline constexpr char kSortedNextValue[] =
+    "SELECT * FROM shouzhibiao WHERE %1 AND %2%3%5 ORDER BY %9 %4,id %4 LIMIT :n";
+// How many rows come after the row (:key its value, :id its key) in the order read, which is read
+// against the list's order to count the rows before it; %6 is 1 when missing values come first in the
+// order read. For a row with a value, and for one without:
+inline constexpr char kSortedCountAfter[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao WHERE %1 AND %2%3%5)+(SELECT count(*) FROM shouzhibiao WHERE "
+    "%1 AND %2=%5 AND id%3:id)+(SELECT count(*) FROM shouzhibiao WHERE %1 AND %2 IS NULL AND %6=0)";
+inline constexpr char kSortedCountAfterMissing[] =
+    "SELECT (SELECT count(*) FROM shouzhibiao WHERE %1 AND %2 IS NULL AND id%3:id)+(SELECT count(*) FROM "
+    "shouzhibiao WHERE %1 AND %2 IS NOT NULL AND %6=1)";
+// The grid's find in a sorted list: the key of the first row after the row (:key, :id) in the order
+// read that shows the text (%7, with its own parameters); with :whole 1 from the start of that order.
+// %8 is the table as read: 全部 is looked through in the stored order with only the matching rows
+// sorted, as its unsorted find does.
+inline constexpr char kSortedFind[] =
+    "SELECT id FROM %8 WHERE %1 AND %7 AND (:whole=1 OR CASE WHEN %5 IS NULL THEN (%2 IS NULL AND "
+    "id%3:id) OR (%2 IS NOT NULL AND %6=1) ELSE %2%3%5 OR (%2=%5 AND id%3:id) OR (%2 IS NULL AND %6=0) END) "
+    "ORDER BY %9 %4,id %4 LIMIT 1";
+
 }  // namespace ListSql

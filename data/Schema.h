@@ -25,12 +25,15 @@ Status CreateSchema(QSqlDatabase& db);
 // Gives a household made before the summary's covering indexes existed those indexes, keeping the
 // lists' order. Quick when they are there; on a large old household the first open builds them once.
 // Runs inside the caller's transaction.
-// Whether the summary's covering indexes and the index of a place's lists are there
-// (EnsureSummaryIndexes then writes nothing).
+// Whether the summary's covering indexes and the indexes of a place's lists and of the amounts' order are
+// there (EnsureSummaryIndexes then writes nothing).
 Result<bool> SummaryIndexesPresent(QSqlDatabase& db);
 Status EnsureSummaryIndexes(QSqlDatabase& db);
-// The index of the lists limited to one place, on either engine, made when missing (the entries' place
-// came with version 4, after the tables). Runs inside the caller's transaction.
+// The indexes of the lists limited to one place, of the lists sorted by amount and of the records sorted by
+// date or amount, on either engine, each
+// made when missing (the entries' place came with version 4, after the tables; the order by amount
+// later, without a new version: a program that knows nothing of it ignores it). Runs inside the
+// caller's transaction.
 Status EnsurePlaceListIndex(QSqlDatabase& db);
 
 // Whether an open database holds what the program reads and writes: every column of the six tables

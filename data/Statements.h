@@ -115,6 +115,9 @@ inline constexpr char kInsertTransfer[] =
     "(:mingcheng, :zhuanchu, :jine, :shouxufei, :leixing, :riqi, :caozuoren)";
 // Every deposit, withdrawal and transfer in the order they were made.
 inline constexpr char kAllTransactions[] = "select * from yinghanbiao order by id";
+// The same sorted by a column of the records window (%1: riqi, jine, mingcheng, zhuanchu, shouxufei or
+// caozuoren, never a typed text), then by the order they were made, both going the same way (%2).
+inline constexpr char kSortedTransactions[] = "select * from yinghanbiao order by %1 %2, id %2";
 // How many records there are, of every kind.
 inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the

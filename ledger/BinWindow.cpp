@@ -130,7 +130,10 @@ void BinWindow::reload() {
             grid_->setItem(row, column, item);
         }
     }
-    grid_->resizeColumnsToContents();
+    if (!sized_ && !entries_.isEmpty()) {
+        grid_->resizeColumnsToContents();
+        sized_ = true;
+    }
     if (!entries_.isEmpty())
         grid_->selectRow(0);
     restore_->setEnabled(!entries_.isEmpty());

@@ -31,6 +31,7 @@ class BinWindow : public QDialog {
     QList<BinEntry> entries_;      // the entries listed: those of the types the user may manage
     QList<EntryType> shownTypes_;  // the types the user may manage, as the window opened
     QTableWidget* grid_;
+    bool sized_ = false;  // the columns fit the rows once; after that they keep what the user gave them
     QLabel* status_;
     QPushButton* restore_;
     QPushButton* empty_;

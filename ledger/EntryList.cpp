@@ -34,6 +34,11 @@ QString keyList(const QList<qint64>& ids) {
 
 EntryListModel::EntryListModel(QObject* parent) : QSqlQueryModel(parent) {}
 
+bool EntryListModel::Sortable(const QString& field) {
+    return field == QLatin1String("shururiqi") || field == QLatin1String("mingxi") ||
+           field == QLatin1String("feiyong");
+}
+
 EntryListModel::~EntryListModel() {
     stopReading();
 }
@@ -50,14 +55,14 @@ std::optional<EntryListModel::Marks> EntryListModel::writeMarks() const {
 
 bool EntryListModel::hasLandmarks() const {
     // They place the rows of every place's 全部: a list limited to one place is counted on its index.
-    if (!anchors_ || anchorsType_ != choice_.type || place_)
+    if (!anchors_ || anchorsType_ != choice_.type || place_ || choice_.sort)
         return false;
     const std::optional<Marks> marks = writeMarks();
     return marks && *marks == anchorsMarks_;
 }
 
 void EntryListModel::readLandmarks() {
-    if (!choice_.all || place_ || reader_.joinable() || hasLandmarks())
+    if (!choice_.all || place_ || choice_.sort || reader_.joinable() || hasLandmarks())
         return;
     const std::optional<Marks> marks = writeMarks();
     if (!marks)
@@ -127,7 +132,7 @@ std::optional<EntryListModel::Change> EntryListModel::describe(std::optional<qin
         });
         if (shown == rows_.cend())
             return std::nullopt;
-        change.gone = ListAnchors::Key{shown->value(keyColumn_), *before};
+        change.gone = ListAnchors::Key{shown->value(record().indexOf(QStringLiteral("mingxi"))), *before};
     }
     if (after) {
         const QVariantHash values{{QStringLiteral(":mxlx"), choice_.type}, {QStringLiteral(":id"), *after}};
@@ -246,14 +251,88 @@ Result<qint64> EntryListModel::number(const char* statement, const QVariantHash&
     return rows->isEmpty() || rows->first().isEmpty() ? 0 : rows->first().first().toLongLong();
 }
 
+QString EntryListModel::sortedText(const char* statement, bool backwards, const QString& shows) const {
+    const bool server = EngineOf(db_) == Engine::Server;
+    const bool up = choice_.sort->descending == backwards;
+    QString condition = QString::fromLatin1(ListSql::kListCondition);
+    if (!choice_.all)
+        condition += QStringLiteral(" AND shururiqi=:riqi");
+    if (place_)
+        condition += QStringLiteral(" AND zhanghu=:zhanghu");
+    // The server puts a missing value last going up unless told; the file puts it first.
+    const QString direction = up ? (server ? QStringLiteral("ASC NULLS FIRST") : QStringLiteral("ASC"))
+                                 : (server ? QStringLiteral("DESC NULLS LAST") : QStringLiteral("DESC"));
+    const QString key = !server ? QStringLiteral(":key")
+                        : choice_.sort->field == QLatin1String("feiyong")
+                            ? QStringLiteral("CAST(:key AS BIGINT)")
+                            : QStringLiteral("CAST(:key AS TEXT)");
+    const QString table =
+        choice_.all && !server ? QStringLiteral("shouzhibiao NOT INDEXED") : QStringLiteral("shouzhibiao");
+    QString text = QString::fromLatin1(statement);
+    // Filled one place holder at a time, from the last, so that no filled text is read as a place holder.
+    const QList<std::pair<QString, QString>> fills = {
+        {QStringLiteral("%9"),
+         choice_.all || server ? choice_.sort->field : QLatin1Char('+') + choice_.sort->field},
+        {QStringLiteral("%8"), table},
+        {QStringLiteral("%7"), shows},
+        {QStringLiteral("%6"), up ? QStringLiteral("1") : QStringLiteral("0")},
+        {QStringLiteral("%5"), key},
+        {QStringLiteral("%4"), direction},
+        {QStringLiteral("%3"), up ? QStringLiteral(">") : QStringLiteral("<")},
+        {QStringLiteral("%2"), choice_.sort->field},
+        {QStringLiteral("%1"), condition},
+    };
+    for (const auto& [mark, fill] : fills)
+        text.replace(mark, fill);
+    return text;
+}
+
+Result<QList<EntryListModel::Row>> EntryListModel::readSortedNext(const Row& anchor, int count,
+                                                                  bool after) const {
+    // No row with a value is followed by one without going up: from such a row the walk goes by position.
+    if (anchor.value(keyColumn_).isNull())
+        return Result<QList<Row>>::failure(QString());
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":n"), count);
+    values.insert(QStringLiteral(":id"), anchor.value(idColumn_));
+    values.insert(QStringLiteral(":key"), anchor.value(keyColumn_));
+    Result<QList<Row>> same = readText(sortedText(ListSql::kSortedNextInValue, !after), values);
+    if (!same || same->size() >= count)
+        return same;
+    values.insert(QStringLiteral(":n"), count - int(same->size()));
+    const Result<QList<Row>> others = readText(sortedText(ListSql::kSortedNextValue, !after), values);
+    if (!others)
+        return others;
+    QList<Row> rows = same.value();
+    rows.append(others.value());
+    return rows;
+}
+
+Result<int> EntryListModel::countSortedBefore(const Row& row) const {
+    QVariantHash values = params();
+    values.insert(QStringLiteral(":id"), row.value(idColumn_));
+    values.insert(QStringLiteral(":key"), row.value(keyColumn_));
+    // The rows before it are those after it going back.
+    const char* statement =
+        row.value(keyColumn_).isNull() ? ListSql::kSortedCountAfterMissing : ListSql::kSortedCountAfter;
+    const Result<QList<Row>> counted = readText(sortedText(statement, true), values);
+    if (!counted)
+        return counted.status();
+    return counted->isEmpty() ? 0 : int(counted->first().value(0).toLongLong());
+}
+
 Result<QList<EntryListModel::Row>> EntryListModel::readFrom(int position, int count) const {
     QVariantHash values = params();
     values.insert(QStringLiteral(":n"), count);
     values.insert(QStringLiteral(":skip"), position);
+    if (choice_.sort)
+        return readText(sortedText(ListSql::kSortedFrom, false), values);
     return read(choice_.all ? ListSql::kAllFrom : ListSql::kDayFrom, values);
 }
 
 Result<QList<EntryListModel::Row>> EntryListModel::readNext(const Row& anchor, int count, bool after) const {
+    if (choice_.sort)
+        return readSortedNext(anchor, count, after);
     // No row with a detail comes before one without: from such a row the walk goes by position.
     if (choice_.all && anchor.value(keyColumn_).isNull())
         return Result<QList<Row>>::failure(QString());
@@ -296,6 +375,8 @@ Result<int> EntryListModel::listSize() const {
 }
 
 Result<int> EntryListModel::countBefore(const Row& row) const {
+    if (choice_.sort)
+        return countSortedBefore(row);
     QVariantHash values = params();
     values.insert(QStringLiteral(":id"), row.value(idColumn_));
     values.insert(QStringLiteral(":key"), row.value(keyColumn_));
@@ -361,7 +442,9 @@ Status EntryListModel::show(QSqlDatabase db, const Choice& choice, std::optional
         if (idColumn_ < 0)
             return Status::failure(QStringLiteral("shouzhibiao has no id"));
     }
-    keyColumn_ = record().indexOf(choice_.all ? QStringLiteral("mingxi") : QStringLiteral("shururiqi"));
+    keyColumn_ = record().indexOf(choice_.sort  ? choice_.sort->field
+                                  : choice_.all ? QStringLiteral("mingxi")
+                                                : QStringLiteral("shururiqi"));
 
     const Result<QList<Row>> first = readFrom(0, kPage);
     if (!first)
@@ -563,7 +646,8 @@ void EntryListModel::fetchMore(const QModelIndex& parent) {
     const auto last = rows_.constFind(known_ - 1);
     Result<QList<Row>> got =
         last != rows_.cend() ? readAfter(last.value(), kPage) : Result<QList<Row>>::failure(QString());
-    if (!got)
+    // Going down a sorted list, the rows without a value come last and are not reached from a value.
+    if (!got || (choice_.sort && choice_.sort->descending && got->size() < kPage))
         got = readFrom(known_, kPage);
     if (!got)
         return;
@@ -625,9 +709,14 @@ Result<int> EntryListModel::findInList(const ShowsText& shows, const std::option
     values.insert(QStringLiteral(":id"), from ? from->value(idColumn_) : QVariant(qint64(0)));
     if (choice_.all)
         values.insert(QStringLiteral(":key"), from ? from->value(keyColumn_) : QVariant());
+    if (choice_.sort)
+        values.insert(QStringLiteral(":key"), from ? from->value(keyColumn_) : QVariant());
     const char* statement = choice_.all ? (down ? ListSql::kAllFindAfter : ListSql::kAllFindBefore)
                                         : (down ? ListSql::kDayFindAfter : ListSql::kDayFindBefore);
-    const Result<QList<Row>> found = readText(statementText(statement).arg(shows.sql), values);
+    const Result<QList<Row>> found =
+        readText(choice_.sort ? sortedText(ListSql::kSortedFind, !down, shows.sql)
+                              : statementText(statement).arg(shows.sql),
+                 values);
     if (!found)
         return found.status();
     if (found->isEmpty())

@@ -26,12 +26,20 @@
 class EntryListModel : public QSqlQueryModel, public SearchesItself {
     Q_OBJECT
   public:
+    // An order chosen by a header: one of the columns shururiqi, mingxi, feiyong, and its direction.
+    struct Sort {
+        QString field;
+        bool descending = false;
+    };
     struct Choice {
         bool all = false;    // 全部, else 今天
         QString type;        // "shouru" or "zhichu"
         QDate day;           // today, for 今天
         QList<qint64> kept;  // rows saved since loading, listed even when they no longer match
+        std::optional<Sort> sort = std::nullopt;  // none: the list's own order
     };
+    // Whether a column of the list can be sorted by.
+    static bool Sortable(const QString& field);
 
     explicit EntryListModel(QObject* parent = nullptr);
     ~EntryListModel() override;
@@ -113,6 +121,10 @@ class EntryListModel : public QSqlQueryModel, public SearchesItself {
     std::optional<Change> describe(std::optional<qint64> before, std::optional<qint64> after) const;
     static void apply(ListAnchors& anchors, const Change& change);
     void stopReading();
+    // The text of a statement of a sorted list, reading in its order or (`backwards`) against it.
+    QString sortedText(const char* statement, bool backwards, const QString& shows = {}) const;
+    Result<QList<Row>> readSortedNext(const Row& anchor, int count, bool after) const;
+    Result<int> countSortedBefore(const Row& row) const;
     Result<int> countFromLandmark(const ListAnchors::Anchor& anchor, const Row& row) const;
 
     QSqlDatabase db_;

@@ -240,6 +240,7 @@ void EntryPanel::buildForm() {
         QStringLiteral("QTableView { color: navy; font-weight: bold; } QHeaderView::section { background: "
                        "teal; color: yellow; font-weight: bold; border: 1px solid #0b5e5e; padding: 3px; }"));
     grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->horizontalHeader()->setSectionsClickable(true);
     listSide->addWidget(grid_, 1);
     auto* filters = new QHBoxLayout;
     today_ = new QRadioButton(QStringLiteral("今天"), this);
@@ -279,6 +280,7 @@ void EntryPanel::buildForm() {
     connect(today_, &QRadioButton::toggled, this, &EntryPanel::todayClick);
     connect(all_, &QRadioButton::toggled, this, &EntryPanel::allClick);
     connect(listPlace_, &QComboBox::currentIndexChanged, this, &EntryPanel::listPlaceChosen);
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, &EntryPanel::headerClicked);
     connect(grid_, &DataGrid::currentRowChanged, this, [this](int row) {
         if (state_ == State::Browsing)
             showRow(row);
@@ -345,9 +347,13 @@ bool EntryPanel::placeIsOpen(qint64 id) const {
 }
 
 bool EntryPanel::reload(ListFilter filter, std::optional<qint64> selectId, int selectRow) {
-    const Status shown = model_->show(
-        household_.database.connection(),
-        {filter == ListFilter::All, EntryTypeCode(config_.type), Today(), kept_}, ChosenPlace(listPlace_));
+    std::optional<EntryListModel::Sort> sort;
+    if (!sortField_.isEmpty())
+        sort = EntryListModel::Sort{sortField_, sortDescending_};
+    const Status shown =
+        model_->show(household_.database.connection(),
+                     {filter == ListFilter::All, EntryTypeCode(config_.type), Today(), kept_, sort},
+                     ChosenPlace(listPlace_));
     if (!shown) {
         ReportError(shown.error());
         return false;
@@ -615,6 +621,27 @@ void EntryPanel::listPlaceChosen() {
         return;
     kept_.clear();
     reload(shownFilter_);
+}
+
+void EntryPanel::headerClicked(int section) {
+    const QString field =
+        section >= 0 && section < grid_->columns().size() ? grid_->columns().at(section).field : QString();
+    if (state_ == State::Browsing && EntryListModel::Sortable(field)) {
+        // The same header again turns the order round; another starts with the way most asked for.
+        sortDescending_ = field == sortField_ ? !sortDescending_ : field == QLatin1String("shururiqi");
+        sortField_ = field;
+        // The new order is shown from its top, its first row current: what the click asked to see.
+        reload(shownFilter_);
+    }
+    // The header moves its mark on any click: it is put back where the order is.
+    QHeaderView* header = grid_->horizontalHeader();
+    int sorted = -1;
+    for (int c = 0; c < grid_->columns().size(); ++c) {
+        if (grid_->columns().at(c).field == sortField_)
+            sorted = c;
+    }
+    header->setSortIndicatorShown(sorted >= 0);
+    header->setSortIndicator(sorted, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 bool EntryPanel::hasPendingEdit() const {

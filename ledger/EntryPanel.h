@@ -107,6 +107,9 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     void allClick(bool checked);
     // The list limited to the place chosen under it, or of every place.
     void listPlaceChosen();
+    // A column header clicked: the list sorted by that column (日期 newest first, then oldest first;
+    // 明细 and 金额 up, then down), shown from its first row.
+    void headerClicked(int section);
 
     // Reloads the list and selects the row with the key `selectId` (at `selectRow` when that is known,
     // else wherever it lands), or the first row.
@@ -127,6 +130,9 @@ class EntryPanel : public FunctionPanel, public PendingEdit {
     // Rows saved (or refused as changed elsewhere) since the list was loaded: they stay listed until the
     // next reload.
     QList<qint64> kept_;
+    // The column the list is sorted by (empty: the list's own order until a header is clicked).
+    QString sortField_;
+    bool sortDescending_ = false;
     EntryText shownRow_;  // the row in the boxes as the list read it: what an edit or deletion expects
     std::optional<qint64> editingId_;
     Money amountBeforeEdit_;

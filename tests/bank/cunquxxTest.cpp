@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -83,6 +84,52 @@ TEST(RecordsWindow, ListsEveryRecordOfItsKindAboveBlankRows) {
     EXPECT_EQ(row(deposits, 1999), QStringList({"b2999", "￥2999.00", "2007-01-01", "x"}));
     EXPECT_EQ(row(deposits, 2999), QStringList({"", "", "", ""}));
     EXPECT_EQ(rowCount(withdrawals), 3000);
+}
+
+// A header clicked sorts every grid by its column with the mark on it, the blank rows still below:
+// 存款日期 newest first, again oldest first, 存款金额 smallest first; a transfers' grid made later
+// follows the same order.
+TEST(RecordsWindow, AHeaderClickSortsEveryGridAboveItsBlankRows) {
+    TestHousehold h;
+    h.exec(QStringLiteral(
+        "insert into yinghanbiao (mingcheng, jine, leixing, riqi, caozuoren) values "
+        "('甲', 1000000, 'cunkuan', '2007-01-03', 'a'), ('乙', 125000, 'qukuan', '2007-01-02', 'b'), "
+        "('丙', 20000, 'cunkuan', '2007-01-05', 'c'), ('丁', 30000, 'qukuan', '2007-01-04', 'd'), "
+        "('戊', 40000, 'cunkuan', '2007-01-01', 'e')"));
+    TForm5 form(h.household);
+    form.resize(600, 420);
+    form.show();
+    auto* deposits = form.findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    auto* withdrawals = form.findChild<QTableView*>(QStringLiteral("StringGrid2"));
+    QHeaderView* header = deposits->horizontalHeader();
+    const auto clickHeader = [&](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+    };
+    const auto column = [](const QTableView* grid, int c) {
+        QStringList cells;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            cells.append(grid->model()->index(r, c).data().toString());
+        return cells;
+    };
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    clickHeader(2);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 2);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(column(deposits, 2), QStringList({"2007-01-05", "2007-01-03", "2007-01-01", "", ""}));
+    EXPECT_EQ(column(withdrawals, 2), QStringList({"2007-01-04", "2007-01-02", "", "", ""}));
+    EXPECT_EQ(withdrawals->horizontalHeader()->sortIndicatorSection(), 2);
+    clickHeader(2);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(column(deposits, 0), QStringList({"戊", "甲", "丙", "", ""}));
+    clickHeader(1);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(column(deposits, 1), QStringList({"￥2.00", "￥4.00", "￥100.00", "", ""}));
+    form.findChild<QRadioButton*>(QStringLiteral("RadioButton3"))->click();
+    auto* transfers = form.findChild<QTableView*>(QStringLiteral("StringGrid3"));
+    ASSERT_TRUE(transfers);
+    EXPECT_EQ(transfers->horizontalHeader()->sortIndicatorSection(), 2);  // 金额
 }
 
 TEST(TransactionReader, ReadsNoFurtherThanTheRowAskedFor) {

@@ -211,4 +211,67 @@ TEST_P(EntryListFindTest, FindsWhatAPlainLookThroughTheShownRowsFinds) {
 
 TAMBERLO_ON_BOTH_ENGINES(EntryListFindTest);
 
+// A header's order on both engines and both lists: every row at the position the plainly ordered
+// statement gives it (a missing value first going up, last going down; ties by key the same way), found
+// by its key before the list is read, reached by neighbours in both directions, and found by the grid's
+// find from a row in the middle.
+class EntryListSortTest : public EntryListFindTest {};
+
+TEST_P(EntryListSortTest, EveryColumnOrderAgreesWithThePlainOrderedStatement) {
+    th.exec(QStringLiteral("update shouzhibiao set feiyong=500 where id % 7 = 0"));
+    th.exec(QStringLiteral("update shouzhibiao set feiyong=NULL where id in (9, 300, 901)"));
+    th.exec(QStringLiteral("update shouzhibiao set beizhu='Abc' where id in (3, 40, 700, 1001)"));
+    QRandomGenerator random(5);
+    for (const bool all : {true, false}) {
+        for (const char* field : {"shururiqi", "mingxi", "feiyong"}) {
+            for (const bool down : {false, true}) {
+                const QString f = QString::fromLatin1(field);
+                const QString where = all ? QStringLiteral("leixing='zhichu'")
+                                          : QStringLiteral("leixing='zhichu' and shururiqi='2007-01-15'");
+                const QList<qint64> order = expected(
+                    (down ? QStringLiteral(
+                                "select id from shouzhibiao where %1 order by %2 is null, %2 desc, id desc")
+                          : QStringLiteral(
+                                "select id from shouzhibiao where %1 order by %2 is not null, %2, id"))
+                        .arg(where, f)
+                        .toLatin1()
+                        .constData());
+                const EntryListModel::Choice choice{
+                    all, QStringLiteral("zhichu"), QDate(2007, 1, 15), {}, EntryListModel::Sort{f, down}};
+                const std::string what =
+                    (all ? "全部 " : "今天 ") + f.toStdString() + (down ? " down" : " up");
+                EntryListModel model;
+                ASSERT_TRUE(model.show(th.database.connection(), choice));
+                for (int i = 0; i < 12; ++i) {
+                    const int row = random.bounded(int(order.size()));
+                    const Result<int> at = model.locate(order[row]);
+                    ASSERT_TRUE(at.isOk()) << at.error().toStdString();
+                    ASSERT_EQ(at.value(), row) << what;
+                }
+                for (int row = model.rowCount() - 1; row >= 0; row -= 5)
+                    ASSERT_EQ(idAt(model, row), order[row]) << what << " row " << row;
+                EntryListModel fresh;
+                ASSERT_TRUE(fresh.show(th.database.connection(), choice));
+                const QList<QStringList> rows = shown(fresh);
+                ASSERT_EQ(rows.size(), order.size()) << what;
+                for (int row = 0; row < order.size(); ++row)
+                    ASSERT_EQ(idAt(fresh, row), order[row]) << what << " row " << row;
+                for (const bool findDown : {true, false}) {
+                    FindQuery q{QStringLiteral("abc")};
+                    q.down = findDown;
+                    const int from = int(order.size()) / 2;
+                    EntryListModel finding;
+                    ASSERT_TRUE(finding.show(th.database.connection(), choice));
+                    ASSERT_EQ(finding.locate(order[from]).value(), from);
+                    const Result<int> found = finding.findRow(kColumns, q, from);
+                    ASSERT_TRUE(found.isOk()) << found.error().toStdString();
+                    EXPECT_EQ(found.value(), lookThrough(rows, q, from)) << what;
+                }
+            }
+        }
+    }
+}
+
+TAMBERLO_ON_BOTH_ENGINES(EntryListSortTest);
+
 }  // namespace

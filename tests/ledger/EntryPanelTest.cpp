@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -401,6 +402,58 @@ TEST_F(EntryPanelTest, TheSavedRowIsInView) {
     EXPECT_EQ(grid->cellText(5000, 0), QStringLiteral("d105000a"));
     EXPECT_LE(grid->rowAt(0), 5000);
     EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1), 5000);
+}
+
+// A header clicked sorts 全部 by its column, with the mark on it: 金额 up then down, 登记日期 newest
+// first, each shown from its first row; a column the list cannot sort by leaves order and mark. A row
+// saved under the order is the current row and in view wherever the order puts it.
+TEST_F(EntryPanelTest, AHeaderClickSortsTheListAndTheSavedRowIsInViewUnderIt) {
+    th.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<10000) insert into shouzhibiao "
+        "(leixing,mingxi,feiyong,shururiqi) select 'shouru','d'||(i%37),((i*7919)%10000)*10000,"
+        "printf('2006-%02d-%02d',i%12+1,i%28+1) from n"));
+    open(EntryPanelConfig::income());
+    DataGrid* grid = find<DataGrid>("DBGridEh1");
+    QHeaderView* header = grid->horizontalHeader();
+    QTest::mouseClick(find<QRadioButton>("RadioButton14"), Qt::LeftButton);
+    const auto clickHeader = [&](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+    };
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    clickHeader(1);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(grid->cellText(0, 1), QStringLiteral("￥0.00"));
+    EXPECT_EQ(grid->cellText(1, 1), QStringLiteral("￥1.00"));
+    clickHeader(1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(grid->cellText(0, 1), QStringLiteral("￥9999.00"));
+    // The new order is shown from its first row, whatever row was current.
+    grid->setCurrentRow(3000);
+    clickHeader(3);
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(grid->cellText(0, 3), QStringLiteral("2006-12-28"));
+    EXPECT_EQ(grid->currentRow(), 0);
+    EXPECT_EQ(grid->rowAt(0), 0);
+    clickHeader(4);  // 登记人: no order of its own
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(grid->cellText(0, 3), QStringLiteral("2006-12-28"));
+
+    click("SpeedButton10");
+    typeEntry("DBComboBox1", "DBEdit1", "新的", "1");
+    find<QLineEdit>("DBEdit2")->setText(QStringLiteral("2006-06-15"));
+    click("SpeedButton12");
+    EXPECT_TRUE(prompt.boxes().isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+    const int row = grid->currentRow();
+    EXPECT_EQ(grid->cellText(row, 0), QStringLiteral("新的"));
+    EXPECT_EQ(
+        row,
+        th.scalar(QStringLiteral("select count(*) from shouzhibiao where shururiqi>'2006-06-15'")).toInt());
+    EXPECT_LE(grid->rowAt(0), row);
+    EXPECT_GE(grid->rowAt(grid->viewport()->height() - 1), row);
 }
 
 class EntryPanelOnBothEngines : public EntryPanelTest, public ::testing::WithParamInterface<TestEngine> {

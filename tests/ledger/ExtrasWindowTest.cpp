@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -136,9 +137,14 @@ TEST_F(ExtrasWindowTest, TheBinRestoresUnderTheGateAndEmptiesAfterAQuestion) {
     EXPECT_EQ(grid->rowCount(), 2);
     EXPECT_EQ(th.homeSafe.balance(), yuan("-1700"));
 
-    // The income may come back: the home safe rises as a new save of it would.
+    // The income may come back: the home safe rises as a new save of it would. The columns keep the
+    // widths the user gave them.
+    grid->horizontalHeader()->resizeSection(1, 260);
+    grid->horizontalHeader()->resizeSection(7, 30);
     grid->selectRow(1);
     child<QPushButton>(&bin, "binRestore")->click();
+    EXPECT_EQ(grid->columnWidth(1), 260);
+    EXPECT_EQ(grid->columnWidth(7), 30);
     EXPECT_EQ(th.gateAsked.last(), QStringLiteral("收入管理"));
     EXPECT_EQ(grid->rowCount(), 1);
     EXPECT_EQ(th.homeSafe.balance(), yuan("1300"));

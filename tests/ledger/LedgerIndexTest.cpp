@@ -106,15 +106,17 @@ TEST(LedgerIndexes, AnOlderHouseholdGetsTheTotalsIndexesWhenOpened) {
     EXPECT_TRUE(
         placePlan.contains("shouzhibiao_zhanghu_leixing_mingxi (zhanghu=? AND leixing=? AND mingxi>?)"))
         << placePlan.toStdString();
-    // A household of the last version, which has the summary's indexes, gets the place's index alone.
-    h.exec(QStringLiteral("DROP INDEX shouzhibiao_zhanghu_leixing_mingxi"));
+    // A household of the last version, which has the summary's indexes, gets the lists' indexes alone.
+    for (const char* index :
+         {"shouzhibiao_zhanghu_leixing_mingxi", "shouzhibiao_leixing_feiyong", "yinghanbiao_riqi"})
+        h.exec(QStringLiteral("DROP INDEX %1").arg(QLatin1String(index)));
     h.database.close();
     ASSERT_TRUE(h.database.open(path).isOk());
-    EXPECT_EQ(
-        h.scalar(QStringLiteral(
-                     "select count(*) from sqlite_master where name='shouzhibiao_zhanghu_leixing_mingxi'"))
-            .toInt(),
-        1);
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from sqlite_master where name in "
+                                      "('shouzhibiao_zhanghu_leixing_mingxi', 'shouzhibiao_leixing_feiyong', "
+                                      "'yinghanbiao_riqi', 'yinghanbiao_jine')"))
+                  .toInt(),
+              4);
 }
 
 }  // namespace
