@@ -1,11 +1,11 @@
 #include "access/denglu.h"
 
-#include "household/CurrentUser.h"
 #include "access/Login.h"
-#include "household/Household.h"
-#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "kit/Prompt.h"
 
 #include <QCloseEvent>
@@ -155,7 +155,8 @@ void TForm2::showEvent(QShowEvent* event) {
 void TForm2::SpeedButton1Click() {
     // Without its database nobody can log in: say why it could not be opened.
     if (const Database& database = household_.database; !database.isOpen()) {
-        ReportError(DatabaseErrors::NotOpened(database.path(), database.openError()));
+        ReportError(DatabaseErrors::NotOpened(database.path(), database.openError()),
+                    database.openErrorDetails());
         return;
     }
     const auto found = LookUpLogin(household_.database.connection(), edit1_->text(), edit2_->text());
