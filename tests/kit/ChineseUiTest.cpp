@@ -1,6 +1,7 @@
 // Run by ctest with LANG=C and LC_ALL=C: the program's widgets speak Chinese on a system that does not.
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
+#include "kit/StyleEngine.h"
 #include "reminders/Reminders.h"
 #include "support/ModalDriver.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
@@ -149,6 +151,11 @@ TEST_F(ChineseUi, ALongNoticeStaysOnTheScreenAndTheEngineLinesWaitBehindDetails)
 // The pop-up of a date box shows November 2026 whole: its sixth week (30 November) inside the view, the
 // month's name clear of the drop-down arrow beside it.
 TEST_F(ChineseUi, TheCalendarPopUpShowsSixWholeWeeksAndItsMonthName) {
+    // Drawn in the program's first window style, as the user sees it.
+    const QString sheet = StyleEngine::sheetFor(0);
+    ASSERT_FALSE(sheet.isEmpty());
+    qApp->setStyleSheet(sheet);
+    const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
     QDateEdit edit(QDate(2026, 11, 15));
     edit.setCalendarPopup(true);
     edit.show();
