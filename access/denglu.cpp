@@ -157,7 +157,8 @@ void TForm2::showEvent(QShowEvent* event) {
 void TForm2::SpeedButton1Click() {
     // Without its database nobody can log in: say why it could not be opened.
     if (const Database& database = household_.database; !database.isOpen()) {
-        ReportError(DatabaseErrors::NotOpened(database.path(), database.openError()));
+        ReportError(DatabaseErrors::NotOpened(database.path(), database.openError()),
+                    database.openErrorDetails());
         return;
     }
     const auto found = LookUpLogin(household_.database.connection(), edit1_->text(), edit2_->text());

@@ -12,9 +12,10 @@ namespace {
 
 // Asks whether to rebuild the indexes of a file whose only damage is there.
 bool rebuildWanted(const Database& database, const QString& detail) {
-    return Prompt::current().show(Captions::kApplication,
-                                  DatabaseErrors::IndexesDisagree(database.path(), detail),
-                                  Prompt::Buttons::YesNo, Prompt::Icon::Warning) == Prompt::Answer::Yes;
+    return Prompt::current().showWithDetails(Captions::kApplication,
+                                             DatabaseErrors::IndexesDisagree(database.path()),
+                                             DatabaseErrors::DamageDetails(detail), Prompt::Buttons::YesNo,
+                                             Prompt::Icon::Warning) == Prompt::Answer::Yes;
 }
 
 }  // namespace
@@ -27,9 +28,10 @@ void WatchForDamage(QObject* owner, Database& database, const QString& programFo
     const auto told = std::make_shared<bool>(false);
     const auto offerRestore = [&database, programFolder, end, told](const QString& detail) {
         *told = true;
-        if (Prompt::current().show(Captions::kApplication,
-                                   DatabaseErrors::DamageFound(database.path(), detail),
-                                   Prompt::Buttons::YesNo, Prompt::Icon::Critical) == Prompt::Answer::Yes) {
+        if (Prompt::current().showWithDetails(Captions::kApplication,
+                                              DatabaseErrors::DamageFound(database.path()),
+                                              DatabaseErrors::DamageDetails(detail), Prompt::Buttons::YesNo,
+                                              Prompt::Icon::Critical) == Prompt::Answer::Yes) {
             end();
             StartKopiraAtExit(programFolder);
         }
@@ -61,7 +63,8 @@ void WatchForDamage(QObject* owner, Database& database, const QString& programFo
                     Notify(DatabaseErrors::IndexesRebuilt(database.path()));
                     return;
                 }
-                ReportError(DatabaseErrors::IndexesNotMended(database.path(), after, done));
+                ReportError(DatabaseErrors::IndexesNotMended(database.path(), done),
+                            DatabaseErrors::DamageDetails(after));
                 offerRestore(after);
             });
         rebuild->startRebuild(database.path());

@@ -135,13 +135,19 @@ static void FollowOtherComputers(Database& database, HomeSafe& homeSafe) {
 }
 
 void TForm1::showPanel(QAbstractButton* sideButton, FunctionPanels::Slot slot, const QString& gateText) {
-    if (!gateText.isEmpty() && !PermissionGate(gateText))
-        return;
-    if (!settlePendingEdits()) {
-        // The user stays on the row: the side button of the panel in front shows pressed again.
+    // Refused, or the user stays on the row being edited: the click pressed the side button, but the
+    // panel in front is still the one before, and its side button shows pressed again.
+    const auto pressFrontButton = [this] {
         if (const auto front = panels_.slotOf(workArea_->frontPanel());
             front && *front < workArea_->sideButtons().size())
             workArea_->sideButtons()[*front]->setChecked(true);
+    };
+    if (!gateText.isEmpty() && !PermissionGate(gateText)) {
+        pressFrontButton();
+        return;
+    }
+    if (!settlePendingEdits()) {
+        pressFrontButton();
         return;
     }
     // A panel opened for the first time is built here, behind the permission gate.

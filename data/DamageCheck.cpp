@@ -106,7 +106,7 @@ DamageCheck::Verdict DamageCheck::Run(const QString& path, Depth depth) {
                 while (query.next())
                     found.append(query.value(0).toString());
                 verdict.damaged = found != QStringList{QStringLiteral("ok")};
-                verdict.detail = found.mid(0, 5).join(QStringLiteral("; "));
+                verdict.detail = found.mid(0, 20).join(QLatin1Char('\n'));
                 if (found.isEmpty())
                     verdict.detail = query.lastError().databaseText();
                 verdict.indexOnly = verdict.damaged && IndexOnly(found);

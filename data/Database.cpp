@@ -84,7 +84,8 @@ Status upgradeOn(QSqlDatabase& db, const QString& path, int fileVersion) {
 Status upgradeFile(const QString& path, const QString& connectionName, int fileVersion) {
     const DamageCheck::Verdict verdict = DamageCheck::Run(path, DamageCheck::Depth::Quick);
     if (verdict.damaged)
-        return Status::failure(DatabaseErrors::DamagedAtOpen(path, verdict.detail));
+        return Status::failure(DatabaseErrors::DamagedAtOpen(path),
+                               DatabaseErrors::DamageDetails(verdict.detail));
     Status result = Status::ok();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -197,6 +198,7 @@ Status Database::open(const QString& path) {
     }
     const Status opened = connect(isNew);
     openError_ = opened ? QString() : opened.error();
+    openErrorDetails_ = opened ? QString() : opened.details();
     if (opened)
         DatabaseErrors::SetDamageListener(this, path_, [this](const QString& detail) { damageMet(detail); });
     if (!opened) {
@@ -267,7 +269,8 @@ Status Database::recognise(QSqlDatabase& db, int fileVersion) {
     // The window waits for this one: the engine's quick look. The whole check follows off its thread.
     const DamageCheck::Verdict verdict = DamageCheck::Run(path_, DamageCheck::Depth::Quick);
     if (verdict.damaged)
-        return Status::failure(DatabaseErrors::DamagedAtOpen(path_, verdict.detail));
+        return Status::failure(DatabaseErrors::DamagedAtOpen(path_),
+                               DatabaseErrors::DamageDetails(verdict.detail));
     return Status::ok();
 }
 

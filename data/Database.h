@@ -32,6 +32,9 @@ class Database {
 
     // Why the last open failed (empty when it succeeded).
     const QString& openError() const { return openError_; }
+    // The engine's own report of that failure, where it gave more than the message says (the lines of
+    // its check of a damaged file).
+    const QString& openErrorDetails() const { return openErrorDetails_; }
 
     // Refuses every further write to the file, for a file found damaged: transactions fail with a
     // message that says so, and the engine itself refuses any other write on the connection
@@ -90,6 +93,7 @@ class Database {
     QString connectionName_;
     QString path_;
     QString openError_;
+    QString openErrorDetails_;
     bool writesRefused_ = false;
     std::function<void(const QString&)> damageHandler_;
     QString server_;

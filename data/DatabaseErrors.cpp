@@ -255,26 +255,27 @@ QString NotOpened(const QString& path, const QString& reason) {
     return QStringLiteral("家庭的数据库 %1 没有打开，所以无法登录。\n%2").arg(path, reason);
 }
 
-QString DamagedAtOpen(const QString& path, const QString& detail) {
-    return withDetail(QStringLiteral("数据库文件 %1 已损坏，未打开，也未作任何改动。请用备份工具 kopira "
-                                     "恢复最近的完好备份。")
-                          .arg(path),
-                      detail);
-}
-
-QString DamageFound(const QString& path, const QString& detail) {
+QString DamagedAtOpen(const QString& path) {
     return QStringLiteral(
-               "数据库文件 %1 已损坏%2。\n程序不会再向这个文件写入任何改动；您仍可以查看其中能读出的内容。"
-               "\n\n要现在关闭程序，打开备份工具 kopira 恢复最近的完好备份吗？")
-        .arg(path, detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(detail));
+               "数据库文件 %1 已损坏，程序没有打开它，也没有作任何改动，请用备份工具 kopira 恢复最近的完好"
+               "备份。")
+        .arg(path);
 }
 
-QString IndexesDisagree(const QString& path, const QString& detail) {
-    return withDetail(QStringLiteral("数据库文件 %1 的索引与表里的记录对不上").arg(path), detail) +
-           QStringLiteral(
-               "。\n表里的记录本身通过了检查，出错的只是索引（合计和列表靠它查找），所以合计可能与明细"
-               "不符。在修好之前，程序不会再向这个文件写入任何改动。\n\n要现在重建索引吗？重建按表里的"
-               "记录重写全部索引，不改动任何记录；大的帐本要等一会儿。");
+QString DamageFound(const QString& path) {
+    return QStringLiteral(
+               "数据库文件 %1 "
+               "已损坏，程序不会再向这个文件写入任何改动（能读出的内容仍可查看）；要现在关闭程序，"
+               "打开备份工具 kopira 恢复最近的完好备份吗？")
+        .arg(path);
+}
+
+QString IndexesDisagree(const QString& path) {
+    return QStringLiteral(
+               "数据库文件 %1 的索引与表里的记录对不上。\n表里的记录本身通过了检查，出错的只是索引（合计和"
+               "列表靠它查找），所以合计可能与明细不符。在修好之前，程序不会再向这个文件写入任何改动。\n\n"
+               "要现在重建索引吗？重建按表里的记录重写全部索引，不改动任何记录；大的帐本要等一会儿。")
+        .arg(path);
 }
 
 QString IndexesRebuilt(const QString& path) {
@@ -284,14 +285,20 @@ QString IndexesRebuilt(const QString& path) {
         .arg(path);
 }
 
-QString IndexesNotMended(const QString& path, const QString& detail, bool rebuilt) {
+QString IndexesNotMended(const QString& path, bool rebuilt) {
     const QString what = rebuilt
                              ? QStringLiteral(
                                    "已按表里的记录重建了数据库文件 %1 的全部索引（REINDEX），"
                                    "但重新做完整性检查仍发现损坏")
                                    .arg(path)
                              : QStringLiteral("重建数据库文件 %1 的索引没有成功，没有改动任何记录").arg(path);
-    return withDetail(what, detail) + QStringLiteral("。程序不会再向这个文件写入任何改动。");
+    return what + QStringLiteral("。程序不会再向这个文件写入任何改动。");
+}
+
+QString DamageDetails(const QString& engineLines) {
+    if (engineLines.isEmpty())
+        return QString();
+    return QStringLiteral("数据库引擎的检查结果：\n") + engineLines;
 }
 
 void SetDamageListener(const void* owner, const QString& path,

@@ -51,16 +51,20 @@ bool SaysServerLost(const QString& message);
 bool SaysServerNotBack(const QString& message);
 // The household could not be opened, so nobody can log in; `reason` says why.
 QString NotOpened(const QString& path, const QString& reason);
+// The messages of a damaged file say in Chinese what it means and what to do; what the engine's check
+// reported goes beside them, behind the box's 详细信息 button (DamageDetails).
 // A damaged file found while it was being opened: not opened, nothing written.
-QString DamagedAtOpen(const QString& path, const QString& detail);
-// The one notice that a damaged file was found; `detail` is what the check reported.
-QString DamageFound(const QString& path, const QString& detail);
+QString DamagedAtOpen(const QString& path);
+// The one notice that a damaged file was found.
+QString DamageFound(const QString& path);
 // Only the indexes disagree with the rows: the question whether to rebuild them.
-QString IndexesDisagree(const QString& path, const QString& detail);
+QString IndexesDisagree(const QString& path);
 // The indexes were rebuilt and the file passed the check again.
 QString IndexesRebuilt(const QString& path);
 // The rebuild failed (`rebuilt` false) or the check still finds damage after it.
-QString IndexesNotMended(const QString& path, const QString& detail, bool rebuilt);
+QString IndexesNotMended(const QString& path, bool rebuilt);
+// The text behind the 详细信息 button: the engine's lines, under a heading that says what they are.
+QString DamageDetails(const QString& engineLines);
 
 // Who hears of a failure of the damaged class (a query that met a damaged page, from any window): the
 // household's connection, so that writes stop at once. Only failures described on the thread that set

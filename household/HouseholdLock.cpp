@@ -102,14 +102,32 @@ std::optional<HouseholdLock::Holder> HouseholdLock::holderInfo() const {
     return holder;
 }
 
+namespace {
+
+// Text that a message box keeps on one line: Chinese text may break between any two characters and at
+// a space, so spaces become no-break spaces and a word joiner (U+2060, drawn as nothing) holds each
+// character beside its neighbour wherever one of them is not Latin.
+QString unbroken(const QString& text) {
+    QString kept;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i] == QLatin1Char(' ') ? QChar(QChar::Nbsp) : text[i];
+        if (i > 0 && (c.unicode() > 0x7F || text[i - 1].unicode() > 0x7F) && c != QChar(QChar::Nbsp) &&
+            kept.back() != QChar(QChar::Nbsp))
+            kept += QChar(0x2060);
+        kept += c;
+    }
+    return kept;
+}
+
+}  // namespace
+
 QString HouseholdLock::holder() const {
     const std::optional<Holder> holder = holderInfo();
     if (!holder)
         return QString();
-    return QStringLiteral("%1，进程 %2，计算机 %3")
-        .arg(holder->program)
-        .arg(holder->pid)
-        .arg(holder->computer);
+    // Said in the refusal's brackets, which must not break across two lines.
+    return unbroken(
+        QStringLiteral("%1，进程 %2，计算机 %3").arg(holder->program).arg(holder->pid).arg(holder->computer));
 }
 
 QString HouseholdLock::holderProgram() const {

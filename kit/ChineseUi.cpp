@@ -1,5 +1,7 @@
 #include "kit/ChineseUi.h"
 
+#include "kit/DatePicks.h"
+
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QEvent>
@@ -11,7 +13,8 @@
 namespace {
 
 // Qt's zh_CN locale starts weeks on Sunday; a Chinese wall calendar starts them on Monday. Every
-// calendar, also the ones that date fields make for their pop-ups, is set so when it is first polished.
+// calendar, also the ones that date fields make for their pop-ups, is set so when it is first polished,
+// and sized to show its heading and six whole weeks.
 class MondayCalendars : public QObject {
   public:
     using QObject::QObject;
@@ -19,8 +22,10 @@ class MondayCalendars : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Polish) {
-            if (auto* calendar = qobject_cast<QCalendarWidget*>(watched))
+            if (auto* calendar = qobject_cast<QCalendarWidget*>(watched)) {
                 calendar->setFirstDayOfWeek(Qt::Monday);
+                FitCalendar(calendar);
+            }
         }
         return false;
     }

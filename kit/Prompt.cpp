@@ -38,6 +38,11 @@ void ReportError(const QString& text) {
     Prompt::current().show(Captions::kApplication, text, Prompt::Buttons::Ok, Prompt::Icon::Critical);
 }
 
+void ReportError(const QString& text, const QString& details) {
+    Prompt::current().showWithDetails(Captions::kApplication, text, details, Prompt::Buttons::Ok,
+                                      Prompt::Icon::Critical);
+}
+
 void Notify(const QString& text) {
     Prompt::current().show(Captions::kApplication, text, Prompt::Buttons::Ok, Prompt::Icon::None);
 }

@@ -238,6 +238,10 @@ void KopiraWindow::showList(const QList<Kopira::BackupSummary>& backups) {
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
+    // Drawn anew as a whole: after a backup, an X display showed only the first cell of the new top
+    // row, the other cells still the row that stood there before (the older file's type and count)
+    // until the list was clicked.
+    list_->viewport()->update();
     setBusy(busy_);
 }
 

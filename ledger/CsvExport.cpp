@@ -107,8 +107,13 @@ bool ExportAllowance::allows(ExportKind kind, const QString& typeCode) const {
     return typeCode == QLatin1String(Codes::kIncome) ? income : expense;
 }
 
+QString ExportCancelled(const QString& path) {
+    return QStringLiteral("导出已取消，文件 %1 没有写入（原有的同名文件保持不变）。").arg(path);
+}
+
 Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
-                        const QString& path, const std::optional<ExportAllowance>& allowance) {
+                        const QString& path, const std::optional<ExportAllowance>& allowance,
+                        const std::function<bool(int rows)>& carryOn) {
     const bool entries = kind == ExportKind::Entries;
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -182,6 +187,10 @@ Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, co
                 return Result<int>::failure(writeFailure(path, reason));
             }
             chunk.clear();
+            if (carryOn && !carryOn(rows)) {
+                file.cancelWriting();
+                return Result<int>::failure(ExportCancelled(path));
+            }
         }
     }
     if (query.lastError().isValid()) {

@@ -48,6 +48,12 @@ struct ExportAllowance {
 // made, under the column titles. The file appears whole or not at all: it is written beside its place
 // and takes its name only when complete, so a failed write leaves an existing file as it was. Returns
 // the number of rows written; a failure says why in Chinese. With an allowance, only the rows it
-// allows are written. The file is readable by its owner only.
+// allows are written. The file is readable by its owner only. `carryOn`, when given, is called with the
+// rows written so far after each part of the file (a few hundred rows): a window paints and shows
+// progress there, and its answer false stops the export with nothing written (ExportCancelled).
 Result<int> ExportToCsv(QSqlDatabase db, ExportKind kind, const QDate& first, const QDate& last,
-                        const QString& path, const std::optional<ExportAllowance>& allowance = std::nullopt);
+                        const QString& path, const std::optional<ExportAllowance>& allowance = std::nullopt,
+                        const std::function<bool(int rows)>& carryOn = {});
+
+// What an export stopped by its `carryOn` says.
+QString ExportCancelled(const QString& path);

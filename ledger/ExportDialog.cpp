@@ -8,18 +8,23 @@
 #include "kit/StyleEngine.h"
 #include "ledger/CsvExport.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -158,10 +163,39 @@ void ExportDialog::exportNow() {
         path_->setFocus();
         return;
     }
-    const Result<int> written =
-        ExportToCsv(household_.database.connection(), kind, from_->date(), to_->date(), path, allowance);
+    // A long export shows its progress past 0.3 s and can be stopped; the window keeps painting, as
+    // the rows are written in parts with the events run between them. The connection belongs to this
+    // thread, so the writing stays on it.
+    QProgressDialog progress(QStringLiteral("正在导出记录……"), QStringLiteral("取消"), 0, 0, this);
+    progress.setObjectName(QStringLiteral("exportProgress"));
+    progress.setWindowTitle(Captions::kApplication);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    // Shown here once the export has taken 0.3 s, never by the dialog's own timer.
+    progress.setMinimumDuration(std::numeric_limits<int>::max());
+    QElapsedTimer started;
+    started.start();
+    bool stopped = false;
+    const auto carryOn = [&](int rows) {
+        if (progress.isVisible()) {
+            progress.setLabelText(QStringLiteral("正在导出记录……已写 %1 条").arg(rows));
+        } else if (started.elapsed() > 300) {
+            progress.show();
+        }
+        QCoreApplication::processEvents();
+        stopped = progress.wasCanceled();
+        return !stopped;
+    };
+    const Result<int> written = ExportToCsv(household_.database.connection(), kind, from_->date(),
+                                            to_->date(), path, allowance, carryOn);
+    progress.hide();
     if (!written) {
-        ReportError(written.error());
+        if (stopped)
+            Prompt::current().show(Captions::kApplication, written.error(), Prompt::Buttons::Ok,
+                                   Prompt::Icon::Information);
+        else
+            ReportError(written.error());
         return;
     }
     Prompt::current().show(Captions::kApplication,

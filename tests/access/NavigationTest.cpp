@@ -103,12 +103,14 @@ TEST_P(Navigation, ChangeOfUserKeepsThePanelAndTheNewRightsApplyAtTheNextGuarded
 
     side("SpeedButton2")->click();
     const QPoint before = highlight();
-    // The side button is refused: it stays pressed, the panel and the highlight stay.
+    // The side button is refused: the panel and the highlight stay, and so does the pressed button, that
+    // of the panel in front.
     QTest::mouseClick(side("SpeedButton4"), Qt::LeftButton);
     EXPECT_EQ(prompt.texts(), QStringList({kRefusal}));
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
     EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::Ok);
-    EXPECT_TRUE(side("SpeedButton4")->isChecked());
+    EXPECT_FALSE(side("SpeedButton4")->isChecked());
+    EXPECT_TRUE(side("SpeedButton2")->isChecked());
     EXPECT_EQ(front(), panel("Panel2"));
     EXPECT_EQ(highlight(), before);
     // The same through the menu.

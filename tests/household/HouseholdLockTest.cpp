@@ -8,8 +8,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSysInfo>
+#include <QTextLayout>
+#include <QtMath>
 
 #include <atomic>
 #include <thread>
@@ -58,6 +62,33 @@ TEST(HouseholdLock, ASecondCopyIsRefusedWhileTheFirstRunsAndAKilledOneNeverBlock
     EXPECT_EQ(fourth.line, QStringLiteral("refused"));
     second.unlock();
     EXPECT_FALSE(QFile::exists(second.lockPath()));
+}
+
+// The refusal of a second copy names the copy that holds the household in brackets; however narrow the
+// box, its lines break before or after the brackets, never inside them.
+TEST(HouseholdLock, TheHolderInTheSecondCopysRefusalStaysOnOneLine) {
+    TempHome home;
+    Holder first(home.databasePath());
+    ASSERT_EQ(first.line, QStringLiteral("locked"));
+    const HouseholdLock second(home.databasePath());
+    const QString text = HouseholdInUseText(second).section(QLatin1Char('\n'), 0, 0);
+    const qsizetype open = text.indexOf(QStringLiteral("（Tamberlo"));
+    const qsizetype close = text.indexOf(QStringLiteral("）"), open);
+    ASSERT_GE(open, 0) << text.toStdString();
+    ASSERT_GT(close, open);
+    // Any width the bracket itself fits in.
+    const int least =
+        qCeil(QFontMetricsF(QGuiApplication::font()).horizontalAdvance(text.mid(open, close - open + 1)));
+    for (int width = least + 4; width <= least + 400; width += 8) {
+        QTextLayout layout(text);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            EXPECT_FALSE(line.textStart() > open && line.textStart() <= close)
+                << "width " << width << ": " << text.mid(line.textStart()).toStdString();
+        }
+        layout.endLayout();
+    }
 }
 
 TEST(HouseholdLock, TheStartRuleSaysWhichHouseholdIsOpenAndTouchesNothing) {

@@ -220,3 +220,44 @@ TEST_F(CsvExportTest, TheFileIsReadableByItsOwnerOnly) {
 }
 
 }  // namespace
+
+// An export that reports its progress writes the same bytes; stopped on the way, it leaves no file (and
+// an older one of the name as it was), never a part that looks complete.
+TEST_F(CsvExportTest, AnExportStoppedOnTheWayLeavesNoFileAndOneCarriedOnIsExact) {
+    th.exec(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<3000) "
+        "insert into shouzhibiao (leixing,mingxi,feiyong,shururiqi,beizhu) select 'zhichu',"
+        "'菜钱'||i,i*123,'2007-01-15','一段足够长的备注文字，让导出的内容超过一次写入的大小' from n"));
+    const auto exportTo = [this](const QString& path, const std::function<bool(int)>& carryOn) {
+        return ExportToCsv(th.database.connection(), ExportKind::Entries, QDate(2007, 1, 1),
+                           QDate(2007, 1, 31), path, std::nullopt, carryOn);
+    };
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    ASSERT_EQ(exportTo(out("plain.csv"), {}).value(), 3000);
+    QList<int> told;
+    ASSERT_EQ(exportTo(out("told.csv"), [&told](int rows) { return told.append(rows), true; }).value(), 3000);
+    EXPECT_GT(told.size(), 1);
+    EXPECT_EQ(bytes(out("told.csv")), bytes(out("plain.csv")));
+
+    const QString folder = out("stopped");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const bool oldFile : {false, true}) {
+        const QString path = folder + QStringLiteral("/x.csv");
+        if (oldFile) {
+            QFile old(path);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old content\n");
+        }
+        const Result<int> stopped = exportTo(path, [](int) { return false; });
+        ASSERT_FALSE(stopped.isOk());
+        EXPECT_EQ(stopped.error(), ExportCancelled(path));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                  oldFile ? QStringList{QStringLiteral("x.csv")} : QStringList());
+        if (oldFile) {
+            EXPECT_EQ(bytes(path), QByteArray("old content\n"));
+        }
+    }
+}

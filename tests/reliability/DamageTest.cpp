@@ -16,6 +16,7 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -127,6 +128,13 @@ QString pragmaOf(const QString& file, const QString& pragma) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("pragma"));
     return result;
+}
+
+// Whether a message is Chinese through and through: no Latin letter is left once the file's path and
+// the backup tool's name are taken out.
+bool saysItInChinese(QString text, const QString& path) {
+    text.remove(path).remove(QStringLiteral("kopira"));
+    return !text.contains(QRegularExpression(QStringLiteral("[A-Za-z*]")));
 }
 
 }  // namespace
@@ -295,7 +303,7 @@ TEST(Damage, AnEntryThatOnlyTheIndexesStillHoldIsFoundAndTheIndexesRebuiltOnRequ
         ASSERT_EQ(prompt.boxes().size(), 2);
         EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("重建索引")))
             << prompt.boxes()[0].text.toStdString();
-        EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("wrong # of entries in index")));
+        EXPECT_TRUE(prompt.boxes()[0].details.contains(QStringLiteral("wrong # of entries in index")));
         EXPECT_EQ(prompt.boxes()[0].buttons, Prompt::Buttons::YesNo);
         EXPECT_FALSE(ended);
         const QString second = prompt.boxes()[1].text;
@@ -334,7 +342,44 @@ TEST(Damage, AQueryThatMeetsDamageMakesTheHouseholdReadOnlyAtOnce) {
     EXPECT_TRUE(db.writesRefused());
     waitForBoxes(prompt, 1);
     ASSERT_EQ(prompt.boxes().size(), 1);
-    EXPECT_TRUE(
-        prompt.boxes()[0].text.startsWith(DatabaseErrors::DamageFound(home.databasePath(), {}).left(20)));
+    EXPECT_TRUE(prompt.boxes()[0].text.startsWith(DatabaseErrors::DamageFound(home.databasePath()).left(20)));
     EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("不会再向这个文件写入")));
+}
+
+// A page of entries overwritten with garbage: whether the opening finds it (a file whose journal is not
+// the program's own is checked then) or the check after it, the user reads one Chinese sentence that
+// says what to do, and the engine's lines are behind the box's 详细信息 button, not in the message.
+TEST(Damage, TheEngineLinesOfADamagedFileAreBehindTheDetailsButtonNotInTheMessage) {
+    for (const bool atOpening : {false, true}) {
+        SCOPED_TRACE(atOpening ? "at opening" : "after opening");
+        TempHome home;
+        const Pristine p = makeHousehold(home.databasePath());
+        if (atOpening) {
+            ASSERT_EQ(pragmaOf(home.databasePath(), QStringLiteral("journal_mode = delete")),
+                      QStringLiteral("delete"));
+        }
+        overwrite(home.databasePath(), qint64(p.entryLeaf - 1) * p.pageSize, QByteArray(24, '\xA5'));
+        ScriptedPrompt prompt;
+        Database db;
+        const Status opened = db.open(home.databasePath());
+        QString text;
+        QString details;
+        if (atOpening) {
+            ASSERT_FALSE(opened.isOk());
+            text = db.openError();
+            details = db.openErrorDetails();
+        } else {
+            ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+            QObject owner;
+            WatchForDamage(&owner, db, QString(), [] {}, {});
+            waitForBoxes(prompt, 1);
+            ASSERT_EQ(prompt.boxes().size(), 1);
+            text = prompt.boxes()[0].text;
+            details = prompt.boxes()[0].details;
+        }
+        EXPECT_TRUE(text.contains(QStringLiteral("已损坏"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("kopira 恢复最近的完好备份"))) << text.toStdString();
+        EXPECT_TRUE(saysItInChinese(text, home.databasePath())) << text.toStdString();
+        EXPECT_TRUE(details.contains(QStringLiteral("Page"))) << details.toStdString();
+    }
 }

@@ -11,7 +11,12 @@ ScriptedPrompt::~ScriptedPrompt() {
 }
 
 Prompt::Answer ScriptedPrompt::show(const QString& caption, const QString& text, Buttons buttons, Icon icon) {
-    boxes_.append({caption, text, buttons, icon});
+    return showWithDetails(caption, text, QString(), buttons, icon);
+}
+
+Prompt::Answer ScriptedPrompt::showWithDetails(const QString& caption, const QString& text,
+                                               const QString& details, Buttons buttons, Icon icon) {
+    boxes_.append({caption, text, buttons, icon, details});
     if (hook_)
         hook_(boxes_.last());
     if (!answers_.isEmpty())

@@ -17,12 +17,15 @@ class ScriptedPrompt final : public Prompt {
         QString text;
         Buttons buttons;
         Icon icon;
+        QString details;  // the lines behind the 详细信息 button, if any
     };
 
     ScriptedPrompt();
     ~ScriptedPrompt() override;
 
     Answer show(const QString& caption, const QString& text, Buttons buttons, Icon icon) override;
+    Answer showWithDetails(const QString& caption, const QString& text, const QString& details,
+                           Buttons buttons, Icon icon) override;
 
     void answerNext(Answer answer) { answers_.append(answer); }
     // Runs while a box is up, before it is answered (to look at the windows behind it).
