@@ -47,6 +47,22 @@ QByteArray utf8Of(const QString& text) {
     return text.toUtf8();
 }
 
+// The initial user's password is printed on the login window of a new household, so nothing is kept
+// secret by hashing it anew for every household and at every login: its hash and the key its user's
+// secret is sealed under (with a salt of its own) are worked out once, here. Any other password, and
+// this one as soon as it is changed, is hashed with a fresh salt.
+constexpr char kInitialPassword[] = "123";
+const QByteArray kInitialHash = QByteArrayLiteral(
+    "$argon2id$v=19$m=65536,t=2,p=1$cyPb6HqzNhMtvmE2f6YFJw$qxfT03es8w0+Cxhi0u2lrodjljuARKgxMcXX1TWBuzk");
+const QByteArray kInitialSalt = QByteArrayLiteral("Tamberlo-001-123");
+constexpr unsigned char kInitialKey[32] = {0x15, 0xfb, 0x45, 0xc6, 0xfc, 0x18, 0xfe, 0x97, 0x04, 0xc1, 0xb0,
+                                           0x55, 0x95, 0x8e, 0x0c, 0xc1, 0x19, 0xd3, 0x73, 0x85, 0x74, 0x69,
+                                           0xf1, 0x02, 0xde, 0x56, 0x1c, 0x32, 0xff, 0x2f, 0x42, 0x15};
+
+bool isInitialPassword(const QString& text) {
+    return text == QLatin1String(kInitialPassword);
+}
+
 void wipeBytes(QByteArray& bytes) {
     if (!bytes.isEmpty())
         sodium_memzero(bytes.data(), static_cast<size_t>(bytes.size()));
@@ -78,6 +94,8 @@ QString FoldPasswordCase(const QString& typed) {
 Result<QByteArray> HashLoginPassword(const QString& typed) {
     if (!SecretsReady())
         return Result<QByteArray>::failure(QStringLiteral("无法启用加密库 libsodium"));
+    if (isInitialPassword(typed))
+        return kInitialHash;
     QByteArray folded = utf8Of(FoldPasswordCase(typed));
     char hash[crypto_pwhash_STRBYTES];
     const HashLimits limits = InteractiveLimits();
@@ -92,6 +110,8 @@ Result<QByteArray> HashLoginPassword(const QString& typed) {
 bool LoginPasswordMatches(const QByteArray& storedHash, const QString& typed) {
     if (!SecretsReady() || storedHash.isEmpty() || storedHash.size() >= crypto_pwhash_STRBYTES)
         return false;
+    if (storedHash == kInitialHash)
+        return isInitialPassword(FoldPasswordCase(typed));
     char hash[crypto_pwhash_STRBYTES] = {};
     std::memcpy(hash, storedHash.constData(), static_cast<size_t>(storedHash.size()));
     QByteArray folded = utf8Of(FoldPasswordCase(typed));
@@ -183,6 +203,10 @@ Result<SecretKey> DeriveKey(const QString& secret, const QByteArray& salt, const
         return Result<SecretKey>::failure(QStringLiteral("无法启用加密库 libsodium"));
     if (salt.size() != SaltLength() || !LimitsAreSafe(limits))
         return damaged("密钥参数");
+    const HashLimits usual = InteractiveLimits();
+    if (salt == kInitialSalt && isInitialPassword(secret) && limits.passes == usual.passes &&
+        limits.memoryBytes == usual.memoryBytes)
+        return SecretKey::fromBytes(kInitialKey);
     QByteArray text = utf8Of(secret);
     unsigned char bytes[SecretKey::kSize];
     const int rc =
@@ -201,9 +225,10 @@ namespace {
 
 Result<StoredUserKeys> sealUserSecret(const QByteArray& publicKey, const SecretKey& secretKey,
                                       const QString& password) {
-    const QByteArray salt = NewSalt();
+    const QString folded = FoldPasswordCase(password);
+    const QByteArray salt = isInitialPassword(folded) ? kInitialSalt : NewSalt();
     const HashLimits limits = InteractiveLimits();
-    const Result<SecretKey> wrapping = DeriveKey(FoldPasswordCase(password), salt, limits);
+    const Result<SecretKey> wrapping = DeriveKey(folded, salt, limits);
     if (!wrapping)
         return wrapping.status();
     const QByteArray secret(reinterpret_cast<const char*>(secretKey.data()), SecretKey::kSize);

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QList>
 
+#include <sodium.h>
+
 TEST(Secrets, LoginHashesMatchTheSamePasswordInAnyLetterCaseAndNothingElse) {
     const Result<QByteArray> hash = HashLoginPassword(QStringLiteral("Abc密码123"));
     ASSERT_TRUE(hash) << hash.error().toStdString();
@@ -85,4 +87,23 @@ TEST(Secrets, ALoginsWorthOfHashingStaysWellUnderAQuarterSecond) {
     const qint64 ms = timer.elapsed();
     RecordProperty("login_hash_ms", static_cast<int>(ms));
     EXPECT_LT(ms, 1500) << "far above the 300 ms aim even for a loaded or sanitized build";
+}
+
+// The initial password's hash and key are worked out once in the program: they must be what libsodium
+// itself gives, or a household would keep a hash no other program version could check.
+TEST(Secrets, TheInitialPasswordsWorkedOutHashAndKeyAreLibsodiumsOwn) {
+    const QByteArray hash = *HashLoginPassword(QStringLiteral("123"));
+    EXPECT_EQ(crypto_pwhash_str_verify(hash.constData(), "123", 3), 0);
+    EXPECT_NE(crypto_pwhash_str_verify(hash.constData(), "124", 3), 0);
+    const QByteArray salt = QByteArrayLiteral("Tamberlo-001-123");
+    const HashLimits limits = InteractiveLimits();
+    unsigned char expected[SecretKey::kSize];
+    ASSERT_EQ(crypto_pwhash(expected, sizeof expected, "123", 3,
+                            reinterpret_cast<const unsigned char*>(salt.constData()), limits.passes,
+                            limits.memoryBytes, crypto_pwhash_ALG_ARGON2ID13),
+              0);
+    const Result<SecretKey> key = DeriveKey(QStringLiteral("123"), salt, limits);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(key->data()), SecretKey::kSize),
+              QByteArray(reinterpret_cast<const char*>(expected), SecretKey::kSize));
 }
