@@ -1,11 +1,11 @@
 #include "access/denglu.h"
 
-#include "household/CurrentUser.h"
 #include "access/Login.h"
-#include "household/Household.h"
-#include "household/IniFile.h"
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
+#include "household/IniFile.h"
 #include "kit/Prompt.h"
 
 #include <QCloseEvent>
@@ -174,7 +174,11 @@ void TForm2::SpeedButton1Click() {
     const LoginMatch& match = *found.value();
     household_.user.name = match.name;
     household_.user.rights = match.rights;
-    household_.user.password = match.password;
+    household_.user.passwordHash = match.passwordHash;
+    household_.user.keys = match.keys;
+    household_.user.householdKey = match.householdKey;
+    // The typed password is not kept in the box once it has been checked.
+    edit2_->clear();
     leaving_ = true;
     accept();
 }

@@ -88,7 +88,14 @@ bool SecretsReady() {
 }
 
 QString FoldPasswordCase(const QString& typed) {
-    return typed.toLower();
+    // The letters A to Z only, as the login has always compared (the file's NOCASE, the server's lower()
+    // under the "C" collation).
+    QString folded = typed;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
 }
 
 Result<QByteArray> HashLoginPassword(const QString& typed) {

@@ -34,7 +34,7 @@ bool LimitsAreSafe(const HashLimits& limits);
 // libsodium is ready; false only if it could not start (the machine gives no randomness).
 bool SecretsReady();
 
-// The text a login password is hashed and checked as: its letters in lower case.
+// The text a login password is hashed and checked as: its letters A to Z in lower case.
 QString FoldPasswordCase(const QString& typed);
 
 // The Argon2id hash of a login password, in libsodium's "$argon2id$…" form. Fails only without memory.

@@ -152,11 +152,19 @@ inline constexpr char kUpdatePlaceDetails[] =
 inline constexpr char kDeletePlace[] = "delete from zhangwubiao where id=:id and mingcheng<>:jtbxg";
 // The name of one place by its key.
 inline constexpr char kPlaceName[] = "select mingcheng from zhangwubiao where id=:id";
-// The login (:yonghumingID and :mima as typed; both compare without letter case).
+// The login: the rows of an ID (:yonghumingID as typed, compared without letter case), in the table's
+// order; the password typed is checked against each row's hash here, never sent to the database.
 inline constexpr char kLogin[] =
-    "select xingming,mima,quangxian from quanxiangbiao where yonghuID=:yonghumingID and mima=:mima";
-// A user's new password by name (:mmia the password, :yhmm the name).
-inline constexpr char kChangePassword[] = "update quanxiangbiao set mima=:mmia where xingming=:yhmm";
+    "select id,xingming,quangxian,mimasanlie,gongyao,siyao,jiayao from quanxiangbiao where "
+    "yonghuID=:yonghumingID order by id";
+// A user's new password by name: its hash (:mmia) and the user's keys sealed under it (:gongyao, :siyao,
+// :jiayao the household key sealed to that public key, or null), :yhmm the name.
+inline constexpr char kChangePassword[] =
+    "update quanxiangbiao set mima='',mimasanlie=:mmia,gongyao=:gongyao,siyao=:siyao,jiayao=:jiayao "
+    "where xingming=:yhmm";
+// A user's own keys made at the login when the row has none yet (:id the row).
+inline constexpr char kStoreUserKeys[] =
+    "update quanxiangbiao set gongyao=:gongyao,siyao=:siyao where id=:id";
 // The postal and area-code rows. The hidden key column is left out so that "distinct" means what it says.
 inline constexpr char kAllPostal[] = "select distinct 省份,地区,区号,邮编 from yzbh";
 inline constexpr char kProvinces[] = "select distinct 省份 from yzbh";
@@ -184,14 +192,21 @@ inline constexpr char kDeleteReminder[] = "delete from tixing where id=:id";
 
 // The users in the table's own order, a new user, the change of one by its key, its deletion, and the
 // number of other users (:id) that carry a name (:xingming).
+// A user's password is never read back: only whether it is set, the public key and the sealed household
+// key (to keep or to give when the rights change).
 inline constexpr char kAllUsers[] =
-    "select id,yonghuID,xingming,mima,quangxian from quanxiangbiao order by id";
+    "select id,yonghuID,xingming,quangxian,mimasanlie,gongyao,jiayao from quanxiangbiao order by id";
 inline constexpr char kAddUser[] =
-    "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
-    "(:yonghuID,:xingming,:mima,:quangxian)";
+    "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian,mimasanlie,gongyao,siyao,jiayao) values "
+    "(:yonghuID,:xingming,'',:quangxian,:mimasanlie,:gongyao,:siyao,:jiayao)";
+// The row without its password (a save that leaves the password as it was)...
 inline constexpr char kUpdateUser[] =
-    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,mima=:mima,quangxian=:quangxian where "
-    "id=:id";
+    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,quangxian=:quangxian,jiayao=:jiayao "
+    "where id=:id";
+// ...and with a new one.
+inline constexpr char kUpdateUserPassword[] =
+    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,mima='',quangxian=:quangxian,"
+    "mimasanlie=:mimasanlie,gongyao=:gongyao,siyao=:siyao,jiayao=:jiayao where id=:id";
 inline constexpr char kDeleteUser[] = "delete from quanxiangbiao where id=:id";
 inline constexpr char kOtherUsersNamed[] =
     "select count(*) from quanxiangbiao where xingming=:xingming and id<>:id";
