@@ -9,14 +9,14 @@
 
 // A row of the user table quanxiangbiao. The password is never read back, only whether one is set.
 struct UserRow {
-    qint64 id = 0;                  // the hidden key; 0 for a user not stored yet
-    QString userId;                 // yonghuID, typed at login
-    QString name;                   // xingming; the password change selects by it
-    QString newPassword;            // typed in the user window: empty keeps the stored password
-    QString rights;                 // quangxian, seven characters
-    bool passwordSet = false;       // a password hash is stored
-    QByteArray publicKey;           // gongyao: the household key is sealed to it
-    QByteArray sealedHouseholdKey;  // jiayao: empty when the user does not hold the household key
+    qint64 id = 0;                    // the hidden key; 0 for a user not stored yet
+    QString userId;                   // yonghuID, typed at login
+    QString name;                     // xingming; the password change selects by it
+    QString newPassword;              // typed in the user window: empty keeps the stored password
+    QString rights;                   // quangxian, seven characters
+    bool passwordSet = false;         // a password hash is stored
+    QByteArray publicKey{};           // gongyao: the household key is sealed to it
+    QByteArray sealedHouseholdKey{};  // jiayao: empty when the user does not hold the household key
 };
 
 // Every user in the table's own order.
