@@ -270,14 +270,17 @@ void TForm4::loadPasswordForEdit() {
     box->clear();
     box->setModified(false);
     box->setEchoMode(QLineEdit::Password);
+    passwordOffered_ = false;
     if (!mayReadPasswords()) {
         if (holdsBankRight())
             box->setPlaceholderText(QStringLiteral("没有钥匙：原来的密码保持不变"));
         return;
     }
     const int row = grid_->currentRow();
-    if (state_ != State::Edit || row < 0 || grid_->value(row, QStringLiteral("mima")).toString().isEmpty())
+    if (state_ != State::Edit || row < 0 || grid_->value(row, QStringLiteral("mima")).toString().isEmpty()) {
+        passwordOffered_ = true;
         return;
+    }
     Result<QString> opened =
         ReadBankPassword(household_.database.connection(), currentId(), household_.user.householdKey);
     if (!opened) {
@@ -286,6 +289,7 @@ void TForm4::loadPasswordForEdit() {
     }
     box->setText(opened.value());
     WipeText(opened.value());
+    passwordOffered_ = true;
 }
 
 void TForm4::ButtonShowPasswordClick() {
@@ -372,15 +376,16 @@ PlaceAsRead TForm4::shownAsRead() const {
 }
 
 std::optional<BankDetails> TForm4::typedDetails() {
-    // A password is written only when typed; an untouched box keeps the stored one.
+    // The box holds the password to store when it was offered whole or typed into; an untouched box
+    // over a password that could not be opened keeps the stored one.
     QLineEdit* password = boxes_[kPasswordBox];
-    BankDetails details{
-        boxes_[0]->text(),
-        boxes_[1]->text(),
-        boxes_[2]->text(),
-        mayReadPasswords() && password->isModified() ? std::optional(password->text()) : std::nullopt,
-        kind_->currentData().toString(),
-        Money()};
+    const bool given = mayReadPasswords() && (passwordOffered_ || password->isModified());
+    BankDetails details{boxes_[0]->text(),
+                        boxes_[1]->text(),
+                        boxes_[2]->text(),
+                        given ? std::optional(password->text()) : std::nullopt,
+                        kind_->currentData().toString(),
+                        Money()};
     if (details.kind != QLatin1String(Codes::kCreditCard))
         return details;
     if (limit_->text().trimmed().isEmpty()) {

@@ -77,25 +77,26 @@ class TForm4 : public QDialog, public PendingEdit {
     bool isEmpty() const;
 
     Household& household_;
-    QSqlQueryModel* query_;      // ADOQuery1
-    DataGrid* grid_;             // DBGridEh1
-    QLineEdit* boxes_[4];        // DBEdit1 … DBEdit4
-    QToolButton* add_;           // SpeedButton1
-    QToolButton* change_;        // SpeedButton2
-    QToolButton* save_;          // SpeedButton3
-    QToolButton* remove_;        // SpeedButton4
-    QToolButton* leave_;         // SpeedButton5
-    QToolButton* cancel_;        // SpeedButton6
-    QToolButton* close_;         // SpeedButton7 关闭 / 重新启用
-    QComboBox* kind_;            // ComboBoxKind
-    QLineEdit* limit_;           // EditLimit
-    QToolButton* showPassword_;  // ButtonShowPassword 显示 / 隐藏
-    QToolButton* newKey_;        // ButtonNewHouseholdKey 新建钥匙
-    QLabel* keyNote_;            // LabelKeyNote
-    QLabel* lossNote_;           // LabelPasswordNote
-    bool revealed_ = false;      // the password box shows the password itself
-    bool keyHeld_ = true;        // some user of the household holds the household key
-    QString readNote_;           // why the current row's password could not be opened
+    QSqlQueryModel* query_;         // ADOQuery1
+    DataGrid* grid_;                // DBGridEh1
+    QLineEdit* boxes_[4];           // DBEdit1 … DBEdit4
+    QToolButton* add_;              // SpeedButton1
+    QToolButton* change_;           // SpeedButton2
+    QToolButton* save_;             // SpeedButton3
+    QToolButton* remove_;           // SpeedButton4
+    QToolButton* leave_;            // SpeedButton5
+    QToolButton* cancel_;           // SpeedButton6
+    QToolButton* close_;            // SpeedButton7 关闭 / 重新启用
+    QComboBox* kind_;               // ComboBoxKind
+    QLineEdit* limit_;              // EditLimit
+    QToolButton* showPassword_;     // ButtonShowPassword 显示 / 隐藏
+    QToolButton* newKey_;           // ButtonNewHouseholdKey 新建钥匙
+    QLabel* keyNote_;               // LabelKeyNote
+    QLabel* lossNote_;              // LabelPasswordNote
+    bool revealed_ = false;         // the password box shows the password itself
+    bool passwordOffered_ = false;  // editing: the password box holds the whole password to store
+    bool keyHeld_ = true;           // some user of the household holds the household key
+    QString readNote_;              // why the current row's password could not be opened
     PlaceAsRead editedAsRead_;
     State state_ = State::Closed;
 };

@@ -106,12 +106,14 @@ TEST_F(BankWindowTest, ATypedPasswordIsStoredEncryptedOnly) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_FALSE(file.readAll().contains("Zq-48151623"));
 
-    // A change that leaves the password box alone keeps the stored password as it was.
-    const QString stored = storedSealed();
+    // A change that leaves the password box alone stores the same password again.
     click("SpeedButton2");
     box(3)->setText(QStringLiteral("6222-9"));
     click("SpeedButton3");
-    EXPECT_EQ(storedSealed(), stored);
+    EXPECT_EQ(ReadBankPassword(h.database.connection(), grid->value(1, QStringLiteral("id")).toLongLong(),
+                               h.user.householdKey)
+                  .value(),
+              QStringLiteral("Zq-48151623"));
 }
 
 // Without the bank right no password is shown; with the right but no key in this login, the note says
@@ -162,6 +164,12 @@ TEST_F(BankWindowTest, WhenNoOneHoldsTheKeyANewOneIsStartedAfterAsking) {
     click("ButtonShowPassword");
     EXPECT_EQ(box(4)->text(), QStringLiteral("●●●●●●"));
     EXPECT_TRUE(keyNote().contains(QStringLiteral("以前的钥匙"))) << keyNote().toStdString();
+    // Saved without a new password typed, the unreadable one stays as stored.
+    click("SpeedButton2");
+    EXPECT_EQ(box(4)->text(), QString());
+    box(2)->setText(QStringLiteral("李四"));
+    click("SpeedButton3");
+    EXPECT_EQ(storedSealed(), sealed);
 }
 
 TEST_F(BankWindowTest, TheHomeSafeIsNeverDeletedAndKeepsItsName) {
