@@ -243,7 +243,7 @@ Result<StoredUserKeys> sealUserSecret(const QByteArray& publicKey, const SecretK
     QByteArray wipe = secret;
     wipeBytes(wipe);
     StoredUserKeys stored;
-    stored.publicKey = QByteArray(kPublicKeyTag) + '$' + toBase64(publicKey);
+    stored.publicKey = StoredPublicKey(publicKey);
     stored.sealedSecret = QByteArray(kUserSecretTag) + '$' + QByteArray::number(limits.passes) + '$' +
                           QByteArray::number(static_cast<qulonglong>(limits.memoryBytes)) + '$' +
                           toBase64(salt) + '$' + sealed.mid(2);
@@ -301,6 +301,10 @@ Result<UserKeyPair> OpenUserKeys(const StoredUserKeys& stored, const QString& pa
                      SecretKey::fromBytes(reinterpret_cast<const unsigned char*>(secret->constData()))};
     wipeBytes(secret.value());
     return keys;
+}
+
+QByteArray StoredPublicKey(const QByteArray& publicKey) {
+    return QByteArray(kPublicKeyTag) + '$' + toBase64(publicKey);
 }
 
 Result<StoredUserKeys> ResealUserKeys(const UserKeyPair& keys, const QString& newPassword) {

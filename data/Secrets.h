@@ -87,6 +87,8 @@ struct UserKeyPair {
 Result<StoredUserKeys> MakeUserKeys(const QString& password, UserKeyPair* keysOut = nullptr);
 // Opens the stored keys with the password typed; a wrong password fails.
 Result<UserKeyPair> OpenUserKeys(const StoredUserKeys& stored, const QString& password);
+// The stored form of a public key held in memory ("pk1$<base64>"), as the user's row keeps it.
+QByteArray StoredPublicKey(const QByteArray& publicKey);
 // Seals the secret key of an opened pair under a new password (a password change).
 Result<StoredUserKeys> ResealUserKeys(const UserKeyPair& keys, const QString& newPassword);
 

@@ -4,6 +4,7 @@
 #include "access/guaqi.h"
 #include "access/qxgl.h"
 #include "access/xgmm.h"
+#include "bank/BankPasswords.h"
 #include "bank/yinhang.h"
 #include "kit/DataGrid.h"
 #include "support/FindChild.h"
@@ -214,9 +215,10 @@ TEST(LoginInput, AnyIdAndPasswordMatchExactlyAndNothingElseGetsIn) {
 }
 
 // The bank information window stores any name, user name, account and password as typed and shows
-// them back; an empty name is refused with its notice.
+// them back (the password masked, stored encrypted); an empty name is refused with its notice.
 TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
     TestHousehold h;
+    h.openInitialUserKeys();
     ScriptedPrompt prompt;
     TForm4 form(h.household);
     form.show();
@@ -235,10 +237,15 @@ TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
         EXPECT_EQ(form.state(), TForm4::State::Browse);
         const QString held = text.left(kLineBoxLimit);
         const int row = grid->currentRow();
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(shown(&form, boxes[i]), held) << boxes[i];
             EXPECT_EQ(grid->value(row, QString::fromLatin1(fields[i])).toString(), held) << fields[i];
         }
+        EXPECT_EQ(shown(&form, "DBEdit4"), QStringLiteral("●●●●●●"));
+        EXPECT_EQ(ReadBankPassword(h.database.connection(),
+                                   grid->value(row, QStringLiteral("id")).toLongLong(), h.user.householdKey)
+                      .value(),
+                  held);
         QSqlQuery q(h.database.connection());
         q.prepare(
             QStringLiteral("select yonghuming, zhanghao, mima, jine from zhangwubiao where mingcheng=:n"));
@@ -246,7 +253,7 @@ TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
         ASSERT_TRUE(q.exec() && q.next());
         EXPECT_EQ(q.value(0).toString(), held);
         EXPECT_EQ(q.value(1).toString(), held);
-        EXPECT_EQ(q.value(2).toString(), held);
+        EXPECT_EQ(q.value(2).toString(), QString());
         EXPECT_EQ(q.value(3).toLongLong(), 0);
     }
     prompt.clear();

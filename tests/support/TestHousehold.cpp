@@ -2,6 +2,8 @@
 
 #include "access/Login.h"
 #include "access/UserRows.h"
+#include "data/Schema.h"
+#include "data/Secrets.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,21 @@ qint64 TestHousehold::addBankCard(const QString& name, qint64 units) {
     q.bindValue(QStringLiteral(":units"), units);
     EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
     return scalar(QStringLiteral("select id from zhangwubiao where mingcheng='%1'").arg(name)).toLongLong();
+}
+
+void TestHousehold::openInitialUserKeys() {
+    QSqlQuery q(database.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("select gongyao,siyao,jiayao from quanxiangbiao where yonghuID='%1'")
+                           .arg(QString::fromUtf8(InitialUser::kId))) &&
+                q.next())
+        << q.lastError().text().toStdString();
+    const StoredUserKeys stored{q.value(0).toString().toLatin1(), q.value(1).toString().toLatin1()};
+    const Result<UserKeyPair> keys = OpenUserKeys(stored, QString::fromUtf8(InitialUser::kPassword));
+    ASSERT_TRUE(keys.isOk()) << keys.error().toStdString();
+    user.keys = keys.value();
+    const Result<SecretKey> householdKey = OpenHouseholdKey(q.value(2).toString().toLatin1(), user.keys);
+    ASSERT_TRUE(householdKey.isOk()) << householdKey.error().toStdString();
+    user.householdKey = householdKey.value();
 }
 
 namespace {
