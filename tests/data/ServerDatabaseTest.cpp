@@ -1,5 +1,6 @@
 // What only the server has: recognising a database that is not a household, a server that cannot be
 // reached, and the write lock that makes writers from several computers take turns.
+#include "access/Login.h"
 #include "data/Database.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
@@ -158,6 +159,14 @@ TEST(ServerDatabase, AFifthVersionHouseholdLeavesNoPlainRowsBehindInTheServersTa
                                                      "or mimami not like 'bp1$%' and mingcheng = '建设银行'"))
                   .toInt(),
               0);
+    // The user logs in with the password in another letter case and reads the bank password.
+    const auto admin = LookUpLogin(db.connection(), QStringLiteral("001"), QStringLiteral("srv-PA55"));
+    ASSERT_TRUE(admin.isOk() && admin.value() && !admin.value()->householdKey.isEmpty());
+    const QByteArray sealed =
+        scalar(db.connection(), QStringLiteral("select mimami from zhangwubiao where mingcheng = '建设银行'"))
+            .toString()
+            .toLatin1();
+    EXPECT_EQ(OpenBankPassword(admin.value()->householdKey, sealed).value(), QStringLiteral("Srv-Bank7"));
     // The session goes on with its own lock timeout.
     EXPECT_EQ(scalar(db.connection(), QStringLiteral("show lock_timeout")).toString(), QStringLiteral("10s"));
 }
