@@ -94,10 +94,11 @@ void TForm17::BitBtn1Click() {
             return;
         }
     }
-    const QString newPassword = newPassword_->text();
+    QString newPassword = newPassword_->text();
     const Result<PasswordChange> changed =
         ChangePassword(database.connection(), household_.user.name, newPassword, household_.user.keys,
                        household_.user.householdKey);
+    WipeText(newPassword);
     if (!changed) {
         ReportError(changed.error());
         return;
@@ -115,6 +116,10 @@ void TForm17::BitBtn1Click() {
     // this run ask for the new password.
     household_.user.passwordHash = changed->hash;
     household_.user.keys = changed->keys;
+    // The passwords typed are not kept in the boxes once they are stored.
+    oldPassword_->clear();
+    newPassword_->clear();
+    confirm_->clear();
     Prompt::current().show(Captions::kNotice, QStringLiteral("密码修改完毕！"), Prompt::Buttons::Ok,
                            Prompt::Icon::Information);
     accept();

@@ -180,3 +180,40 @@ Status HidePlainSecretsInCopy(const QString& path) {
     QSqlDatabase::removeDatabase(name);
     return result;
 }
+
+Status SweepServerSecretTables(QSqlDatabase& db) {
+    // VACUUM is refused (with a warning only, before PostgreSQL 17) to a role that owns neither the
+    // tables nor the database and is no superuser: asked first, so that the refusal can be said.
+    QSqlQuery may(db);
+    if (!may.exec(QStringLiteral(
+            "select coalesce(bool_and(pg_has_role(c.relowner, 'USAGE')), false) "
+            "or pg_has_role((select datdba from pg_database where datname = current_database()), 'USAGE') "
+            "or (select rolsuper from pg_roles where rolname = current_user) "
+            "from pg_class c where c.oid in ('quanxiangbiao'::regclass, 'zhangwubiao'::regclass)")) ||
+        !may.next()) {
+        return failed(may);
+    }
+    if (!may.value(0).toBool()) {
+        return Status::failure(QStringLiteral(
+            "连接服务器的角色不是表 quanxiangbiao、zhangwubiao 的所有者，无权整理它们：升级前的明文密码"
+            "可能仍留在服务器的数据文件里。请服务器的管理员运行 VACUUM FULL quanxiangbiao, zhangwubiao;"));
+    }
+    // VACUUM FULL writes both tables anew and drops the files that held the plain rows. It needs the
+    // tables to itself: when another computer is using them it waits briefly, then plain VACUUM at least
+    // marks the old rows' space for reuse.
+    Status swept = Exec(db, QStringLiteral("SET lock_timeout = 2000"));
+    if (swept) {
+        swept = Exec(db, QStringLiteral("VACUUM FULL quanxiangbiao, zhangwubiao"));
+        if (!swept) {
+            const Status plain = Exec(db, QStringLiteral("VACUUM quanxiangbiao, zhangwubiao"));
+            swept = Status::failure(
+                QStringLiteral("VACUUM FULL quanxiangbiao, zhangwubiao 未能完成（%1），%2")
+                    .arg(swept.error(),
+                         plain ? QStringLiteral("已改作普通的 VACUUM；旧行所占的空间将被重用，"
+                                                "但其字节可能仍留在服务器的数据文件里，"
+                                                "请服务器的管理员在无人使用时再运行一次。")
+                               : QStringLiteral("普通的 VACUUM 也未完成（%1）。").arg(plain.error())));
+        }
+    }
+    return swept;
+}

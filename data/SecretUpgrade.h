@@ -15,6 +15,9 @@ inline constexpr char kHouseholdKey[] = "jiayao";  // quanxiangbiao: the househo
 inline constexpr char kBankPassword[] = "mimami";  // zhangwubiao: the bank password, encrypted
 }  // namespace SecretColumns
 
+// The data version from which no password is kept as plain text.
+inline constexpr int kSecretsHiddenVersion = 6;
+
 // Whether a user's rights hold the bank right: 存款 or 取款, the rights the places need.
 bool HoldsBankRight(const QString& rights);
 
@@ -29,3 +32,9 @@ Status HidePlainSecrets(QSqlDatabase& db);
 // the program writes keeps the passwords. Its own transaction; the copy keeps its data version and is
 // upgraded the ordinary way when it is opened. Free pages are wiped and the log emptied.
 Status HidePlainSecretsInCopy(const QString& path);
+
+// On the server, after the commit that hid the secrets: the tables that held them are written anew
+// (VACUUM FULL, outside any transaction), so that the old rows with plain passwords do not linger in
+// the server's files. Best effort and quick; a failure (a role that may not, tables busy on another
+// computer) says what is left to do. The caller restores the session's lock timeout afterwards.
+Status SweepServerSecretTables(QSqlDatabase& db);

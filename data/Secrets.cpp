@@ -4,6 +4,9 @@
 
 #include <sodium.h>
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
 #include <cstring>
 #include <optional>
 
@@ -367,4 +370,12 @@ void WipeText(QString& text) {
     if (!text.isEmpty() && text.isDetached())
         sodium_memzero(text.data(), static_cast<size_t>(text.size()) * sizeof(QChar));
     text.clear();
+}
+
+bool KeepSecretsOutOfCrashDumps() {
+    // No core file of any size, and the process marked not dumpable: the latter also holds when the
+    // system pipes core dumps to a collector, which a zero size limit alone does not stop.
+    const rlimit none{0, 0};
+    const bool limited = setrlimit(RLIMIT_CORE, &none) == 0;
+    return prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0 && limited;
 }

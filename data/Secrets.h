@@ -103,3 +103,8 @@ Result<QString> OpenBankPassword(const SecretKey& householdKey, const QByteArray
 
 // Overwrites the characters of a string in place (a password read from a box) before it is dropped.
 void WipeText(QString& text);
+
+// Makes a crash of this process leave no core dump: passwords typed into boxes and the keys opened
+// with them live in its memory. Called first thing by the programs. Returns false when the system
+// refused (the program goes on regardless).
+bool KeepSecretsOutOfCrashDumps();

@@ -114,7 +114,7 @@ const UpgradeStep kSteps[] = {
      }},
     // 6: no password kept as plain text: login passwords become Argon2id hashes, every user gets a key
     // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
-    {6, {}, HidePlainSecrets},
+    {kSecretsHiddenVersion, {}, HidePlainSecrets},
 };
 
 }  // namespace

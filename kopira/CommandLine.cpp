@@ -77,6 +77,14 @@ Command parse(const QStringList& args) {
                 command.target = args[++i];
             else
                 wrong(QStringLiteral("选项 --restore 后面要写备份文件的路径。"));
+        } else if (arg.startsWith(QStringLiteral("--passphrase")) ||
+                   arg.startsWith(QStringLiteral("--password"))) {
+            // A passphrase on the command line would stand in the shell's history and the process list;
+            // the option is named without what follows '=', which may be the passphrase itself.
+            wrong(
+                QStringLiteral("不认识的选项：%1。口令不能写在命令行上：请在终端输入，或用 --passphrase-fd N "
+                               "从文件描述符读入。")
+                    .arg(arg.section(QLatin1Char('='), 0, 0)));
         } else {
             wrong(arg.startsWith(QLatin1Char('-')) ? QStringLiteral("不认识的选项：%1").arg(arg)
                                                    : QStringLiteral("多余的参数：%1").arg(arg));

@@ -92,6 +92,55 @@ TEST_P(UserRowsOnEngine, ASecondUserWithAnIdThatLogsInAlreadyIsRefusedLetterCase
     EXPECT_EQ(LoadUsers(db)->size(), 3);
 }
 
+QByteArray bytesOf(const SecretKey& key) {
+    return key.isEmpty() ? QByteArray()
+                         : QByteArray(reinterpret_cast<const char*>(key.data()), SecretKey::kSize);
+}
+
+// The login in either letter case, the lock, the password change and the bank right given by a manager
+// holding the household key, against the hashes and keys each engine stores.
+TEST_P(UserRowsOnEngine, LoginLockPasswordChangeAndTheBankRightWorkOnTheEngine) {
+    Database database;
+    ASSERT_TRUE(place.open(database).isOk());
+    QSqlDatabase db = database.connection();
+    const auto login = [&db](const char* id, const char* password) {
+        const auto found = LookUpLogin(db, QString::fromUtf8(id), QString::fromUtf8(password));
+        EXPECT_TRUE(found.isOk()) << found.error().toStdString();
+        return found.isOk() ? found.value() : std::nullopt;
+    };
+    const auto admin = login("001", "123");
+    ASSERT_TRUE(admin);
+    const QByteArray householdKey = bytesOf(admin->householdKey);
+    ASSERT_FALSE(householdKey.isEmpty());
+
+    UserRow mama{0, "Mama", "妈妈", "Geheim-7", "0001100"};
+    ASSERT_EQ(SaveUser(db, mama, admin->householdKey), UserSave::Saved);
+    const auto asTyped = login("mAMA", "gEHEIM-7");
+    ASSERT_TRUE(asTyped);
+    EXPECT_TRUE(asTyped->householdKey.isEmpty()) << "no bank right, no key";
+    EXPECT_FALSE(login("Mama", "Geheim-8"));
+    // The lock asks for the password the login matched, letter case aside.
+    EXPECT_TRUE(LoginPasswordMatches(asTyped->passwordHash, "GEHEIM-7"));
+    EXPECT_FALSE(LoginPasswordMatches(asTyped->passwordHash, "Geheim-"));
+
+    // The bank right, given by the manager who holds the key: the grantee opens it at the login.
+    mama.rights = "0001101";
+    ASSERT_EQ(SaveUser(db, mama, admin->householdKey), UserSave::Saved);
+    EXPECT_EQ(bytesOf(login("MAMA", "geheim-7").value_or(LoginMatch{}).householdKey), householdKey);
+
+    // A password change: the old one no longer logs in, the new one does, the key stays.
+    const auto changed = ChangePassword(db, "管理员", "Neu-Wort", admin->keys, admin->householdKey);
+    ASSERT_TRUE(changed.isOk()) << changed.error().toStdString();
+    EXPECT_EQ(changed->rows, 1);
+    EXPECT_FALSE(login("001", "123"));
+    const auto again = login("001", "NEU-WORT");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(bytesOf(again->householdKey), householdKey);
+    EXPECT_TRUE(LoginPasswordMatches(changed->hash, "neu-wort"));
+    EXPECT_FALSE(LoginPasswordMatches(changed->hash, "123"));
+    EXPECT_EQ(bytesOf(login("Mama", "Geheim-7").value_or(LoginMatch{}).householdKey), householdKey);
+}
+
 TAMBERLO_ON_BOTH_ENGINES(UserRowsOnEngine);
 
 TEST(UserRows, TheLastUserWhoManagesUsersKeepsTheRightAndIsNotDeleted) {

@@ -90,6 +90,8 @@ TEST_F(PasswordDialog, EnterChangesEveryRowOfTheNameAndThePasswordHeldSinceTheLo
     EXPECT_EQ(prompt.texts(), QStringList({"密码修改完毕！"}));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
+    for (const char* name : {"Edit2", "Edit3", "Edit4"})
+        EXPECT_EQ(child<QLineEdit>(&dialog, name)->text(), QString()) << name << ": not kept once stored";
     EXPECT_EQ(passwords({"123", "x", "Neu"}), QStringList({"Neu", "Neu", "123"}));
     EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("neu")));
     EXPECT_FALSE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("123")));

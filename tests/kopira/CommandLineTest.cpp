@@ -96,9 +96,12 @@ TEST(KopiraCommandLine, HelpVersionAndUnknownArguments) {
         {{QStringLiteral("--restore")}, QStringLiteral("--restore 后面要写备份文件的路径")},
         {{QStringLiteral("--backup"), QStringLiteral("--version")},
          QStringLiteral("选项 --version 不能和前面")},
-        {{QStringLiteral("extra")}, QStringLiteral("多余的参数：extra")}};
+        {{QStringLiteral("extra")}, QStringLiteral("多余的参数：extra")},
+        {{QStringLiteral("--backup"), QStringLiteral("--passphrase=Kq9-Nie")},
+         QStringLiteral("不认识的选项：--passphrase。口令不能写在命令行上")}};
     for (const auto& [wrong, said] : wrongs) {
         const Outcome run = kopira(home.path(), wrong);
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Kq9-Nie"))) << "a passphrase typed is never repeated";
         EXPECT_EQ(run.code, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("kopira：")) && run.err.contains(said))
             << run.err.toStdString();
