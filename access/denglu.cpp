@@ -177,7 +177,11 @@ void TForm2::SpeedButton1Click() {
     const LoginMatch& match = *found.value();
     household_.user.name = match.name;
     household_.user.rights = match.rights;
-    household_.user.password = match.password;
+    household_.user.passwordHash = match.passwordHash;
+    household_.user.keys = match.keys;
+    household_.user.householdKey = match.householdKey;
+    // The typed password is not kept in the box once it has been checked.
+    edit2_->clear();
     leaving_ = true;
     accept();
 }

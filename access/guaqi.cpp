@@ -1,5 +1,6 @@
 #include "access/guaqi.h"
 
+#include "data/Secrets.h"
 #include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "kit/Prompt.h"
@@ -41,8 +42,9 @@ TForm3::TForm3(Household& household, QWidget* parent)
 }
 
 void TForm3::SpeedButton1Click() {
-    // An exact comparison: letter case, blanks and length all count.
-    if (password_->text() == household_.user.password) {
+    // Checked against the stored hash as the login checks it: letter case aside; blanks and length count.
+    if (LoginPasswordMatches(household_.user.passwordHash, password_->text())) {
+        password_->clear();
         accept();
         return;
     }

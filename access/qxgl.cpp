@@ -1,10 +1,10 @@
 #include "access/qxgl.h"
 
-#include "household/CurrentUser.h"
 #include "access/PermissionString.h"
+#include "data/Database.h"
+#include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "household/IniFile.h"
-#include "data/Database.h"
 #include "kit/FindDialog.h"
 #include "kit/Prompt.h"
 
@@ -23,6 +23,11 @@ namespace {
 
 const QString kIncomplete = QStringLiteral("注意:数据输入不完整！请核查！");
 const QString kSaved = QStringLiteral("保存完成！");
+// The password box of a stored user: the password itself is kept only as a hash.
+const QString kPasswordSet = QStringLiteral("已设置（输入新密码即可更改）");
+const QString kKeyNotGiven = QStringLiteral(
+    "“%1”有存款或取款权限，但您的登录没有银行密码的钥匙，无法交给他：他暂时看不到银行密码。"
+    "请让一位有存款或取款权限的用户管理者登录后，在这里再保存一次“%1”。");
 const QString kDeleteQuestion = QStringLiteral("确信要删除该信息吗？");
 const QString kDuplicateName = QStringLiteral("该用户名已存在,请使用其他用户名！");
 const QString kDuplicateId = QStringLiteral("该用户ID已存在,请使用其他用户ID！");
@@ -170,7 +175,9 @@ void TForm7::showRow(int row) {
     const UserRow shown = row >= 0 && row < rows_.size() ? rows_[row] : UserRow{};
     userId_->setText(shown.userId);
     name_->setText(shown.name);
-    password_->setText(shown.password);
+    // A stored password is never shown, only that one is set; a new one is typed over the empty box.
+    password_->clear();
+    password_->setPlaceholderText(shown.passwordSet ? kPasswordSet : QString());
     if (rights_->text() == shown.rights)
         DBEdit4Change();  // the same string: the ticks still follow the row
     else
@@ -214,6 +221,7 @@ void TForm7::SpeedButton10Click() {
     userId_->clear();
     name_->clear();
     password_->clear();
+    password_->setPlaceholderText(QString());
     rights_->clear();
     setState(State::Insert);
     userId_->setFocus();
@@ -229,7 +237,9 @@ void TForm7::SpeedButton3Click() {
 void TForm7::SpeedButton4Click() {
     if (state_ == State::Browse)
         return;
-    if (userId_->text().isEmpty() || name_->text().isEmpty() || password_->text().isEmpty()) {
+    const bool passwordKept = state_ == State::Edit && rows_[current_].passwordSet;
+    if (userId_->text().isEmpty() || name_->text().isEmpty() ||
+        (password_->text().isEmpty() && !passwordKept)) {
         Prompt::current().show(Captions::kNotice, kIncomplete, Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
@@ -238,13 +248,16 @@ void TForm7::SpeedButton4Click() {
         ticks.append(ticks_->item(i)->checkState() == Qt::Checked);
     rights_->setText(BuildPermissionString(ticks));
 
-    UserRow row{state_ == State::Edit ? rows_[current_].id : 0, userId_->text(), name_->text(),
-                password_->text(), rights_->text()};
+    UserRow row = state_ == State::Edit ? rows_[current_] : UserRow{};
+    row.userId = userId_->text();
+    row.name = name_->text();
+    row.newPassword = password_->text();
+    row.rights = rights_->text();
     // The checks and the write in one transaction, so that another copy cannot slip a twin in between.
     QString error;
     UserSave saved = UserSave::Failed;
     const Status done = household_.database.transaction([&] {
-        saved = SaveUser(household_.database.connection(), row, &error);
+        saved = SaveUser(household_.database.connection(), row, household_.user.householdKey, &error);
         return saved == UserSave::Saved ? Status::ok() : Status::failure(error);
     });
     if (saved == UserSave::Saved && !done)
@@ -269,6 +282,7 @@ void TForm7::SpeedButton4Click() {
             ReportError(done.error());
             return;
     }
+    password_->clear();
     state_ = State::Browse;
     reload(row.id);
     DataSource1StateChange();
@@ -282,6 +296,10 @@ void TForm7::SpeedButton4Click() {
         }
     }
     Prompt::current().show(Captions::kNotice, kSaved, Prompt::Buttons::Ok, Prompt::Icon::Information);
+    // The right is stored; the key to the bank passwords can only come from a user holding it.
+    if (LacksHouseholdKey(row))
+        Prompt::current().show(Captions::kNotice, kKeyNotGiven.arg(row.name), Prompt::Buttons::Ok,
+                               Prompt::Icon::Warning);
 }
 
 void TForm7::SpeedButton5Click() {

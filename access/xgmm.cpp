@@ -1,9 +1,9 @@
 #include "access/xgmm.h"
 
-#include "household/CurrentUser.h"
 #include "access/UserRows.h"
-#include "household/Household.h"
 #include "data/Database.h"
+#include "household/CurrentUser.h"
+#include "household/Household.h"
 #include "kit/Prompt.h"
 
 #include <QFrame>
@@ -75,8 +75,9 @@ TForm17::TForm17(Household& household, QWidget* parent)
 }
 
 void TForm17::BitBtn1Click() {
-    // Exact comparisons: letter case, blanks and length all count.
-    if (oldPassword_->text() != household_.user.password) {
+    // The old password is checked against the stored hash as the login checks it, letter case aside;
+    // the two new ones are compared exactly.
+    if (!LoginPasswordMatches(household_.user.passwordHash, oldPassword_->text())) {
         Prompt::current().show(Captions::kNotice, QStringLiteral("旧口令输入错误,请重新输入！"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
@@ -93,13 +94,16 @@ void TForm17::BitBtn1Click() {
             return;
         }
     }
-    const QString newPassword = newPassword_->text();
-    const Result<int> changed = ChangePassword(database.connection(), household_.user.name, newPassword);
+    QString newPassword = newPassword_->text();
+    const Result<PasswordChange> changed =
+        ChangePassword(database.connection(), household_.user.name, newPassword, household_.user.keys,
+                       household_.user.householdKey);
+    WipeText(newPassword);
     if (!changed) {
         ReportError(changed.error());
         return;
     }
-    if (changed.value() == 0) {
+    if (changed->rows == 0) {
         // The row was renamed or deleted in the user window since the login: nothing was changed.
         Prompt::current().show(
             Captions::kNotice,
@@ -110,7 +114,12 @@ void TForm17::BitBtn1Click() {
     }
     // The password held since the login follows the stored one, so the lock and a second change in
     // this run ask for the new password.
-    household_.user.password = newPassword;
+    household_.user.passwordHash = changed->hash;
+    household_.user.keys = changed->keys;
+    // The passwords typed are not kept in the boxes once they are stored.
+    oldPassword_->clear();
+    newPassword_->clear();
+    confirm_->clear();
     Prompt::current().show(Captions::kNotice, QStringLiteral("密码修改完毕！"), Prompt::Buttons::Ok,
                            Prompt::Icon::Information);
     accept();

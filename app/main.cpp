@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/mainForm.h"
 #include "data/Database.h"
+#include "data/Secrets.h"
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
 #include "kit/ChineseUi.h"
@@ -52,6 +53,7 @@ std::optional<int> AnswerCommandLine(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     StartupMark("main");
+    (void)KeepSecretsOutOfCrashDumps();
     if (const std::optional<int> answered = AnswerCommandLine(argc, argv))
         return *answered;
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 #include "bank/BankPlaces.h"
 
+#include "bank/BankPasswords.h"
 #include "data/AmountText.h"
 #include "data/DatabaseErrors.h"
 #include "data/Statements.h"
@@ -20,7 +21,6 @@ void bindDetails(QSqlQuery& query, const BankDetails& details, bool withName) {
         query.bindValue(QStringLiteral(":mingcheng"), details.name);
     query.bindValue(QStringLiteral(":yonghuming"), details.userName);
     query.bindValue(QStringLiteral(":zhanghao"), details.account);
-    query.bindValue(QStringLiteral(":mima"), details.password);
 }
 
 const QString homeSafeName() {
@@ -162,16 +162,20 @@ Status CheckPlaceAsRead(QSqlDatabase db, qint64 id, const PlaceAsRead& asRead) {
     return stored ? stillAsRead(stored.value(), asRead) : stored.status();
 }
 
-Result<qint64> InsertBank(QSqlDatabase db, const BankDetails& details) {
+Result<qint64> InsertBank(QSqlDatabase db, const BankDetails& details, const SecretKey& householdKey) {
     const Result<Money> limit = checkedLimit(details);
     if (!limit)
         return limit.status();
+    if (Status sealable = CheckPasswordSealable(details.password, householdKey); !sealable)
+        return sealable;
     if (Status free = nameFree(db, details.name, 0); !free)
         return free;
     QSqlQuery query(db);
     if (!query.prepare(QString::fromUtf8(Sql::kInsertPlace)))
         return fail(query);
     bindDetails(query, details, true);
+    query.bindValue(QStringLiteral(":mimami"), QString::fromLatin1(SealBankPassword(
+                                                   householdKey, details.password.value_or(QString()))));
     query.bindValue(QStringLiteral(":leibie"), details.kind);
     query.bindValue(QStringLiteral(":edu"), limit->units());
     if (!query.exec())
@@ -180,7 +184,7 @@ Result<qint64> InsertBank(QSqlDatabase db, const BankDetails& details) {
 }
 
 Status UpdateBank(QSqlDatabase db, qint64 id, const BankDetails& details,
-                  const std::optional<PlaceAsRead>& asRead) {
+                  const std::optional<PlaceAsRead>& asRead, const SecretKey& householdKey) {
     const Result<PlaceAsRead> stored = storedPlace(db, id);
     if (!stored)
         return stored.status();
@@ -188,6 +192,8 @@ Status UpdateBank(QSqlDatabase db, qint64 id, const BankDetails& details,
         if (Status same = stillAsRead(stored.value(), *asRead); !same)
             return same;
     }
+    if (Status sealable = CheckPasswordSealable(details.password, householdKey); !sealable)
+        return sealable;
     const bool homeSafe = stored->name == homeSafeName();
     if (homeSafe) {
         QSqlQuery query(db);
@@ -197,7 +203,7 @@ Status UpdateBank(QSqlDatabase db, qint64 id, const BankDetails& details,
         query.bindValue(QStringLiteral(":id"), id);
         if (!query.exec())
             return fail(query);
-        return Status::ok();
+        return WriteBankPassword(db, id, details.password, householdKey);
     }
     const Result<Money> limit = checkedLimit(details);
     if (!limit)
@@ -213,6 +219,8 @@ Status UpdateBank(QSqlDatabase db, qint64 id, const BankDetails& details,
     query.bindValue(QStringLiteral(":id"), id);
     if (!query.exec())
         return fail(query);
+    if (Status s = WriteBankPassword(db, id, details.password, householdKey); !s)
+        return s;
     if (details.name == stored->name)
         return Status::ok();
     // The records name their places by name: they follow the new one.

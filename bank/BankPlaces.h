@@ -2,6 +2,7 @@
 
 #include "data/Money.h"
 #include "data/Result.h"
+#include "data/Secrets.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -45,10 +46,12 @@ Result<PlaceFigures> SumPlaceFigures(QList<PlaceFigure> places);
 // What the bank information window edits of a place. The balance is not among them: a new place starts
 // at 0 and only deposits, withdrawals and entries move it.
 struct BankDetails {
-    QString name;                                // mingcheng
-    QString userName;                            // yonghuming
-    QString account;                             // zhanghao
-    QString password;                            // mima
+    QString name;      // mingcheng
+    QString userName;  // yonghuming
+    QString account;   // zhanghao
+    // The bank password typed: kept in memory only and stored encrypted under the household key
+    // (mimami), never in the plain column mima. None keeps the stored one (a new place then has none).
+    std::optional<QString> password;
     QString kind = QStringLiteral("yinhangka");  // leibie: yinhangka, dianziqianbao or xinyongka
     Money limit = Money();                       // edu: a credit card's limit, 0 for the other kinds
 };
@@ -68,14 +71,18 @@ Status CheckPlaceAsRead(QSqlDatabase db, qint64 id, const PlaceAsRead& asRead);
 // says in Chinese what to do and writes nothing.
 
 // Adds a place and gives back its key. Refused: a name in use, the cash kind (the home safe is the one
-// place of cash), a credit limit below 0 or above the amount limit.
-Result<qint64> InsertBank(QSqlDatabase db, const BankDetails& details);
+// place of cash), a credit limit below 0 or above the amount limit, a password typed without the
+// household key (it could not be encrypted).
+Result<qint64> InsertBank(QSqlDatabase db, const BankDetails& details,
+                          const SecretKey& householdKey = SecretKey());
 
 // Stores the details of the place with the given key, refused as InsertBank refuses and when the place
 // is no longer as read (`asRead`, when given). The home safe keeps its name and kind whatever is passed.
-// A new name is given to the place's records too.
+// A new name is given to the place's records too. Without the household key the stored bank password
+// stays as it is and a password typed is refused.
 Status UpdateBank(QSqlDatabase db, qint64 id, const BankDetails& details,
-                  const std::optional<PlaceAsRead>& asRead = std::nullopt);
+                  const std::optional<PlaceAsRead>& asRead = std::nullopt,
+                  const SecretKey& householdKey = SecretKey());
 
 // Whether entries (also in the bin) or records name the place.
 Result<bool> PlaceHasHistory(QSqlDatabase db, qint64 id);

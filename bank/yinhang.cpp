@@ -1,12 +1,14 @@
 #include "bank/yinhang.h"
 
 #include "bank/BankMoves.h"
+#include "bank/BankPasswords.h"
 #include "bank/BankPlaces.h"
 #include "data/AmountText.h"
 #include "data/Database.h"
 #include "data/DatabaseErrors.h"
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "household/CurrentUser.h"
 #include "household/Household.h"
 #include "kit/DataGrid.h"
 #include "kit/Prompt.h"
@@ -40,6 +42,7 @@ const BoxSpec kBoxes[] = {
 };
 
 const QString kConfirmCaption = QStringLiteral("Confirm");
+constexpr int kPasswordBox = 3;
 
 }  // namespace
 
@@ -97,6 +100,30 @@ TForm4::TForm4(Household& household, QWidget* parent)
     boxes->addWidget(limit_, 2, 3);
     connect(kind_, &QComboBox::currentIndexChanged, this, [this] { DataSource1StateChange(); });
 
+    // The bank password: masked, 显示 opens the current row's; the notes say who may read it and that it
+    // is lost with the passwords of all who may.
+    boxes_[kPasswordBox]->setToolTip(BankPasswordLossNote());
+    showPassword_ = new QToolButton(this);
+    showPassword_->setObjectName(QStringLiteral("ButtonShowPassword"));
+    showPassword_->setText(QStringLiteral("显示"));
+    boxes->addWidget(showPassword_, 1, 4);
+    connect(showPassword_, &QToolButton::clicked, this, &TForm4::ButtonShowPasswordClick);
+    lossNote_ = new QLabel(BankPasswordLossNote(), this);
+    lossNote_->setObjectName(QStringLiteral("LabelPasswordNote"));
+    lossNote_->setWordWrap(true);
+    lossNote_->setStyleSheet(QStringLiteral("color: gray; font-size: small;"));
+    boxes->addWidget(lossNote_, 3, 0, 1, 5);
+    keyNote_ = new QLabel(this);
+    keyNote_->setObjectName(QStringLiteral("LabelKeyNote"));
+    keyNote_->setWordWrap(true);
+    keyNote_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    newKey_ = new QToolButton(this);
+    newKey_->setObjectName(QStringLiteral("ButtonNewHouseholdKey"));
+    newKey_->setText(QStringLiteral("新建钥匙"));
+    boxes->addWidget(keyNote_, 4, 0, 1, 4);
+    boxes->addWidget(newKey_, 4, 4);
+    connect(newKey_, &QToolButton::clicked, this, &TForm4::ButtonNewHouseholdKeyClick);
+
     const auto button = [this](const char* name, const char* caption) {
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
@@ -135,6 +162,11 @@ TForm4::TForm4(Household& household, QWidget* parent)
 
 void TForm4::FormCreate() {
     boxes_[0]->setEnabled(true);
+    // Whether anyone holds the household key matters only to a user with the right who lacks it.
+    if (holdsBankRight() && household_.user.householdKey.isEmpty()) {
+        const Result<bool> held = HouseholdKeyHeld(household_.database.connection());
+        keyHeld_ = !held || held.value();
+    }
     reload(-1, 0);
     boxes_[0]->setFocus();
 }
@@ -185,9 +217,130 @@ void TForm4::DataSource1StateChange() {
     kind_->setEnabled(editing && !(state_ == State::Edit && homeSafe));
     limit_->setReadOnly(!(editing && kind_->currentData().toString() == QLatin1String(Codes::kCreditCard)));
     grid_->setEnabled(!editing);
-    // The boxes take typing only while a row is added or changed.
+    // The boxes take typing only while a row is added or changed; the password only with the key.
     for (QLineEdit* box : boxes_)
         box->setReadOnly(!editing);
+    boxes_[kPasswordBox]->setReadOnly(!editing || !mayReadPasswords());
+    const int row = grid_->currentRow();
+    const bool stored = row >= 0 && !grid_->value(row, QStringLiteral("mima")).toString().isEmpty();
+    showPassword_->setEnabled(changeable && mayReadPasswords() && (editing || stored));
+    showKeyNote();
+}
+
+bool TForm4::holdsBankRight() const {
+    const QStringList rights = BankRights();
+    return std::any_of(rights.cbegin(), rights.cend(),
+                       [this](const QString& right) { return household_.holdsRight(right); });
+}
+
+bool TForm4::mayReadPasswords() const {
+    return holdsBankRight() && !household_.user.householdKey.isEmpty();
+}
+
+void TForm4::showKeyNote() {
+    QString note;
+    if (!holdsBankRight())
+        note = QStringLiteral("您没有存款或取款权限，看不到银行密码。");
+    else if (household_.user.householdKey.isEmpty())
+        note = keyHeld_ ? NoHouseholdKeyNote() : NoKeyHeldNote();
+    else
+        note = readNote_;
+    keyNote_->setText(note);
+    keyNote_->setVisible(!note.isEmpty());
+    newKey_->setVisible(holdsBankRight() && household_.user.householdKey.isEmpty() && !keyHeld_);
+    newKey_->setEnabled(state_ == State::Browse);
+}
+
+void TForm4::showPasswordBox() {
+    QLineEdit* box = boxes_[kPasswordBox];
+    const int row = grid_->currentRow();
+    revealed_ = false;
+    readNote_.clear();
+    showPassword_->setText(QStringLiteral("显示"));
+    box->setEchoMode(QLineEdit::Normal);
+    box->setPlaceholderText(holdsBankRight() ? QString() : QStringLiteral("无权查看"));
+    // The mask only says that a password is stored.
+    box->setText(row < 0 || !holdsBankRight() ? QString()
+                                              : grid_->value(row, QStringLiteral("mima")).toString());
+}
+
+void TForm4::loadPasswordForEdit() {
+    QLineEdit* box = boxes_[kPasswordBox];
+    showPasswordBox();
+    box->clear();
+    box->setModified(false);
+    box->setEchoMode(QLineEdit::Password);
+    passwordOffered_ = false;
+    if (!mayReadPasswords()) {
+        if (holdsBankRight())
+            box->setPlaceholderText(QStringLiteral("没有钥匙：原来的密码保持不变"));
+        return;
+    }
+    const int row = grid_->currentRow();
+    if (state_ != State::Edit || row < 0 || grid_->value(row, QStringLiteral("mima")).toString().isEmpty()) {
+        passwordOffered_ = true;
+        return;
+    }
+    Result<QString> opened =
+        ReadBankPassword(household_.database.connection(), currentId(), household_.user.householdKey);
+    if (!opened) {
+        readNote_ = opened.error();
+        return;
+    }
+    box->setText(opened.value());
+    WipeText(opened.value());
+    passwordOffered_ = true;
+}
+
+void TForm4::ButtonShowPasswordClick() {
+    QLineEdit* box = boxes_[kPasswordBox];
+    if (!mayReadPasswords())
+        return;
+    if (state_ == State::Edit || state_ == State::Insert) {
+        const bool show = box->echoMode() == QLineEdit::Password;
+        box->setEchoMode(show ? QLineEdit::Normal : QLineEdit::Password);
+        showPassword_->setText(show ? QStringLiteral("隐藏") : QStringLiteral("显示"));
+        return;
+    }
+    if (revealed_) {
+        showPasswordBox();
+        showKeyNote();
+        return;
+    }
+    Result<QString> opened =
+        ReadBankPassword(household_.database.connection(), currentId(), household_.user.householdKey);
+    if (!opened) {
+        readNote_ = opened.error();
+        showKeyNote();
+        return;
+    }
+    box->setText(opened.value());
+    WipeText(opened.value());
+    revealed_ = true;
+    showPassword_->setText(QStringLiteral("隐藏"));
+}
+
+void TForm4::ButtonNewHouseholdKeyClick() {
+    if (state_ != State::Browse || !holdsBankRight() || !household_.user.householdKey.isEmpty() || keyHeld_)
+        return;
+    if (Prompt::current().show(Captions::kNotice, StartHouseholdKeyQuestion(), Prompt::Buttons::YesNo,
+                               Prompt::Icon::Question) != Prompt::Answer::Yes)
+        return;
+    SecretKey key;
+    const Status started = household_.database.transaction([&]() -> Status {
+        Result<SecretKey> made = StartHouseholdKey(household_.database.connection(), household_.user.keys);
+        if (made)
+            key = made.value();
+        return made.status();
+    });
+    if (!started) {
+        ReportError(started.error());
+        return;
+    }
+    household_.user.householdKey = key;
+    keyHeld_ = true;
+    showPasswordBox();
+    DataSource1StateChange();
 }
 
 bool TForm4::isEmpty() const {
@@ -201,10 +354,11 @@ qint64 TForm4::currentId() const {
 
 void TForm4::showCurrentRow() {
     const int row = grid_->currentRow();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kPasswordBox; ++i) {
         boxes_[i]->setText(row < 0 ? QString()
                                    : grid_->value(row, QString::fromLatin1(kBoxes[i].field)).toString());
     }
+    showPasswordBox();
     const QString kind = row < 0 ? QString::fromLatin1(Codes::kBankCard)
                                  : grid_->value(row, QStringLiteral("leibie")).toString();
     kind_->setCurrentIndex(std::max(0, kind_->findData(kind)));
@@ -222,10 +376,14 @@ PlaceAsRead TForm4::shownAsRead() const {
 }
 
 std::optional<BankDetails> TForm4::typedDetails() {
+    // The box holds the password to store when it was offered whole or typed into; an untouched box
+    // over a password that could not be opened keeps the stored one.
+    QLineEdit* password = boxes_[kPasswordBox];
+    const bool given = mayReadPasswords() && (passwordOffered_ || password->isModified());
     BankDetails details{boxes_[0]->text(),
                         boxes_[1]->text(),
                         boxes_[2]->text(),
-                        boxes_[3]->text(),
+                        given ? std::optional(password->text()) : std::nullopt,
                         kind_->currentData().toString(),
                         Money()};
     if (details.kind != QLatin1String(Codes::kCreditCard))
@@ -254,6 +412,7 @@ void TForm4::SpeedButton1Click() {
     setState(State::Insert);
     for (QLineEdit* box : boxes_)
         box->clear();
+    loadPasswordForEdit();
     kind_->setCurrentIndex(kind_->findData(QString::fromLatin1(Codes::kBankCard)));
     limit_->clear();
     boxes_[0]->setEnabled(true);
@@ -267,6 +426,8 @@ void TForm4::SpeedButton2Click() {
     boxes_[0]->setEnabled(!IsHomeSafe(boxes_[0]->text()));
     editedAsRead_ = shownAsRead();
     setState(State::Edit);
+    loadPasswordForEdit();
+    showKeyNote();
     (boxes_[0]->isEnabled() ? boxes_[0] : boxes_[1])->setFocus();
 }
 
@@ -285,12 +446,12 @@ void TForm4::SpeedButton3Click() {
     qint64 id = currentId();
     const Status written = household_.database.transaction([&]() -> Status {
         if (state_ == State::Insert) {
-            const Result<qint64> added = InsertBank(db, *details);
+            const Result<qint64> added = InsertBank(db, *details, household_.user.householdKey);
             if (added)
                 id = added.value();
             return added.status();
         }
-        return UpdateBank(db, id, *details, editedAsRead_);
+        return UpdateBank(db, id, *details, editedAsRead_, household_.user.householdKey);
     });
     if (!written) {
         ReportError(written.error());

@@ -19,7 +19,8 @@ QString LargestAmountText();
 struct TypedAmount {
     enum class Kind {
         Amount,      // a number within the limit: `amount`
-        NotANumber,  // `message` is TypedAmountRefusal: what is wrong in Chinese, the conversion error after it
+        NotANumber,  // `message` is TypedAmountRefusal: what is wrong in Chinese, the conversion error after
+                     // it
         TooLarge,    // a number beyond the limit: `message` says so in Chinese, with the figure typed
     };
     Kind kind = Kind::NotANumber;

@@ -5,6 +5,7 @@
 #include "data/EngineVariants.h"
 #include "data/OpenReads.h"
 #include "data/Schema.h"
+#include "data/SecretUpgrade.h"
 #include "data/Upgrade.h"
 
 #include <QAtomicInt>
@@ -45,8 +46,10 @@ const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
 // What every connection that writes to a household file sets first: a committed save must survive a
 // power cut.
 Status startWriting(QSqlDatabase& db) {
-    for (const char* pragma :
-         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA foreign_keys = ON"}) {
+    // secure_delete: what a change or deletion removes is overwritten, not left in free space, so that
+    // no old password or deleted entry can be read from the file's free pages.
+    for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
+                               "PRAGMA foreign_keys = ON", "PRAGMA secure_delete = ON"}) {
         if (Status s = Exec(db, QString::fromLatin1(pragma)); !s)
             return s;
     }
@@ -66,8 +69,14 @@ Status upgradeOn(QSqlDatabase& db, const QString& path, int fileVersion) {
                                      : UpgradeSchema(db, fileVersion);
     if (upgraded)
         upgraded = Exec(db, QStringLiteral("COMMIT"));
-    if (upgraded)
+    if (upgraded) {
+        // The log's pages from before the upgrade held the plain passwords: emptied. The safety copy
+        // keeps the household as it was, but not its passwords.
+        (void)Exec(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        if (fileVersion < 6)
+            return HidePlainSecretsInCopy(copy.value());
         return upgraded;
+    }
     if (!busy.isValid())
         (void)Exec(db, QStringLiteral("ROLLBACK"));
     return Status::failure(QStringLiteral("数据库文件 %1 无法从数据版本 %2 升级到版本 %3：%4\n文件保持原样，"

@@ -20,11 +20,11 @@ struct Variant {
 
 // Each server variant and the reason it differs.
 const Variant kServerVariants[] = {
-    // User ID and password compare without letter case: the file's columns are declared COLLATE NOCASE,
-    // which the server does not have; lower() folds the same ASCII letters under the "C" collation.
+    // The user ID compares without letter case: the file's column is declared COLLATE NOCASE, which the
+    // server does not have; lower() folds the same ASCII letters under the "C" collation.
     {Sql::kLogin,
-     "select xingming,mima,quangxian from quanxiangbiao where lower(yonghuID)=lower(:yonghumingID) and "
-     "lower(mima)=lower(:mima)"},
+     "select id,xingming,quangxian,mimasanlie,gongyao,siyao,jiayao from quanxiangbiao where "
+     "lower(yonghuID)=lower(:yonghumingID) order by id"},
     // A new user's ID is checked against the others as the login compares it, without letter case.
     {Sql::kOtherUsersWithId,
      "select count(*) from quanxiangbiao where lower(yonghuID)=lower(:yonghuID) and id<>:id"},

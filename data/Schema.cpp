@@ -102,6 +102,8 @@ const TableColumns kColumns[] = {
     {"mingxiguize", 5, {"id", "guanjianci", "leixing", "mingxi"}},
     {"zhifufangshi", 5, {"id", "laiyuan", "fangshi", "zhanghu"}},
     {"lieyingshe", 5, {"id", "mingcheng", "peizhi"}},
+    {"quanxiangbiao", 6, {"mimasanlie", "gongyao", "siyao", "jiayao"}},
+    {"zhangwubiao", 6, {"mimami"}},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "data/ServerConnection.h"
 
 #include <QAtomicInt>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -57,6 +58,22 @@ void* LoadedLibpqFunction(const char* name) {
     return function;
 }
 
+QString MaskConnectionPasswords(const QString& text) {
+    static const QRegularExpression inUri(QStringLiteral("(postgres(?:ql)?://[^:/@\\s\"]*:)[^@\\s\"]*@"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression inQuery(QStringLiteral("([?&](?:ssl)?password=)[^&\\s\"]*"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression asPair(
+        QStringLiteral("\\b((?:ssl)?password\\s*=\\s*)(?:'(?:[^'\\\\]|\\\\.)*'?|[^\\s\"]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString hidden = QStringLiteral("\\1●●●");
+    QString masked = text;
+    masked.replace(inUri, QStringLiteral("\\1●●●@"));
+    masked.replace(inQuery, hidden);
+    masked.replace(asPair, hidden);
+    return masked;
+}
+
 QString AsLibpqReceives(const QString& connection) {
     return QString(connection).replace(QLatin1Char(';'), QLatin1Char(' '));
 }
@@ -74,7 +91,8 @@ Result<QList<ConnectionSetting>> ReadConnectionSettings(const QString& connectio
     char* why = nullptr;
     LibpqOption* options = parse(AsLibpqReceives(connection).toUtf8().constData(), &why);
     if (!options) {
-        const QString reason = why ? QString::fromUtf8(why).trimmed() : QString();
+        // libpq quotes the string, a URI whole, in some of its reasons: a password in it is masked.
+        const QString reason = why ? MaskConnectionPasswords(QString::fromUtf8(why).trimmed()) : QString();
         if (why)
             freeMemory(why);
         return Result<QList<ConnectionSetting>>::failure(

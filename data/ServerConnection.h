@@ -20,6 +20,10 @@ struct ConnectionSetting {
 // handing it on, so "host=a;password=b" sets two keywords.
 QString AsLibpqReceives(const QString& connection);
 
+// The text with every password it may quote masked (●●●): password=… and sslpassword=… pairs, quoted or
+// not, in any letter case, and the password of a postgresql:// address and of its query.
+QString MaskConnectionPasswords(const QString& text);
+
 // Every keyword the string sets, read by libpq's own parser (key=value pairs with any blanks between
 // them, or a postgresql:// address). A string libpq cannot read, or a program without the PostgreSQL
 // driver, is a failure that says why in Chinese.

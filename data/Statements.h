@@ -81,8 +81,8 @@ inline constexpr char kPlaceDetailTotals[] =
 inline constexpr char kReadBalance[] = "select jine from zhangwubiao where mingcheng=:jtbxg";
 // A place's new balance by name (:jingestr the balance in ten-thousandths, :jtbxg the name).
 inline constexpr char kWriteBalance[] = "UPDATE zhangwubiao SET jine =:jingestr where mingcheng=:jtbxg";
-// Every money place.
-inline constexpr char kAllPlaces[] = "select * from zhangwubiao";
+// Every money place: its name and balance.
+inline constexpr char kAllPlaces[] = "select mingcheng,jine from zhangwubiao";
 // Every place with what its balance means: kind, balance, credit limit and closed mark, in key order.
 inline constexpr char kPlaceFigures[] =
     "select mingcheng,leibie,jine,edu,guanbi from zhangwubiao order by id";
@@ -121,13 +121,23 @@ inline constexpr char kSortedTransactions[] = "select * from yinghanbiao order b
 // How many records there are, of every kind.
 inline constexpr char kCountTransactions[] = "select count(*) from yinghanbiao";
 // The bank information window's writes. A new place starts with the column's default balance 0; the
-// name of a place is changed only through kUpdatePlace.
+// name of a place is changed only through kUpdatePlace. The bank password is kept encrypted in mimami
+// (:mimami, "bp1$…"), written only by kInsertPlace and kWritePlacePassword; the plain column mima is
+// always written empty.
 inline constexpr char kInsertPlace[] =
-    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, leibie, edu) values (:mingcheng, "
-    ":yonghuming, :zhanghao, :mima, :leibie, :edu)";
+    "insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, mimami, leibie, edu) values "
+    "(:mingcheng, :yonghuming, :zhanghao, '', :mimami, :leibie, :edu)";
 inline constexpr char kUpdatePlace[] =
-    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima, "
+    "update zhangwubiao set mingcheng=:mingcheng, yonghuming=:yonghuming, zhanghao=:zhanghao, mima='', "
     "leibie=:leibie, edu=:edu where id=:id";
+inline constexpr char kWritePlacePassword[] = "update zhangwubiao set mima='', mimami=:mimami where id=:id";
+// The encrypted bank password of one place (:id).
+inline constexpr char kPlacePassword[] = "select mimami from zhangwubiao where id=:id";
+// How many users hold the household key of the bank passwords; the new household key of the user with
+// the public key :pk ("pk1$…"), sealed to that key (:hk).
+inline constexpr char kHouseholdKeyHolders[] =
+    "select count(*) from quanxiangbiao where jiayao is not null and jiayao<>''";
+inline constexpr char kGiveOwnHouseholdKey[] = "update quanxiangbiao set jiayao=:hk where gongyao=:pk";
 // A place's name and closed mark (:id); how many other places (:id) carry a name (:mingcheng).
 inline constexpr char kPlaceState[] = "select mingcheng,guanbi from zhangwubiao where id=:id";
 inline constexpr char kOtherPlacesNamed[] =
@@ -143,23 +153,32 @@ inline constexpr char kPlaceHistory[] =
     "zhanghu=p.id) or exists (select 1 from huishouzhan where zhanghu=p.id) or exists (select 1 from "
     "yinghanbiao where mingcheng=p.mingcheng or zhuanchu=p.mingcheng))";
 // The bank information window's list: every place with its kind and state in words, and a credit card's
-// limit (none for the other kinds).
+// limit (none for the other kinds). The password column only marks that one is stored (●●●●●●).
 inline constexpr char kPlacesOfWindow[] =
-    "select id,mingcheng,yonghuming,zhanghao,mima,jine,leibie,case when leibie='xinyongka' then edu end as "
+    "select id,mingcheng,yonghuming,zhanghao,case when mimami is not null and mimami<>'' then '●●●●●●' "
+    "else '' end as mima,jine,leibie,case when leibie='xinyongka' then edu end as "
     "edu,guanbi,case leibie when 'xianjin' then "
     "'现金' when 'dianziqianbao' then '电子钱包' when 'xinyongka' then '信用卡' else '银行卡' end as "
     "leibiemingcheng,case when guanbi=1 then '已关闭' else '' end as zhuangtai from zhangwubiao order by id";
 inline constexpr char kUpdatePlaceDetails[] =
-    "update zhangwubiao set yonghuming=:yonghuming, zhanghao=:zhanghao, mima=:mima where id=:id";
+    "update zhangwubiao set yonghuming=:yonghuming, zhanghao=:zhanghao, mima='' where id=:id";
 // Never removes the home safe (:jtbxg "家庭保险柜").
 inline constexpr char kDeletePlace[] = "delete from zhangwubiao where id=:id and mingcheng<>:jtbxg";
 // The name of one place by its key.
 inline constexpr char kPlaceName[] = "select mingcheng from zhangwubiao where id=:id";
-// The login (:yonghumingID and :mima as typed; both compare without letter case).
+// The login: the rows of an ID (:yonghumingID as typed, compared without letter case), in the table's
+// order; the password typed is checked against each row's hash here, never sent to the database.
 inline constexpr char kLogin[] =
-    "select xingming,mima,quangxian from quanxiangbiao where yonghuID=:yonghumingID and mima=:mima";
-// A user's new password by name (:mmia the password, :yhmm the name).
-inline constexpr char kChangePassword[] = "update quanxiangbiao set mima=:mmia where xingming=:yhmm";
+    "select id,xingming,quangxian,mimasanlie,gongyao,siyao,jiayao from quanxiangbiao where "
+    "yonghuID=:yonghumingID order by id";
+// A user's new password by name: its hash (:mmia) and the user's keys sealed under it (:gongyao, :siyao,
+// :jiayao the household key sealed to that public key, or null), :yhmm the name.
+inline constexpr char kChangePassword[] =
+    "update quanxiangbiao set mima='',mimasanlie=:mmia,gongyao=:gongyao,siyao=:siyao,jiayao=:jiayao "
+    "where xingming=:yhmm";
+// A user's own keys made at the login when the row has none yet (:id the row).
+inline constexpr char kStoreUserKeys[] =
+    "update quanxiangbiao set gongyao=:gongyao,siyao=:siyao where id=:id";
 // The postal and area-code rows. The hidden key column is left out so that "distinct" means what it says.
 inline constexpr char kAllPostal[] = "select distinct 省份,地区,区号,邮编 from yzbh";
 inline constexpr char kProvinces[] = "select distinct 省份 from yzbh";
@@ -187,14 +206,21 @@ inline constexpr char kDeleteReminder[] = "delete from tixing where id=:id";
 
 // The users in the table's own order, a new user, the change of one by its key, its deletion, and the
 // number of other users (:id) that carry a name (:xingming).
+// A user's password is never read back: only whether it is set, the public key and the sealed household
+// key (to keep or to give when the rights change).
 inline constexpr char kAllUsers[] =
-    "select id,yonghuID,xingming,mima,quangxian from quanxiangbiao order by id";
+    "select id,yonghuID,xingming,quangxian,mimasanlie,gongyao,jiayao from quanxiangbiao order by id";
 inline constexpr char kAddUser[] =
-    "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
-    "(:yonghuID,:xingming,:mima,:quangxian)";
+    "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian,mimasanlie,gongyao,siyao,jiayao) values "
+    "(:yonghuID,:xingming,'',:quangxian,:mimasanlie,:gongyao,:siyao,:jiayao)";
+// The row without its password (a save that leaves the password as it was)...
 inline constexpr char kUpdateUser[] =
-    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,mima=:mima,quangxian=:quangxian where "
-    "id=:id";
+    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,quangxian=:quangxian,jiayao=:jiayao "
+    "where id=:id";
+// ...and with a new one.
+inline constexpr char kUpdateUserPassword[] =
+    "update quanxiangbiao set yonghuID=:yonghuID,xingming=:xingming,mima='',quangxian=:quangxian,"
+    "mimasanlie=:mimasanlie,gongyao=:gongyao,siyao=:siyao,jiayao=:jiayao where id=:id";
 inline constexpr char kDeleteUser[] = "delete from quanxiangbiao where id=:id";
 inline constexpr char kOtherUsersNamed[] =
     "select count(*) from quanxiangbiao where xingming=:xingming and id<>:id";

@@ -4,6 +4,7 @@
 #include "data/DatabaseErrors.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
+#include "data/SecretUpgrade.h"
 #include "data/Statements.h"
 
 #include <QFile>
@@ -20,34 +21,6 @@ struct UpgradeStep {
     std::initializer_list<const char*> statements;
     Status (*alsoRun)(QSqlDatabase&) = nullptr;  // run after the statements
 };
-
-Result<bool> hasColumn(QSqlDatabase& db, const char* table, const char* column) {
-    QSqlQuery query(db);
-    const bool prepared = query.prepare(
-        EngineOf(db) == Engine::File
-            ? QStringLiteral("SELECT count(*) FROM pragma_table_info(:t) WHERE name=:c")
-            : QStringLiteral(
-                  "SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
-                  "AND table_name=:t AND column_name=:c"));
-    if (!prepared)
-        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
-    query.bindValue(QStringLiteral(":t"), QString::fromUtf8(table));
-    query.bindValue(QStringLiteral(":c"), QString::fromUtf8(column));
-    if (!query.exec() || !query.next())
-        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
-    return query.value(0).toInt() > 0;
-}
-
-// Adds a column unless the table has it already (a new file made by the newest program does).
-Status addColumn(QSqlDatabase& db, const char* table, const char* column, const QString& definition) {
-    const Result<bool> present = hasColumn(db, table, column);
-    if (!present || present.value())
-        return present.status();
-    const QByteArray statement = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                                     .arg(QString::fromUtf8(table), QString::fromUtf8(column), definition)
-                                     .toUtf8();
-    return ExecDefinition(db, statement.constData());
-}
 
 // 4: places of four kinds. Every place so far is a bank card but the home safe, which is the cash; every
 // entry, and every entry in the bin, was paid from or into the home safe. Each column comes with a
@@ -81,7 +54,7 @@ Status addPlaces(QSqlDatabase& db) {
         {"yinghanbiao", "shouxufei", QStringLiteral("INTEGER NOT NULL DEFAULT 0")},
     };
     for (const auto& column : columns) {
-        if (Status s = addColumn(db, column.table, column.column, column.definition); !s)
+        if (Status s = AddColumnIfMissing(db, column.table, column.column, column.definition); !s)
             return s;
     }
     QSqlQuery cash(db);
@@ -139,9 +112,40 @@ const UpgradeStep kSteps[] = {
          "CREATE TABLE IF NOT EXISTS lieyingshe (id INTEGER PRIMARY KEY, mingcheng TEXT NOT NULL UNIQUE, "
          "peizhi TEXT NOT NULL)",
      }},
+    // 6: no password kept as plain text: login passwords become Argon2id hashes, every user gets a key
+    // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
+    {kSecretsHiddenVersion, {}, HidePlainSecrets},
 };
 
 }  // namespace
+
+Result<bool> HasColumn(QSqlDatabase& db, const char* table, const char* column) {
+    QSqlQuery query(db);
+    const bool prepared = query.prepare(
+        EngineOf(db) == Engine::File
+            ? QStringLiteral("SELECT count(*) FROM pragma_table_info(:t) WHERE name=:c")
+            : QStringLiteral(
+                  "SELECT count(*) FROM information_schema.columns WHERE table_schema=current_schema() "
+                  "AND table_name=:t AND column_name=:c"));
+    if (!prepared)
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    query.bindValue(QStringLiteral(":t"), QString::fromUtf8(table));
+    query.bindValue(QStringLiteral(":c"), QString::fromUtf8(column));
+    if (!query.exec() || !query.next())
+        return Result<bool>::failure(DatabaseErrors::Describe(query.lastError()));
+    return query.value(0).toInt() > 0;
+}
+
+Status AddColumnIfMissing(QSqlDatabase& db, const char* table, const char* column,
+                          const QString& definition) {
+    const Result<bool> present = HasColumn(db, table, column);
+    if (!present || present.value())
+        return present.status();
+    const QByteArray statement = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                     .arg(QString::fromUtf8(table), QString::fromUtf8(column), definition)
+                                     .toUtf8();
+    return ExecDefinition(db, statement.constData());
+}
 
 Status UpgradeSchema(QSqlDatabase& db, int fromVersion) {
     for (const UpgradeStep& step : kSteps) {

@@ -14,6 +14,11 @@ inline constexpr int kFirstSchemaVersion = 1;
 // the caller's transaction, so that a failure leaves the file at its old version.
 Status UpgradeSchema(QSqlDatabase& db, int fromVersion);
 
+// Whether a table has a column, on either engine.
+Result<bool> HasColumn(QSqlDatabase& db, const char* table, const char* column);
+// Adds a column unless the table has it already (a new file made by the newest program does).
+Status AddColumnIfMissing(QSqlDatabase& db, const char* table, const char* column, const QString& definition);
+
 // Writes a consistent copy of the open database beside it before an upgrade: "lomu-v1.mdb" for
 // "lomu.mdb" at version 1, "lomu-v1-2.mdb" when that name is taken. Returns the copy's path.
 Result<QString> KeepSafetyCopy(QSqlDatabase& db, const QString& path, int version);

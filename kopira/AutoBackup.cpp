@@ -1,7 +1,9 @@
 #include "kopira/AutoBackup.h"
 
+#include "data/Secrets.h"
 #include "kit/Today.h"
 #include "kopira/BackupRotation.h"
+#include "kopira/BackupSecretStore.h"
 
 #include <QThread>
 
@@ -29,8 +31,12 @@ void AutoBackup::start() {
         return;
     const QDateTime now(Today(), QTime::currentTime());
     thread_ = QThread::create([this, now] {
+        // The passphrase the user chose for the daily backups, kept in the desktop's secret store; without
+        // one, or without a store, they stay plain.
+        QString passphrase = Kopira::AutomaticBackupPassphrase(household_);
         const Result<Kopira::AutomaticBackupOutcome> outcome =
-            Kopira::RunAutomaticBackup(household_, folder_, now);
+            Kopira::RunAutomaticBackup(household_, folder_, now, passphrase);
+        WipeText(passphrase);
         const QString written = outcome ? outcome->written : QString();
         const QString failure = outcome ? QString() : outcome.error();
         const qint64 ms = outcome ? outcome->milliseconds : 0;

@@ -2,6 +2,7 @@
 
 #include "data/HomeSafe.h"
 #include "data/Statements.h"
+#include "kopira/EncryptedBackup.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ namespace Kopira {
 BackupKind KindOfBackup(const QString& fileName) {
     // Only the exact names the program writes are its automatic backups, the ones the rotation removes:
     // a copy the user named after one ("lomu-自动-20261101-080000 - 搬家前留底.mdb") is the user's own.
-    static const QRegularExpression automatic(QStringLiteral("^lomu-自动-\\d{8}-\\d{6}\\.mdb$"));
+    static const QRegularExpression automatic(QStringLiteral("^lomu-自动-\\d{8}-\\d{6}\\.mdb(?:\\.tbk)?$"));
     if (automatic.match(fileName).hasMatch() && TimeInName(fileName).isValid())
         return BackupKind::Automatic;
     if (fileName.startsWith(QStringLiteral("lomu-恢复前-")))
@@ -27,7 +28,7 @@ BackupKind KindOfBackup(const QString& fileName) {
 }
 
 QDateTime TimeInName(const QString& fileName) {
-    static const QRegularExpression stamp(QStringLiteral("(\\d{8}-\\d{6})(?:-\\d+)?\\.mdb$"));
+    static const QRegularExpression stamp(QStringLiteral("(\\d{8}-\\d{6})(?:-\\d+)?\\.mdb(?:\\.tbk)?$"));
     const QRegularExpressionMatch match = stamp.match(fileName);
     if (!match.hasMatch())
         return QDateTime();
@@ -43,6 +44,10 @@ BackupSummary Summarize(const QString& file, bool thorough) {
     if (!summary.made.isValid())
         summary.made = info.lastModified();
     summary.size = info.size();
+    // What an encrypted backup holds is known once its passphrase is given.
+    summary.encrypted = IsEncryptedBackup(file);
+    if (summary.encrypted)
+        return summary;
     if (Status checked = thorough ? CheckBackup(file) : CheckIdentity(file); !checked) {
         summary.problem = checked.error();
         return summary;
@@ -91,10 +96,14 @@ BackupSummary Summarize(const QString& file, bool thorough) {
     return summary;
 }
 
+QStringList BackupNameFilters() {
+    return {QStringLiteral("*.mdb"), QStringLiteral("*.mdb") + EncryptedSuffix()};
+}
+
 QList<BackupSummary> ListBackups(const QString& folder) {
     QList<BackupSummary> found;
     const QFileInfoList files =
-        QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files | QDir::Readable, QDir::Name);
+        QDir(folder).entryInfoList(BackupNameFilters(), QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& file : files)
         found.append(Summarize(file.absoluteFilePath(), false));
     std::stable_sort(found.begin(), found.end(),
@@ -127,6 +136,8 @@ QString DescribeBackup(const BackupSummary& summary) {
     lines << QStringLiteral("备份文件：%1").arg(QDir::toNativeSeparators(summary.path));
     lines << QStringLiteral("备份时间：%1（%2）")
                  .arg(summary.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), KindText(summary.kind));
+    if (summary.encrypted)
+        lines << QStringLiteral("加密：已用口令加密");
     lines << QStringLiteral("收支记录：%1 条，最后一条的日期：%2")
                  .arg(summary.entries)
                  .arg(summary.lastEntryDate.isEmpty() ? QStringLiteral("（没有记录）")

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 // What a backup holds, read before the user confirms a restore, and the backups of a folder.
 namespace Kopira {
@@ -33,18 +34,23 @@ struct BackupSummary {
     Money homeSafe;
     qint64 imports = -1;  // bill imports, undone ones included; -1 for a file from before bill imports
     qint64 undoneImports = 0;
-    QString problem;  // why the file cannot be restored, empty when it can
+    QString problem;         // why the file cannot be restored, empty when it can
+    bool encrypted = false;  // under a passphrase: nothing more is known before it is given
 };
 
+// The names of the files a backup folder lists: plain backups and encrypted ones.
+QStringList BackupNameFilters();
+
 BackupKind KindOfBackup(const QString& fileName);
-// The time in a backup's name ("lomu-自动-20070115-093005.mdb"), invalid when the name carries none.
+// The time in a backup's name ("lomu-自动-20070115-093005.mdb", also with ".tbk" after it), invalid when the
+// name carries none.
 QDateTime TimeInName(const QString& fileName);
 
 // Reads the summary of one file; nothing is written. A thorough summary checks the whole file first
 // (CheckBackup, before a restore); a light one only its identity and version (the list of a folder).
 BackupSummary Summarize(const QString& file, bool thorough = true);
 
-// Every *.mdb file of the folder, newest first, each with its light summary.
+// Every *.mdb and *.mdb.tbk file of the folder, newest first, each with its light summary.
 QList<BackupSummary> ListBackups(const QString& folder);
 
 // The summary in words, for the question before a restore.

@@ -1,6 +1,7 @@
 #include "kopira/BackupRotation.h"
 
 #include "kopira/BackupInfo.h"
+#include "kopira/EncryptedBackup.h"
 #include "kopira/KopiraStore.h"
 
 #include <QDir>
@@ -48,7 +49,7 @@ namespace {
 // was written while the clock ran ahead: it says nothing about what was backed up since.
 QDateTime lastBackup(const QString& folder, const QDateTime& now) {
     QDateTime last;
-    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
+    for (const QFileInfo& file : QDir(folder).entryInfoList(BackupNameFilters(), QDir::Files)) {
         const BackupKind kind = KindOfBackup(file.fileName());
         if (kind != BackupKind::Automatic && kind != BackupKind::Manual)
             continue;
@@ -98,7 +99,7 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, c
 }
 
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, const QString& folder,
-                                                  const QDateTime& now) {
+                                                  const QDateTime& now, const QString& passphrase) {
     QElapsedTimer timer;
     timer.start();
     AutomaticBackupOutcome outcome;
@@ -108,7 +109,7 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, co
         return outcome;
     }
     QList<QFileInfo> automatic;
-    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
+    for (const QFileInfo& file : QDir(folder).entryInfoList(BackupNameFilters(), QDir::Files)) {
         if (KindOfBackup(file.fileName()) == BackupKind::Automatic)
             automatic.append(file);
     }
@@ -123,14 +124,19 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, co
         outcome.reason = QStringLiteral("上次备份以来没有改动");
         return outcome;
     }
-    const Result<QString> written = BackUpHousehold(household, folder, now, AutomaticBackupFileName(now));
+    // An encrypted copy is checked whole before it is encrypted; a plain one once it is written.
+    const bool encrypted = !passphrase.isEmpty();
+    const Result<QString> written =
+        encrypted
+            ? BackUpHouseholdEncrypted(household, folder, now, passphrase, AutomaticBackupFileName(now), true)
+            : BackUpHousehold(household, folder, now, AutomaticBackupFileName(now));
     if (!written)
         return Status::failure(written.error() + QStringLiteral("\n请用“备份数据库”手动备份一次。"));
     // A copy enters the rotation only once it passed the whole check. The household itself may be
     // damaged and pass the engine's quick look: its copies would then push the older sound ones out
     // day by day. A copy that fails is not kept (the household it came from is still there) and nothing
     // is removed, so the newest sound copy stays while the newer ones are damaged.
-    if (const Status checked = CheckBackup(written.value()); !checked) {
+    if (const Status checked = encrypted ? Status::ok() : CheckBackup(written.value()); !checked) {
         QFile::remove(written.value());
         return Status::failure(
             QStringLiteral("今天的自动备份没有通过完整性检查，这份备份已删除，旧的自动备份一份也没有删除。"

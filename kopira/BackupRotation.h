@@ -37,8 +37,10 @@ Result<AutomaticBackupOutcome> RunAutomaticBackup(const QString& databasePath, c
                                                   const QDateTime& now);
 // The same for the household wherever it lives. The books on a server leave no file time to compare,
 // and other computers change them too: there the day's backup is written whenever none exists yet.
+// With a passphrase the day's backup is encrypted under it (checked whole before it is encrypted).
 Result<AutomaticBackupOutcome> RunAutomaticBackup(const Household& household, const QString& folder,
-                                                  const QDateTime& now);
+                                                  const QDateTime& now,
+                                                  const QString& passphrase = QString());
 
 // What to say at start-up when the household changed after its newest backup and that backup is more
 // than three days old (nothing was written since, whatever stopped it); empty when nothing is overdue.

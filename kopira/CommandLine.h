@@ -5,9 +5,10 @@
 
 #include <cstdio>
 
-// kopira for scripts and cron: --help, --version, --backup [DIR], --restore FILE [--yes] [--take-over-lock]
-// (the last takes over a lock left on another computer). Runs without a
-// display and opens no window. Exit status 0 on success, 1 with a Chinese message on standard error when
+// kopira for scripts and cron: --help, --version, --backup [DIR] [--encrypt] [--passphrase-fd N],
+// --restore FILE [--yes] [--take-over-lock] [--passphrase-fd N] (--take-over-lock takes over a lock left
+// on another computer; a passphrase comes from the terminal without echo or from descriptor N). Runs without
+// a display and opens no window. Exit status 0 on success, 1 with a Chinese message on standard error when
 // the work fails, 2 with the usage text for arguments it does not know.
 namespace Kopira {
 

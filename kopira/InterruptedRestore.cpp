@@ -156,9 +156,11 @@ void RemoveLeftovers(const QString& homeFolder, const QDateTime& now, bool holdi
         if (holdingLock || lock.tryLock() == HouseholdLock::State::Held)
             QFile::remove(staging);
     }
-    for (const QString& folder : {DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder)}) {
+    // The database folder holds the plain copies an encrypted backup or restore passes through.
+    for (const QString& folder : {DefaultBackupFolder(homeFolder), RememberedBackupFolder(homeFolder),
+                                  QFileInfo(databasePath).absolutePath()}) {
         for (const QFileInfo& part :
-             QDir(folder).entryInfoList({QStringLiteral("lomu-*.mdb.part")}, QDir::Files | QDir::Hidden)) {
+             QDir(folder).entryInfoList({QStringLiteral("lomu-*.part")}, QDir::Files | QDir::Hidden)) {
             if (part.lastModified().secsTo(now) > 3600)
                 QFile::remove(part.absoluteFilePath());
         }

@@ -28,8 +28,9 @@ bool OfferSafetyCopy(const QString& databasePath, const QDateTime& now);
 
 // Removes what a killed restore or backup left behind, at the start of either program: the restore's
 // "lomu.mdb.restoring" beside the database (only while the caller, or this call, holds the household's
-// lock: a restore holds it throughout), and a backup's "lomu-*.mdb.part" in the backup folders once it
-// has not been written to for an hour (a younger one may be the backup another program is writing now).
+// lock: a restore holds it throughout), and a backup's "lomu-*.part" in the backup folders and the
+// database folder (the plain copy of an encrypted backup or restore) once it has not been written to for
+// an hour (a younger one may be the backup another program is writing now).
 void RemoveLeftovers(const QString& homeFolder, const QDateTime& now, bool holdingLock);
 
 }  // namespace Kopira

@@ -1,11 +1,15 @@
 #include "kopira/KopiraWindow.h"
 
+#include "data/Secrets.h"
 #include "household/Folders.h"
 #include "household/HouseholdLock.h"
 #include "kit/Prompt.h"
+#include "kopira/BackupSecretStore.h"
 #include "kopira/CommandLine.h"
 #include "kopira/KopiraStore.h"
+#include "kopira/PassphraseDialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -48,6 +52,9 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
       backupButton_(button("backupButton", QStringLiteral("备份"), this)),
       restoreButton_(button("restoreButton", QStringLiteral("恢复所选备份"), this)),
       restoreFileButton_(button("restoreFileButton", QStringLiteral("从其他文件恢复…"), this)),
+      encrypt_(new QCheckBox(QStringLiteral("用口令加密这份备份（适合放到U盘或网盘上）"), this)),
+      autoEncrypt_(new QCheckBox(QStringLiteral("每天的自动备份也用口令加密"), this)),
+      autoEncryptStatus_(new QLabel(this)),
       list_(new QTreeWidget(this)),
       watch_(new QTimer(this)) {
     setObjectName(QStringLiteral("KopiraWindow"));
@@ -61,9 +68,25 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     list_->setRootIsDecorated(false);
     list_->setAlternatingRowColors(true);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    encrypt_->setObjectName(QStringLiteral("encryptBox"));
+    autoEncrypt_->setObjectName(QStringLiteral("autoEncryptBox"));
+    autoEncryptStatus_->setObjectName(QStringLiteral("autoEncryptStatus"));
+    autoEncryptStatus_->setWordWrap(true);
     pickBackup = [this](const QString& folder) {
         return QFileDialog::getOpenFileName(this, QStringLiteral("选择要恢复的备份"), folder,
-                                            QStringLiteral("Tamberlo 数据库 (*.mdb);;所有文件 (*)"));
+                                            QStringLiteral("Tamberlo 备份 (*.mdb *.mdb.tbk);;所有文件 (*)"));
+    };
+    const auto ask = [this](PassphraseDialog::Mode mode, const QString& what) -> std::optional<QString> {
+        PassphraseDialog dialog(mode, what, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.passphrase();
+    };
+    askPassphrase = [ask](const QString& file) {
+        return ask(PassphraseDialog::Mode::OpenBackup, QFileInfo(file).fileName());
+    };
+    askNewPassphrase = [ask](const QString& what) {
+        return ask(PassphraseDialog::Mode::NewPassphrase, what);
     };
 
     auto* layout = new QVBoxLayout(this);
@@ -84,6 +107,9 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     folderRow->addWidget(browse);
     folderRow->addWidget(backupButton_);
     backupLayout->addLayout(folderRow);
+    backupLayout->addWidget(encrypt_);
+    backupLayout->addWidget(autoEncrypt_);
+    backupLayout->addWidget(autoEncryptStatus_);
     layout->addWidget(backup);
 
     auto* restoreBox = new QGroupBox(QStringLiteral("恢复"), this);
@@ -124,6 +150,7 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     connect(restoreFileButton_, &QPushButton::clicked, this, &KopiraWindow::restoreFromFile);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &KopiraWindow::restoreSelected);
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { setBusy(busy_); });
+    connect(autoEncrypt_, &QCheckBox::clicked, this, &KopiraWindow::setAutomaticEncryption);
     connect(start, &QPushButton::clicked, this, &KopiraWindow::startTamberlo);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
@@ -132,7 +159,47 @@ KopiraWindow::KopiraWindow(const QString& homeFolder, const QString& programFold
     connect(watch_, &QTimer::timeout, this, &KopiraWindow::checkHousehold);
     watch_->start();
     checkHousehold();
+    showAutomaticEncryption();
     refreshList();
+}
+
+void KopiraWindow::showAutomaticEncryption() {
+    Kopira::BackupSecretStore& store = Kopira::SecretStore();
+    const bool available = household_.problem.isEmpty() && store.available();
+    const bool on = available && store.lookup(Kopira::SecretStoreKey(household_)).has_value();
+    autoEncrypt_->setEnabled(available);
+    autoEncrypt_->setChecked(on);
+    if (!available)
+        autoEncryptStatus_->setText(Kopira::NoSecretServiceText());
+    else if (on)
+        autoEncryptStatus_->setText(
+            QStringLiteral("每天的自动备份用口令加密，口令保存在桌面的密码保管服务里。") +
+            Kopira::LostPassphraseText());
+    else
+        autoEncryptStatus_->setText(QStringLiteral("每天的自动备份不加密。"));
+}
+
+void KopiraWindow::setAutomaticEncryption(bool on) {
+    Kopira::BackupSecretStore& store = Kopira::SecretStore();
+    const QString key = Kopira::SecretStoreKey(household_);
+    if (!on) {
+        if (!store.clear(key))
+            Prompt::current().show(
+                kCaption, QStringLiteral("无法从桌面的密码保管服务里删除自动备份的口令，请稍后再试。"),
+                Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        showAutomaticEncryption();
+        return;
+    }
+    std::optional<QString> passphrase =
+        askNewPassphrase ? askNewPassphrase(QStringLiteral("每天的自动备份")) : std::nullopt;
+    if (passphrase) {
+        const bool stored = store.store(key, *passphrase);
+        WipeText(*passphrase);
+        if (!stored)
+            Prompt::current().show(kCaption, Kopira::NoSecretServiceText(), Prompt::Buttons::Ok,
+                                   Prompt::Icon::Warning);
+    }
+    showAutomaticEncryption();
 }
 
 KopiraWindow::~KopiraWindow() {
@@ -229,10 +296,16 @@ void KopiraWindow::showList(const QList<Kopira::BackupSummary>& backups) {
     for (const Kopira::BackupSummary& b : backups) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, b.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-        item->setText(1, Kopira::KindText(b.kind));
+        item->setText(1, b.encrypted ? Kopira::KindText(b.kind) + QStringLiteral("（已加密）")
+                                     : Kopira::KindText(b.kind));
         item->setText(2, Kopira::SizeText(b.size));
-        item->setText(3, b.problem.isEmpty() ? QString::number(b.entries) : QStringLiteral("无法恢复"));
-        item->setToolTip(3, b.problem);
+        if (b.encrypted) {
+            item->setText(3, QStringLiteral("需要口令"));
+            item->setToolTip(3, QStringLiteral("已用口令加密：恢复时输入口令后才能看到内容。"));
+        } else {
+            item->setText(3, b.problem.isEmpty() ? QString::number(b.entries) : QStringLiteral("无法恢复"));
+            item->setToolTip(3, b.problem);
+        }
         item->setText(4, QFileInfo(b.path).fileName());
         item->setData(0, Qt::UserRole, b.path);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
@@ -248,12 +321,25 @@ void KopiraWindow::showList(const QList<Kopira::BackupSummary>& backups) {
 void KopiraWindow::backUp() {
     const QString folder = folder_->text().trimmed();
     Kopira::RememberBackupFolder(homeFolder_, folder);
+    QString passphrase;
+    if (encrypt_->isChecked()) {
+        const std::optional<QString> chosen =
+            askNewPassphrase ? askNewPassphrase(QStringLiteral("这份备份")) : std::nullopt;
+        if (!chosen)
+            return;
+        passphrase = *chosen;
+    }
     auto made = std::make_shared<Result<QString>>(QString());
     const QDateTime when = now();
     const Kopira::Household household = household_;
     inBackground(
         QStringLiteral("正在备份，请稍候……"),
-        [=] { *made = Kopira::BackUpHousehold(household, folder, when); },
+        [=]() mutable {
+            *made = passphrase.isEmpty()
+                        ? Kopira::BackUpHousehold(household, folder, when)
+                        : Kopira::BackUpHouseholdEncrypted(household, folder, when, passphrase);
+            WipeText(passphrase);
+        },
         [this, made] {
             if (!made->isOk()) {
                 Prompt::current().show(kCaption, QStringLiteral("备份失败：%1").arg(made->error()),
@@ -262,8 +348,10 @@ void KopiraWindow::backUp() {
             }
             const QString path = QDir::toNativeSeparators(made->value());
             status_->setText(QStringLiteral("已备份到 %1").arg(path));
-            Prompt::current().show(kCaption, QStringLiteral("备份完成：\n%1").arg(path), Prompt::Buttons::Ok,
-                                   Prompt::Icon::Information);
+            QString text = QStringLiteral("备份完成：\n%1").arg(path);
+            if (Kopira::IsEncryptedBackup(made->value()))
+                text += QStringLiteral("\n\n这份备份已用口令加密。") + Kopira::LostPassphraseText();
+            Prompt::current().show(kCaption, text, Prompt::Buttons::Ok, Prompt::Icon::Information);
             QTimer::singleShot(0, this, &KopiraWindow::refreshList);
         });
 }
@@ -296,13 +384,42 @@ void KopiraWindow::restore(const QString& file) {
         watched_.clear();
         checkHousehold();
     }
+    QString passphrase;
+    if (Kopira::IsEncryptedBackup(file)) {
+        const std::optional<QString> typed = askPassphrase ? askPassphrase(file) : std::nullopt;
+        if (!typed)
+            return;
+        passphrase = *typed;
+    }
     auto summary = std::make_shared<Kopira::BackupSummary>();
+    auto decrypted = std::make_shared<std::shared_ptr<Kopira::DecryptedBackup>>();
+    const QString databasePath = databasePath_;
     inBackground(
-        QStringLiteral("正在检查备份……"), [file, summary] { *summary = Kopira::Summarize(file); },
-        [this, summary] { QTimer::singleShot(0, this, [this, summary] { confirmAndRestore(*summary); }); });
+        QStringLiteral("正在检查备份……"),
+        [file, summary, decrypted, databasePath, passphrase]() mutable {
+            if (passphrase.isEmpty()) {
+                *summary = Kopira::Summarize(file);
+                return;
+            }
+            const Result<std::shared_ptr<Kopira::DecryptedBackup>> opened =
+                Kopira::DecryptedBackup::Open(file, passphrase, databasePath);
+            WipeText(passphrase);
+            if (!opened) {
+                summary->path = file;
+                summary->problem = opened.error();
+                return;
+            }
+            *decrypted = opened.value();
+            *summary = (*decrypted)->summary();
+        },
+        [this, summary, decrypted] {
+            QTimer::singleShot(0, this,
+                               [this, summary, decrypted] { confirmAndRestore(*summary, *decrypted); });
+        });
 }
 
-void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
+void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary,
+                                     const std::shared_ptr<Kopira::DecryptedBackup>& decrypted) {
     if (!summary.problem.isEmpty()) {
         Prompt::current().show(kCaption, summary.problem + QStringLiteral("\n当前帐本未作任何改动。"),
                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
@@ -324,12 +441,14 @@ void KopiraWindow::confirmAndRestore(const Kopira::BackupSummary& summary) {
     auto restored = std::make_shared<Result<QString>>(QString());
     const Kopira::Household household = household_;
     const QString file = summary.path;
+    const QString source = decrypted ? decrypted->path() : file;
     const QString safety = Kopira::DefaultBackupFolder(homeFolder_);
     const QDateTime when = now();
     inBackground(
         QStringLiteral("正在恢复，请稍候……"),
-        [=] { *restored = Kopira::RestoreHousehold(household, file, safety, when); },
-        [this, restored, file] {
+        // The decrypted copy lives until the restore has ended.
+        [=] { *restored = Kopira::RestoreHousehold(household, source, safety, when); },
+        [this, restored, file, decrypted] {
             if (!restored->isOk()) {
                 Prompt::current().show(kCaption, restored->error(), Prompt::Buttons::Ok,
                                        Prompt::Icon::Critical);

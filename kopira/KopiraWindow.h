@@ -1,13 +1,17 @@
 #pragma once
 
 #include "kopira/BackupInfo.h"
+#include "kopira/EncryptedBackup.h"
 #include "kopira/KopiraHousehold.h"
 
 #include <QDateTime>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,6 +33,10 @@ class KopiraWindow : public QWidget {
     // Seams for tests: the file the user picks for a restore (empty: none) and the clock.
     std::function<QString(const QString& folder)> pickBackup;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // The passphrase of an encrypted backup about to be restored, and a new one (for a backup or the
+    // automatic backups); none when the user cancels.
+    std::function<std::optional<QString>(const QString& file)> askPassphrase;
+    std::function<std::optional<QString>(const QString& what)> askNewPassphrase;
 
     void backUp();
     void restoreSelected();
@@ -44,7 +52,11 @@ class KopiraWindow : public QWidget {
   private:
     void checkHousehold();
     void restore(const QString& file);
-    void confirmAndRestore(const Kopira::BackupSummary& summary);
+    // `decrypted` holds the plain copy of an encrypted backup, restored in its place.
+    void confirmAndRestore(const Kopira::BackupSummary& summary,
+                           const std::shared_ptr<Kopira::DecryptedBackup>& decrypted);
+    void showAutomaticEncryption();
+    void setAutomaticEncryption(bool on);
     void showList(const QList<Kopira::BackupSummary>& backups);
     void setBusy(bool busy);
     // Runs the work on a thread of its own; a Chinese progress dialog shows once it takes over a second.
@@ -59,6 +71,9 @@ class KopiraWindow : public QWidget {
     QPushButton* backupButton_;
     QPushButton* restoreButton_;
     QPushButton* restoreFileButton_;
+    QCheckBox* encrypt_;
+    QCheckBox* autoEncrypt_;
+    QLabel* autoEncryptStatus_;
     QTreeWidget* list_;
     QTimer* watch_;
     bool busy_ = false;

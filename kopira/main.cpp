@@ -1,3 +1,4 @@
+#include "data/Secrets.h"
 #include "household/Folders.h"
 #include "kit/ChineseUi.h"
 #include "kit/MessageBoxPrompt.h"
@@ -14,6 +15,7 @@
 // The backup tool: started by Tamberlo as it ends, or by hand. With options it works on the command line
 // and never opens a window (no display needed: over ssh, from cron).
 int main(int argc, char* argv[]) {
+    (void)KeepSecretsOutOfCrashDumps();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -13,7 +13,7 @@ TEST_F(LoginWindow, SuccessFillsTheUserStatusBarAndTicks) {
             QStringLiteral("1010101"));
     startAs(QStringLiteral("MAMA"), QStringLiteral("secret"));
     EXPECT_EQ(form->currentUser().name, QStringLiteral("妈妈"));
-    EXPECT_EQ(form->currentUser().password, QStringLiteral("Secret"));  // as stored, not as typed
+    EXPECT_TRUE(LoginPasswordMatches(form->currentUser().passwordHash, QStringLiteral("Secret")));
     EXPECT_EQ(form->currentUser().rights, QStringLiteral("1010101"));
     EXPECT_EQ(form->statusPanels()->panelText(2), QStringLiteral("妈妈"));
     EXPECT_EQ(ticks(), QList<bool>({true, false, true, false, true, false, true}));

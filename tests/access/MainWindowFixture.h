@@ -6,6 +6,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TempHome.h"
 #include "support/TestEngine.h"
+#include "support/TestHousehold.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +21,7 @@ class MainWindowFixture : public ::testing::TestWithParam<TestEngine> {
     void SetUp() override { form = std::make_unique<TForm1>(home.path()); }
 
     void addUser(const QString& id, const QString& name, const QString& password, const QString& rights) {
-        QSqlQuery q(form->database().connection());
-        q.prepare(QStringLiteral(
-            "insert into quanxiangbiao (yonghuID, xingming, mima, quangxian) values (?,?,?,?)"));
-        q.addBindValue(id);
-        q.addBindValue(name);
-        q.addBindValue(password);
-        q.addBindValue(rights);
-        ASSERT_TRUE(q.exec());
+        AddTestUser(form->database().connection(), id, name, password, rights);
     }
 
     // Shows the window; `atLogin` acts on the login window when it comes up.

@@ -16,12 +16,8 @@ namespace {
 
 struct UserWindow : ::testing::Test {
     UserWindow() {
-        h.exec(
-            "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
-            "('002','张三','abc','1010100')");
-        h.exec(
-            "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
-            "('003','李四','def','0000000')");
+        h.addUserRow("002", "张三", "abc", "1010100");
+        h.addUserRow("003", "李四", "def", "0000000");
     }
 
     // Opens the window as N19 does, without its modal loop.
@@ -60,14 +56,7 @@ struct UserWindow : ::testing::Test {
             s += child<QToolButton>(window.get(), name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
         return s;
     }
-    QStringList users() {
-        QStringList rows;
-        const Result<QList<UserRow>> loaded = LoadUsers(h.database.connection());
-        for (const UserRow& u : loaded.value())
-            rows.append(u.userId + QLatin1Char('|') + u.name + QLatin1Char('|') + u.password +
-                        QLatin1Char('|') + u.rights);
-        return rows;
-    }
+    QStringList users() { return h.userRows(); }
     std::optional<QString> chsh() {
         return h.settings.readString(QStringLiteral("qishi "), QStringLiteral("chsh"));
     }
@@ -83,7 +72,10 @@ TEST_F(UserWindow, ShowsTheFirstRowWithItsRightsAndTheButtonsOfBrowsing) {
     auto* list = child<QTableWidget>(&w, "DBGrid1");
     ASSERT_EQ(list->rowCount(), 3);
     EXPECT_EQ(list->item(1, 0)->text(), QStringLiteral("张三"));
-    EXPECT_EQ(text("DBEdit1") + text("DBEdit2") + text("DBEdit3"), QStringLiteral("001管理员123"));
+    // The password is never shown, only that one is set.
+    EXPECT_EQ(text("DBEdit1") + text("DBEdit2") + text("DBEdit3"), QStringLiteral("001管理员"));
+    EXPECT_EQ(child<QLineEdit>(&w, "DBEdit3")->placeholderText(),
+              QStringLiteral("已设置（输入新密码即可更改）"));
     EXPECT_EQ(child<QLineEdit>(&w, "DBEdit3")->echoMode(), QLineEdit::Normal);
     EXPECT_FALSE(child<QLineEdit>(&w, "DBEdit4")->isVisible());
     EXPECT_TRUE(child<QLineEdit>(&w, "DBEdit1")->isReadOnly());

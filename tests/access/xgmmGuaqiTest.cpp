@@ -1,3 +1,4 @@
+#include "access/Login.h"
 #include "access/guaqi.h"
 #include "access/xgmm.h"
 #include "app/WorkArea.h"
@@ -27,18 +28,24 @@ void type(QWidget* window, const char* name, const QString& text) {
 
 struct PasswordDialog : ::testing::Test {
     PasswordDialog() {
-        h.exec(
-            "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values ('007','管理员','x','0')");
-        h.exec(
-            "insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values ('008','别人','123','0')");
+        h.addUserRow("007", "管理员", "x", "0");
+        h.addUserRow("008", "别人", "123", "0");
         dialog.show();
     }
-    QStringList passwords() {
+    // For each row in the table's order, the password of `candidates` its hash matches ("?" for none).
+    QStringList passwords(const QStringList& candidates) {
         QStringList p;
         QSqlQuery q(h.database.connection());
-        q.exec("select mima from quanxiangbiao order by id");
-        while (q.next())
-            p.append(q.value(0).toString());
+        q.exec("select mimasanlie, mima from quanxiangbiao order by id");
+        while (q.next()) {
+            EXPECT_EQ(q.value(1).toString(), QString()) << "no plain password is stored";
+            QString found = QStringLiteral("?");
+            for (const QString& candidate : candidates) {
+                if (LoginPasswordMatches(q.value(0).toString().toLatin1(), candidate))
+                    found = candidate;
+            }
+            p.append(found);
+        }
         return p;
     }
     void fill(const QString& old, const QString& fresh, const QString& again) {
@@ -54,7 +61,7 @@ struct PasswordDialog : ::testing::Test {
     TForm17 dialog{h.household};
 };
 
-TEST_F(PasswordDialog, ComparesExactlyAndKeepsTheEntriesAfterARefusal) {
+TEST_F(PasswordDialog, ChecksTheOldPasswordAgainstTheHashAndKeepsTheEntriesAfterARefusal) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("修改密码"));
     EXPECT_EQ(child<QLineEdit>(&dialog, "Edit1")->text(), QStringLiteral("管理员"));
     EXPECT_TRUE(child<QLineEdit>(&dialog, "Edit1")->isReadOnly());
@@ -62,19 +69,19 @@ TEST_F(PasswordDialog, ComparesExactlyAndKeepsTheEntriesAfterARefusal) {
         EXPECT_EQ(child<QLineEdit>(&dialog, name)->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(child<QPushButton>(&dialog, "BitBtn1")->isDefault());
 
-    h.user.password = QStringLiteral("Abc");
-    fill("abc", "n", "n");  // the login accepted this case, the dialog does not
+    h.user.passwordHash = HashLoginPassword(QStringLiteral("Abc")).value();
+    fill("Abd", "n", "n");
     child<QPushButton>(&dialog, "BitBtn1")->click();
     fill("Abc ", "n", "n");
     child<QPushButton>(&dialog, "BitBtn1")->click();
-    fill("Abc", "n", "N");
+    fill("abc", "n", "N");  // the old password in another letter case passes, as at the login
     child<QPushButton>(&dialog, "BitBtn1")->click();
     EXPECT_EQ(prompt.texts(), QStringList({"旧口令输入错误,请重新输入！", "旧口令输入错误,请重新输入！",
                                            "两次新口令输入不同,请重新输入！"}));
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Quorvane提示"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(child<QLineEdit>(&dialog, "Edit4")->text(), QStringLiteral("N"));
-    EXPECT_EQ(passwords(), QStringList({"123", "x", "123"}));
+    EXPECT_EQ(passwords({"123", "x"}), QStringList({"123", "x", "123"}));
 }
 
 TEST_F(PasswordDialog, EnterChangesEveryRowOfTheNameAndThePasswordHeldSinceTheLogin) {
@@ -83,14 +90,22 @@ TEST_F(PasswordDialog, EnterChangesEveryRowOfTheNameAndThePasswordHeldSinceTheLo
     EXPECT_EQ(prompt.texts(), QStringList({"密码修改完毕！"}));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(passwords(), QStringList({"Neu", "Neu", "123"}));
-    EXPECT_EQ(h.user.password, QStringLiteral("Neu"));
+    for (const char* name : {"Edit2", "Edit3", "Edit4"})
+        EXPECT_EQ(child<QLineEdit>(&dialog, name)->text(), QString()) << name << ": not kept once stored";
+    EXPECT_EQ(passwords({"123", "x", "Neu"}), QStringList({"Neu", "Neu", "123"}));
+    EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("neu")));
+    EXPECT_FALSE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("123")));
+    // The user's keys and the household key now open with the new password only.
+    const auto login = LookUpLogin(h.database.connection(), QStringLiteral("001"), QStringLiteral("NEU"));
+    ASSERT_TRUE(login.value());
+    EXPECT_EQ(login.value()->keys.publicKey, h.user.keys.publicKey);
+    EXPECT_FALSE(login.value()->householdKey.isEmpty());
 }
 
 TEST_F(PasswordDialog, AnEmptyNewPasswordPassesAndCancelOrEscChangeNothing) {
     fill("123", "", "");
     child<QPushButton>(&dialog, "BitBtn1")->click();
-    EXPECT_EQ(passwords(), QStringList({"", "", "123"}));
+    EXPECT_EQ(passwords({"123", "x", ""}), QStringList({"", "", "123"}));
 
     TForm17 again(h.household);
     again.show();
@@ -103,7 +118,7 @@ TEST_F(PasswordDialog, AnEmptyNewPasswordPassesAndCancelOrEscChangeNothing) {
     third.show();
     child<QPushButton>(&third, "BitBtn2")->click();
     EXPECT_EQ(third.result(), QDialog::Rejected);
-    EXPECT_EQ(passwords(), QStringList({"", "", "123"}));
+    EXPECT_EQ(passwords({"123", "x", "", "zz"}), QStringList({"", "", "123"}));
 }
 
 TEST_F(PasswordDialog, AUserRenamedOrDeletedMeanwhileIsToldSoAndKeepsThePasswordHeld) {
@@ -116,15 +131,15 @@ TEST_F(PasswordDialog, AUserRenamedOrDeletedMeanwhileIsToldSoAndKeepsThePassword
     EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("“管理员”"))) << prompt.texts()[0].toStdString();
     EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("密码没有修改")));
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(h.user.password, QStringLiteral("123"));
-    EXPECT_EQ(passwords(), QStringList({"123", "x", "123"}));
+    EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("123")));
+    EXPECT_EQ(passwords({"123", "x", "Neu"}), QStringList({"123", "x", "123"}));
 
     // Deleted altogether: the same.
     h.exec("delete from quanxiangbiao where xingming='老管理员'");
     child<QPushButton>(&dialog, "BitBtn1")->click();
     EXPECT_EQ(prompt.boxes().size(), 2);
     EXPECT_FALSE(prompt.texts().contains(QStringLiteral("密码修改完毕！")));
-    EXPECT_EQ(h.user.password, QStringLiteral("123"));
+    EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("123")));
 }
 
 TEST_F(PasswordDialog, ADatabaseErrorIsReportedAndTheDialogStays) {
@@ -134,13 +149,13 @@ TEST_F(PasswordDialog, ADatabaseErrorIsReportedAndTheDialogStays) {
     ASSERT_EQ(prompt.boxes().size(), 1);
     EXPECT_EQ(prompt.boxes()[0].caption, QStringLiteral("Tamberlo"));
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(h.user.password, QStringLiteral("123"));
+    EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, QStringLiteral("123")));
 }
 
-TEST(Lock, OpensOnlyWithTheExactCurrentPassword) {
+TEST(Lock, OpensOnlyWithTheCurrentPasswordLetterCaseAside) {
     TestHousehold h;
     ScriptedPrompt prompt;
-    h.user.password = QStringLiteral("Pw1");
+    h.user.passwordHash = HashLoginPassword(QStringLiteral("Pw1")).value();
     TForm3 lock(h.household);
     lock.show();
     EXPECT_EQ(lock.windowTitle(), QStringLiteral("系统挂起"));
@@ -149,7 +164,7 @@ TEST(Lock, OpensOnlyWithTheExactCurrentPassword) {
     auto* box = child<QLineEdit>(&lock, "Edit1");
     EXPECT_EQ(box->echoMode(), QLineEdit::Password);
 
-    for (const char* wrong : {"pw1", "Pw1 ", ""}) {
+    for (const char* wrong : {"Pw2", "Pw1 ", ""}) {
         box->setText(QString::fromLatin1(wrong));
         QTest::keyClick(box, Qt::Key_Return);
     }
@@ -161,7 +176,7 @@ TEST(Lock, OpensOnlyWithTheExactCurrentPassword) {
     lock.close();
     EXPECT_TRUE(lock.isVisible());
 
-    box->setText(QStringLiteral("Pw1"));
+    box->setText(QStringLiteral("pW1"));
     child<QToolButton>(&lock, "SpeedButton1")->click();
     EXPECT_FALSE(lock.isVisible());
     EXPECT_EQ(lock.result(), QDialog::Accepted);
@@ -170,7 +185,7 @@ TEST(Lock, OpensOnlyWithTheExactCurrentPassword) {
 TEST(Lock, AnEmptyStoredPasswordOpensWithAnEmptyBox) {
     TestHousehold h;
     ScriptedPrompt prompt;
-    h.user.password.clear();
+    h.user.passwordHash = HashLoginPassword(QString()).value();
     TForm3 lock(h.household);
     lock.show();
     QTest::keyClick(child<QLineEdit>(&lock, "Edit1"), Qt::Key_Return);
@@ -191,7 +206,12 @@ TEST(MainWindowAccess, TheLockHidesTheWorkAreaUntilItOpensAndTheMenuOpensTheWind
     TempHome home;
     ScriptedPrompt prompt;
     TForm1 form(home.path());
-    form.currentUser() = {QStringLiteral("管理员"), QStringLiteral("1111111"), QStringLiteral("123"), false};
+    form.currentUser() = {QStringLiteral("管理员"),
+                          QStringLiteral("1111111"),
+                          HashLoginPassword(QStringLiteral("123")).value(),
+                          {},
+                          {},
+                          false};
     form.permissionList()->item(2)->setCheckState(Qt::Checked);
     form.workArea()->show();
     ASSERT_EQ(form.workArea()->objectName(), QStringLiteral("Panel1"));

@@ -1,3 +1,4 @@
+#include "bank/BankPasswords.h"
 #include "bank/BankPlaces.h"
 #include "bank/BankRecords.h"
 #include "support/TestHousehold.h"
@@ -13,8 +14,8 @@ qint64 idOf(TestHousehold& h, const QString& name) {
 TEST(BankPlaces, NewBanksStartAtZeroAndNamesStayDistinct) {
     TestHousehold h;
     const QSqlDatabase db = h.database.connection();
-    const Result<qint64> added = InsertBank(db, {QStringLiteral("建设银行"), QStringLiteral("张三"),
-                                                 QStringLiteral("6227"), QStringLiteral("1234")});
+    const Result<qint64> added =
+        InsertBank(db, {QStringLiteral("建设银行"), QStringLiteral("张三"), QStringLiteral("6227"), {}});
     ASSERT_TRUE(added.isOk()) << added.error().toStdString();
     EXPECT_EQ(added.value(), idOf(h, QStringLiteral("建设银行")));
     EXPECT_EQ(
@@ -37,13 +38,11 @@ TEST(BankPlaces, TheHomeSafeKeepsItsNameAndCannotBeDeleted) {
     const QSqlDatabase db = h.database.connection();
     const qint64 safe = idOf(h, QStringLiteral("家庭保险柜"));
     ASSERT_TRUE(
-        UpdateBank(db, safe,
-                   {QStringLiteral("现金"), QStringLiteral("家"), QStringLiteral("-"), QStringLiteral("pw")})
-            .isOk());
-    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng||yonghuming||mima||jine from zhangwubiao where id=%1")
-                           .arg(safe))
-                  .toString(),
-              QStringLiteral("家庭保险柜家pw4000000"));
+        UpdateBank(db, safe, {QStringLiteral("现金"), QStringLiteral("家"), QStringLiteral("-"), {}}).isOk());
+    EXPECT_EQ(
+        h.scalar(QStringLiteral("select mingcheng||yonghuming||jine from zhangwubiao where id=%1").arg(safe))
+            .toString(),
+        QStringLiteral("家庭保险柜家4000000"));
     ASSERT_TRUE(DeleteBank(db, safe).isOk());
     EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao")).toInt(), 1);
 }
@@ -58,10 +57,9 @@ TEST(BankPlaces, ChangesLeaveBalancesAlonePastRecordsFollowAndHistoryIsClosedNot
                        "('工商银行', 1000000, 'cunkuan', '2007-01-02', '管理员')"));
     const QSqlDatabase db = h.database.connection();
     const qint64 bank = idOf(h, QStringLiteral("工商银行"));
-    ASSERT_TRUE(UpdateBank(db, bank,
-                           {QStringLiteral("工行"), QStringLiteral("李四"), QStringLiteral("95588"),
-                            QStringLiteral("x")})
-                    .isOk());
+    ASSERT_TRUE(
+        UpdateBank(db, bank, {QStringLiteral("工行"), QStringLiteral("李四"), QStringLiteral("95588"), {}})
+            .isOk());
     EXPECT_EQ(h.scalar(QStringLiteral("select jine from zhangwubiao where id=%1").arg(bank)).toLongLong(),
               5000000);
     EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng from yinghanbiao")).toString(),
@@ -174,5 +172,80 @@ TEST_P(PlaceFiguresTest, AssetsDebtAndNetWorthOfEveryKind) {
 }
 
 TAMBERLO_ON_BOTH_ENGINES(PlaceFiguresTest);
+
+// Bank passwords on either engine: stored encrypted, read back one place at a time with the household
+// key, kept as stored by a save without the key; a new key only when no user holds one.
+class BankPasswordsTest : public ::testing::TestWithParam<TestEngine> {
+  protected:
+    void SetUp() override { h.openInitialUserKeys(); }
+    QString sealedOf(qint64 id) {
+        return h.scalar(QStringLiteral("select mimami from zhangwubiao where id=%1").arg(id)).toString();
+    }
+    TestHousehold h;
+};
+
+TEST_P(BankPasswordsTest, SavedEncryptedAndShownWithTheKeyAloneKeptWithoutIt) {
+    const QSqlDatabase db = h.database.connection();
+    const SecretKey key = h.user.householdKey;
+    const Result<qint64> added = InsertBank(db,
+                                            {QStringLiteral("建设银行"), QStringLiteral("张三"),
+                                             QStringLiteral("6227"), QStringLiteral("Qx-7731")},
+                                            key);
+    ASSERT_TRUE(added.isOk()) << added.error().toStdString();
+    const qint64 bank = added.value();
+    const QString sealed = sealedOf(bank);
+    EXPECT_TRUE(sealed.startsWith(QStringLiteral("bp1$"))) << sealed.toStdString();
+    EXPECT_FALSE(sealed.contains(QStringLiteral("Qx-7731")));
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao where mima<>''")).toInt(), 0);
+    EXPECT_EQ(ReadBankPassword(db, bank, key).value(), QStringLiteral("Qx-7731"));
+    EXPECT_FALSE(ReadBankPassword(db, bank, SecretKey::random()).isOk());
+
+    // Without the key: nothing read; the other details are saved and the stored password stays; a
+    // password typed is refused with nothing written.
+    EXPECT_EQ(ReadBankPassword(db, bank, SecretKey()).error(), NoHouseholdKeyNote());
+    ASSERT_TRUE(UpdateBank(db, bank, {QStringLiteral("建行"), QStringLiteral("李四"), {}, {}}).isOk());
+    EXPECT_EQ(sealedOf(bank), sealed);
+    const Status refused =
+        UpdateBank(db, bank, {QStringLiteral("建行2"), QStringLiteral("李四"), {}, QStringLiteral("other")});
+    EXPECT_TRUE(refused.error().startsWith(NoHouseholdKeyNote())) << refused.error().toStdString();
+    EXPECT_EQ(h.scalar(QStringLiteral("select mingcheng from zhangwubiao where id=%1").arg(bank)),
+              QStringLiteral("建行"));
+    EXPECT_EQ(sealedOf(bank), sealed);
+
+    // The home safe's password, written with its other details, and emptied again.
+    const qint64 safe = idOf(h, QStringLiteral("家庭保险柜"));
+    ASSERT_TRUE(
+        UpdateBank(db, safe, {{}, QStringLiteral("家"), {}, QStringLiteral("Safe-42")}, {}, key).isOk());
+    EXPECT_EQ(ReadBankPassword(db, safe, key).value(), QStringLiteral("Safe-42"));
+    ASSERT_TRUE(UpdateBank(db, safe, {{}, QStringLiteral("家"), {}, QString()}, {}, key).isOk());
+    EXPECT_EQ(sealedOf(safe), QString());
+    EXPECT_EQ(ReadBankPassword(db, safe, key).value(), QString());
+}
+
+TEST_P(BankPasswordsTest, ANewKeyIsStartedOnlyWhenNoUserHoldsOne) {
+    const QSqlDatabase db = h.database.connection();
+    const qint64 bank =
+        InsertBank(db, {QStringLiteral("工商银行"), {}, {}, QStringLiteral("old-pw")}, h.user.householdKey)
+            .value();
+    EXPECT_FALSE(StartHouseholdKey(db, h.user.keys).isOk());
+
+    h.exec(QStringLiteral("update quanxiangbiao set jiayao=''"));
+    ASSERT_FALSE(HouseholdKeyHeld(db).value());
+    const Result<SecretKey> started = StartHouseholdKey(db, h.user.keys);
+    ASSERT_TRUE(started.isOk()) << started.error().toStdString();
+    // Sealed to this user alone; the passwords under the old key stay unreadable.
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from quanxiangbiao where jiayao<>''")).toInt(), 1);
+    const QByteArray sealed =
+        h.scalar(QStringLiteral("select jiayao from quanxiangbiao where yonghuID='001'"))
+            .toString()
+            .toLatin1();
+    const Result<SecretKey> opened = OpenHouseholdKey(sealed, h.user.keys);
+    ASSERT_TRUE(opened.isOk());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(opened->data()), SecretKey::kSize),
+              QByteArray(reinterpret_cast<const char*>(started->data()), SecretKey::kSize));
+    EXPECT_FALSE(ReadBankPassword(db, bank, started.value()).isOk());
+}
+
+TAMBERLO_ON_BOTH_ENGINES(BankPasswordsTest);
 
 }  // namespace

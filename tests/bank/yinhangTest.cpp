@@ -1,3 +1,4 @@
+#include "bank/BankPasswords.h"
 #include "bank/yinhang.h"
 #include "kit/DataGrid.h"
 #include "support/InputMethod.h"
@@ -7,23 +8,37 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-// The window over the home safe (row 0) and 工商银行 (row 1) with 500 in it.
+// The window over the home safe (row 0) and 工商银行 (row 1) with 500 in it and the bank password "pw",
+// opened by a user holding the household key.
 class BankWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        h.openInitialUserKeys();
         h.exec(
-            QStringLiteral("insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mima, jine) values "
-                           "('工商银行', '张三', '6222', 'pw', 5000000)"));
+            QStringLiteral("insert into zhangwubiao (mingcheng, yonghuming, zhanghao, mimami, jine) values "
+                           "('工商银行', '张三', '6222', '%1', 5000000)")
+                .arg(QString::fromLatin1(SealBankPassword(h.user.householdKey, QStringLiteral("pw")))));
+        sealed = storedSealed();
+        openForm();
+    }
+    void openForm() {
         form = std::make_unique<TForm4>(h.household);
         grid = form->findChild<DataGrid*>(QStringLiteral("DBGridEh1"));
         ASSERT_NE(grid, nullptr);
     }
+    QString storedSealed() {
+        return h.scalar(QStringLiteral("select mimami from zhangwubiao where mingcheng='工商银行'"))
+            .toString();
+    }
+    QString keyNote() { return form->findChild<QLabel*>(QStringLiteral("LabelKeyNote"))->text(); }
     QToolButton* button(const char* name) { return form->findChild<QToolButton*>(QString::fromLatin1(name)); }
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
     QLineEdit* box(int n) { return form->findChild<QLineEdit*>(QStringLiteral("DBEdit%1").arg(n)); }
@@ -38,6 +53,7 @@ class BankWindowTest : public ::testing::Test {
     }
 
     TestHousehold h;
+    QString sealed;
     ScriptedPrompt prompt;
     std::unique_ptr<TForm4> form;
     DataGrid* grid = nullptr;
@@ -50,9 +66,111 @@ TEST_F(BankWindowTest, BrowsingShowsTheRowInReadOnlyBoxes) {
     grid->setCurrentRow(1);
     EXPECT_EQ(box(1)->text(), QStringLiteral("工商银行"));
     EXPECT_EQ(box(2)->text(), QStringLiteral("张三"));
-    EXPECT_EQ(box(4)->text(), QStringLiteral("pw"));
     EXPECT_TRUE(box(2)->isReadOnly());
     EXPECT_EQ(states(), QStringLiteral("110101"));
+
+    // The password masked, in the list too; 显示 opens it, 隐藏 masks it again.
+    EXPECT_EQ(box(4)->text(), QStringLiteral("●●●●●●"));
+    EXPECT_EQ(grid->cellText(1, 3), QStringLiteral("●●●●●●"));
+    EXPECT_TRUE(form->findChild<QLabel*>(QStringLiteral("LabelPasswordNote"))
+                    ->text()
+                    .contains(QStringLiteral("都忘了自己的登录密码，银行密码就无法找回")));
+    click("ButtonShowPassword");
+    EXPECT_EQ(box(4)->text(), QStringLiteral("pw"));
+    EXPECT_EQ(button("ButtonShowPassword")->text(), QStringLiteral("隐藏"));
+    click("ButtonShowPassword");
+    EXPECT_EQ(box(4)->text(), QStringLiteral("●●●●●●"));
+    EXPECT_EQ(button("ButtonShowPassword")->text(), QStringLiteral("显示"));
+    grid->setCurrentRow(0);
+    EXPECT_EQ(box(4)->text(), QString());
+    EXPECT_FALSE(button("ButtonShowPassword")->isEnabled());
+}
+
+// 修改 offers the password in a password box; what is typed is stored encrypted, and the file holds
+// no trace of it.
+TEST_F(BankWindowTest, ATypedPasswordIsStoredEncryptedOnly) {
+    grid->setCurrentRow(1);
+    click("SpeedButton2");
+    EXPECT_EQ(box(4)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(box(4)->text(), QStringLiteral("pw"));
+    box(4)->selectAll();
+    QTest::keyClicks(box(4), QStringLiteral("Zq-48151623"));
+    click("SpeedButton3");
+    ASSERT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(ReadBankPassword(h.database.connection(), grid->value(1, QStringLiteral("id")).toLongLong(),
+                               h.user.householdKey)
+                  .value(),
+              QStringLiteral("Zq-48151623"));
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from zhangwubiao where mima<>''")).toInt(), 0);
+    h.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    QFile file(h.home.databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("Zq-48151623"));
+
+    // A change that leaves the password box alone stores the same password again.
+    click("SpeedButton2");
+    box(3)->setText(QStringLiteral("6222-9"));
+    click("SpeedButton3");
+    EXPECT_EQ(ReadBankPassword(h.database.connection(), grid->value(1, QStringLiteral("id")).toLongLong(),
+                               h.user.householdKey)
+                  .value(),
+              QStringLiteral("Zq-48151623"));
+}
+
+// Without the bank right no password is shown; with the right but no key in this login, the note says
+// what to do and a save keeps the stored password while the other details change.
+TEST_F(BankWindowTest, NoPasswordWithoutTheRightOrTheKeyAndTheStoredOneStays) {
+    h.refuse = QStringList{QStringLiteral("存款"), QStringLiteral("取款")};
+    openForm();
+    grid->setCurrentRow(1);
+    EXPECT_EQ(box(4)->text(), QString());
+    EXPECT_EQ(box(4)->placeholderText(), QStringLiteral("无权查看"));
+    EXPECT_FALSE(button("ButtonShowPassword")->isEnabled());
+
+    h.refuse.clear();
+    h.user.householdKey = SecretKey();
+    openForm();
+    grid->setCurrentRow(1);
+    EXPECT_EQ(keyNote(), NoHouseholdKeyNote());
+    EXPECT_FALSE(button("ButtonShowPassword")->isEnabled());
+    EXPECT_FALSE(button("ButtonNewHouseholdKey")->isVisibleTo(form.get()));
+    click("SpeedButton2");
+    EXPECT_TRUE(box(4)->isReadOnly());
+    EXPECT_EQ(box(4)->text(), QString());
+    box(3)->setText(QStringLiteral("6222-7"));
+    click("SpeedButton3");
+    EXPECT_EQ(form->state(), TForm4::State::Browse);
+    EXPECT_EQ(h.scalar(QStringLiteral("select zhanghao from zhangwubiao where mingcheng='工商银行'")),
+              QStringLiteral("6222-7"));
+    EXPECT_EQ(storedSealed(), sealed);
+}
+
+// When no user holds the key, a user with the right is told so and, after saying yes, gets a new one;
+// the passwords stored under the old key stay unreadable and say so.
+TEST_F(BankWindowTest, WhenNoOneHoldsTheKeyANewOneIsStartedAfterAsking) {
+    h.exec(QStringLiteral("update quanxiangbiao set jiayao=null"));
+    h.user.householdKey = SecretKey();
+    openForm();
+    EXPECT_EQ(keyNote(), NoKeyHeldNote());
+    ASSERT_TRUE(button("ButtonNewHouseholdKey")->isVisibleTo(form.get()));
+    click("ButtonNewHouseholdKey");  // 否
+    EXPECT_EQ(prompt.texts().last(), StartHouseholdKeyQuestion());
+    EXPECT_TRUE(h.user.householdKey.isEmpty());
+    prompt.answerNext(Prompt::Answer::Yes);
+    click("ButtonNewHouseholdKey");
+    EXPECT_FALSE(h.user.householdKey.isEmpty());
+    EXPECT_EQ(h.scalar(QStringLiteral("select count(*) from quanxiangbiao where jiayao<>''")).toInt(), 1);
+    EXPECT_FALSE(button("ButtonNewHouseholdKey")->isVisibleTo(form.get()));
+    grid->setCurrentRow(1);
+    click("ButtonShowPassword");
+    EXPECT_EQ(box(4)->text(), QStringLiteral("●●●●●●"));
+    EXPECT_TRUE(keyNote().contains(QStringLiteral("以前的钥匙"))) << keyNote().toStdString();
+    // Saved without a new password typed, the unreadable one stays as stored.
+    click("SpeedButton2");
+    EXPECT_EQ(box(4)->text(), QString());
+    box(2)->setText(QStringLiteral("李四"));
+    click("SpeedButton3");
+    EXPECT_EQ(storedSealed(), sealed);
 }
 
 TEST_F(BankWindowTest, TheHomeSafeIsNeverDeletedAndKeepsItsName) {

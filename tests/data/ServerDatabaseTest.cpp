@@ -1,5 +1,6 @@
 // What only the server has: recognising a database that is not a household, a server that cannot be
 // reached, and the write lock that makes writers from several computers take turns.
+#include "access/Login.h"
 #include "data/Database.h"
 #include "data/EngineVariants.h"
 #include "data/Schema.h"
@@ -116,6 +117,60 @@ TEST(ServerDatabase, AThirdVersionHouseholdPutsEveryEntryOnTheHomeSafe) {
               kSchemaVersion);
 }
 
+// The upgrade that hides the passwords writes the tables that held them anew, so that the old rows do
+// not linger in the server's files: they lie in new files afterwards (VACUUM FULL ran).
+TEST(ServerDatabase, AFifthVersionHouseholdLeavesNoPlainRowsBehindInTheServersTables) {
+    ScratchServerDatabase server;
+    ASSERT_FALSE(server.connection().isEmpty()) << server.error().toStdString();
+    { ASSERT_TRUE(Database().openServer(server.connection()).isOk()); }
+    onServer(server, {QStringLiteral("update quanxiangbiao set mima='Srv-Pa55', mimasanlie=null, "
+                                     "gongyao=null, siyao=null, jiayao=null"),
+                      QStringLiteral("insert into zhangwubiao (mingcheng, leibie, mima) values "
+                                     "('建设银行', 'yinhangka', 'Srv-Bank7')"),
+                      QStringLiteral("update tamberlo_biaoji set user_version=5")});
+    const auto fileOf = [&server] {
+        QStringList files;
+        const QString name = QStringLiteral("files-") + server.name();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            db.setConnectOptions(server.connection());
+            EXPECT_TRUE(db.open());
+            for (const char* table : {"quanxiangbiao", "zhangwubiao"}) {
+                files.append(
+                    scalar(db, QStringLiteral("select pg_relation_filenode('%1')").arg(QLatin1String(table)))
+                        .toString());
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return files;
+    };
+    const QStringList before = fileOf();
+    Database db;
+    const Status opened = db.openServer(server.connection());
+    ASSERT_TRUE(opened.isOk()) << opened.error().toStdString();
+    const QStringList after = fileOf();
+    EXPECT_NE(after.at(0), before.at(0));
+    EXPECT_NE(after.at(1), before.at(1));
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("select string_agg(mima, '') from quanxiangbiao "
+                                                     "where mimasanlie like '$argon2id$%'"))
+                  .toString(),
+              QString());
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("select count(*) from zhangwubiao where mima <> '' "
+                                                     "or mimami not like 'bp1$%' and mingcheng = '建设银行'"))
+                  .toInt(),
+              0);
+    // The user logs in with the password in another letter case and reads the bank password.
+    const auto admin = LookUpLogin(db.connection(), QStringLiteral("001"), QStringLiteral("srv-PA55"));
+    ASSERT_TRUE(admin.isOk() && admin.value() && !admin.value()->householdKey.isEmpty());
+    const QByteArray sealed =
+        scalar(db.connection(), QStringLiteral("select mimami from zhangwubiao where mingcheng = '建设银行'"))
+            .toString()
+            .toLatin1();
+    EXPECT_EQ(OpenBankPassword(admin.value()->householdKey, sealed).value(), QStringLiteral("Srv-Bank7"));
+    // The session goes on with its own lock timeout.
+    EXPECT_EQ(scalar(db.connection(), QStringLiteral("show lock_timeout")).toString(), QStringLiteral("10s"));
+}
+
 TEST(ServerDatabase, AServerThatCannotBeReachedIsNamedWithTheReason) {
     Database db;
     const QString nowhere = QStringLiteral("host=/nonexistent/tamberlo port=5999 dbname=jia user=jia");
@@ -142,6 +197,18 @@ TEST(ServerDatabase, MessagesNameTheServerWithoutPasswordOrOtherOptions) {
         EXPECT_FALSE(text.contains(QStringLiteral("topsecret"))) << text.toStdString();
         EXPECT_FALSE(text.contains(QStringLiteral("sslmode"))) << text.toStdString();
     }
+    // libpq quotes an address it cannot read whole: its password is masked wherever the reason goes.
+    const QString broken = QStringLiteral("postgresql://jia:topsecret@[::1/jia?sslpassword=keyword9");
+    const Result<QList<ConnectionSetting>> unread = ReadConnectionSettings(broken);
+    ASSERT_FALSE(unread.isOk());
+    EXPECT_TRUE(unread.error().contains(QStringLiteral("postgresql://jia:●●●@")))
+        << unread.error().toStdString();
+    for (const QString& text : {unread.error(), db.openServer(broken).error()}) {
+        EXPECT_FALSE(text.contains(QStringLiteral("topsecret"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("keyword9"))) << text.toStdString();
+    }
+    EXPECT_EQ(MaskConnectionPasswords(QStringLiteral("host=a PASSWORD = 'x y\\' z' password=w port=1")),
+              QStringLiteral("host=a PASSWORD = ●●● password=●●● port=1"));
     EXPECT_EQ(ShownConnection(QStringLiteral("service=jia")), QStringLiteral("service=jia"));
     // A line break separates pairs as a blank does.
     const Result<QList<ConnectionSetting>> read =

@@ -14,6 +14,9 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 struct Outcome {
@@ -46,6 +49,36 @@ QByteArray bytesOf(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// kopira in a session of its own (no terminal), reading the passphrase through a real pipe on
+// descriptor 3 when one is given.
+Outcome kopiraWithPassphrase(const QString& home, const QStringList& args, const QByteArray& passphrase) {
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return {};
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAMBERLO_HOME"), home);
+    process.setProcessEnvironment(env);
+    const int readEnd = ends[0];
+    const bool piped = !passphrase.isNull();
+    process.setChildProcessModifier([readEnd, piped] {
+        ::setsid();
+        if (piped)
+            ::dup2(readEnd, 3);
+    });
+    process.start(QStringLiteral(KOPIRA_PROGRAM), args);
+    ::close(ends[0]);
+    if (piped)
+        (void)!::write(ends[1], passphrase.constData(), static_cast<size_t>(passphrase.size()));
+    ::close(ends[1]);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 TEST(KopiraCommandLine, HelpVersionAndUnknownArguments) {
     TempHome home;
     const Outcome help = kopira(home.path(), {QStringLiteral("--help")});
@@ -63,9 +96,12 @@ TEST(KopiraCommandLine, HelpVersionAndUnknownArguments) {
         {{QStringLiteral("--restore")}, QStringLiteral("--restore 后面要写备份文件的路径")},
         {{QStringLiteral("--backup"), QStringLiteral("--version")},
          QStringLiteral("选项 --version 不能和前面")},
-        {{QStringLiteral("extra")}, QStringLiteral("多余的参数：extra")}};
+        {{QStringLiteral("extra")}, QStringLiteral("多余的参数：extra")},
+        {{QStringLiteral("--backup"), QStringLiteral("--passphrase=Kq9-Nie")},
+         QStringLiteral("不认识的选项：--passphrase。口令不能写在命令行上")}};
     for (const auto& [wrong, said] : wrongs) {
         const Outcome run = kopira(home.path(), wrong);
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Kq9-Nie"))) << "a passphrase typed is never repeated";
         EXPECT_EQ(run.code, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("kopira：")) && run.err.contains(said))
             << run.err.toStdString();
@@ -254,6 +290,48 @@ TEST(KopiraCommandLine, MovesALocalHouseholdOntoTheServerAndBacksTheServerUp) {
         EXPECT_FALSE((refused.out + refused.err).contains(QStringLiteral("topsecret")))
             << (refused.out + refused.err).toStdString();
     }
+}
+
+TEST(KopiraCommandLine, EncryptedBackupAndRestoreTakeThePassphraseFromADescriptor) {
+    TempHome home;
+    addReminders(home.databasePath(), 2);
+    const QString folder = QDir(home.path()).filePath(QStringLiteral("U盘"));
+    const QStringList backUp = {QStringLiteral("--backup"), folder, QStringLiteral("--passphrase-fd"),
+                                QStringLiteral("3")};
+    const Outcome backup = kopiraWithPassphrase(home.path(), backUp, "口令 one\n");
+    ASSERT_EQ(backup.code, 0) << backup.err.toStdString();
+    EXPECT_TRUE(backup.out.contains(QStringLiteral("口令丢失后"))) << backup.out.toStdString();
+    const QStringList made = QDir(folder).entryList({QStringLiteral("*.mdb.tbk")});
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.mdb")}).isEmpty());
+    const QString file = QDir(folder).filePath(made.first());
+    // Without a terminal and without a descriptor nobody can type one: no backup, no wait.
+    const Outcome noTerminal = kopiraWithPassphrase(
+        home.path(), {QStringLiteral("--backup"), folder, QStringLiteral("--encrypt")}, {});
+    EXPECT_EQ(noTerminal.code, 1);
+    EXPECT_TRUE(noTerminal.err.contains(QStringLiteral("--passphrase-fd"))) << noTerminal.err.toStdString();
+
+    addReminders(home.databasePath(), 3);
+    const QByteArray before = bytesOf(home.databasePath());
+    const QStringList restore = {QStringLiteral("--restore"), file, QStringLiteral("--yes"),
+                                 QStringLiteral("--passphrase-fd"), QStringLiteral("3")};
+    const Outcome wrong = kopiraWithPassphrase(home.path(), restore, "口令 One\n");
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("备份口令不对"))) << wrong.err.toStdString();
+    EXPECT_EQ(bytesOf(home.databasePath()), before);
+    const Outcome asked =
+        kopiraWithPassphrase(home.path(), {QStringLiteral("--restore"), file, QStringLiteral("--yes")}, {});
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_TRUE(asked.err.contains(QStringLiteral("没有终端"))) << asked.err.toStdString();
+    EXPECT_EQ(bytesOf(home.databasePath()), before);
+
+    const Outcome right = kopiraWithPassphrase(home.path(), restore, "口令 one\n");
+    EXPECT_EQ(right.code, 0) << right.err.toStdString();
+    EXPECT_TRUE(right.out.contains(QStringLiteral("加密：已用口令加密"))) << right.out.toStdString();
+    EXPECT_EQ(reminders(home.databasePath()), 2);
+    EXPECT_TRUE(QDir(QFileInfo(home.databasePath()).absolutePath())
+                    .entryList({QStringLiteral("lomu-*.part")})
+                    .isEmpty());
 }
 
 }  // namespace

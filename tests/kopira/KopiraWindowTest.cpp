@@ -1,6 +1,7 @@
 #include "ReminderRows.h"
 #include "data/Database.h"
 #include "household/HouseholdLock.h"
+#include "kopira/BackupSecretStore.h"
 #include "kopira/CommandLine.h"
 #include "kopira/KopiraStore.h"
 #include "kopira/KopiraWindow.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -200,6 +202,114 @@ TEST(KopiraWindow, WorksOnTheServerHouseholdThatTheSettingsName) {
     const QStringList made = QDir(elsewhere).entryList({QStringLiteral("*.mdb")});
     ASSERT_EQ(made.size(), 1);
     EXPECT_EQ(reminders(QDir(elsewhere).filePath(made.first())), 2);
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The desktop's secret store as a test sets it up.
+class FakeSecretStore : public Kopira::BackupSecretStore {
+  public:
+    bool running = false;
+    QMap<QString, QString> kept;
+    bool available() override { return running; }
+    std::optional<QString> lookup(const QString& key) override {
+        return kept.contains(key) ? std::optional<QString>(kept[key]) : std::nullopt;
+    }
+    bool store(const QString& key, const QString& passphrase) override {
+        if (running)
+            kept[key] = passphrase;
+        return running;
+    }
+    bool clear(const QString& key) override { return kept.remove(key) > 0; }
+};
+
+TEST(KopiraWindow, MarksEncryptedBackupsAndRestoresOneOnlyWithItsPassphrase) {
+    TempHome home;
+    ScriptedPrompt prompt;
+    FakeSecretStore store;
+    Kopira::InstallSecretStore(&store);
+    addReminders(home.databasePath(), 1);
+    const QString folder = Kopira::DefaultBackupFolder(home.path());
+    Kopira::Backup(home.databasePath(), folder, QDateTime(QDate(2007, 1, 1), QTime(8, 0)));
+    addReminders(home.databasePath(), 1);
+    {
+        KopiraWindow window(home.path(), QString());
+        window.now = [] { return QDateTime(QDate(2007, 1, 2), QTime(8, 0)); };
+        std::optional<QString> typed = QStringLiteral("口令 two");
+        window.askNewPassphrase = [&typed](const QString&) { return typed; };
+        window.askPassphrase = [&typed](const QString&) { return typed; };
+        window.show();
+        settle(window);
+        // No secret service: the daily backups stay plain, and the window says so.
+        EXPECT_FALSE(child<QCheckBox>(&window, "autoEncryptBox")->isEnabled());
+        EXPECT_EQ(child<QLabel>(&window, "autoEncryptStatus")->text(),
+                  QStringLiteral("没有找到桌面的密码保管服务，自动备份仍以不加密的方式保存。"));
+
+        child<QCheckBox>(&window, "encryptBox")->setChecked(true);
+        child<QPushButton>(&window, "backupButton")->click();
+        settle(window);
+        settle(window);
+        ASSERT_FALSE(prompt.boxes().isEmpty());
+        EXPECT_TRUE(prompt.boxes().last().text.contains(QStringLiteral("口令丢失后")))
+            << prompt.boxes().last().text.toStdString();
+        auto* list = child<QTreeWidget>(&window, "backupList");
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("手动备份（已加密）"));
+        EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("需要口令"));
+        EXPECT_TRUE(list->topLevelItem(0)->text(4).endsWith(QStringLiteral(".mdb.tbk")));
+        EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("手动备份"));
+
+        addReminders(home.databasePath(), 3);
+        const QByteArray before = bytesOf(home.databasePath());
+        list->setCurrentItem(list->topLevelItem(0));
+        typed = QStringLiteral("口令 Two");
+        prompt.clear();
+        child<QPushButton>(&window, "restoreButton")->click();
+        settle(window);
+        settle(window);
+        ASSERT_EQ(prompt.boxes().size(), 1);
+        EXPECT_TRUE(prompt.boxes()[0].text.startsWith(
+            QStringLiteral("备份口令不对，或者备份文件已被改动或不完整：没有恢复任何内容。")))
+            << prompt.boxes()[0].text.toStdString();
+        EXPECT_EQ(bytesOf(home.databasePath()), before);
+
+        typed = QStringLiteral("口令 two");
+        prompt.clear();
+        prompt.answerNext(Prompt::Answer::Ok);
+        child<QPushButton>(&window, "restoreButton")->click();
+        settle(window);
+        settle(window);
+        ASSERT_GE(prompt.boxes().size(), 2);
+        EXPECT_TRUE(prompt.boxes()[0].text.contains(QStringLiteral("加密：已用口令加密")));
+        EXPECT_TRUE(prompt.boxes()[1].text.startsWith(QStringLiteral("恢复完成")))
+            << prompt.boxes()[1].text.toStdString();
+        EXPECT_EQ(reminders(home.databasePath()), 2);
+        settle(window);
+    }
+    // With a secret service the daily backups' passphrase is kept there.
+    store.running = true;
+    {
+        KopiraWindow window(home.path(), QString());
+        window.askNewPassphrase = [](const QString&) {
+            return std::optional<QString>(QStringLiteral("每日"));
+        };
+        settle(window);
+        auto* daily = child<QCheckBox>(&window, "autoEncryptBox");
+        ASSERT_TRUE(daily->isEnabled());
+        daily->click();
+        EXPECT_TRUE(daily->isChecked());
+        EXPECT_EQ(store.kept.value(Kopira::SecretStoreKey(Kopira::HouseholdOf(home.path()))),
+                  QStringLiteral("每日"));
+        EXPECT_TRUE(
+            child<QLabel>(&window, "autoEncryptStatus")->text().contains(QStringLiteral("口令丢失后")));
+        daily->click();
+        EXPECT_TRUE(store.kept.isEmpty());
+        settle(window);
+    }
+    Kopira::InstallSecretStore(nullptr);
 }
 
 }  // namespace

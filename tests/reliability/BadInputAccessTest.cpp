@@ -1,8 +1,10 @@
 #include "AwkwardTexts.h"
 #include "access/denglu.h"
+#include "data/Secrets.h"
 #include "access/guaqi.h"
 #include "access/qxgl.h"
 #include "access/xgmm.h"
+#include "bank/BankPasswords.h"
 #include "bank/yinhang.h"
 #include "kit/DataGrid.h"
 #include "support/FindChild.h"
@@ -49,19 +51,24 @@ void expectTablesIntact(TestHousehold& h) {
               6);
 }
 
-QStringList userRow(TestHousehold& h, const QString& name) {
+// The user's ID, name, and `password` if the stored hash matches it ("?" if not); no plain text stored.
+QStringList userRow(TestHousehold& h, const QString& name, const QString& password) {
     QSqlQuery q(h.database.connection());
-    q.prepare(QStringLiteral("select yonghuID, xingming, mima from quanxiangbiao where xingming=:n"));
+    q.prepare(
+        QStringLiteral("select yonghuID, xingming, mimasanlie, mima from quanxiangbiao where xingming=:n"));
     q.bindValue(QStringLiteral(":n"), name);
     if (!q.exec() || !q.next())
         return {};
-    return {q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+    EXPECT_EQ(q.value(3).toString(), QString());
+    return {
+        q.value(0).toString(), q.value(1).toString(),
+        LoginPasswordMatches(q.value(2).toString().toLatin1(), password) ? password : QStringLiteral("?")};
 }
 
 }  // namespace
 
-// The user window stores any ID, name and password as typed and shows them back; an empty box is
-// refused with the notice for incomplete input.
+// The user window stores any ID and name as typed and shows them back, and any password as its hash
+// (shown as set, never as text); an empty box is refused with the notice for incomplete input.
 TEST(UserWindowInput, AnyTextIsStoredAndShownBackAndEmptyBoxesAreRefused) {
     TestHousehold h;
     ScriptedPrompt prompt;
@@ -79,9 +86,10 @@ TEST(UserWindowInput, AnyTextIsStoredAndShownBackAndEmptyBoxesAreRefused) {
         EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("保存完成！")});
         EXPECT_EQ(form.state(), TForm7::State::Browse);
         const QString held = text.left(kLineBoxLimit);
-        for (const char* name : {"DBEdit1", "DBEdit2", "DBEdit3"})
+        for (const char* name : {"DBEdit1", "DBEdit2"})
             EXPECT_EQ(shown(&form, name), held) << name;
-        EXPECT_EQ(userRow(h, held), QStringList({held, held, held}));
+        EXPECT_EQ(shown(&form, "DBEdit3"), QString());
+        EXPECT_EQ(userRow(h, held, held), QStringList({held, held, held}));
         auto* list = child<QTableWidget>(&form, "DBGrid1");
         ASSERT_NE(list->currentItem(), nullptr);
         EXPECT_EQ(list->currentItem()->text(), held);
@@ -102,16 +110,16 @@ TEST(UserWindowInput, AnyTextIsStoredAndShownBackAndEmptyBoxesAreRefused) {
     expectTablesIntact(h);
 }
 
-// Any text becomes the new password exactly; the lock then opens with exactly that text and with
-// nothing else. A wrong old password of any kind changes nothing.
+// Any text becomes the new password (its hash); the lock then opens with that text, letter case aside,
+// and with nothing else. A wrong old password of any kind changes nothing.
 TEST(PasswordInput, AnyNewPasswordIsStoredExactlyAndOpensTheLock) {
     TestHousehold h;  // 管理员, password 123
     ScriptedPrompt prompt;
     const QStringList all = texts() << QString();
+    QString old = QStringLiteral("123");
     for (const QString& text : all) {
         SCOPED_TRACE(text.left(40).toStdString());
         const QString held = text.left(kLineBoxLimit);
-        const QString old = h.user.password;
 
         // A wrong old password: refused, nothing written.
         prompt.clear();
@@ -121,10 +129,10 @@ TEST(PasswordInput, AnyNewPasswordIsStoredExactlyAndOpensTheLock) {
         put(refused.get(), "Edit3", text);
         put(refused.get(), "Edit4", text);
         child<QPushButton>(refused.get(), "BitBtn1")->click();
-        if (held != old) {
+        if (FoldPasswordCase(held) != FoldPasswordCase(old)) {
             EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("旧口令输入错误,请重新输入！")});
             EXPECT_TRUE(refused->isVisible());
-            EXPECT_EQ(userRow(h, h.user.name).value(2), old);
+            EXPECT_EQ(userRow(h, h.user.name, old).value(2), old);
         }
         refused.reset();
 
@@ -137,8 +145,9 @@ TEST(PasswordInput, AnyNewPasswordIsStoredExactlyAndOpensTheLock) {
         child<QPushButton>(&change, "BitBtn1")->click();
         EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("密码修改完毕！")});
         EXPECT_EQ(change.result(), QDialog::Accepted);
-        EXPECT_EQ(userRow(h, h.user.name).value(2), held);
-        EXPECT_EQ(h.user.password, held);
+        EXPECT_EQ(userRow(h, h.user.name, held).value(2), held);
+        EXPECT_TRUE(LoginPasswordMatches(h.user.passwordHash, held));
+        old = held;
 
         // The lock: one character short (or one too many) is refused, the exact text opens it.
         TForm3 lock(h.household);
@@ -165,14 +174,8 @@ TEST(LoginInput, AnyIdAndPasswordMatchExactlyAndNothingElseGetsIn) {
     ScriptedPrompt prompt;
     const QStringList all = texts();
     for (int i = 0; i < all.size(); ++i) {
-        QSqlQuery add(h.database.connection());
-        add.prepare(
-            QStringLiteral("insert into quanxiangbiao (yonghuID,xingming,mima,quangxian) values "
-                           "(:id,:name,:pw,'0000000')"));
-        add.bindValue(QStringLiteral(":id"), all[i].left(kLineBoxLimit));
-        add.bindValue(QStringLiteral(":name"), QStringLiteral("用户%1").arg(i));
-        add.bindValue(QStringLiteral(":pw"), all[i].left(kLineBoxLimit));
-        ASSERT_TRUE(add.exec());
+        h.addUserRow(all[i].left(kLineBoxLimit), QStringLiteral("用户%1").arg(i), all[i].left(kLineBoxLimit),
+                     QStringLiteral("0000000"));
     }
     const int users = h.scalar(QStringLiteral("select count(*) from quanxiangbiao")).toInt();
     const auto logIn = [&](const QString& id, const QString& password) {
@@ -212,9 +215,10 @@ TEST(LoginInput, AnyIdAndPasswordMatchExactlyAndNothingElseGetsIn) {
 }
 
 // The bank information window stores any name, user name, account and password as typed and shows
-// them back; an empty name is refused with its notice.
+// them back (the password masked, stored encrypted); an empty name is refused with its notice.
 TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
     TestHousehold h;
+    h.openInitialUserKeys();
     ScriptedPrompt prompt;
     TForm4 form(h.household);
     form.show();
@@ -233,10 +237,15 @@ TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
         EXPECT_EQ(form.state(), TForm4::State::Browse);
         const QString held = text.left(kLineBoxLimit);
         const int row = grid->currentRow();
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(shown(&form, boxes[i]), held) << boxes[i];
             EXPECT_EQ(grid->value(row, QString::fromLatin1(fields[i])).toString(), held) << fields[i];
         }
+        EXPECT_EQ(shown(&form, "DBEdit4"), QStringLiteral("●●●●●●"));
+        EXPECT_EQ(ReadBankPassword(h.database.connection(),
+                                   grid->value(row, QStringLiteral("id")).toLongLong(), h.user.householdKey)
+                      .value(),
+                  held);
         QSqlQuery q(h.database.connection());
         q.prepare(
             QStringLiteral("select yonghuming, zhanghao, mima, jine from zhangwubiao where mingcheng=:n"));
@@ -244,7 +253,7 @@ TEST(BankInformationInput, AnyTextIsStoredAndShownBackAndAnEmptyNameIsRefused) {
         ASSERT_TRUE(q.exec() && q.next());
         EXPECT_EQ(q.value(0).toString(), held);
         EXPECT_EQ(q.value(1).toString(), held);
-        EXPECT_EQ(q.value(2).toString(), held);
+        EXPECT_EQ(q.value(2).toString(), QString());
         EXPECT_EQ(q.value(3).toLongLong(), 0);
     }
     prompt.clear();

@@ -1,5 +1,7 @@
+#include "access/Login.h"
 #include "data/Database.h"
 #include "data/Schema.h"
+#include "data/Secrets.h"
 #include "kit/UpgradeProgress.h"
 #include "support/TempHome.h"
 
@@ -323,15 +325,16 @@ TEST(Upgrade, AFileFromANewerProgramIsRefusedAndLeftUntouched) {
 
 namespace {
 
-// Every row of the tables a version-3 household has, in key order, every column it had then.
+// Every row of the tables a version-3 household has, in key order, every column it had then but the
+// passwords (which are no longer kept as text).
 QStringList dumpVersion3Rows(QSqlDatabase db) {
     QStringList rows;
     for (const char* sql :
          {"select id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu from shouzhibiao order by id",
-          "select id,mingcheng,yonghuming,zhanghao,mima,jine from zhangwubiao order by id",
+          "select id,mingcheng,yonghuming,zhanghao,jine from zhangwubiao order by id",
           "select id,mingcheng,jine,leixing,riqi,caozuoren from yinghanbiao order by id",
           "select id,riqi,fanwei,neirong from tixing order by id",
-          "select id,yonghuID,xingming,mima,quangxian from quanxiangbiao order by id",
+          "select id,yonghuID,xingming,quangxian from quanxiangbiao order by id",
           "select id,leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,shanchushijian from "
           "huishouzhan order by id",
           "select leixing,sum(feiyong) from shouzhibiao group by leixing order by leixing",
@@ -389,7 +392,7 @@ TEST(Upgrade, AThirdVersionFilePutsEveryEntryOnTheHomeSafeAndKeepsEverything) {
                  "CREATE INDEX huishouzhan_shanchushijian ON huishouzhan (shanchushijian)",
                  // The home safe is not the first place: the entries must land on its own key.
                  "INSERT INTO zhangwubiao (id,mingcheng,yonghuming,zhanghao,mima,jine) VALUES "
-                 "(3,'工商银行','张三','6222','111',5000000),(7,'家庭保险柜',NULL,NULL,NULL,1234500),"
+                 "(3,'工商银行','张三','6222','Gh7-bank',5000000),(7,'家庭保险柜',NULL,NULL,NULL,1234500),"
                  "(9,'招商银行',NULL,'6225',NULL,-20000)",
                  "INSERT INTO shouzhibiao (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu) VALUES "
                  "('shouru','工资',80000000,'2024-01-05','管理员','一月'),"
@@ -401,7 +404,7 @@ TEST(Upgrade, AThirdVersionFilePutsEveryEntryOnTheHomeSafeAndKeepsEverything) {
                  "'管理员')",
                  "INSERT INTO tixing (riqi,fanwei,neirong) VALUES ('2024-03-01','每月','交房租')",
                  "INSERT INTO quanxiangbiao (yonghuID,xingming,mima,quangxian) VALUES "
-                 "('001','管理员','123','1111111'),('002','李四','abc','0001100')",
+                 "('001','管理员','Pa55-Admin','1111111'),('002','李四','kid-Secret9','0001100')",
                  "INSERT INTO huishouzhan (leixing,mingxi,feiyong,shururiqi,dengjiren,beizhu,shanchuren,"
                  "shanchushijian) VALUES ('shouru','奖金',1000000,'2024-01-20','管理员',NULL,'管理员',"
                  "'2024-01-21 09:00:00')",
@@ -436,4 +439,29 @@ TEST(Upgrade, AThirdVersionFilePutsEveryEntryOnTheHomeSafeAndKeepsEverything) {
     EXPECT_EQ(scalarOf(db, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(filesIn(QFileInfo(home.databasePath()).absolutePath()),
               (QStringList{QStringLiteral("lomu-v3.mdb"), QStringLiteral("lomu.mdb")}));
+
+    // Every user still logs in with his password, in either letter case; the user with the bank right
+    // reads the bank password, the other holds no key.
+    const auto admin = LookUpLogin(connection, QStringLiteral("001"), QStringLiteral("pa55-admin"));
+    ASSERT_TRUE(admin.value());
+    EXPECT_EQ(admin.value()->name, QStringLiteral("管理员"));
+    ASSERT_FALSE(admin.value()->householdKey.isEmpty());
+    const QByteArray sealed =
+        scalarOf(db, QStringLiteral("select mimami from zhangwubiao where id=3")).toString().toLatin1();
+    EXPECT_EQ(OpenBankPassword(admin.value()->householdKey, sealed).value(), QStringLiteral("Gh7-bank"));
+    const auto kid = LookUpLogin(connection, QStringLiteral("002"), QStringLiteral("KID-SECRET9"));
+    ASSERT_TRUE(kid.value());
+    EXPECT_TRUE(kid.value()->householdKey.isEmpty());
+    EXPECT_FALSE(LookUpLogin(connection, QStringLiteral("002"), QStringLiteral("abc")).value());
+
+    // Not one of the passwords is left in the file, its log or the safety copy, not even in free pages.
+    db.close();
+    const QDir folder = QFileInfo(home.databasePath()).absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        for (const char* secret : {"Pa55-Admin", "kid-Secret9", "Gh7-bank"})
+            EXPECT_FALSE(bytes.contains(secret)) << secret << " in " << name.toStdString();
+    }
 }

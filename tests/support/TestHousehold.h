@@ -21,8 +21,17 @@ struct TestHousehold {
     void exec(const QString& sql);
     // The first column of the first row of a query.
     QVariant scalar(const QString& sql);
+    // Adds a user row as an older household may hold it (no checks: twins and empty passwords pass), its
+    // password stored as the hash alone; the keys come at the first login.
+    void addUserRow(const QString& id, const QString& name, const QString& password, const QVariant& rights);
+    // Every user as "ID|name|password|rights" in the table's order, the password being the one of the
+    // tests' usual passwords its hash matches ("?" for none). Fails the test if a plain password is stored.
+    QStringList userRows();
     // Adds an open bank card holding `units` ten-thousandths of a yuan and gives back its key.
     qint64 addBankCard(const QString& name, qint64 units);
+    // Opens the keys of the initial user (001, password 123) into `user` as the login does, so that the
+    // test user holds the household key of the bank passwords. About 0.1 s of key derivation.
+    void openInitialUserKeys();
 
     TempHome home;
     // The file, or a scratch database on the tests' server in a suite run on both engines.
@@ -30,7 +39,8 @@ struct TestHousehold {
     Database database;
     HomeSafe homeSafe{database};
     IniFile settings{home.iniPath()};
-    CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), QStringLiteral("123"), false};
+    // Filled with the initial user's hash and keys once the household is open.
+    CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), {}, {}, {}, false};
     QStringList refuse;
     QStringList gateAsked;
     Household household{database,
@@ -45,6 +55,11 @@ struct TestHousehold {
                         nullptr,
                         QString()};
 };
+
+// Adds a user as the user window does: the password as its hash with the user's keys, the household key
+// given (when `givingKey` is one) if the rights hold 存款 or 取款.
+void AddTestUser(QSqlDatabase db, const QString& id, const QString& name, const QString& password,
+                 const QString& rights, const SecretKey& givingKey = {});
 
 // Deletes the entries that `where` selects from the table of a closed household's file while their
 // entries in the indexes stay, as damage of the disk or a crashed writer would leave them: the indexes
