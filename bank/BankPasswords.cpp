@@ -31,7 +31,7 @@ QString NoKeyHeldNote() {
     return QStringLiteral(
         "家里已经没有用户持有银行密码的钥匙（持有它的用户都已删除或失去了钥匙），以前保存的银行密码无法再读出"
         "。"
-        "可以按“新建钥匙”为您新建一把，再重新输入各账户的银行密码。");
+        "可以按“新建钥匙”为您新建一把，再重新输入各帐户的银行密码。");
 }
 
 QString StartHouseholdKeyQuestion() {
@@ -51,7 +51,7 @@ Result<QString> ReadBankPassword(QSqlDatabase db, qint64 id, const SecretKey& ho
         return fail(query);
     if (!query.next())
         return Result<QString>::failure(
-            QStringLiteral("这个账户已不存在，可能已在另一台电脑上被删除。请关闭窗口后重新打开。"));
+            QStringLiteral("这个帐户已不存在，可能已在另一台电脑上被删除。请关闭窗口后重新打开。"));
     const QByteArray sealed = query.value(0).toString().toLatin1();
     query.finish();
     if (sealed.isEmpty())
@@ -59,7 +59,7 @@ Result<QString> ReadBankPassword(QSqlDatabase db, qint64 id, const SecretKey& ho
     Result<QString> opened = OpenBankPassword(householdKey, sealed);
     if (!opened)
         return Result<QString>::failure(QStringLiteral(
-            "这个账户的银行密码是用以前的钥匙加密的，或者被改动过，已无法读出。请按“修改”重新输入。"));
+            "这个帐户的银行密码是用以前的钥匙加密的，或者被改动过，已无法读出。请按“修改”重新输入。"));
     return opened;
 }
 

@@ -189,12 +189,12 @@ QString UsageText(const QString& homeFolder) {
                "用法：kopira [--backup [文件夹] [--encrypt] [--passphrase-fd N] |\n"
                "              --restore 备份文件 [--yes] [--take-over-lock] [--passphrase-fd N] |\n"
                "              --version | --help]\n"
-               "Tamberlo 家庭账本的备份与恢复工具。不带选项时打开窗口。\n"
+               "Tamberlo 家庭帐本的备份与恢复工具。不带选项时打开窗口。\n"
                "\n"
-               "  --backup [文件夹]       把账本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
-               "                          默认是 <账本文件夹>/database/backup）；Tamberlo 运行时也可以备份\n"
-               "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前账本；\n"
-               "                          原来的账本先另存为安全副本。Tamberlo 运行时不能恢复\n"
+               "  --backup [文件夹]       把帐本完整地备份到文件夹（不写时用上次选用的备份文件夹，\n"
+               "                          默认是 <帐本文件夹>/database/backup）；Tamberlo 运行时也可以备份\n"
+               "  --restore 备份文件      先显示备份的内容并询问，确认后用它替换当前帐本；\n"
+               "                          原来的帐本先另存为安全副本。Tamberlo 运行时不能恢复\n"
                "  --encrypt               备份时用口令加密（在终端上输入两次，不显示），文件名以 .mdb.tbk "
                "结尾；\n"
                "                          口令丢失后，加密的备份无法恢复\n"
@@ -261,7 +261,7 @@ int RunCommandLine(const QStringList& arguments, const QString& homeFolder, std:
                         ? ReadPassphraseFromDescriptor(command.passphraseFd)
                         : ReadPassphraseFromTerminal(QStringLiteral("备份 %1 的口令：").arg(command.target));
                 if (!passphrase) {
-                    print(err, QStringLiteral("未恢复：%1\n当前账本未作任何改动。").arg(passphrase.error()));
+                    print(err, QStringLiteral("未恢复：%1\n当前帐本未作任何改动。").arg(passphrase.error()));
                     return 1;
                 }
                 const Result<std::shared_ptr<DecryptedBackup>> opened =

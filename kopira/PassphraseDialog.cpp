@@ -28,7 +28,7 @@ PassphraseDialog::PassphraseDialog(Mode mode, const QString& what, QWidget* pare
     setWindowTitle(fresh ? QStringLiteral("设置备份口令") : QStringLiteral("输入备份口令"));
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(fresh ? QStringLiteral("为%1设置口令。加密的备份可以放到U盘或网盘上：没有口令，"
-                                                    "谁也看不到里面的账目和密码。")
+                                                    "谁也看不到里面的帐目和密码。")
                                          .arg(what)
                                    : QStringLiteral("备份 %1 已用口令加密，请输入它的口令：").arg(what),
                              this);
