@@ -96,6 +96,10 @@ const TableColumns kColumns[] = {
     {"lieyingshe", 5, {"id", "mingcheng", "peizhi"}},
     {"quanxiangbiao", 6, {"mimasanlie", "gongyao", "siyao", "jiayao"}},
     {"zhangwubiao", 6, {"mimami"}},
+    {"dingqishouzhi",
+     7,
+     {"id", "leixing", "mingxi", "jine", "zhanghu", "beizhu", "jiange", "danwei", "ri", "kaishi", "jieshu",
+      "cishu", "zidong", "yizuo"}},
 };
 
 }  // namespace

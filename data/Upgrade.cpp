@@ -115,6 +115,17 @@ const UpgradeStep kSteps[] = {
     // 6: no password kept as plain text: login passwords become Argon2id hashes, every user gets a key
     // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
     {6, {}, HidePlainSecrets},
+    // 7: regular entries: what each enters (type, 明细, amount, place, remark), how it repeats (every
+    // jiange days, weeks, months or years, on day ri of the month; from kaishi to jieshu or cishu
+    // times), whether it enters itself, and the last date done (yizuo), moved in the transaction of the
+    // entry it makes.
+    {7,
+     {
+         "CREATE TABLE IF NOT EXISTS dingqishouzhi (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi "
+         "TEXT NOT NULL, jine INTEGER NOT NULL, zhanghu INTEGER NOT NULL, beizhu TEXT, jiange INTEGER NOT "
+         "NULL, danwei TEXT NOT NULL, ri INTEGER NOT NULL DEFAULT 0, kaishi TEXT NOT NULL, jieshu TEXT, "
+         "cishu INTEGER, zidong INTEGER NOT NULL DEFAULT 0, yizuo TEXT)",
+     }},
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 set -u
 cd "${1:-$(dirname "$0")/../..}" || exit 2
 
-features=(access bank ledger bills reminders tools kopira)
+features=(access bank ledger bills reminders tools kopira plans)
 bad=0
 # The ledger's logic headers: those of its sources built into the library without widgets.
 mapfile -t ledgerLogic < <(awk '/target_sources\(tamberlo_core/{on=1; next} on && /\)/{on=0} on {sub(/\.cpp$/, ".h", $1); print $1}' ledger/CMakeLists.txt)
@@ -23,12 +23,12 @@ while IFS= read -r line; do
     app) [ "$own" != app ] && complain "$file" "$inc" "only the main window's folder may include app/" ;;
     household) case "$own" in kit | data) complain "$file" "$inc" "kit/ and data/ stand beneath household/" ;; esac ;;
     kit) [ "$own" = data ] && complain "$file" "$inc" "data/ holds no widgets" ;;
-    access | bank | ledger | bills | reminders | tools | kopira)
+    access | bank | ledger | bills | reminders | tools | kopira | plans)
       case "$own" in
         app) ;;
-        # The bill import books entries as the ledger does: it builds on the ledger's logic (the entry
-        # book, the bin, the totals), never on its windows.
-        bills) [ "$target" = ledger ] && printf '%s\n' "${ledgerLogic[@]}" | grep -qx "${inc#ledger/}" ||
+        # The bill import and the regular entries book entries as the ledger does: they build on the
+        # ledger's logic (the entry book, the bin, the totals), never on its windows.
+        bills | plans) [ "$target" = ledger ] && printf '%s\n' "${ledgerLogic[@]}" | grep -qx "${inc#ledger/}" ||
           complain "$file" "$inc" "a feature folder stands beside the others, beneath app/ only" ;;
         *) complain "$file" "$inc" "a feature folder stands beside the others, beneath app/ only" ;;
       esac
