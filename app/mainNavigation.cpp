@@ -21,6 +21,8 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "plans/CatchUpWindow.h"
+#include "plans/RegularWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -28,8 +30,10 @@
 #include "tools/cldj.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -62,6 +66,18 @@ void TForm1::bindNavigation() {
     onAction("N47", &TForm1::N47Click);
     onAction("N49", &TForm1::N49Click);
     onAction("N50", &TForm1::N50Click);
+    onAction("N59", &TForm1::N59Click);
+    // The regular entries due since the last run are caught up once the window is up, after the login
+    // and the reminder notice, and again when the day changes while the program stays open (looked at
+    // every minute; not while another window waits for an answer).
+    connect(this, &TForm1::firstShowingDone, this, &TForm1::catchUpRegularEntries);
+    auto* dayWatch = new QTimer(this);
+    dayWatch->setInterval(60 * 1000);
+    connect(dayWatch, &QTimer::timeout, this, [this] {
+        if (caughtUpDay_.isValid() && Today() != caughtUpDay_ && !QApplication::activeModalWidget())
+            catchUpRegularEntries();
+    });
+    dayWatch->start();
     findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     findChild<QAction*>(QStringLiteral("N46"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     findChild<QAction*>(QStringLiteral("N47"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
@@ -344,4 +360,17 @@ void TForm1::N49Click() {
 void TForm1::N50Click() {
     RulesWindow rules(household_, this);
     rules.exec();
+}
+
+// Open to every user; adding, changing and deleting pass the gate of the entry's type inside.
+void TForm1::N59Click() {
+    RegularWindow regular(household_, this);
+    regular.exec();
+}
+
+void TForm1::catchUpRegularEntries() {
+    if (!database_.isOpen() || startFailed_)
+        return;
+    caughtUpDay_ = Today();
+    RunCatchUp(household_, this);
 }
