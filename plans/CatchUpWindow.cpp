@@ -83,6 +83,8 @@ CatchUpWindow::CatchUpWindow(Household& household, CatchUpList list, QWidget* pa
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    // The widths follow the first rows only: a list of years of occurrences opens as fast as a short one.
+    grid_->horizontalHeader()->setResizeContentsPrecision(64);
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     grid_->horizontalHeader()->setSectionResizeMode(DetailColumn, QHeaderView::Stretch);
     for (int row = 0; row < list_.items.size(); ++row)
