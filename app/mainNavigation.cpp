@@ -372,5 +372,9 @@ void TForm1::catchUpRegularEntries() {
     if (!database_.isOpen() || startFailed_)
         return;
     caughtUpDay_ = Today();
-    RunCatchUp(household_, this);
+    // The panel in front shows the entries and balances as they now stand.
+    if (RunCatchUp(household_, this)) {
+        if (auto* front = qobject_cast<FunctionPanel*>(workArea_->frontPanel()))
+            front->broughtToFront();
+    }
 }

@@ -177,7 +177,7 @@ void CatchUpWindow::apply() {
         }
         item.amount = typed.amount;
     }
-    ApplyDecisions(household_.database, household_.homeSafe, list_, household_.user.name);
+    written_ = ApplyDecisions(household_.database, household_.homeSafe, list_, household_.user.name);
     QStringList failures;
     for (const DueOccurrence& item : list_.items) {
         if (item.state == DueOccurrence::State::Failed)
@@ -190,12 +190,12 @@ void CatchUpWindow::apply() {
     accept();
 }
 
-void RunCatchUp(Household& household, QWidget* parent) {
+bool RunCatchUp(Household& household, QWidget* parent) {
     const Result<QList<RegularEntry>> entries = ReadRegularEntries(household.database.connection());
     if (!entries) {
         ReportError(
             QStringLiteral("无法读取定期收支，到期的定期收支下次启动时再列出。（%1）").arg(entries.error()));
-        return;
+        return false;
     }
     const QDate today = Today();
     const QDate lastRun = QDate::fromString(
@@ -204,12 +204,13 @@ void RunCatchUp(Household& household, QWidget* parent) {
         return household.holdsRight(type == EntryType::Income ? QStringLiteral("收入管理")
                                                               : QStringLiteral("支出管理"));
     });
-    EnterAutomatic(household.database, household.homeSafe, list, household.user.name);
+    const int entered = EnterAutomatic(household.database, household.homeSafe, list, household.user.name);
     // A clock set back leaves the day of the last run where it was.
     if (!lastRun.isValid() || today > lastRun)
         (void)household.settings.writeString(kSection, kLastRunKey, ShortDate(today));
     if (list.items.isEmpty())
-        return;
+        return entered > 0;
     CatchUpWindow window(household, std::move(list), parent);
     window.exec();
+    return entered > 0 || window.written() > 0;
 }

@@ -19,6 +19,8 @@ class CatchUpWindow : public QDialog {
     CatchUpWindow(Household& household, CatchUpList list, QWidget* parent = nullptr);
 
     const CatchUpList& list() const { return list_; }
+    // How many occurrences 确定 entered or skipped.
+    int written() const { return written_; }
 
   private:
     void choose(DueOccurrence::State state);
@@ -30,10 +32,12 @@ class CatchUpWindow : public QDialog {
     QHash<qint64, QString> placeNames_;
     QTableWidget* grid_;
     QLabel* status_;
+    int written_ = 0;
 };
 
 // The catch-up of the household: lists what is due from the day after each regular entry's last date
 // done up to today (of the types the user holds the rights for), enters the occurrences that enter
 // themselves, and shows the window when anything was due. The day of this computer's last catch-up is
 // kept in the settings file (not in the database, so that a restored older file is recognised by it).
-void RunCatchUp(Household& household, QWidget* parent);
+// True when anything was entered or skipped, so that the windows showing totals read them again.
+bool RunCatchUp(Household& household, QWidget* parent);

@@ -132,7 +132,7 @@ TEST_F(RegularWindowTest, TheCatchUpListEntersSkipsAndChangesAmounts) {
         grid->item(2, 3)->setText(QStringLiteral("2600"));
         child<QPushButton>(window, "catchUpApply")->click();
     });
-    RunCatchUp(th.household, nullptr);
+    EXPECT_TRUE(RunCatchUp(th.household, nullptr));
     EXPECT_EQ(shown,
               QStringList({"2007-01-10 工资 已自动入账", "2006-11-30 房租 入账", "2006-12-31 房租 入账"}));
     EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toLongLong(), 2);
@@ -144,7 +144,7 @@ TEST_F(RegularWindowTest, TheCatchUpListEntersSkipsAndChangesAmounts) {
               QStringLiteral("2007-01-15"));
 
     prompt.clear();
-    RunCatchUp(th.household, nullptr);  // nothing due: no window
+    EXPECT_FALSE(RunCatchUp(th.household, nullptr));  // nothing due: no window
     EXPECT_EQ(th.scalar(QStringLiteral("select count(*) from shouzhibiao")).toLongLong(), 2);
 }
 
