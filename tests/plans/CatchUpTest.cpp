@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
+#include <array>
+#include <memory>
+
 namespace {
 
 QDate d(const char* text) {
@@ -41,29 +46,37 @@ class CatchUpOnBothEngines : public ::testing::TestWithParam<TestEngine> {
     TestHousehold th;
 };
 
-// Two computers start at once: both list the same three months; the first enters them, the second's
-// conditional move of the last date done finds it moved and writes nothing, so each month is entered
-// once and the home safe moves once. A clock set back, and then forward again, lists nothing.
-TEST_P(CatchUpOnBothEngines, TwoConnectionsAndAClockSetBackNeverEnterTwice) {
+// Two programs start at once on one household, each listing the same three months before either
+// enters anything: each month is entered once (whoever comes second finds the last date done moved and
+// writes nothing) and the home safe moves once. A clock set back, and then forward again, lists nothing.
+TEST_P(CatchUpOnBothEngines, TwoProgramsAtOnceAndAClockSetBackNeverEnterTwice) {
     const qint64 rent = addRent(true);
-    Database other;
-    ASSERT_TRUE(th.place.open(other).isOk());
-    HomeSafe otherSafe(other);
     const qint64 before = safeBalance();
-
-    CatchUpList first = DueOccurrences(stored(th.database), d("2027-04-01"), {});
-    CatchUpList second = DueOccurrences(stored(other), d("2027-04-01"), {});
-    ASSERT_EQ(first.items.size(), 3);
-    ASSERT_EQ(second.items.size(), 3);
-    EXPECT_EQ(first.items[1].date, d("2027-02-28"));
-    EXPECT_EQ(first.items[0].state, DueOccurrence::State::Entered);
-
-    EXPECT_EQ(EnterAutomatic(th.database, th.homeSafe, first, QStringLiteral("甲")), 3)
-        << first.items[0].message.toStdString();
-    EXPECT_EQ(EnterAutomatic(other, otherSafe, second, QStringLiteral("乙")), 0);
-    EXPECT_EQ(second.items[0].state, DueOccurrence::State::Failed);
-    EXPECT_TRUE(second.items[0].message.contains(QStringLiteral("另一台电脑")));
-    EXPECT_EQ(second.items[2].state, DueOccurrence::State::Postponed);
+    const QString where = CurrentTestEngine() == TestEngine::Server
+                              ? QStringLiteral("postgresql:") + th.place.connection()
+                              : th.home.databasePath();
+    std::array<std::unique_ptr<QProcess>, 2> workers;
+    for (auto& worker : workers) {
+        worker = std::make_unique<QProcess>();
+        worker->start(QStringLiteral(TAMBERLO_CATCHUP_WORKER), {where, QStringLiteral("2027-04-01")});
+        ASSERT_TRUE(worker->waitForStarted(5000));
+    }
+    for (auto& worker : workers) {
+        QByteArray said;
+        while (!said.contains("ready") && worker->waitForReadyRead(30000))
+            said += worker->readAllStandardOutput();
+        ASSERT_TRUE(said.contains("ready")) << worker->readAllStandardError().toStdString();
+    }
+    for (auto& worker : workers)
+        worker->write("go\n");
+    QStringList said;
+    for (auto& worker : workers) {
+        ASSERT_TRUE(worker->waitForFinished(60000));
+        ASSERT_EQ(worker->exitCode(), 0) << worker->readAllStandardError().toStdString();
+        said.append(QString::fromUtf8(worker->readAllStandardOutput()).trimmed());
+    }
+    said.sort();
+    EXPECT_EQ(said, QStringList({"entered 0", "entered 3"}));
 
     EXPECT_EQ(count(QStringLiteral("select count(*) from shouzhibiao where mingxi='房租'")), 3);
     EXPECT_EQ(safeBalance(), before - Money::fromYuan(3000).units());
@@ -71,6 +84,19 @@ TEST_P(CatchUpOnBothEngines, TwoConnectionsAndAClockSetBackNeverEnterTwice) {
               QStringLiteral("2027-03-31"));
     EXPECT_TRUE(DueOccurrences(stored(th.database), d("2027-02-15"), d("2027-04-01")).items.isEmpty());
     EXPECT_TRUE(DueOccurrences(stored(th.database), d("2027-04-01"), d("2027-04-01")).items.isEmpty());
+
+    // A program that listed before the others entered finds every month done: nothing is written.
+    Database other;
+    ASSERT_TRUE(th.place.open(other).isOk());
+    HomeSafe otherSafe(other);
+    QList<RegularEntry> asBefore = stored(other);
+    asBefore[0].lastDone = {};
+    CatchUpList late = DueOccurrences(asBefore, d("2027-04-01"), {});
+    EXPECT_EQ(EnterAutomatic(other, otherSafe, late, QStringLiteral("乙")), 0);
+    EXPECT_EQ(late.items[0].state, DueOccurrence::State::Failed);
+    EXPECT_TRUE(late.items[0].message.contains(QStringLiteral("另一台电脑")));
+    EXPECT_EQ(late.items[2].state, DueOccurrence::State::Postponed);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from shouzhibiao where mingxi='房租'")), 3);
 }
 
 // The file holds an older state (a backup restored): occurrences this computer entered at its last run
