@@ -94,35 +94,68 @@ Status CheckRegularEntry(const RegularEntry& entry) {
     return Status::ok();
 }
 
+namespace {
+
+const QString kColumns = QStringLiteral(
+    "id, leixing, mingxi, jine, zhanghu, beizhu, jiange, danwei, ri, kaishi, jieshu, cishu, zidong, yizuo");
+
+RegularEntry RowOf(const QSqlQuery& query) {
+    RegularEntry e;
+    e.id = query.value(0).toLongLong();
+    e.type =
+        query.value(1).toString() == QLatin1String(Codes::kIncome) ? EntryType::Income : EntryType::Expense;
+    e.detail = query.value(2).toString();
+    e.amount = Money::fromUnits(query.value(3).toLongLong());
+    e.place = query.value(4).toLongLong();
+    e.remarks = query.value(5).toString();
+    e.schedule.every = query.value(6).toInt();
+    e.schedule.unit = UnitOf(query.value(7).toString());
+    e.schedule.day = query.value(8).toInt();
+    e.schedule.start = QDate::fromString(query.value(9).toString(), Qt::ISODate);
+    if (!query.value(10).isNull() && !query.value(10).toString().isEmpty())
+        e.schedule.end = QDate::fromString(query.value(10).toString(), Qt::ISODate);
+    if (!query.value(11).isNull())
+        e.schedule.times = query.value(11).toInt();
+    e.automatic = query.value(12).toInt() != 0;
+    e.lastDone = QDate::fromString(query.value(13).toString(), Qt::ISODate);
+    return e;
+}
+
+// Whether two regular entries enter the same and repeat the same (the last date done aside, which the
+// catch-up moves).
+bool SameTerms(const RegularEntry& a, const RegularEntry& b) {
+    const Schedule& x = a.schedule;
+    const Schedule& y = b.schedule;
+    return a.type == b.type && a.detail == b.detail && a.amount == b.amount && a.place == b.place &&
+           a.remarks == b.remarks && a.automatic == b.automatic && x.unit == y.unit && x.every == y.every &&
+           x.day == y.day && x.start == y.start && x.end == y.end && x.times == y.times;
+}
+
+// Inside the open transaction: fails unless the stored row is still the one read.
+Status StillAsRead(QSqlDatabase db, const RegularEntry& asRead) {
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT %1 FROM dingqishouzhi WHERE id=:id").arg(kColumns));
+    query.bindValue(QStringLiteral(":id"), asRead.id);
+    if (!query.exec())
+        return Failed(query);
+    if (!query.next())
+        return Status::failure(QStringLiteral("这条定期收支已不存在，可能已被删除。"));
+    if (!SameTerms(RowOf(query), asRead))
+        return Status::failure(QStringLiteral(
+            "这条定期收支已在另一台电脑或另一个窗口改动过，没有保存。请看过它现在的内容后再改。"));
+    return Status::ok();
+}
+
+}  // namespace
+
 Result<QList<RegularEntry>> ReadRegularEntries(QSqlDatabase db) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral(
-            "SELECT id, leixing, mingxi, jine, zhanghu, beizhu, jiange, danwei, ri, kaishi, jieshu, cishu, "
-            "zidong, yizuo FROM dingqishouzhi ORDER BY id")))
+    if (!query.exec(QStringLiteral("SELECT %1 FROM dingqishouzhi ORDER BY id").arg(kColumns)))
         return Failed(query);
     QList<RegularEntry> entries;
-    while (query.next()) {
-        RegularEntry e;
-        e.id = query.value(0).toLongLong();
-        e.type = query.value(1).toString() == QLatin1String(Codes::kIncome) ? EntryType::Income
-                                                                            : EntryType::Expense;
-        e.detail = query.value(2).toString();
-        e.amount = Money::fromUnits(query.value(3).toLongLong());
-        e.place = query.value(4).toLongLong();
-        e.remarks = query.value(5).toString();
-        e.schedule.every = query.value(6).toInt();
-        e.schedule.unit = UnitOf(query.value(7).toString());
-        e.schedule.day = query.value(8).toInt();
-        e.schedule.start = QDate::fromString(query.value(9).toString(), Qt::ISODate);
-        if (!query.value(10).isNull() && !query.value(10).toString().isEmpty())
-            e.schedule.end = QDate::fromString(query.value(10).toString(), Qt::ISODate);
-        if (!query.value(11).isNull())
-            e.schedule.times = query.value(11).toInt();
-        e.automatic = query.value(12).toInt() != 0;
-        e.lastDone = QDate::fromString(query.value(13).toString(), Qt::ISODate);
-        entries.append(e);
-    }
+    while (query.next())
+        entries.append(RowOf(query));
     return entries;
 }
 
@@ -133,11 +166,15 @@ Result<qint64> CountRegularEntries(QSqlDatabase db) {
     return query.value(0).toLongLong();
 }
 
-Result<qint64> SaveRegularEntry(Database& database, const RegularEntry& entry) {
+Result<qint64> SaveRegularEntry(Database& database, const RegularEntry& entry, const RegularEntry& asRead) {
     if (Status checked = CheckRegularEntry(entry); !checked)
         return checked;
     qint64 id = entry.id;
     const Status written = database.transaction([&]() -> Status {
+        if (id != 0) {
+            if (Status same = StillAsRead(database.connection(), asRead); !same)
+                return same;
+        }
         QSqlQuery query(database.connection());
         query.prepare(
             id == 0
@@ -178,11 +215,13 @@ Result<qint64> SaveRegularEntry(Database& database, const RegularEntry& entry) {
     return id;
 }
 
-Status DeleteRegularEntry(Database& database, qint64 id) {
+Status DeleteRegularEntry(Database& database, const RegularEntry& asRead) {
     return database.transaction([&]() -> Status {
+        if (Status same = StillAsRead(database.connection(), asRead); !same)
+            return same;
         QSqlQuery query(database.connection());
         query.prepare(QStringLiteral("DELETE FROM dingqishouzhi WHERE id=:id"));
-        query.bindValue(QStringLiteral(":id"), id);
+        query.bindValue(QStringLiteral(":id"), asRead.id);
         if (!query.exec())
             return Failed(query);
         return Status::ok();

@@ -44,10 +44,14 @@ Result<QList<RegularEntry>> ReadRegularEntries(QSqlDatabase db);
 Result<qint64> CountRegularEntries(QSqlDatabase db);
 
 // Stores a new regular entry (id 0) or the changes of one, after CheckRegularEntry; gives back its key.
-// The last date done stays as stored: a change never enters or skips anything.
-Result<qint64> SaveRegularEntry(Database& database, const RegularEntry& entry);
-// Deletes a regular entry; the entries it made stay in the books.
-Status DeleteRegularEntry(Database& database, qint64 id);
+// A change is refused, with nothing written, when the stored entry is no longer `asRead` (another
+// computer or window changed or deleted it meanwhile; its last date done may have moved). The last
+// date done stays as stored: a change never enters or skips anything.
+Result<qint64> SaveRegularEntry(Database& database, const RegularEntry& entry,
+                                const RegularEntry& asRead = {});
+// Deletes a regular entry, refused like a change when it is no longer `asRead`; the entries it made stay
+// in the books.
+Status DeleteRegularEntry(Database& database, const RegularEntry& asRead);
 
 // Moves the last date done of a regular entry from `asRead` to `done`, inside the caller's transaction,
 // only while it still stands at `asRead`: when another computer or window moved it meanwhile the

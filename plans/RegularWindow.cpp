@@ -296,9 +296,13 @@ void RegularWindow::store(qint64 id) {
     if ((before && !mayWrite(before->type)) ||
         ((!before || before->type != entry.type) && !mayWrite(entry.type)))
         return;
-    const Result<qint64> saved = SaveRegularEntry(household_.database, entry);
+    const Result<qint64> saved =
+        SaveRegularEntry(household_.database, entry, before ? *before : RegularEntry());
     if (!saved) {
         Prompt::current().show(Captions::kNotice, saved.error(), Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        // An entry changed or deleted elsewhere meanwhile is shown as it now stands.
+        if (id != 0 && CheckRegularEntry(entry).isOk())
+            reload(id);
         return;
     }
     reload(saved.value());
@@ -317,7 +321,7 @@ void RegularWindow::removeChosen() {
                                Prompt::Buttons::YesNoDefaultNo,
                                Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
-    if (const Status removed = DeleteRegularEntry(household_.database, entry.id); !removed) {
+    if (const Status removed = DeleteRegularEntry(household_.database, entry); !removed) {
         ReportError(QStringLiteral("未能删除这条定期收支。\n%1").arg(removed.error()));
         reload();
         return;

@@ -97,6 +97,17 @@ TEST_F(RegularWindowTest, BadInputIsRefusedInChineseAndNothingStored) {
     prompt.answerNext(Prompt::Answer::Yes);
     child<QPushButton>(&window, "regularDelete")->click();
     EXPECT_EQ(stored(), 1);
+    th.refuse.clear();
+
+    // Changed elsewhere since it was listed: the change is refused and the entry shown as it now stands.
+    th.exec(QStringLiteral("update dingqishouzhi set jine=30000000"));
+    amount->setText(QStringLiteral("2800"));
+    prompt.clear();
+    child<QPushButton>(&window, "regularChange")->click();
+    ASSERT_EQ(prompt.boxes().size(), 1);
+    EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("另一台电脑或另一个窗口改动过")));
+    EXPECT_EQ(th.scalar(QStringLiteral("select jine from dingqishouzhi")).toLongLong(), 30000000);
+    EXPECT_EQ(amount->text(), QStringLiteral("3000"));
 }
 
 // At the catch-up (today 2007-01-15) the salary that enters itself is entered and shown as entered; the
