@@ -21,6 +21,7 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "plans/BudgetWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -62,6 +63,7 @@ void TForm1::bindNavigation() {
     onAction("N47", &TForm1::N47Click);
     onAction("N49", &TForm1::N49Click);
     onAction("N50", &TForm1::N50Click);
+    onAction("N58", &TForm1::N58Click);
     findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     findChild<QAction*>(QStringLiteral("N46"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     findChild<QAction*>(QStringLiteral("N47"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
@@ -186,7 +188,7 @@ void TForm1::SpeedButton19Click() {
 }
 
 void TForm1::N41Click() {
-    ShowTodayReminders(database_.connection());
+    ShowTodayReminders(database_.connection(), OverBudgetReminders(database_));
 }
 
 void TForm1::N8Click() {
@@ -344,4 +346,14 @@ void TForm1::N49Click() {
 void TForm1::N50Click() {
     RulesWindow rules(household_, this);
     rules.exec();
+}
+
+// Budgets are plans of spending: they need 支出管理.
+void TForm1::N58Click() {
+    if (!PermissionGate(QStringLiteral("支出管理")))
+        return;
+    BudgetWindow budgets(household_, Today(), this);
+    budgets.exec();
+    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary()); summary && summary->isVisible())
+        summary->ComputePeriodTotals();
 }

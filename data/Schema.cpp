@@ -96,6 +96,9 @@ const TableColumns kColumns[] = {
     {"lieyingshe", 5, {"id", "mingcheng", "peizhi"}},
     {"quanxiangbiao", 6, {"mimasanlie", "gongyao", "siyao", "jiayao"}},
     {"zhangwubiao", 6, {"mimami"}},
+    {"yusuan", 7, {"id", "mingxi", "meiyue", "jiezhuan", "qishi"}},
+    {"yusuanyue", 7, {"id", "yusuan", "yuefen", "jine"}},
+    {"yusuan_tixing", 7, {"id", "mingxi", "yuefen", "jibie"}},
 };
 
 }  // namespace

@@ -115,6 +115,22 @@ const UpgradeStep kSteps[] = {
     // 6: no password kept as plain text: login passwords become Argon2id hashes, every user gets a key
     // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
     {6, {}, HidePlainSecrets},
+    // 7: monthly budgets per expense 明细 or for the whole month's spending ('' as 明细), the amounts of
+    // single months that differ from the usual one, and the budget alerts already said.
+    {7,
+     {
+         "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, meiyue INTEGER, "
+         "jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_mingxi ON yusuan (mingxi)",
+         "CREATE TABLE IF NOT EXISTS yusuanyue (id INTEGER PRIMARY KEY, yusuan INTEGER NOT NULL, yuefen TEXT "
+         "NOT NULL, jine INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuanyue_yusuan_yuefen ON yusuanyue (yusuan, yuefen)",
+         "CREATE TABLE IF NOT EXISTS yusuan_tixing (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, yuefen "
+         "TEXT "
+         "NOT NULL, jibie INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_tixing_mingxi_yuefen_jibie ON yusuan_tixing (mingxi, "
+         "yuefen, jibie)",
+     }},
 };
 
 }  // namespace
