@@ -39,6 +39,11 @@ Result<Money> budgetAmount(const QString& text) {
     return typed.amount;
 }
 
+// The 明细 as bound to a statement: the whole month's is the empty text, never a null.
+QString storedDetail(const QString& detail) {
+    return detail.isEmpty() ? QStringLiteral("") : detail;
+}
+
 // What a budget's use is called in a message.
 QString nameInText(const QString& detail) {
     return detail.isEmpty() ? QStringLiteral("本月全部支出") : QStringLiteral("“%1”").arg(detail);
@@ -144,7 +149,7 @@ Result<qint64> SaveBudget(Database& database, const BudgetInput& input) {
         QSqlDatabase db = database.connection();
         QSqlQuery twin(db);
         twin.prepare(QStringLiteral("SELECT count(*) FROM yusuan WHERE mingxi=:mingxi AND id<>:id"));
-        twin.bindValue(QStringLiteral(":mingxi"), detail);
+        twin.bindValue(QStringLiteral(":mingxi"), storedDetail(detail));
         twin.bindValue(QStringLiteral(":id"), id);
         if (!twin.exec() || !twin.next())
             return failed(twin);
@@ -158,7 +163,7 @@ Result<qint64> SaveBudget(Database& database, const BudgetInput& input) {
                                                "(:mingxi, :meiyue, :jiezhuan, :qishi)")
                               : QStringLiteral("UPDATE yusuan SET mingxi=:mingxi, meiyue=:meiyue, "
                                                "jiezhuan=:jiezhuan, qishi=:qishi WHERE id=:id"));
-        write.bindValue(QStringLiteral(":mingxi"), detail);
+        write.bindValue(QStringLiteral(":mingxi"), storedDetail(detail));
         write.bindValue(QStringLiteral(":meiyue"), everyMonth ? QVariant(everyMonth->units())
                                                               : QVariant(QMetaType(QMetaType::LongLong)));
         write.bindValue(QStringLiteral(":jiezhuan"), input.rollover ? 1 : 0);
@@ -453,7 +458,7 @@ Result<QStringList> BudgetAlerts(Database& database, const QString& detail, cons
                 mark.prepare(
                     QStringLiteral("INSERT INTO yusuan_tixing (mingxi, yuefen, jibie) VALUES (:mingxi, "
                                    ":yuefen, :jibie) ON CONFLICT DO NOTHING"));
-                mark.bindValue(QStringLiteral(":mingxi"), r.use->detail);
+                mark.bindValue(QStringLiteral(":mingxi"), storedDetail(r.use->detail));
                 mark.bindValue(QStringLiteral(":yuefen"), month);
                 mark.bindValue(QStringLiteral(":jibie"), level);
                 if (!mark.exec())
