@@ -116,9 +116,12 @@ const UpgradeStep kSteps[] = {
     // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
     {6, {}, HidePlainSecrets},
     // 7: monthly budgets per expense 明细 or for the whole month's spending ('' as 明细), the amounts of
-    // single months that differ from the usual one, and the budget alerts already said.
+    // single months that differ from the usual one, and the budget alerts already said. The index gives
+    // one 明细's spending over any months without reading the others' (about 1 s at 10^6 entries, once).
     {7,
      {
+         "CREATE INDEX IF NOT EXISTS shouzhibiao_leixing_mingxi_riqi_feiyong ON shouzhibiao (leixing, mingxi, "
+         "shururiqi, feiyong)",
          "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, meiyue INTEGER, "
          "jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
          "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_mingxi ON yusuan (mingxi)",

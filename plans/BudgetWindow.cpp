@@ -227,24 +227,15 @@ void BudgetWindow::step(int by) {
 void BudgetWindow::showMonth(const QDate& month) {
     const QDate first(month.year(), month.month(), 1);
     QSqlDatabase db = household_.database.connection();
-    Result<QList<Budget>> budgets = ReadBudgets(db);
+    const Result<QList<Budget>> budgets = ReadBudgets(db);
     if (!budgets) {
         ReportError(budgets.error());
         return;
     }
-    Result<QList<BudgetUse>> uses = QList<BudgetUse>();
-    if (!budgets->isEmpty()) {
-        const Result<QMap<QString, MonthSpending>> spending =
-            SpendingByMonth(db, FirstMonthNeeded(budgets.value(), first), first);
-        if (!spending) {
-            ReportError(spending.error());
-            return;
-        }
-        uses = UseOfMonth(budgets.value(), spending.value(), first);
-        if (!uses) {
-            ReportError(uses.error());
-            return;
-        }
+    const Result<QList<BudgetUse>> uses = ReadUseOfMonth(db, budgets.value(), first);
+    if (!uses) {
+        ReportError(uses.error());
+        return;
     }
     month_ = first;
     budgets_ = budgets.value();

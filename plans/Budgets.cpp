@@ -217,43 +217,74 @@ Status DeleteBudget(Database& database, qint64 id) {
     });
 }
 
-Result<QMap<QString, MonthSpending>> SpendingByMonth(QSqlDatabase db, const QDate& from, const QDate& to,
-                                                     const std::optional<QString>& detail) {
+Result<MonthSpending> SpendingOfMonth(QSqlDatabase db, const QDate& month) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     // The index (leixing, shururiqi, mingxi, feiyong) holds every column asked: the entries' rows are
     // never read. The sum comes in two halves so that the engine's own sum cannot overflow.
-    const QString statement =
-        QStringLiteral(
-            "SELECT substr(shururiqi,1,7) AS yuefen, mingxi, SUM(feiyong>>32) AS hi, "
-            "SUM(feiyong&4294967295) AS lo FROM shouzhibiao WHERE leixing='zhichu' AND shururiqi "
-            "BETWEEN :qishi AND :jishu%1 GROUP BY substr(shururiqi,1,7), mingxi")
-            .arg(detail ? QStringLiteral(" AND mingxi=:mingxi") : QString());
-    if (!query.prepare(statement))
+    if (!query.prepare(
+            QStringLiteral("SELECT mingxi, SUM(feiyong>>32) AS hi, SUM(feiyong&4294967295) AS lo FROM "
+                           "shouzhibiao WHERE leixing='zhichu' AND shururiqi BETWEEN :qishi AND :jishu "
+                           "GROUP BY mingxi")))
         return failed(query);
-    query.bindValue(QStringLiteral(":qishi"), ShortDate(firstOfMonth(from)));
-    query.bindValue(QStringLiteral(":jishu"), ShortDate(lastOfMonth(to)));
-    if (detail)
-        query.bindValue(QStringLiteral(":mingxi"), *detail);
+    query.bindValue(QStringLiteral(":qishi"), ShortDate(firstOfMonth(month)));
+    query.bindValue(QStringLiteral(":jishu"), ShortDate(lastOfMonth(month)));
     if (!query.exec())
         return failed(query);
-    QMap<QString, MonthSpending> months;
-    QHash<QString, MoneyTotal> totals;
+    MonthSpending spending;
+    MoneyTotal total;
     while (query.next()) {
-        const Result<Money> sum = sumOf(query.value(2), query.value(3));
+        const Result<Money> sum = sumOf(query.value(1), query.value(2));
         if (!sum)
             return sum.status();
-        const QString month = query.value(0).toString();
-        months[month].byDetail.insert(query.value(1).toString(), sum.value());
-        totals[month].add(sum.value());
+        spending.byDetail.insert(query.value(0).toString(), sum.value());
+        total.add(sum.value());
     }
-    for (auto it = totals.cbegin(); it != totals.cend(); ++it) {
-        const Result<Money> total = it.value().value();
-        if (!total)
-            return total.status();
-        months[it.key()].total = total.value();
+    const Result<Money> all = total.value();
+    if (!all)
+        return all.status();
+    spending.total = all.value();
+    return spending;
+}
+
+Result<Money> SpentBetween(QSqlDatabase db, const QDate& from, const QDate& to,
+                           const std::optional<QString>& detail) {
+    if (to < from)
+        return Money();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    // One 明细's on the index (leixing, mingxi, shururiqi, feiyong), all on (leixing, shururiqi, ...).
+    if (!query.prepare(QStringLiteral("SELECT SUM(feiyong>>32) AS hi, SUM(feiyong&4294967295) AS lo FROM "
+                                      "shouzhibiao WHERE leixing='zhichu'%1 AND shururiqi BETWEEN :qishi AND "
+                                      ":jishu")
+                           .arg(detail ? QStringLiteral(" AND mingxi=:mingxi") : QString())))
+        return failed(query);
+    if (detail)
+        query.bindValue(QStringLiteral(":mingxi"), storedDetail(*detail));
+    query.bindValue(QStringLiteral(":qishi"), ShortDate(from));
+    query.bindValue(QStringLiteral(":jishu"), ShortDate(to));
+    if (!query.exec() || !query.next())
+        return failed(query);
+    if (query.value(0).isNull())
+        return Money();
+    return sumOf(query.value(0), query.value(1));
+}
+
+Result<QHash<qint64, Money>> SpentBeforeMonth(QSqlDatabase db, const QList<Budget>& budgets,
+                                              const QDate& month) {
+    QHash<qint64, Money> before;
+    const QDate first = firstOfMonth(month);
+    for (const Budget& budget : budgets) {
+        if (!budget.rollover || !budget.start.isValid() || budget.start >= first)
+            continue;
+        const Result<Money> spent =
+            SpentBetween(db, firstOfMonth(budget.start), first.addDays(-1),
+                         budget.wholeMonth() ? std::nullopt : std::optional<QString>(budget.detail));
+        if (!spent)
+            return spent.status();
+        before.insert(budget.id, spent.value());
     }
-    return months;
+    return before;
 }
 
 BudgetLevel LevelOf(Money spent, Money budget) {
@@ -264,42 +295,27 @@ BudgetLevel LevelOf(Money spent, Money budget) {
     return BudgetLevel::Green;
 }
 
-QDate FirstMonthNeeded(const QList<Budget>& budgets, const QDate& month) {
-    QDate first = firstOfMonth(month);
-    for (const Budget& budget : budgets) {
-        if (budget.rollover && budget.start.isValid() && budget.start < first)
-            first = firstOfMonth(budget.start);
-    }
-    return first;
-}
-
-Result<QList<BudgetUse>> UseOfMonth(const QList<Budget>& budgets,
-                                    const QMap<QString, MonthSpending>& spending, const QDate& month) {
+Result<QList<BudgetUse>> UseOfMonth(const QList<Budget>& budgets, const MonthSpending& spending,
+                                    const QHash<qint64, Money>& spentBefore, const QDate& month) {
     const QDate shown = firstOfMonth(month);
-    const auto spentIn = [&spending](const Budget& budget, const QDate& m) {
-        const auto at = spending.constFind(MonthKey(m));
-        if (at == spending.constEnd())
-            return Money();
-        return budget.wholeMonth() ? at->total : at->byDetail.value(budget.detail);
-    };
     QList<BudgetUse> uses;
     for (const Budget& budget : budgets) {
         BudgetUse use;
         use.detail = budget.detail;
         use.amount = budget.amountOf(shown);
-        if (budget.rollover && budget.start.isValid()) {
-            // What was left of each month from the first one on, overspending taken off.
+        if (budget.rollover && budget.start.isValid() && firstOfMonth(budget.start) < shown) {
+            // What each month from the first one on had, less what was spent in them all: what was left
+            // of them, overspending taken off.
             MoneyTotal carried;
-            for (QDate m = firstOfMonth(budget.start); m < shown; m = m.addMonths(1)) {
+            for (QDate m = firstOfMonth(budget.start); m < shown; m = m.addMonths(1))
                 carried.add(budget.amountOf(m));
-                carried.add(Money::fromUnits(-spentIn(budget, m).units()));
-            }
+            carried.add(Money::fromUnits(-spentBefore.value(budget.id).units()));
             const Result<Money> carry = carried.value();
             if (!carry)
                 return carry.status();
             use.carried = carry.value();
         }
-        use.spent = spentIn(budget, shown);
+        use.spent = budget.wholeMonth() ? spending.total : spending.byDetail.value(budget.detail);
         const Result<Money> total = use.amount.plus(use.carried);
         if (!total)
             return total.status();
@@ -320,17 +336,23 @@ Result<QList<BudgetUse>> UseOfMonth(const QList<Budget>& budgets,
     return uses;
 }
 
+Result<QList<BudgetUse>> ReadUseOfMonth(QSqlDatabase db, const QList<Budget>& budgets, const QDate& month) {
+    if (budgets.isEmpty())
+        return QList<BudgetUse>();
+    const Result<MonthSpending> spending = SpendingOfMonth(db, month);
+    if (!spending)
+        return spending.status();
+    const Result<QHash<qint64, Money>> before = SpentBeforeMonth(db, budgets, month);
+    if (!before)
+        return before.status();
+    return UseOfMonth(budgets, spending.value(), before.value(), month);
+}
+
 Result<QList<BudgetUse>> ReadUseOfMonth(QSqlDatabase db, const QDate& month) {
     const Result<QList<Budget>> budgets = ReadBudgets(db);
     if (!budgets)
         return budgets.status();
-    if (budgets->isEmpty())
-        return QList<BudgetUse>();
-    const Result<QMap<QString, MonthSpending>> spending =
-        SpendingByMonth(db, FirstMonthNeeded(budgets.value(), month), month);
-    if (!spending)
-        return spending.status();
-    return UseOfMonth(budgets.value(), spending.value(), month);
+    return ReadUseOfMonth(db, budgets.value(), month);
 }
 
 Result<BudgetTotal> TotalOfUses(const QList<BudgetUse>& uses) {
@@ -354,17 +376,8 @@ Result<QList<BudgetTotal>> YearOfBudgets(QSqlDatabase db, int year) {
     if (!budgets)
         return budgets.status();
     QList<BudgetTotal> months;
-    if (budgets->isEmpty()) {
-        months.resize(12);
-        return months;
-    }
-    const Result<QMap<QString, MonthSpending>> spending =
-        SpendingByMonth(db, FirstMonthNeeded(budgets.value(), QDate(year, 1, 1)), QDate(year, 12, 1));
-    if (!spending)
-        return spending.status();
     for (int m = 1; m <= 12; ++m) {
-        const Result<QList<BudgetUse>> uses =
-            UseOfMonth(budgets.value(), spending.value(), QDate(year, m, 1));
+        const Result<QList<BudgetUse>> uses = ReadUseOfMonth(db, budgets.value(), QDate(year, m, 1));
         if (!uses)
             return uses.status();
         const Result<BudgetTotal> total = TotalOfUses(uses.value());
@@ -418,13 +431,24 @@ Result<QStringList> BudgetAlerts(Database& database, const QString& detail, cons
     }
     if (concerned.isEmpty())
         return QStringList();
-    const bool whole =
-        std::any_of(concerned.cbegin(), concerned.cend(), [](const Budget& b) { return b.wholeMonth(); });
-    const Result<QMap<QString, MonthSpending>> spending = SpendingByMonth(
-        db, FirstMonthNeeded(concerned, day), day, whole ? std::nullopt : std::optional(detail));
-    if (!spending)
-        return spending.status();
-    const Result<QList<BudgetUse>> uses = UseOfMonth(concerned, spending.value(), day);
+    // Only what the concerned budgets need: the 明细's sum and the month's, each on its own index.
+    const QDate first = firstOfMonth(day);
+    MonthSpending spending;
+    for (const Budget& budget : concerned) {
+        const Result<Money> spent =
+            SpentBetween(db, first, lastOfMonth(day),
+                         budget.wholeMonth() ? std::nullopt : std::optional<QString>(budget.detail));
+        if (!spent)
+            return spent.status();
+        if (budget.wholeMonth())
+            spending.total = spent.value();
+        else
+            spending.byDetail.insert(budget.detail, spent.value());
+    }
+    const Result<QHash<qint64, Money>> before = SpentBeforeMonth(db, concerned, day);
+    if (!before)
+        return before.status();
+    const Result<QList<BudgetUse>> uses = UseOfMonth(concerned, spending, before.value(), day);
     if (!uses)
         return uses.status();
 
@@ -496,19 +520,13 @@ Result<int> ExportBudgetsToCsv(QSqlDatabase db, int year, const QString& path) {
     const Result<QList<Budget>> budgets = ReadBudgets(db);
     if (!budgets)
         return budgets.status();
-    const QDate january(year, 1, 1);
-    const QDate december(year, 12, 1);
-    const Result<QMap<QString, MonthSpending>> spending =
-        SpendingByMonth(db, FirstMonthNeeded(budgets.value(), january), december);
-    if (!spending)
-        return spending.status();
     QByteArray text("\xEF\xBB\xBF");
     text += CsvRecord({QStringLiteral("月份"), QStringLiteral("明细"), QStringLiteral("预算"),
                        QStringLiteral("已用"), QStringLiteral("剩余")});
     int rows = 0;
     for (int m = 1; m <= 12; ++m) {
         const QDate month(year, m, 1);
-        const Result<QList<BudgetUse>> uses = UseOfMonth(budgets.value(), spending.value(), month);
+        const Result<QList<BudgetUse>> uses = ReadUseOfMonth(db, budgets.value(), month);
         if (!uses)
             return uses.status();
         for (const BudgetUse& use : uses.value()) {

@@ -63,15 +63,21 @@ Result<qint64> SaveBudget(Database& database, const BudgetInput& input);
 // Deletes a budget and its months in one transaction.
 Status DeleteBudget(Database& database, qint64 id);
 
-// The expense of each month, per 明细 and in all.
+// The expense of one month, per 明细 and in all.
 struct MonthSpending {
     QHash<QString, Money> byDetail;
     Money total;
 };
-// The expenses of the months from `from`'s to `to`'s (both whole), by month "yyyy-MM"; with a 明细 only
-// that 明细's (the total is then that 明细's too). One aggregate query on the index of type and date.
-Result<QMap<QString, MonthSpending>> SpendingByMonth(QSqlDatabase db, const QDate& from, const QDate& to,
-                                                     const std::optional<QString>& detail = std::nullopt);
+// The month's expenses per 明细: one aggregate query on the index of type and date.
+Result<MonthSpending> SpendingOfMonth(QSqlDatabase db, const QDate& month);
+// The expenses of the days from `from` to `to` (both included), of one 明细 or (none) of all: one sum on
+// an index that holds every column asked.
+Result<Money> SpentBetween(QSqlDatabase db, const QDate& from, const QDate& to,
+                           const std::optional<QString>& detail = std::nullopt);
+// What each rollover budget's 明细 (or the whole month) spent from its first month up to the end of the
+// month before `month`, by budget key; one sum each.
+Result<QHash<qint64, Money>> SpentBeforeMonth(QSqlDatabase db, const QList<Budget>& budgets,
+                                              const QDate& month);
 
 // One budget in one month: what may be spent (the month's amount and what was carried into it), what was.
 enum class BudgetLevel { Green, Amber, Red };
@@ -82,21 +88,20 @@ struct BudgetUse {
     Money budget;    // amount + carried
     Money spent;
     Money left;       // budget - spent
-    int percent = 0;  // spent of budget, whole percents rounded down; 0 for nothing spent, 999 for a spending
-                      // against a budget of 0 or less
+    int percent = 0;  // spent of budget, whole percents rounded down; 0 for nothing spent, 999 for a
+                      // spending against a budget of 0 or less
     BudgetLevel level = BudgetLevel::Green;  // green below 80 %, amber from 80 % to 100 %, red past 100 %
 };
 // The level of a spending against its budget.
 BudgetLevel LevelOf(Money spent, Money budget);
-// The first month whose spending the month's use of the budgets needs (the earliest start of a rollover
-// budget before it, else the month itself).
-QDate FirstMonthNeeded(const QList<Budget>& budgets, const QDate& month);
-// The use of each budget in the month, in the budgets' order, from the spending of every month from
-// FirstMonthNeeded on. Fails only when a sum leaves the range of an amount.
-Result<QList<BudgetUse>> UseOfMonth(const QList<Budget>& budgets,
-                                    const QMap<QString, MonthSpending>& spending, const QDate& month);
-// Both steps above for one month.
+// The use of each budget in the month, in the budgets' order: the carry of a rollover budget is what its
+// months from the first one up to the month before had (their amounts) less what was spent in them
+// (`spentBefore`). Fails only when a sum leaves the range of an amount.
+Result<QList<BudgetUse>> UseOfMonth(const QList<Budget>& budgets, const MonthSpending& spending,
+                                    const QHash<qint64, Money>& spentBefore, const QDate& month);
+// The steps above for one month: the month's spending in one query, one sum per rollover budget.
 Result<QList<BudgetUse>> ReadUseOfMonth(QSqlDatabase db, const QDate& month);
+Result<QList<BudgetUse>> ReadUseOfMonth(QSqlDatabase db, const QList<Budget>& budgets, const QDate& month);
 
 // A month's budget and spending in all: the whole month's budget and spending when there is one, else
 // the budgets of the 明细 and their spending added up.
@@ -105,7 +110,7 @@ struct BudgetTotal {
     Money spent;
 };
 Result<BudgetTotal> TotalOfUses(const QList<BudgetUse>& uses);
-// The totals of each month of a year, January first; one aggregate query.
+// The totals of each month of a year, January first.
 Result<QList<BudgetTotal>> YearOfBudgets(QSqlDatabase db, int year);
 
 // The month's budget use in one line for the summary ("本月预算：已用 ￥1234.00 / ￥3000.00（41%）"): as
