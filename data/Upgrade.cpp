@@ -117,10 +117,11 @@ const UpgradeStep kSteps[] = {
     {6, {}, HidePlainSecrets},
     // 7: monthly budgets per expense 明细 or for the whole month's spending ('' as 明细), the amounts of
     // single months that differ from the usual one, and the budget alerts already said. The index gives
-    // one 明细's spending over any months without reading the others' (about 1 s at 10^6 entries, once).
+    // one 明细's spending over any months without reading the others' (about 1 s at 10^6 entries, once);
+    // it starts with the 明细 so that the totals per 明细 of a period keep reading only that period.
     {7,
      {
-         "CREATE INDEX IF NOT EXISTS shouzhibiao_leixing_mingxi_riqi_feiyong ON shouzhibiao (leixing, mingxi, "
+         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong ON shouzhibiao (mingxi, leixing, "
          "shururiqi, feiyong)",
          "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, meiyue INTEGER, "
          "jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",

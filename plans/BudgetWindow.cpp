@@ -84,7 +84,6 @@ BudgetWindow::BudgetWindow(Household& household, const QDate& month, QWidget* pa
     build();
     loadDetails();
     showMonth(month_);
-    showYear(year_);
     clearBoxes();
 }
 
@@ -203,7 +202,10 @@ void BudgetWindow::build() {
     yearChart_->setGroupSize(2);
     yearLayout->addWidget(yearChart_);
     pages_->addTab(yearPage, QStringLiteral("全年"));
+    // The year's twelve months are read when its page is first shown.
     connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 1 && !yearShown_)
+            showYear(month_.year());
         monthLabel_->setText(page == 0 ? monthText(month_) : QStringLiteral("%1年").arg(year_));
     });
 }
@@ -280,6 +282,7 @@ void BudgetWindow::showYear(int year) {
         return;
     }
     year_ = year;
+    yearShown_ = true;
     if (pages_->currentIndex() == 1)
         monthLabel_->setText(QStringLiteral("%1年").arg(year_));
     QList<BarChart::Bar> bars;
@@ -352,7 +355,8 @@ void BudgetWindow::save() {
     }
     editing_ = saved.value();
     showMonth(month_);
-    showYear(year_);
+    if (yearShown_)
+        showYear(year_);
 }
 
 void BudgetWindow::remove() {
@@ -368,7 +372,8 @@ void BudgetWindow::remove() {
     grid_->clearSelection();
     clearBoxes();
     showMonth(month_);
-    showYear(year_);
+    if (yearShown_)
+        showYear(year_);
 }
 
 void BudgetWindow::exportYear() {

@@ -61,6 +61,7 @@ class BudgetWindow : public QDialog {
     QLabel* yearOfMonths_ = nullptr;
     QList<QLineEdit*> months_;
     qint64 editing_ = 0;
+    bool yearShown_ = false;
 };
 
 // After an expense of the 明细 was saved for the day: says, in one notice, the budget thresholds it has

@@ -253,7 +253,7 @@ Result<Money> SpentBetween(QSqlDatabase db, const QDate& from, const QDate& to,
         return Money();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    // One 明细's on the index (leixing, mingxi, shururiqi, feiyong), all on (leixing, shururiqi, ...).
+    // One 明细's on the index (mingxi, leixing, shururiqi, feiyong), all on (leixing, shururiqi, ...).
     if (!query.prepare(QStringLiteral("SELECT SUM(feiyong>>32) AS hi, SUM(feiyong&4294967295) AS lo FROM "
                                       "shouzhibiao WHERE leixing='zhichu'%1 AND shururiqi BETWEEN :qishi AND "
                                       ":jishu")

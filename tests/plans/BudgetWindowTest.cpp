@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 
 namespace {
@@ -68,7 +69,10 @@ TEST_F(BudgetWindowTest, MonthShowsLevelsMovesAndStoresTypedBudgets) {
     child<QPushButton>(&window, "BudgetBack")->click();
     child<QPushButton>(&window, "BudgetBack")->click();
     EXPECT_EQ(month->text(), QStringLiteral("2006年12月"));
+    child<QTabWidget>(&window, "BudgetPages")->setCurrentIndex(1);
+    EXPECT_EQ(month->text(), QStringLiteral("2006年"));
     EXPECT_EQ(child<BarChart>(&window, "BudgetYearChart")->bars().size(), 24);
+    child<QTabWidget>(&window, "BudgetPages")->setCurrentIndex(0);
 
     child<QPushButton>(&window, "BudgetNew")->click();
     child<QComboBox>(&window, "BudgetDetail")->setCurrentText(QStringLiteral("水电"));
