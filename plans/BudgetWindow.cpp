@@ -138,6 +138,7 @@ void BudgetWindow::build() {
     detail_ = new QComboBox(boxes);
     detail_->setObjectName(QStringLiteral("BudgetDetail"));
     detail_->setEditable(true);
+    detail_->setMinimumWidth(130);
     everyMonth_ = new QLineEdit(boxes);
     everyMonth_->setObjectName(QStringLiteral("BudgetEveryMonth"));
     everyMonth_->setPlaceholderText(QStringLiteral("如 1500"));
@@ -155,19 +156,17 @@ void BudgetWindow::build() {
     form->addWidget(rollover_, 0, 6, 1, 3);
     yearOfMonths_ = new QLabel(boxes);
     form->addWidget(yearOfMonths_, 1, 0, 1, 9);
+    auto* monthBoxes = new QGridLayout;
     for (int m = 1; m <= 12; ++m) {
         auto* box = new QLineEdit(boxes);
         box->setObjectName(QStringLiteral("BudgetMonth%1").arg(m));
-        box->setMaximumWidth(90);
-        const int row = 2 + (m - 1) / 6;
+        const int row = (m - 1) / 6;
         const int column = (m - 1) % 6;
-        auto* label = new QLabel(QStringLiteral("%1月").arg(m), boxes);
-        auto* pair = new QHBoxLayout;
-        pair->addWidget(label);
-        pair->addWidget(box);
-        form->addLayout(pair, row, column + (column >= 3 ? 0 : 0));
+        monthBoxes->addWidget(new QLabel(QStringLiteral("%1月").arg(m), boxes), row, column * 2);
+        monthBoxes->addWidget(box, row, column * 2 + 1);
         months_.append(box);
     }
+    form->addLayout(monthBoxes, 2, 0, 1, 9);
     monthLayout->addWidget(boxes);
 
     auto* buttons = new QHBoxLayout;

@@ -46,7 +46,7 @@ QString storedDetail(const QString& detail) {
 
 // What a budget's use is called in a message.
 QString nameInText(const QString& detail) {
-    return detail.isEmpty() ? QStringLiteral("本月全部支出") : QStringLiteral("“%1”").arg(detail);
+    return detail.isEmpty() ? WholeMonthName() : QStringLiteral("“%1”").arg(detail);
 }
 
 // spent * 100 >= budget * share, exactly.

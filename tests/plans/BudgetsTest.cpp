@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 namespace {
 
 class BudgetsOnBothEngines : public ::testing::TestWithParam<TestEngine> {
@@ -70,6 +72,18 @@ TEST_P(BudgetsOnBothEngines, RolloverCarriesAcrossTheYearEnd) {
     const Result<QStringList> over = OverBudgetLines(th.database.connection(), QDate(2006, 12, 5));
     ASSERT_EQ(over->size(), 1);
     EXPECT_TRUE(over->first().contains(QStringLiteral("午饭"))) << over->first().toStdString();
+
+    // The year against its budgets in a file for its owner only.
+    const QString path = th.home.path() + QStringLiteral("/budgets.csv");
+    const Result<int> rows = ExportBudgetsToCsv(th.database.connection(), 2007, path);
+    ASSERT_TRUE(rows.isOk()) << rows.error().toStdString();
+    EXPECT_EQ(rows.value(), 24);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines[2], QStringLiteral("2007-01,午饭,1100,500,600"));
+    EXPECT_EQ(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions());
 }
 
 // Each threshold is said once in a month, the higher one alone when a save passes both; a new month
