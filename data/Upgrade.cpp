@@ -121,7 +121,8 @@ const UpgradeStep kSteps[] = {
     // it starts with the 明细 so that the totals per 明细 of a period keep reading only that period.
     {7,
      {
-         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong ON shouzhibiao (mingxi, leixing, "
+         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong ON shouzhibiao (mingxi, "
+         "leixing, "
          "shururiqi, feiyong)",
          "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, meiyue INTEGER, "
          "jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
