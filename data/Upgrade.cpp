@@ -121,20 +121,18 @@ const UpgradeStep kSteps[] = {
     // it starts with the 明细 so that the totals per 明细 of a period keep reading only that period.
     {7,
      {
-         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong ON shouzhibiao (mingxi, "
-         "leixing, "
-         "shururiqi, feiyong)",
-         "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, meiyue INTEGER, "
-         "jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
+         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong "
+         "ON shouzhibiao (mingxi, leixing, shururiqi, feiyong)",
+         "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, "
+         "meiyue INTEGER, jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
          "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_mingxi ON yusuan (mingxi)",
-         "CREATE TABLE IF NOT EXISTS yusuanyue (id INTEGER PRIMARY KEY, yusuan INTEGER NOT NULL, yuefen TEXT "
-         "NOT NULL, jine INTEGER NOT NULL)",
+         "CREATE TABLE IF NOT EXISTS yusuanyue (id INTEGER PRIMARY KEY, yusuan INTEGER NOT NULL, "
+         "yuefen TEXT NOT NULL, jine INTEGER NOT NULL)",
          "CREATE UNIQUE INDEX IF NOT EXISTS yusuanyue_yusuan_yuefen ON yusuanyue (yusuan, yuefen)",
-         "CREATE TABLE IF NOT EXISTS yusuan_tixing (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, yuefen "
-         "TEXT "
-         "NOT NULL, jibie INTEGER NOT NULL)",
-         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_tixing_mingxi_yuefen_jibie ON yusuan_tixing (mingxi, "
-         "yuefen, jibie)",
+         "CREATE TABLE IF NOT EXISTS yusuan_tixing (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, "
+         "yuefen TEXT NOT NULL, jibie INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_tixing_mingxi_yuefen_jibie "
+         "ON yusuan_tixing (mingxi, yuefen, jibie)",
      }},
 };
 
