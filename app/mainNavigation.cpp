@@ -21,6 +21,7 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "plans/BudgetWindow.h"
 #include "plans/CatchUpWindow.h"
 #include "plans/RegularWindow.h"
 #include "reminders/Reminders.h"
@@ -66,6 +67,7 @@ void TForm1::bindNavigation() {
     onAction("N47", &TForm1::N47Click);
     onAction("N49", &TForm1::N49Click);
     onAction("N50", &TForm1::N50Click);
+    onAction("N58", &TForm1::N58Click);
     onAction("N59", &TForm1::N59Click);
     // The regular entries due since the last run are caught up once the window is up, after the login
     // and the reminder notice, and again when the day changes while the program stays open (looked at
@@ -202,7 +204,7 @@ void TForm1::SpeedButton19Click() {
 }
 
 void TForm1::N41Click() {
-    ShowTodayReminders(database_.connection());
+    ShowTodayReminders(database_.connection(), OverBudgetReminders(database_));
 }
 
 void TForm1::N8Click() {
@@ -362,6 +364,16 @@ void TForm1::N50Click() {
     rules.exec();
 }
 
+// Budgets are plans of spending: they need 支出管理.
+void TForm1::N58Click() {
+    if (!PermissionGate(QStringLiteral("支出管理")))
+        return;
+    BudgetWindow budgets(household_, Today(), this);
+    budgets.exec();
+    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary()); summary && summary->isVisible())
+        summary->ComputePeriodTotals();
+}
+
 // Open to every user; adding, changing and deleting pass the gate of the entry's type inside.
 void TForm1::N59Click() {
     RegularWindow regular(household_, this);
@@ -377,4 +389,3 @@ void TForm1::catchUpRegularEntries() {
         if (auto* front = qobject_cast<FunctionPanel*>(workArea_->frontPanel()))
             front->broughtToFront();
     }
-}

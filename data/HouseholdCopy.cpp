@@ -15,7 +15,7 @@ namespace {
 const char* const kHouseholdTables[] = {"shouzhibiao",   "zhangwubiao", "yinghanbiao",  "tixing",
                                         "quanxiangbiao", "yzbh",        "huishouzhan",  "daorujilu",
                                         "zhangdanhao",   "mingxiguize", "zhifufangshi", "lieyingshe",
-                                        "dingqishouzhi"};
+                                        "yusuan",        "yusuanyue",   "yusuan_tixing", "dingqishouzhi"};
 
 // Rows per insert: on the server many, to save round trips (well under its limit on bound values); on
 // the file few, as its driver looks each bound value up among all of the statement's, which grows with

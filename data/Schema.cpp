@@ -100,6 +100,9 @@ const TableColumns kColumns[] = {
      7,
      {"id", "leixing", "mingxi", "jine", "zhanghu", "beizhu", "jiange", "danwei", "ri", "kaishi", "jieshu",
       "cishu", "zidong", "yizuo"}},
+    {"yusuan", 7, {"id", "mingxi", "meiyue", "jiezhuan", "qishi"}},
+    {"yusuanyue", 7, {"id", "yusuan", "yuefen", "jine"}},
+    {"yusuan_tixing", 7, {"id", "mingxi", "yuefen", "jibie"}},
 };
 
 }  // namespace
