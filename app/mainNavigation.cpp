@@ -389,3 +389,4 @@ void TForm1::catchUpRegularEntries() {
         if (auto* front = qobject_cast<FunctionPanel*>(workArea_->frontPanel()))
             front->broughtToFront();
     }
+}
