@@ -18,6 +18,7 @@
 #include "kopira/InterruptedRestore.h"
 #include "ledger/EntryPanel.h"
 #include "ledger/SummaryPanel.h"
+#include "plans/BudgetWindow.h"
 #include "reminders/ReminderPanel.h"
 #include "reminders/Reminders.h"
 
@@ -68,7 +69,9 @@ TForm1::TForm1(const QString& homeFolder, std::function<bool()> householdClaimed
                  [this](const QString& text) { return PermissionGate(text); },
                  [this](const QString& text) { return HoldsRight(text); },
                  this,
-                 ProgramFolder()},
+                 ProgramFolder(),
+                 [this](const QString& detail, const QDate& day) { SayBudgetAlerts(database_, detail, day); },
+                 [this](const QDate& month) { return BudgetLine(database_, month); }},
       panels_(household_,
               [this](FunctionPanels::Slot slot, FunctionPanel* panel) { placePanel(slot, panel); }) {
     setObjectName(QStringLiteral("Form1"));
@@ -250,7 +253,7 @@ void TForm1::FormShow() {
         summary->ComputePeriodTotals();
     // 10. Last, the notice of today's reminders, if any are due.
     if (database_.isOpen())
-        ShowTodayReminders(database_.connection());
+        ShowTodayReminders(database_.connection(), OverBudgetReminders(database_));
     // With the window up, the file is checked for damage off this thread.
     // After the indexes are rebuilt, the totals shown (read through the old indexes) are read again.
     WatchForDamage(

@@ -7,6 +7,7 @@
 #include "household/Household.h"
 #include "household/IniFile.h"
 
+#include <QDate>
 #include <QMainWindow>
 
 #include <functional>
@@ -107,6 +108,10 @@ class TForm1 : public QMainWindow {
     void N47Click();                  // 收支趋势
     void N49Click();                  // 导入记录…
     void N50Click();                  // 明细规则…
+    void N58Click();                  // 预算…
+    void N59Click();                  // 定期收支…
+    // Lists the regular entries due since the last run, entering those that enter themselves.
+    void catchUpRegularEntries();
 
     // Runs the login window modally; false when the user left it by its exit button.
     bool runLogin();
@@ -140,6 +145,7 @@ class TForm1 : public QMainWindow {
     bool remindersOpened_ = false;
     bool detailChoicesLoaded_ = false;
     bool startFailed_ = false;
+    QDate caughtUpDay_;  // the day the regular entries were last caught up in this run
 
     WorkArea* workArea_ = nullptr;
     StatusPanels* statusBar_ = nullptr;

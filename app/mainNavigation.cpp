@@ -21,6 +21,9 @@
 #include "ledger/ExportDialog.h"
 #include "ledger/SummaryPanel.h"
 #include "ledger/TrendWindow.h"
+#include "plans/BudgetWindow.h"
+#include "plans/CatchUpWindow.h"
+#include "plans/RegularWindow.h"
 #include "reminders/Reminders.h"
 #include "tools/Launcher.h"
 #include "tools/Launchers.h"
@@ -28,8 +31,10 @@
 #include "tools/cldj.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -62,6 +67,19 @@ void TForm1::bindNavigation() {
     onAction("N47", &TForm1::N47Click);
     onAction("N49", &TForm1::N49Click);
     onAction("N50", &TForm1::N50Click);
+    onAction("N58", &TForm1::N58Click);
+    onAction("N59", &TForm1::N59Click);
+    // The regular entries due since the last run are caught up once the window is up, after the login
+    // and the reminder notice, and again when the day changes while the program stays open (looked at
+    // every minute; not while another window waits for an answer).
+    connect(this, &TForm1::firstShowingDone, this, &TForm1::catchUpRegularEntries);
+    auto* dayWatch = new QTimer(this);
+    dayWatch->setInterval(60 * 1000);
+    connect(dayWatch, &QTimer::timeout, this, [this] {
+        if (caughtUpDay_.isValid() && Today() != caughtUpDay_ && !QApplication::activeModalWidget())
+            catchUpRegularEntries();
+    });
+    dayWatch->start();
     findChild<QAction*>(QStringLiteral("N45"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     findChild<QAction*>(QStringLiteral("N46"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     findChild<QAction*>(QStringLiteral("N47"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
@@ -192,7 +210,7 @@ void TForm1::SpeedButton19Click() {
 }
 
 void TForm1::N41Click() {
-    ShowTodayReminders(database_.connection());
+    ShowTodayReminders(database_.connection(), OverBudgetReminders(database_));
 }
 
 void TForm1::N8Click() {
@@ -350,4 +368,31 @@ void TForm1::N49Click() {
 void TForm1::N50Click() {
     RulesWindow rules(household_, this);
     rules.exec();
+}
+
+// Budgets are plans of spending: they need 支出管理.
+void TForm1::N58Click() {
+    if (!PermissionGate(QStringLiteral("支出管理")))
+        return;
+    BudgetWindow budgets(household_, Today(), this);
+    budgets.exec();
+    if (auto* summary = qobject_cast<SummaryPanel*>(panels_.summary()); summary && summary->isVisible())
+        summary->ComputePeriodTotals();
+}
+
+// Open to every user; adding, changing and deleting pass the gate of the entry's type inside.
+void TForm1::N59Click() {
+    RegularWindow regular(household_, this);
+    regular.exec();
+}
+
+void TForm1::catchUpRegularEntries() {
+    if (!database_.isOpen() || startFailed_)
+        return;
+    caughtUpDay_ = Today();
+    // The panel in front shows the entries and balances as they now stand.
+    if (RunCatchUp(household_, this)) {
+        if (auto* front = qobject_cast<FunctionPanel*>(workArea_->frontPanel()))
+            front->broughtToFront();
+    }
 }

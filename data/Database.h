@@ -111,4 +111,4 @@ Status CreatePrivateFile(const QString& path);
 inline constexpr int kTamberloApplicationId = 0x54424C4F;  // "TBLO"
 // The newest version of the tables this program writes and reads (PRAGMA user_version); older files are
 // upgraded when opened (data/Upgrade.h), newer ones refused.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;

@@ -14,7 +14,8 @@ namespace {
 // The household's tables, each copied whole in the order of its keys.
 const char* const kHouseholdTables[] = {"shouzhibiao",   "zhangwubiao", "yinghanbiao",  "tixing",
                                         "quanxiangbiao", "yzbh",        "huishouzhan",  "daorujilu",
-                                        "zhangdanhao",   "mingxiguize", "zhifufangshi", "lieyingshe"};
+                                        "zhangdanhao",   "mingxiguize", "zhifufangshi", "lieyingshe",
+                                        "yusuan",        "yusuanyue",   "yusuan_tixing", "dingqishouzhi"};
 
 // Rows per insert: on the server many, to save round trips (well under its limit on bound values); on
 // the file few, as its driver looks each bound value up among all of the statement's, which grows with

@@ -104,6 +104,13 @@ const TableColumns kColumns[] = {
     {"lieyingshe", 5, {"id", "mingcheng", "peizhi"}},
     {"quanxiangbiao", 6, {"mimasanlie", "gongyao", "siyao", "jiayao"}},
     {"zhangwubiao", 6, {"mimami"}},
+    {"dingqishouzhi",
+     7,
+     {"id", "leixing", "mingxi", "jine", "zhanghu", "beizhu", "jiange", "danwei", "ri", "kaishi", "jieshu",
+      "cishu", "zidong", "yizuo"}},
+    {"yusuan", 7, {"id", "mingxi", "meiyue", "jiezhuan", "qishi"}},
+    {"yusuanyue", 7, {"id", "yusuan", "yuefen", "jine"}},
+    {"yusuan_tixing", 7, {"id", "mingxi", "yuefen", "jibie"}},
 };
 
 }  // namespace

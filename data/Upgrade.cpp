@@ -115,6 +115,32 @@ const UpgradeStep kSteps[] = {
     // 6: no password kept as plain text: login passwords become Argon2id hashes, every user gets a key
     // pair, the bank passwords are encrypted under a household key sealed to the users who may read them.
     {kSecretsHiddenVersion, {}, HidePlainSecrets},
+    // 7: plans. Regular entries: what each enters (type, 明细, amount, place, remark), how it repeats (every
+    // jiange days, weeks, months or years, on day ri of the month; from kaishi to jieshu or cishu times),
+    // whether it enters itself, and the last date done (yizuo), moved in the transaction of the entry it
+    // makes. Monthly budgets per expense 明细 or for the whole month's spending ('' as 明细), the amounts
+    // of single months that differ from the usual one, and the budget alerts already said. The index gives
+    // one 明细's spending over any months without reading the others' (about 1 s at 10^6 entries, once); it
+    // starts with the 明细 so that the totals per 明细 of a period keep reading only that period.
+    {7,
+     {
+         "CREATE TABLE IF NOT EXISTS dingqishouzhi (id INTEGER PRIMARY KEY, leixing TEXT NOT NULL, mingxi "
+         "TEXT NOT NULL, jine INTEGER NOT NULL, zhanghu INTEGER NOT NULL, beizhu TEXT, jiange INTEGER NOT "
+         "NULL, danwei TEXT NOT NULL, ri INTEGER NOT NULL DEFAULT 0, kaishi TEXT NOT NULL, jieshu TEXT, "
+         "cishu INTEGER, zidong INTEGER NOT NULL DEFAULT 0, yizuo TEXT)",
+         "CREATE INDEX IF NOT EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong "
+         "ON shouzhibiao (mingxi, leixing, shururiqi, feiyong)",
+         "CREATE TABLE IF NOT EXISTS yusuan (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, "
+         "meiyue INTEGER, jiezhuan INTEGER NOT NULL DEFAULT 0, qishi TEXT NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_mingxi ON yusuan (mingxi)",
+         "CREATE TABLE IF NOT EXISTS yusuanyue (id INTEGER PRIMARY KEY, yusuan INTEGER NOT NULL, "
+         "yuefen TEXT NOT NULL, jine INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuanyue_yusuan_yuefen ON yusuanyue (yusuan, yuefen)",
+         "CREATE TABLE IF NOT EXISTS yusuan_tixing (id INTEGER PRIMARY KEY, mingxi TEXT NOT NULL, "
+         "yuefen TEXT NOT NULL, jibie INTEGER NOT NULL)",
+         "CREATE UNIQUE INDEX IF NOT EXISTS yusuan_tixing_mingxi_yuefen_jibie "
+         "ON yusuan_tixing (mingxi, yuefen, jibie)",
+     }},
 };
 
 }  // namespace

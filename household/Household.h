@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,11 @@ struct Household {
     QWidget* mainWindow;
     // The program folder, where read-only files (help page, backup tool) are found.
     QString programFolder;
+    // Told by the expense panel after an expense of the 明细 was saved for the day (the budget alerts);
+    // may be empty.
+    std::function<void(const QString& detail, const QDate& day)> expenseSaved = {};
+    // The line of the month's budget use for the summary, empty when there is none; may be empty.
+    std::function<QString(const QDate& month)> budgetLine = {};
 };
 
 // The two bank rights. A holder of either may open the bank information window (with the bank

@@ -64,7 +64,8 @@ BackupSummary Summarize(const QString& file, bool thorough) {
             query.next()) {
             summary.lastEntryDate = query.value(0).toString();
         }
-        // Places have a kind and a closing mark from version 4 on, imports are kept from version 5 on.
+        // Places have a kind and a closing mark from version 4 on, imports are kept from version 5 on,
+        // regular entries from version 7 on.
         const int version =
             query.exec(QStringLiteral("PRAGMA user_version")) && query.next() ? query.value(0).toInt() : 0;
         const bool kinds = version >= 4;
@@ -74,6 +75,11 @@ BackupSummary Summarize(const QString& file, bool thorough) {
                 return Status::failure(QStringLiteral("无法读取导入记录"));
             summary.imports = query.value(0).toLongLong();
             summary.undoneImports = query.value(1).toLongLong();
+        }
+        if (version >= 7) {
+            if (!query.exec(QStringLiteral("select count(*) from dingqishouzhi")) || !query.next())
+                return Status::failure(QStringLiteral("无法读取定期收支"));
+            summary.regularEntries = query.value(0).toLongLong();
         }
         if (!query.exec(
                 kinds ? QStringLiteral("select mingcheng, jine, leibie, guanbi from zhangwubiao order by id")
@@ -146,6 +152,14 @@ QString DescribeBackup(const BackupSummary& summary) {
         lines << QStringLiteral("导入：%1 次").arg(summary.imports) +
                      (summary.undoneImports > 0
                           ? QStringLiteral("（其中 %1 次已撤销）").arg(summary.undoneImports)
+                          : QString());
+    }
+    // What fell due after the backup was made is listed at the next start for a decision, never
+    // entered unasked.
+    if (summary.regularEntries >= 0) {
+        lines << QStringLiteral("定期收支：%1 条").arg(summary.regularEntries) +
+                     (summary.regularEntries > 0
+                          ? QStringLiteral("（恢复后，备份之后到期的各笔会在启动时列出，由您决定是否入帐）")
                           : QString());
     }
     lines << QStringLiteral("家庭保险柜余额：%1").arg(summary.homeSafe.format());

@@ -34,8 +34,9 @@ struct BackupSummary {
     Money homeSafe;
     qint64 imports = -1;  // bill imports, undone ones included; -1 for a file from before bill imports
     qint64 undoneImports = 0;
-    QString problem;         // why the file cannot be restored, empty when it can
-    bool encrypted = false;  // under a passphrase: nothing more is known before it is given
+    qint64 regularEntries = -1;  // 定期收支; -1 for a file from before them
+    QString problem;             // why the file cannot be restored, empty when it can
+    bool encrypted = false;      // under a passphrase: nothing more is known before it is given
 };
 
 // The names of the files a backup folder lists: plain backups and encrypted ones.

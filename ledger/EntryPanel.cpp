@@ -552,6 +552,9 @@ bool EntryPanel::saveClick() {
                                           "选“全部帐户”可照常看到它。")
                                .arg(savedOn));
     }
+    // The budget of the 明细, and of the whole month, may have reached a threshold with this expense.
+    if (config_.type == EntryType::Expense && household_.expenseSaved)
+        household_.expenseSaved(entry.detail, day.value());
     return true;
 }
 

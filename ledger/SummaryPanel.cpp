@@ -151,6 +151,9 @@ void SummaryPanel::build() {
     balance_ = label(QStringLiteral("LabelBalance"), QString(), this);
     balance_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     showBalance(Money());
+    budget_ = label(QStringLiteral("LabelBudget"), QString(), this);
+    budget_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    budget_->hide();
     // The place choice takes the left end of the heading's row, across from the 结余.
     placeChoice_ = new QComboBox(this);
     placeChoice_->setObjectName(QStringLiteral("ComboBoxPlaceFilter"));
@@ -206,15 +209,28 @@ void SummaryPanel::resizeEvent(QResizeEvent* event) {
     incomeDetails_->move((incomeBox_->width() - kDetailButtonWidth) / 2, 66);
     expenseDetails_->move((expenseBox_->width() - kDetailButtonWidth) / 2, 66);
 
-    // The bars on the left, the ring of the expenses on the right.
+    // The bars on the left, the ring of the expenses on the right; the month's budget line, when there
+    // is one, takes the bottom row under both.
+    const int budgetRow = budget_->isHidden() ? 0 : 24;
+    budget_->setGeometry(24, height() - 8 - 22, qMax(0, w - 48), 22);
     const int areaWidth = qMax(0, w - 48);
     const int ringWidth = int(areaWidth * kRingShare);
-    const int chartHeight = qMax(0, height() - kChartTop - 8);
+    const int chartHeight = qMax(0, height() - kChartTop - 8 - budgetRow);
     const QRect chartArea(24, kChartTop, qMax(0, areaWidth - ringWidth - 8), chartHeight);
     pie_->setGeometry(24 + areaWidth - ringWidth, kChartTop, ringWidth, chartHeight);
     for (int i = 0; i < 3; ++i) {
         chartPanels_[i]->setGeometry(chartArea);
         charts_[i]->setGeometry(0, 0, chartArea.width(), chartArea.height());
+    }
+}
+
+void SummaryPanel::showBudgetLine() {
+    const QString line = household_.budgetLine ? household_.budgetLine(Today()) : QString();
+    budget_->setText(line);
+    if (budget_->isHidden() != line.isEmpty()) {
+        budget_->setHidden(line.isEmpty());
+        QResizeEvent again(size(), size());
+        resizeEvent(&again);
     }
 }
 
@@ -292,6 +308,7 @@ void SummaryPanel::ComputePeriodTotals() {
         loadPlaceChoices();
     showChartPanel(chartPanels_[0]);
     charts_[0]->clear();
+    showBudgetLine();
     const Result<PeriodBounds> period = ReadPeriod(first_->text(), last_->text(), Today());
     if (!period) {
         pie_->clear();

@@ -58,6 +58,8 @@ class SummaryPanel : public FunctionPanel {
     void showDetailChart(bool income);
     void showChartPanel(QFrame* panel);
     void showBalance(Money balance);
+    // The month's budget use in one line under the charts, hidden when the household has no budget.
+    void showBudgetLine();
     // The places of the place choice, every one (closed ones keep their history), the one chosen kept
     // while it is there; 全部帐户 otherwise.
     void loadPlaceChoices();
@@ -77,6 +79,7 @@ class SummaryPanel : public FunctionPanel {
     QLabel* incomeTotal_ = nullptr;          // Label6
     QLabel* expenseTotal_ = nullptr;         // Label7
     QLabel* balance_ = nullptr;              // 结余: income minus expense of the period
+    QLabel* budget_ = nullptr;               // LabelBudget: the month's budget use
     QComboBox* placeChoice_ = nullptr;       // ComboBoxPlaceFilter: 全部帐户 or one place
     QToolButton* incomeDetails_ = nullptr;   // SpeedButton7
     QToolButton* expenseDetails_ = nullptr;  // SpeedButton8

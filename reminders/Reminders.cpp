@@ -114,13 +114,13 @@ Status DeleteReminder(QSqlDatabase db, qint64 id) {
     return Status::ok();
 }
 
-void ShowTodayReminders(QSqlDatabase db) {
+void ShowTodayReminders(QSqlDatabase db, const QStringList& alsoDue) {
     const Result<QList<Reminder>> rows = LoadReminders(db);
     if (!rows) {
         ReportError(rows.error());
         return;
     }
-    const QString text = NoticeText(DueContents(rows.value(), Today()));
+    const QString text = NoticeText(DueContents(rows.value(), Today()) + alsoDue);
     if (text.isEmpty())
         return;
     Prompt::current().show(Captions::kNotice, text, Prompt::Buttons::Ok, Prompt::Icon::Warning);

@@ -38,5 +38,6 @@ Result<qint64> AddReminder(QSqlDatabase db, const Reminder& reminder);
 Status DeleteReminder(QSqlDatabase db, qint64 id);
 
 // ShowTodayReminders: the notice of today's events in a box (caption "Quorvane提示", exclamation icon,
-// OK), or no box at all when nothing is due. A database error is reported and shows no notice.
-void ShowTodayReminders(QSqlDatabase db);
+// OK), or no box at all when nothing is due. A database error is reported and shows no notice. The lines
+// `alsoDue` (such as the budgets past their amount this month) are listed after the events.
+void ShowTodayReminders(QSqlDatabase db, const QStringList& alsoDue = {});

@@ -55,7 +55,7 @@ TEST(MainWindow, MenuBarHasTheSevenMenusWithEveryItemInOrder) {
     EXPECT_EQ(menuLayout(child<QMenu>(&form, "N1")),
               QStringList({"N26:收入管理", "N27:—", "N28:支出管理", "N29:—", "N30:帐务信息", "N44:—",
                            "N45:导出收支明细…", "N48:导入帐单…", "N49:导入记录…", "N50:明细规则…",
-                           "N46:回收站", "N47:收支趋势"}));
+                           "N58:预算…", "N59:定期收支…", "N46:回收站", "N47:收支趋势"}));
     EXPECT_EQ(menuLayout(child<QMenu>(&form, "N25")),
               QStringList({"N31:银行存款", "N32:—", "N33:银行支取", "N36:—", "N37:存取记录", "N42:—",
                            "N43:银行信息"}));

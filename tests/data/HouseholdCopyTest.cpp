@@ -20,9 +20,9 @@ void exec(Database& db, const QString& sql) {
 // Every row of every household table, as text, in key order.
 QStringList rowsOf(Database& db) {
     QStringList rows;
-    for (const char* table :
-         {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh", "huishouzhan",
-          "daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi", "lieyingshe"}) {
+    for (const char* table : {"shouzhibiao", "zhangwubiao", "yinghanbiao", "tixing", "quanxiangbiao", "yzbh",
+                              "huishouzhan", "daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi",
+                              "lieyingshe", "yusuan", "yusuanyue", "yusuan_tixing", "dingqishouzhi"}) {
         QSqlQuery q(db.connection());
         EXPECT_TRUE(q.exec(QStringLiteral("select * from %1 order by id").arg(QString::fromLatin1(table))));
         while (q.next()) {
@@ -69,8 +69,19 @@ TEST(HouseholdCopy, FileToServerToFileKeepsEveryRowAndTheServerNumbersOnAfterThe
          QStringLiteral("insert into zhifufangshi (laiyuan, fangshi, zhanghu) values ('weixin', '零钱', 1)"));
     exec(file, QStringLiteral(
                    "insert into lieyingshe (mingcheng, peizhi) values ('农商行', '{\"date\":\"日期\"}')"));
+    exec(file,
+         QStringLiteral("insert into dingqishouzhi (leixing, mingxi, jine, zhanghu, jiange, danwei, ri, "
+                        "kaishi, cishu, zidong, yizuo) values ('zhichu', '房租', 25000000, 1, 1, 'month', "
+                        "31, '2007-01-01', 12, 1, '2007-01-31')"));
+    // And the budgets' three.
+    exec(file, QStringLiteral(
+                   "insert into yusuan (mingxi, meiyue, jiezhuan, qishi) values ('', null, 1, '2007-01')"));
+    exec(file, QStringLiteral("insert into yusuanyue (yusuan, yuefen, jine) values (1, '2007-02', 3000000)"));
+    exec(file,
+         QStringLiteral("insert into yusuan_tixing (mingxi, yuefen, jibie) values ('', '2007-01', 80)"));
     const QStringList original = rowsOf(file);
-    for (const char* table : {"daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi", "lieyingshe"})
+    for (const char* table : {"daorujilu", "zhangdanhao", "mingxiguize", "zhifufangshi", "lieyingshe",
+                              "yusuan", "yusuanyue", "yusuan_tixing", "dingqishouzhi"})
         EXPECT_EQ(original.filter(QString::fromLatin1(table) + QLatin1Char('|')).size(), 1) << table;
 
     ScratchServerDatabase scratch;

@@ -37,6 +37,14 @@ int reminders(const QString& path) {
     return q.next() ? q.value(0).toInt() : -1;
 }
 
+qint64 regularEntries(const QString& path) {
+    Database db;
+    EXPECT_TRUE(db.open(path).isOk());
+    QSqlQuery q(db.connection());
+    q.exec(QStringLiteral("select count(*) from dingqishouzhi"));
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
 struct Tool {
     TempHome home;
     QString db = home.databasePath();
@@ -46,6 +54,15 @@ struct Tool {
 TEST(Kopira, BackupThenRestoreBringsTheOldDataBackAndKeepsASafetyCopy) {
     Tool t;
     makeHousehold(t.db, 2);
+    {
+        Database db;
+        ASSERT_TRUE(db.open(t.db).isOk());
+        ASSERT_TRUE(
+            QSqlQuery(db.connection())
+                .exec(QStringLiteral("insert into dingqishouzhi (leixing, mingxi, jine, zhanghu, jiange, "
+                                     "danwei, kaishi) values ('shouru', '工资', 1, 1, 1, 'month', "
+                                     "'2007-01-01')")));
+    }
     EXPECT_TRUE(Kopira::DatabaseReleased(t.db));
     const Result<QString> backup = Kopira::Backup(t.db, t.folder, kWhen);
     ASSERT_TRUE(backup.isOk()) << backup.error().toStdString();
@@ -58,6 +75,11 @@ TEST(Kopira, BackupThenRestoreBringsTheOldDataBackAndKeepsASafetyCopy) {
     EXPECT_FALSE(Kopira::Backup(t.db, t.folder, kWhen).isOk());
 
     makeHousehold(t.db, 5);
+    {
+        Database db;
+        ASSERT_TRUE(db.open(t.db).isOk());
+        ASSERT_TRUE(QSqlQuery(db.connection()).exec(QStringLiteral("delete from dingqishouzhi")));
+    }
     const QByteArray changed = bytesOf(t.db);
     const Result<QString> safety = Kopira::Restore(t.db, backup.value(), t.folder, kWhen.addSecs(60));
     ASSERT_TRUE(safety.isOk()) << safety.error().toStdString();
@@ -65,6 +87,7 @@ TEST(Kopira, BackupThenRestoreBringsTheOldDataBackAndKeepsASafetyCopy) {
     EXPECT_EQ(bytesOf(safety.value()), changed);
     EXPECT_EQ(reminders(t.db), 2);
     EXPECT_EQ(reminders(safety.value()), 5);
+    EXPECT_EQ(regularEntries(t.db), 1);  // the regular entries come back with the file
     EXPECT_FALSE(QFile::exists(t.db + QStringLiteral(".restoring")));
 }
 

@@ -99,7 +99,10 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
         {QStringLiteral("insert into zhangwubiao (mingcheng, jine, leibie, edu, guanbi) values "
                         "('信用卡A', -3000000, 'xinyongka', 50000000, 0), ('旧卡', 0, 'yinhangka', 0, 1)"),
          QStringLiteral("insert into daorujilu (shijian, laiyuan, chexiao) values "
-                        "('2007-01-10 08:00:00', 'zhifubao', 1), ('2007-01-12 08:00:00', 'weixin', 0)")});
+                        "('2007-01-10 08:00:00', 'zhifubao', 1), ('2007-01-12 08:00:00', 'weixin', 0)"),
+         QStringLiteral(
+             "insert into dingqishouzhi (leixing, mingxi, jine, zhanghu, jiange, danwei, ri, kaishi, "
+             "zidong) values ('zhichu', '房租', 25000000, 1, 1, 'month', 31, '2007-01-01', 1)")});
     const QString backup = householdWithBackup(home);
     const Kopira::BackupSummary summary = Kopira::Summarize(backup);
     EXPECT_TRUE(summary.problem.isEmpty()) << summary.problem.toStdString();
@@ -108,12 +111,14 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     EXPECT_EQ(summary.entries, 3);
     EXPECT_EQ(summary.lastEntryDate, QStringLiteral("2007-01-14"));
     EXPECT_EQ(summary.homeSafe, Money::fromUnits(49885000));
+    EXPECT_EQ(summary.regularEntries, 1);
     ASSERT_EQ(summary.banks.size(), 3);
     EXPECT_EQ(summary.banks[2].name, QStringLiteral("工商银行"));
     const QString text = Kopira::DescribeBackup(summary);
     for (const char* part :
          {"2007-01-15 09:30:05", "3 条", "2007-01-14", "￥4988.50", "信用卡A（信用卡）欠￥300.00",
-          "旧卡（银行卡，已关闭）￥0.00", "工商银行（银行卡）￥1234.56", "导入：2 次（其中 1 次已撤销）"})
+          "旧卡（银行卡，已关闭）￥0.00", "工商银行（银行卡）￥1234.56", "导入：2 次（其中 1 次已撤销）",
+          "定期收支：1 条"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 
     // A backup from before places had kinds is summarised from the columns it has.
@@ -126,6 +131,7 @@ TEST(KopiraRestore, TheSummaryTellsWhatTheBackupHolds) {
     const Kopira::BackupSummary older = Kopira::Summarize(backup);
     EXPECT_TRUE(older.problem.isEmpty()) << older.problem.toStdString();
     EXPECT_FALSE(Kopira::DescribeBackup(older).contains(QStringLiteral("导入")));
+    EXPECT_FALSE(Kopira::DescribeBackup(older).contains(QStringLiteral("定期收支")));
     EXPECT_TRUE(Kopira::DescribeBackup(older).contains(
         QStringLiteral("银行：信用卡A -￥300.00，旧卡 ￥0.00，工商银行 ￥1234.56")))
         << Kopira::DescribeBackup(older).toStdString();

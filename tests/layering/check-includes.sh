@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Includes run one way: app/ -> feature folders -> household/ -> kit/ and data/.
 # Fails, naming each offending line, when a file includes one from a floor above its own, or a feature
-# folder includes a file of another feature (the bill import may include the ledger's logic headers).
+# folder includes a file of another feature (the bill import and the plans may include the ledger's logic
+# headers).
 set -u
 cd "${1:-$(dirname "$0")/../..}" || exit 2
 
-features=(access bank ledger bills reminders tools kopira)
+features=(access bank ledger bills plans reminders tools kopira)
 bad=0
 # The ledger's logic headers: those of its sources built into the library without widgets.
 mapfile -t ledgerLogic < <(awk '/target_sources\(tamberlo_core/{on=1; next} on && /\)/{on=0} on {sub(/\.cpp$/, ".h", $1); print $1}' ledger/CMakeLists.txt)
@@ -23,12 +24,13 @@ while IFS= read -r line; do
     app) [ "$own" != app ] && complain "$file" "$inc" "only the main window's folder may include app/" ;;
     household) case "$own" in kit | data) complain "$file" "$inc" "kit/ and data/ stand beneath household/" ;; esac ;;
     kit) [ "$own" = data ] && complain "$file" "$inc" "data/ holds no widgets" ;;
-    access | bank | ledger | bills | reminders | tools | kopira)
+    access | bank | ledger | bills | plans | reminders | tools | kopira)
       case "$own" in
         app) ;;
-        # The bill import books entries as the ledger does: it builds on the ledger's logic (the entry
-        # book, the bin, the totals), never on its windows.
-        bills) [ "$target" = ledger ] && printf '%s\n' "${ledgerLogic[@]}" | grep -qx "${inc#ledger/}" ||
+        # The bill import and the regular entries book entries as the ledger does, and the budgets read
+        # the spending as the ledger sums it: they build on the ledger's logic (the entry book, the bin,
+        # the totals, the export), never on its windows.
+        bills | plans) [ "$target" = ledger ] && printf '%s\n' "${ledgerLogic[@]}" | grep -qx "${inc#ledger/}" ||
           complain "$file" "$inc" "a feature folder stands beside the others, beneath app/ only" ;;
         *) complain "$file" "$inc" "a feature folder stands beside the others, beneath app/ only" ;;
       esac

@@ -164,6 +164,24 @@ TEST_F(EntryPanelTest, AnExpenseIsPaidFromThePlaceChosenAndTheNextStartsThere) {
     EXPECT_EQ(th.homeSafe.balance().format(), QStringLiteral("￥180.00"));
 }
 
+// A stored expense is told to the budgets (their alerts) with its 明细 and day, an income is not.
+TEST_F(EntryPanelTest, ASavedExpenseIsToldToTheBudgets) {
+    setBalance(500);
+    QStringList told;
+    th.household.expenseSaved = [&told](const QString& detail, const QDate& day) {
+        told.append(detail + QLatin1Char(' ') + day.toString(Qt::ISODate));
+    };
+    open(EntryPanelConfig::income());
+    click("SpeedButton10");
+    typeEntry("DBComboBox1", "DBEdit1", "工资", "3000");
+    click("SpeedButton12");
+    open(EntryPanelConfig::expense());
+    click("SpeedButton17");
+    typeEntry("DBComboBox2", "DBEdit5", "午饭", "20");
+    click("SpeedButton21");
+    EXPECT_EQ(told, QStringList{QStringLiteral("午饭 2007-01-15")});
+}
+
 TEST_F(EntryPanelTest, EditingMovesByTheDifferenceAndCancelLeavesAllAsItWas) {
     setBalance(100);
     addEntry("shouru", "工资", "3000");

@@ -269,6 +269,7 @@ TEST(Upgrade, AFailedUpgradeLeavesTheOldFileWhole) {
     // A column the new index needs is missing, so the upgrade fails half way.
     writeFirstVersionFile(home.databasePath(),
                           {QStringLiteral("DROP INDEX shouzhibiao_leixing_riqi_mingxi_feiyong"),
+                           QStringLiteral("DROP INDEX IF EXISTS shouzhibiao_mingxi_leixing_riqi_feiyong"),
                            QStringLiteral("ALTER TABLE shouzhibiao DROP COLUMN mingxi")});
     {
         Database db;
