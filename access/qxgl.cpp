@@ -24,7 +24,7 @@ namespace {
 const QString kIncomplete = QStringLiteral("注意:数据输入不完整！请核查！");
 const QString kSaved = QStringLiteral("保存完成！");
 // The password box of a stored user: the password itself is kept only as a hash.
-const QString kPasswordSet = QStringLiteral("已设置（输入新密码即可更改）");
+const QString kPasswordSet = QStringLiteral("已设置");
 const QString kKeyNotGiven = QStringLiteral(
     "“%1”有存款或取款权限，但您的登录没有银行密码的钥匙，无法交给他：他暂时看不到银行密码。"
     "请让一位有存款或取款权限的用户管理者登录后，在这里再保存一次“%1”。");
@@ -178,6 +178,10 @@ void TForm7::showRow(int row) {
     // A stored password is never shown, only that one is set; a new one is typed over the empty box.
     password_->clear();
     password_->setPlaceholderText(shown.passwordSet ? kPasswordSet : QString());
+    password_->setToolTip(
+        shown.passwordSet
+            ? QStringLiteral("密码只保存为无法还原的散列值，谁也看不到；修改时输入新密码即可更改")
+            : QString());
     if (rights_->text() == shown.rights)
         DBEdit4Change();  // the same string: the ticks still follow the row
     else

@@ -74,8 +74,7 @@ TEST_F(UserWindow, ShowsTheFirstRowWithItsRightsAndTheButtonsOfBrowsing) {
     EXPECT_EQ(list->item(1, 0)->text(), QStringLiteral("张三"));
     // The password is never shown, only that one is set.
     EXPECT_EQ(text("DBEdit1") + text("DBEdit2") + text("DBEdit3"), QStringLiteral("001管理员"));
-    EXPECT_EQ(child<QLineEdit>(&w, "DBEdit3")->placeholderText(),
-              QStringLiteral("已设置（输入新密码即可更改）"));
+    EXPECT_EQ(child<QLineEdit>(&w, "DBEdit3")->placeholderText(), QStringLiteral("已设置"));
     EXPECT_EQ(child<QLineEdit>(&w, "DBEdit3")->echoMode(), QLineEdit::Normal);
     EXPECT_FALSE(child<QLineEdit>(&w, "DBEdit4")->isVisible());
     EXPECT_TRUE(child<QLineEdit>(&w, "DBEdit1")->isReadOnly());
