@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "household/Household.h"
+#include "kit/ListGrid.h"
 #include "kit/Prompt.h"
 
 #include <QComboBox>
@@ -100,20 +101,14 @@ void RulesWindow::reload(qint64 chosen) {
     const Result<QList<DetailRule>> read = ReadRules(household_.database.connection());
     rules_ = read ? read.value() : QList<DetailRule>();
     const QSignalBlocker quiet(grid_);
-    grid_->setRowCount(static_cast<int>(rules_.size()));
+    QList<QStringList> rows;
     int chosenRow = rules_.isEmpty() ? -1 : 0;
-    for (int row = 0; row < rules_.size(); ++row) {
-        const DetailRule& rule = rules_[row];
-        const QStringList cells = {rule.keyword, directionText(rule.type), rule.detail};
-        for (int column = 0; column < cells.size(); ++column)
-            grid_->setItem(row, column, new QTableWidgetItem(cells[column]));
+    for (const DetailRule& rule : rules_) {
         if (rule.id == chosen)
-            chosenRow = row;
+            chosenRow = static_cast<int>(rows.size());
+        rows.append({rule.keyword, directionText(rule.type), rule.detail});
     }
-    if (chosenRow >= 0)
-        grid_->selectRow(chosenRow);
-    else
-        grid_->setCurrentCell(-1, -1);
+    FillListGrid(grid_, rows, chosenRow);
     showChosen();
     if (!read) {
         status_->setText(QStringLiteral("无法读取明细规则。"));

@@ -19,3 +19,15 @@ QTableWidget* NewListGrid(QWidget* parent, const QString& objectName,
     grid->setWordWrap(false);
     return grid;
 }
+
+void FillListGrid(QTableWidget* grid, const QList<QStringList>& rows, int chosen) {
+    grid->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < rows[row].size(); ++column)
+            grid->setItem(row, column, new QTableWidgetItem(rows[row][column]));
+    }
+    if (chosen >= 0 && chosen < rows.size())
+        grid->selectRow(chosen);
+    else
+        grid->setCurrentCell(-1, -1);
+}

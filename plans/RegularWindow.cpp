@@ -5,6 +5,7 @@
 #include "data/DateText.h"
 #include "data/HomeSafe.h"
 #include "household/Household.h"
+#include "kit/ListGrid.h"
 #include "kit/Prompt.h"
 #include "kit/Today.h"
 
@@ -179,33 +180,23 @@ void RegularWindow::reload(qint64 chosenId) {
     const Result<QList<RegularEntry>> read = ReadRegularEntries(household_.database.connection());
     entries_ = read ? read.value() : QList<RegularEntry>();
     const QSignalBlocker quiet(grid_);
-    grid_->setRowCount(static_cast<int>(entries_.size()));
+    QList<QStringList> rows;
     int chosenRow = entries_.isEmpty() ? -1 : 0;
-    for (int row = 0; row < entries_.size(); ++row) {
-        const RegularEntry& e = entries_[row];
+    for (const RegularEntry& e : entries_) {
         const int placeRow = place_->findData(e.place);
         QString span = ShortDate(e.schedule.start) + QStringLiteral(" 起");
         if (e.schedule.end)
             span += QStringLiteral("，至 ") + ShortDate(*e.schedule.end);
         const std::optional<QDate> next = NextOccurrence(e.schedule, e.lastDone);
-        const QStringList cells = {
-            TypeText(e.type),
-            e.detail,
-            e.amount.format(),
-            placeRow >= 0 ? place_->itemText(placeRow) : QStringLiteral("（已关闭的帐户）"),
-            RepetitionText(e.schedule),
-            span,
-            e.automatic ? QStringLiteral("自动入帐") : QStringLiteral("确认后入帐"),
-            next ? ShortDate(*next) : QStringLiteral("已结束")};
-        for (int column = 0; column < cells.size(); ++column)
-            grid_->setItem(row, column, new QTableWidgetItem(cells[column]));
         if (e.id == chosenId)
-            chosenRow = row;
+            chosenRow = static_cast<int>(rows.size());
+        rows.append({TypeText(e.type), e.detail, e.amount.format(),
+                     placeRow >= 0 ? place_->itemText(placeRow) : QStringLiteral("（已关闭的帐户）"),
+                     RepetitionText(e.schedule), span,
+                     e.automatic ? QStringLiteral("自动入帐") : QStringLiteral("确认后入帐"),
+                     next ? ShortDate(*next) : QStringLiteral("已结束")});
     }
-    if (chosenRow >= 0)
-        grid_->selectRow(chosenRow);
-    else
-        grid_->setCurrentCell(-1, -1);
+    FillListGrid(grid_, rows, chosenRow);
     showChosen();
     if (!read) {
         status_->setText(QStringLiteral("无法读取定期收支。"));
