@@ -144,12 +144,6 @@ void BM_FirstShowingAfterLogin(benchmark::State& state) {
 
 // --- the summary ------------------------------------------------------------------------------------
 
-void setSummaryPeriod(const Period& p) {
-    auto* summary = panelOf<SummaryPanel>();
-    summary->findChild<QLabel*>(QStringLiteral("Label2"))->setText(ShortDate(p.first));
-    summary->findChild<QLabel*>(QStringLiteral("Label3"))->setText(ShortDate(p.last));
-}
-
 void BM_ComputePeriodTotals(benchmark::State& state) {
     namePeriod(state);
     bringToFront(0);
@@ -269,70 +263,6 @@ void BM_IncomeAllFirstScreen(benchmark::State& state) {
     state.counters["resident_added_MiB"] = residentAdded;
     state.counters["rows_fetched"] = grid->model()->rowCount();
     todayChoice->click();
-}
-
-// --- one place ------------------------------------------------------------------------------------
-
-// The generated household has every entry in the home safe; one in ten goes to the bank card 招商银行
-// here, once, in the benchmarks' copy. Argument 0 of the cases below is that card, 1 the home safe.
-const char* const kPlaceLabels[] = {"招商银行（银行卡）", "家庭保险柜（现金）"};
-
-void spreadOverPlaces() {
-    static const bool spread = [] {
-        QSqlQuery q(mainWindow().household().database.connection());
-        if (!q.exec(QStringLiteral("update shouzhibiao set zhanghu=(select id from zhangwubiao where "
-                                   "mingcheng='招商银行') where id%10=0")))
-            qFatal("cannot move entries to the card");
-        return true;
-    }();
-    (void)spread;
-}
-
-void choosePlace(QWidget* panel, const char* box, int which) {
-    auto* places = panel->findChild<QComboBox*>(QString::fromLatin1(box));
-    places->setCurrentIndex(places->findText(QString::fromUtf8(kPlaceLabels[which])));
-    if (places->currentIndex() <= 0)
-        qFatal("no place %s", kPlaceLabels[which]);
-}
-
-void BM_ComputePeriodTotalsOfOnePlace(benchmark::State& state) {
-    spreadOverPlaces();
-    state.SetLabel(QStringLiteral("%1 %2")
-                       .arg(QLatin1String(kPeriodNames[state.range(0)]),
-                            QLatin1String(state.range(1) == 0 ? "card" : "safe"))
-                       .toStdString());
-    bringToFront(0);
-    auto* summary = panelOf<SummaryPanel>();
-    choosePlace(summary, "ComboBoxPlaceFilter", int(state.range(1)));
-    setSummaryPeriod(period(int(state.range(0))));
-    for (auto _ : state)
-        summary->ComputePeriodTotals();
-    summary->findChild<QComboBox*>(QStringLiteral("ComboBoxPlaceFilter"))->setCurrentIndex(0);
-}
-
-// 全部 of one place: from today's list of that place to the first screen painted.
-void BM_IncomeAllFirstScreenOfOnePlace(benchmark::State& state) {
-    spreadOverPlaces();
-    state.SetLabel(state.range(0) == 0 ? "card" : "safe");
-    bringToFront(1);
-    EntryPanel* income = incomePanel();
-    auto* todayChoice = income->findChild<QRadioButton*>(QStringLiteral("RadioButton13"));
-    auto* allChoice = income->findChild<QRadioButton*>(QStringLiteral("RadioButton14"));
-    auto* grid = income->findChild<DataGrid*>(QStringLiteral("DBGridEh1"));
-    todayChoice->click();
-    choosePlace(income, "ComboBoxListPlace", int(state.range(0)));
-    QCoreApplication::processEvents();
-    for (auto _ : state) {
-        state.PauseTiming();
-        todayChoice->click();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-        allChoice->click();
-        grid->viewport()->repaint();
-    }
-    state.counters["rows_fetched"] = grid->model()->rowCount();
-    todayChoice->click();
-    income->findChild<QComboBox*>(QStringLiteral("ComboBoxListPlace"))->setCurrentIndex(0);
 }
 
 // --- the bank panel, the records window, the reminders ----------------------------------------------
@@ -664,13 +594,6 @@ BENCHMARK(BM_SortRecordsByHeader)->Unit(kMs)->Arg(1)->Arg(2)->Iterations(5);
 BENCHMARK(BM_SaveEntry)->Unit(kMs)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SaveDeposit)->Unit(kMs)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SaveAndDeleteWithAllShown)->Unit(kMs)->UseManualTime()->Arg(0)->Arg(1)->Iterations(5);
-// Last, as they move one entry in ten to a bank card.
-BENCHMARK(BM_ComputePeriodTotalsOfOnePlace)
-    ->Unit(kMs)
-    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_IncomeAllFirstScreenOfOnePlace)->Unit(kMs)->Arg(0)->Arg(1);
 
 // Pictures of the main window with the summary's expense chart of this year and with the bank panel,
 // to look at the charts drawn on a large household.

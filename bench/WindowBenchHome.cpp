@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -126,6 +127,12 @@ EntryPanel* incomePanel() {
 void bringToFront(int sideButton) {
     mainWindow().findChild<WorkArea*>()->sideButtons()[sideButton]->click();
     QCoreApplication::processEvents();
+}
+
+void setSummaryPeriod(const Period& p) {
+    auto* summary = panelOf<SummaryPanel>();
+    summary->findChild<QLabel*>(QStringLiteral("Label2"))->setText(ShortDate(p.first));
+    summary->findChild<QLabel*>(QStringLiteral("Label3"))->setText(ShortDate(p.last));
 }
 
 QDate today() {

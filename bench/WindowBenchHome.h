@@ -54,6 +54,8 @@ struct Period {
     QDate last;
 };
 Period period(int which);
+// The summary's period set to the one given, as the date boxes would.
+void setSummaryPeriod(const Period& p);
 // "today", "month", "year", "all": the four periods' names in the benchmarks' labels.
 extern const char* const kPeriodNames[4];
 void namePeriod(benchmark::State& state);
