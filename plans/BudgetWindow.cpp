@@ -5,6 +5,7 @@
 #include "kit/BarChart.h"
 #include "kit/FileChooser.h"
 #include "kit/Prompt.h"
+#include "kit/StyleEngine.h"
 #include "kit/Today.h"
 #include "ledger/LedgerTotals.h"
 
@@ -259,7 +260,7 @@ void BudgetWindow::showMonth(const QDate& month) {
         grid_->setItem(row, 2, cell(use.spent.format()));
         QTableWidgetItem* left = cell(use.left.format());
         if (use.left.isNegative())
-            left->setForeground(levelColour(BudgetLevel::Red));
+            left->setForeground(StyleEngine::tone(StyleEngine::Tone::Expense));  // readable in every style
         grid_->setItem(row, 3, left);
         QTableWidgetItem* bar =
             cell(use.percent >= 999 ? QStringLiteral("超支") : QStringLiteral("%1%").arg(use.percent),
