@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
     HomeSafe homeSafe(database);
     QTemporaryDir settingsFolder;
     IniFile settings(settingsFolder.filePath(QStringLiteral("lomu.ini")));
-    CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), QString(), false};
+    CurrentUser user{QStringLiteral("管理员"), QStringLiteral("1111111"), {}, {}, {}, false};
     const auto every = [](const QString&) { return true; };
     Household household{database, homeSafe, settings, user, every, every, nullptr, QString()};
 
